@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vorlane {
+
+// Replaces the file at `path` with `bytes` so that a crash, a kill or a full
+// disk leaves either the old file or the new one, never half of one: the data
+// goes to a temporary file in the same folder, is flushed to disk, then renamed
+// over the old file, and the folder is flushed too. Raises EWriteError naming
+// `path` when any step is refused; the old file is then untouched.
+void ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Flushes a file and its folder to disk (for files written by a library that
+// renames but does not flush, such as libzip). Raises EWriteError on failure.
+void FlushFileAndFolder(const std::string& path);
+
+// Reads a whole file. Returns false when it cannot be opened; `bytes` is then empty.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+
+}  // namespace vorlane

@@ -1,0 +1,7 @@
+#include <cstdio>
+
+int main()
+{
+    std::puts("Vorlane");
+    return 0;
+}
