@@ -198,7 +198,8 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
 std::int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const
 {
     std::int32_t value = 0;
-    if (Find(section, key) == nullptr || !ParseInteger(ReadString(section, key, {}), value))
+    // A missing key reads as "", which does not parse.
+    if (!ParseInteger(ReadString(section, key, {}), value))
         return defaultValue;
     return value;
 }
