@@ -188,7 +188,6 @@ TEST_P(CanvasTest, PixelColourReadsColoursNotPixelValues)
 
 TEST_P(CanvasTest, TextIsDrawnInTheFontColourWithoutBlendedEdges)
 {
-    test::EnsureApplication();
     TDirectDrawSurface& surface = Blank(120, 40);
     TDirectDrawSurfaceCanvas& canvas = surface.SurfaceCanvas();
     canvas.SetFontColour(kBlack);

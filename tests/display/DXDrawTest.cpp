@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWidget>
@@ -165,7 +166,6 @@ TEST_F(DXDrawTest, ErrorsOfTheHandlersReachTheCaller)
 
 TEST_F(DXDrawTest, ADisplayWhoseWindowSitsOnNoFormDoesNotOpen)
 {
-    test::EnsureApplication();
     DXDrawView orphan(display, nullptr);
     try {
         display.OpenDisplay();
@@ -183,7 +183,6 @@ class DXDrawViewTest : public DXDrawTest {
 protected:
     DXDrawViewTest()
     {
-        test::EnsureApplication();
         display.Options = {TDXDrawOption::doCenter};
         display.SurfaceWidth = 1024;
         display.SurfaceHeight = 768;

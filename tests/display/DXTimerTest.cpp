@@ -104,7 +104,6 @@ TEST_F(DXTimerTest, ADisabledTimerDoesNotTick)
 
 TEST(DXTimerLoopTest, TheEventLoopTicksAtTheScreenRateNotAsFastAsItCan)
 {
-    test::EnsureApplication();
     TDXTimer timer;
     int ticks = 0;
     timer.OnTimer = [&](int) { ++ticks; };

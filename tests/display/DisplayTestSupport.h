@@ -1,9 +1,8 @@
 #pragma once
 
-// Helpers of the display tests: a Qt application for fonts and widgets, the
-// pixel formats to run every case at, and surfaces written as pictures.
+// Helpers of the display tests: the pixel formats to run every case at, and
+// surfaces written as pictures. QtEnvironment.cpp makes the QApplication.
 
-#include <QApplication>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -14,14 +13,6 @@
 #include "display/TDirectDrawSurface.h"
 
 namespace vorlane::test {
-
-inline void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "test_display";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-}
 
 inline const std::vector<PixelFormat>& AllFormats()
 {
