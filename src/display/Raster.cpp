@@ -8,41 +8,43 @@ namespace vorlane::raster {
 
 namespace {
 
-// Word-sized pixels (8, 16, 32 bits) go through GCC/Clang vector types: the
-// code is SIMD at any optimisation level, with no intrinsics and no CPU check.
+// Word-sized pixels (8, 16, 32 bits) go through GCC/Clang vector types of 16
+// bytes, the width every x86-64 has: the code is SIMD at any optimisation
+// level, with no intrinsics and no CPU check.
 template <class T>
 struct VectorOf;
 template <>
 struct VectorOf<std::uint8_t> {
-    typedef std::uint8_t Type __attribute__((vector_size(32)));
+    typedef std::uint8_t Type __attribute__((vector_size(16)));
 };
 template <>
 struct VectorOf<std::uint16_t> {
-    typedef std::uint16_t Type __attribute__((vector_size(32)));
+    typedef std::uint16_t Type __attribute__((vector_size(16)));
 };
 template <>
 struct VectorOf<std::uint32_t> {
-    typedef std::uint32_t Type __attribute__((vector_size(32)));
+    typedef std::uint32_t Type __attribute__((vector_size(16)));
 };
 template <class T>
 using Vector = typename VectorOf<T>::Type;
+typedef std::uint64_t Halves __attribute__((vector_size(16)));
 
 template <class T>
-constexpr int kLanes = 32 / sizeof(T);
+constexpr int kLanes = 16 / sizeof(T);
 
-// By reference: 32-byte vectors by value would tie the ABI to AVX.
 template <class T>
-void LoadVector(Vector<T>& v, const T* p)
+Vector<T> LoadVector(const T* p)
 {
+    Vector<T> v;
     std::memcpy(&v, p, sizeof v);
+    return v;
 }
 
 template <class T>
-bool AnyLane(const Vector<T>& mask)
+bool AnyLane(Vector<T> mask)
 {
-    std::uint64_t parts[4];
-    std::memcpy(parts, &mask, sizeof parts);
-    return (parts[0] | parts[1] | parts[2] | parts[3]) != 0;
+    const auto halves = reinterpret_cast<Halves>(mask);
+    return (halves[0] | halves[1]) != 0;
 }
 
 std::uint32_t Read24(const std::uint8_t* row, int x)
@@ -60,18 +62,42 @@ void Write24(std::uint8_t* row, int x, std::uint32_t value)
 }
 
 template <class T>
+bool AllLanes(Vector<T> mask)
+{
+    const auto halves = reinterpret_cast<Halves>(mask);
+    return (halves[0] & halves[1]) == ~std::uint64_t{0};
+}
+
+template <class T>
+Vector<T> Blend(Vector<T> target, Vector<T> source, Vector<T> isKey)
+{
+    return (target & isKey) | (source & ~isKey);
+}
+
+// Layers are mostly wholly transparent or wholly opaque over long stretches
+// (white around the picture, the frame around its hole): 32 bytes that are all
+// key are skipped without touching the target, and 32 bytes without key are
+// stored without reading it. Mixed blocks are blended lane by lane.
+template <class T>
 void KeyedRow(T* __restrict target, const T* __restrict source, int count, T key)
 {
     const Vector<T> keys = Vector<T>{} + key;
     int i = 0;
-    for (; i + kLanes<T> <= count; i += kLanes<T>) {
-        Vector<T> s;
-        Vector<T> d;
-        LoadVector(s, source + i);
-        LoadVector(d, target + i);
-        const auto isKey = reinterpret_cast<Vector<T>>(s == keys);
-        const Vector<T> result = (d & isKey) | (s & ~isKey);
-        std::memcpy(target + i, &result, sizeof result);
+    for (; i + 2 * kLanes<T> <= count; i += 2 * kLanes<T>) {
+        const Vector<T> s0 = LoadVector(source + i);
+        const Vector<T> s1 = LoadVector(source + i + kLanes<T>);
+        const auto key0 = reinterpret_cast<Vector<T>>(s0 == keys);
+        const auto key1 = reinterpret_cast<Vector<T>>(s1 == keys);
+        if (AllLanes<T>(key0 & key1))
+            continue;
+        Vector<T> out0 = s0;
+        Vector<T> out1 = s1;
+        if (AnyLane<T>(key0 | key1)) {
+            out0 = Blend<T>(LoadVector(target + i), s0, key0);
+            out1 = Blend<T>(LoadVector(target + i + kLanes<T>), s1, key1);
+        }
+        std::memcpy(target + i, &out0, sizeof out0);
+        std::memcpy(target + i + kLanes<T>, &out1, sizeof out1);
     }
     for (; i < count; ++i)
         target[i] = source[i] == key ? target[i] : source[i];
@@ -92,11 +118,11 @@ int FindForward(const T* row, int from, int to, T value)
 {
     const Vector<T> values = Vector<T>{} + value;
     int x = from;
-    for (; x + kLanes<T> <= to; x += kLanes<T>) {
-        Vector<T> v;
-        LoadVector(v, row + x);
-        const auto equal = reinterpret_cast<Vector<T>>(v == values);
-        if (AnyLane<T>(kEqual ? equal : ~equal))
+    // Two vectors a step: one test and one branch for 32 bytes.
+    for (; x + 2 * kLanes<T> <= to; x += 2 * kLanes<T>) {
+        const auto first = reinterpret_cast<Vector<T>>(LoadVector(row + x) == values);
+        const auto second = reinterpret_cast<Vector<T>>(LoadVector(row + x + kLanes<T>) == values);
+        if (AnyLane<T>(kEqual ? first | second : ~(first & second)))
             break;
     }
     for (; x < to; ++x)
@@ -113,9 +139,7 @@ int RunStart(const T* row, int from, int stop, T value)
     const Vector<T> values = Vector<T>{} + value;
     int x = from + 1;  // pixels [x, from] are known to be other than value
     while (x - kLanes<T> >= stop) {
-        Vector<T> v;
-        LoadVector(v, row + x - kLanes<T>);
-        if (AnyLane<T>(reinterpret_cast<Vector<T>>(v == values)))
+        if (AnyLane<T>(reinterpret_cast<Vector<T>>(LoadVector(row + x - kLanes<T>) == values)))
             break;
         x -= kLanes<T>;
     }
@@ -189,14 +213,20 @@ public:
     }
     void Set(int y, int x0, int x1)
     {
-        std::size_t bit = static_cast<std::size_t>(y) * m_width + x0;
-        const std::size_t end = static_cast<std::size_t>(y) * m_width + x1;
-        for (; bit < end && bit % 64 != 0; ++bit)
-            m_words[bit / 64] |= std::uint64_t{1} << (bit % 64);
-        for (; bit + 64 <= end; bit += 64)
-            m_words[bit / 64] = ~std::uint64_t{0};
-        for (; bit < end; ++bit)
-            m_words[bit / 64] |= std::uint64_t{1} << (bit % 64);
+        if (x0 >= x1)
+            return;
+        const std::size_t first = static_cast<std::size_t>(y) * m_width + x0;
+        const std::size_t last = static_cast<std::size_t>(y) * m_width + x1 - 1;
+        const std::uint64_t head = ~std::uint64_t{0} << (first % 64);
+        const std::uint64_t tail = ~std::uint64_t{0} >> (63 - last % 64);
+        if (first / 64 == last / 64) {
+            m_words[first / 64] |= head & tail;
+            return;
+        }
+        m_words[first / 64] |= head;
+        std::fill(m_words.begin() + static_cast<std::ptrdiff_t>(first / 64 + 1),
+                  m_words.begin() + static_cast<std::ptrdiff_t>(last / 64), ~std::uint64_t{0});
+        m_words[last / 64] |= tail;
     }
 
 private:
@@ -211,14 +241,34 @@ private:
 template <class Access>
 void SpanFill(const Pixels& pixels, int startX, int startY, std::uint32_t border, std::uint32_t fill)
 {
+    // A run to find from (x, y), reached from the run [parentLeft, parentRight)
+    // of row y - dy, which need not be looked at again.
     struct Seed {
         int x;
         int y;
+        int dy;
+        int parentLeft;
+        int parentRight;
     };
     VisitedRuns visited(pixels.width, pixels.height);
     std::vector<Seed> seeds;
     seeds.reserve(256);
-    seeds.push_back({startX, startY});
+    seeds.push_back({startX, startY, 0, 0, 0});
+    // Pushes the runs of row y that touch [from, to) and are not filled yet.
+    const auto scan = [&](int y, int dy, int from, int to, int left, int right) {
+        if (y < 0 || y >= pixels.height)
+            return;
+        std::uint8_t* row = pixels.Row(y);
+        int x = from;
+        while (x < to) {
+            x = Access::FindInside(row, x, to, border);
+            if (x >= to)
+                break;
+            if (!visited.Test(x, y))
+                seeds.push_back({x, y, dy, left, right});
+            x = Access::FindBorder(row, x + 1, to, border);
+        }
+    };
     while (!seeds.empty()) {
         const Seed seed = seeds.back();
         seeds.pop_back();
@@ -229,20 +279,16 @@ void SpanFill(const Pixels& pixels, int startX, int startY, std::uint32_t border
         const int right = Access::FindBorder(row, seed.x + 1, pixels.width, border);
         Access::Fill(row, left, right, fill);
         visited.Set(seed.y, left, right);
-        for (const int y : {seed.y - 1, seed.y + 1}) {
-            if (y < 0 || y >= pixels.height)
-                continue;
-            std::uint8_t* next = pixels.Row(y);
-            int x = left;
-            while (x < right) {
-                x = Access::FindInside(next, x, right, border);
-                if (x >= right)
-                    break;
-                if (!visited.Test(x, y))
-                    seeds.push_back({x, y});
-                x = Access::FindBorder(next, x + 1, right, border);
-            }
+        if (seed.dy == 0) {
+            scan(seed.y - 1, -1, left, right, left, right);
+            scan(seed.y + 1, 1, left, right, left, right);
+            continue;
         }
+        // Onwards over the whole run; back towards the parent only where the
+        // run reaches past the parent's ends.
+        scan(seed.y + seed.dy, seed.dy, left, right, left, right);
+        scan(seed.y - seed.dy, -seed.dy, left, std::min(right, seed.parentLeft), left, right);
+        scan(seed.y - seed.dy, -seed.dy, std::max(left, seed.parentRight), right, left, right);
     }
 }
 

@@ -90,7 +90,9 @@ void TDirectDrawSurfaceCanvas::DrawThinLine(int x0, int y0, int x1, int y1, std:
     last = std::min(last, steps - 1);
     for (long long i = first; i <= last; ++i) {
         const long long major = major0 + majorStep * i;
-        const long long minor = minor0 + minorStep * ((2 * i * minorAbs + steps) / (2 * steps));
+        // 128 bits: coordinates near ±2^31 make the product pass 2^63.
+        const auto offset = static_cast<long long>((static_cast<__int128>(2 * i) * minorAbs + steps) / (2 * steps));
+        const long long minor = minor0 + minorStep * offset;
         if (minor < 0 || minor >= minorSize)
             continue;
         const int x = static_cast<int>(xMajor ? major : minor);
