@@ -292,7 +292,51 @@ void SpanFill(const Pixels& pixels, int startX, int startY, std::uint32_t border
     }
 }
 
+template <class Access>
+OpaqueRuns FindRuns(const Pixels& pixels, std::uint32_t key)
+{
+    OpaqueRuns result;
+    result.key = key;
+    result.rows.reserve(pixels.height);
+    for (int y = 0; y < pixels.height; ++y) {
+        std::uint8_t* row = pixels.Row(y);
+        const auto first = static_cast<std::uint32_t>(result.runs.size());
+        std::uint32_t count = 0;
+        for (int x = Access::FindInside(row, 0, pixels.width, key); x < pixels.width;
+             x = Access::FindInside(row, x, pixels.width, key)) {
+            const int end = Access::FindBorder(row, x + 1, pixels.width, key);
+            result.runs.push_back({x, end});
+            ++count;
+            x = end;
+        }
+        // Past one stretch in 64 pixels, copying stretch by stretch costs more
+        // than blending the row.
+        if (count > 1 && static_cast<std::uint64_t>(count) * 64 > static_cast<std::uint64_t>(pixels.width)) {
+            result.runs.resize(first);
+            count = OpaqueRuns::kBlend;
+        }
+        result.rows.push_back({first, count});
+    }
+    return result;
+}
+
 }  // namespace
+
+OpaqueRuns FindOpaqueRuns(const Pixels& pixels, std::uint32_t key)
+{
+    switch (pixels.format) {
+    case PixelFormat::Indexed8:
+        return FindRuns<WordRow<std::uint8_t>>(pixels, key);
+    case PixelFormat::Rgb555:
+    case PixelFormat::Rgb565:
+        return FindRuns<WordRow<std::uint16_t>>(pixels, key);
+    case PixelFormat::Rgb24:
+        return FindRuns<Row24>(pixels, key);
+    case PixelFormat::Rgb32:
+        return FindRuns<WordRow<std::uint32_t>>(pixels, key);
+    }
+    return {};
+}
 
 std::uint32_t ReadPixel(const Pixels& pixels, int x, int y)
 {
@@ -343,12 +387,24 @@ void FillAll(const Pixels& pixels, std::uint32_t value)
 }
 
 void CopyBlock(const Pixels& target, int dx, int dy, const Pixels& source, int sx, int sy, int w, int h,
-               KeyMode mode, std::uint32_t key)
+               KeyMode mode, std::uint32_t key, const OpaqueRuns* runs)
 {
     const int bytes = BytesPerPixel(source.format);
     for (int y = 0; y < h; ++y) {
         std::uint8_t* to = target.Row(dy + y) + dx * BytesPerPixel(target.format);
         const std::uint8_t* from = source.Row(sy + y) + sx * bytes;
+        if (mode == KeyMode::SkipKey && runs != nullptr && target.format == source.format &&
+            runs->rows[sy + y].count != OpaqueRuns::kBlend) {
+            const OpaqueRuns::Row& row = runs->rows[sy + y];
+            for (std::uint32_t i = row.first; i < row.first + row.count; ++i) {
+                const int begin = std::max(runs->runs[i].begin, sx);
+                const int end = std::min(runs->runs[i].end, sx + w);
+                if (begin < end)
+                    std::memcpy(to + (begin - sx) * bytes, from + (begin - sx) * bytes,
+                                static_cast<std::size_t>(end - begin) * bytes);
+            }
+            continue;
+        }
         if (target.format != source.format) {
             for (int x = 0; x < w; ++x) {
                 const std::uint32_t value = ReadPixel(source, sx + x, sy + y);

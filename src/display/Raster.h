@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "display/PixelFormat.h"
 
@@ -30,12 +31,33 @@ void FillAll(const Pixels& pixels, std::uint32_t value);
 
 enum class KeyMode { Opaque, SkipKey };
 
+// Where a surface is not its key colour, row by row. A keyed copy then copies
+// these stretches whole and never reads the transparent pixels nor the target
+// under them. Rows cut into many short stretches are blended instead.
+struct OpaqueRuns {
+    struct Run {
+        int begin;
+        int end;
+    };
+    struct Row {
+        std::uint32_t first;  // index in `runs`
+        std::uint32_t count;  // kBlend: blend this row pixel by pixel
+    };
+    static constexpr std::uint32_t kBlend = 0xFFFFFFFF;
+    std::uint32_t key = 0;
+    std::vector<Row> rows;
+    std::vector<Run> runs;
+};
+
+OpaqueRuns FindOpaqueRuns(const Pixels& pixels, std::uint32_t key);
+
 // Copies a w × h block of `source` at (sx, sy) to (dx, dy) of `target`; both
 // blocks lie inside their surfaces. With SkipKey, source pixels equal to `key`
-// leave the target as it was. Surfaces of different formats convert through
-// the colour each pixel shows.
+// leave the target as it was; `runs`, when given, are the source's opaque runs
+// for that key. Surfaces of different formats convert through the colour each
+// pixel shows.
 void CopyBlock(const Pixels& target, int dx, int dy, const Pixels& source, int sx, int sy, int w, int h,
-               KeyMode mode, std::uint32_t key);
+               KeyMode mode, std::uint32_t key, const OpaqueRuns* runs = nullptr);
 
 // Every pixel four-connected to (x, y) through pixels other than `border`
 // becomes `fill`. Nothing happens when (x, y) is outside or is a border pixel.

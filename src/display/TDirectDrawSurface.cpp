@@ -24,6 +24,7 @@ void TDirectDrawSurface::Allocate(int width, int height)
     m_stride = 0;
     m_bits.clear();
     m_bits.shrink_to_fit();
+    m_opaqueRuns.reset();
     m_transparentColour = 0;
     if (width <= 0 || height <= 0)
         return;
@@ -54,7 +55,7 @@ void TDirectDrawSurface::LoadFromBitmap(const TDIB& bitmap)
     Allocate(bitmap.Width(), bitmap.Height());
     if (Empty())
         throw EDirectDrawSurfaceError::NotMade("IDirectDrawSurface");
-    const raster::Pixels pixels = Pixels();
+    const raster::Pixels pixels = WritablePixels();
     if (bitmap.IsIndexed()) {
         // Indices past the palette show black, as in the bitmap itself.
         std::array<std::uint32_t, 256> values{};
@@ -84,12 +85,21 @@ std::uint32_t TDirectDrawSurface::MatchColour(std::uint32_t colour) const
     return Empty() ? 0 : PixelFromColour(m_format, colour);
 }
 
-void TDirectDrawSurface::FillColour(std::uint32_t pixel) { raster::FillAll(Pixels(), pixel); }
+void TDirectDrawSurface::FillColour(std::uint32_t pixel) { raster::FillAll(WritablePixels(), pixel); }
 
 void TDirectDrawSurface::DrawSurface(int x, int y, const TDirectDrawSurface* source, Transparency transparency)
 {
     if (source == nullptr || source->Empty() || Empty())
         return;
+    if (source == this) {
+        // The copy reads what it writes: go through a snapshot.
+        TDirectDrawSurface snapshot(m_format);
+        snapshot.Allocate(m_width, m_height);
+        snapshot.m_bits = m_bits;
+        snapshot.m_transparentColour = m_transparentColour;
+        DrawSurface(x, y, &snapshot, transparency);
+        return;
+    }
     // Clip the destination rectangle and cut the source by the same amount.
     int sx = 0;
     int sy = 0;
@@ -109,9 +119,11 @@ void TDirectDrawSurface::DrawSurface(int x, int y, const TDirectDrawSurface* sou
     h = std::min(h, m_height - y);
     if (w <= 0 || h <= 0)
         return;
-    raster::CopyBlock(Pixels(), x, y, source->Pixels(), sx, sy, w, h,
-                      transparency == Transparency::Keyed ? raster::KeyMode::SkipKey : raster::KeyMode::Opaque,
-                      source->m_transparentColour);
+    if (transparency == Transparency::Opaque)
+        raster::CopyBlock(WritablePixels(), x, y, source->Pixels(), sx, sy, w, h, raster::KeyMode::Opaque, 0);
+    else
+        raster::CopyBlock(WritablePixels(), x, y, source->Pixels(), sx, sy, w, h, raster::KeyMode::SkipKey,
+                          source->m_transparentColour, &source->OpaqueRuns());
 }
 
 std::uint32_t TDirectDrawSurface::ColourAt(int x, int y) const
@@ -143,6 +155,19 @@ TDirectDrawSurfaceCanvas& TDirectDrawSurface::SurfaceCanvas()
     if (!m_canvas)
         m_canvas = std::make_unique<TDirectDrawSurfaceCanvas>(*this);
     return *m_canvas;
+}
+
+raster::Pixels TDirectDrawSurface::WritablePixels()
+{
+    m_opaqueRuns.reset();
+    return Pixels();
+}
+
+const raster::OpaqueRuns& TDirectDrawSurface::OpaqueRuns() const
+{
+    if (!m_opaqueRuns || m_opaqueRuns->key != m_transparentColour)
+        m_opaqueRuns = raster::FindOpaqueRuns(Pixels(), m_transparentColour);
+    return *m_opaqueRuns;
 }
 
 raster::Pixels TDirectDrawSurface::Pixels() const

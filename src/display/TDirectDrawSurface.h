@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "display/PixelFormat.h"
@@ -68,13 +69,17 @@ public:
     // The surface's one canvas; its pen, brush and font last as long as the surface.
     TDirectDrawSurfaceCanvas& SurfaceCanvas();
 
-    // Direct access for the display and the canvas.
+    // The pixel memory, for reading (presentation, benchmarks).
     raster::Pixels Pixels() const;
 
 private:
     friend class TDXDraw;  // its back buffer follows the screen mode
+    friend class TDirectDrawSurfaceCanvas;
     void Allocate(int width, int height);
     void Reformat(PixelFormat format, int width, int height);
+    // The pixel memory for writing: forgets what was known of the pixels.
+    raster::Pixels WritablePixels();
+    const raster::OpaqueRuns& OpaqueRuns() const;
 
     PixelFormat m_format;
     int m_width = 0;
@@ -83,6 +88,9 @@ private:
     std::vector<std::uint8_t> m_bits;
     std::uint32_t m_transparentColour = 0;
     std::unique_ptr<TDirectDrawSurfaceCanvas> m_canvas;
+    // Built at the first keyed copy from this surface after it changed: the
+    // layers of a frame are copied sixty times a second and change on clicks.
+    mutable std::optional<raster::OpaqueRuns> m_opaqueRuns;
 };
 
 }  // namespace vorlane

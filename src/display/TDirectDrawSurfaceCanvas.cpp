@@ -69,7 +69,7 @@ void TDirectDrawSurfaceCanvas::DrawThinLine(int x0, int y0, int x1, int y1, std:
     // Step i along the major axis puts the minor coordinate at the rounded
     // point of the exact line; steps outside the surface are never visited,
     // so a far-away end point costs nothing.
-    const raster::Pixels pixels = m_surface.Pixels();
+    const raster::Pixels pixels = m_surface.WritablePixels();
     const bool xMajor = std::abs(static_cast<long long>(x1) - x0) >= std::abs(static_cast<long long>(y1) - y0);
     const long long major0 = xMajor ? x0 : y0;
     const long long minor0 = xMajor ? y0 : x0;
@@ -106,7 +106,7 @@ void TDirectDrawSurfaceCanvas::DrawWideLine(int x0, int y0, int x1, int y1, std:
     // The pixels whose centres lie within half the width of the segment: a
     // band with a round cap at each end. An even width has no middle pixel,
     // so its segment runs between pixel centres.
-    const raster::Pixels pixels = m_surface.Pixels();
+    const raster::Pixels pixels = m_surface.WritablePixels();
     const double radius = m_penWidth / 2.0;
     const double shift = m_penWidth % 2 == 0 ? -0.5 : 0.0;
     const double ax = x0 + shift;
@@ -154,7 +154,7 @@ void TDirectDrawSurfaceCanvas::FillToBorder(int x, int y, std::uint32_t border)
     RequirePixels();
     if (m_brushStyle == TBrushStyle::Clear)
         return;
-    raster::FillToBorder(m_surface.Pixels(), x, y, m_surface.MatchColour(border), m_surface.MatchColour(m_brushColour));
+    raster::FillToBorder(m_surface.WritablePixels(), x, y, m_surface.MatchColour(border), m_surface.MatchColour(m_brushColour));
 }
 
 std::uint32_t TDirectDrawSurfaceCanvas::PixelColour(int x, int y)
@@ -190,7 +190,7 @@ void TDirectDrawSurfaceCanvas::WriteText(int x, int y, const std::string& text)
         painter.drawText(0, metrics.ascent(), string);
     }
 
-    const raster::Pixels pixels = m_surface.Pixels();
+    const raster::Pixels pixels = m_surface.WritablePixels();
     const int left = std::max(x, 0);
     const int right = static_cast<int>(std::min<long long>(static_cast<long long>(x) + width, pixels.width));
     const int top = std::max(y, 0);

@@ -128,24 +128,67 @@ std::vector<std::uint32_t> AllPixels(const TDirectDrawSurface& surface)
 
 TEST_P(SurfaceTest, DrawSurfaceClipsOnAllFourSidesWithAndWithoutKey)
 {
-    // The source is wider than the widest vector of the copy, so both the
-    // vector body and the tail of each row are exercised.
-    TDirectDrawSurface source(GetParam());
-    TDIB picture = NoisyBitmap(41, 5, 4);
+    // Sources wider than the widest vector of the copy, so that both the
+    // vector body and the tail of each row are exercised: one speckled with
+    // its key colour (blended pixel by pixel), one with long opaque stretches
+    // (copied stretch by stretch).
+    TDIB speckled = NoisyBitmap(41, 5, 4);
     for (int x = 0; x < 41; x += 3)
-        picture.ScanLine(x % 5)[3 * x] = picture.ScanLine(x % 5)[3 * x + 1] = picture.ScanLine(x % 5)[3 * x + 2] = 0xFF;
-    source.LoadFromBitmap(picture);
-    source.SetTransparentColour(source.MatchColour(kWhite));
+        std::fill_n(speckled.ScanLine(x % 5) + 3 * x, 3, 0xFF);
+    TDIB blocky = NoisyBitmap(41, 5, 6);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 41; ++x)
+            if ((x + 7 * y) % 20 < 9)
+                std::fill_n(blocky.ScanLine(y) + 3 * x, 3, 0xFF);
     const TDIB background = NoisyBitmap(45, 7, 5);
-    for (const Transparency transparency : {Transparency::Opaque, Transparency::Keyed})
-        for (const int y : {-6, -5, -4, -1, 0, 1, 2, 6, 7})
-            for (const int x : {-42, -41, -40, -10, -1, 0, 3, 4, 5, 44, 45}) {
-                TDirectDrawSurface target(GetParam());
-                target.LoadFromBitmap(background);
-                const auto expected = ExpectedCopy(target, x, y, source, transparency);
-                target.DrawSurface(x, y, &source, transparency);
-                ASSERT_EQ(AllPixels(target), expected) << "at " << x << "," << y;
-            }
+    for (const TDIB* picture : {&speckled, &blocky}) {
+        TDirectDrawSurface source(GetParam());
+        source.LoadFromBitmap(*picture);
+        source.SetTransparentColour(source.MatchColour(kWhite));
+        for (const Transparency transparency : {Transparency::Opaque, Transparency::Keyed})
+            for (const int y : {-6, -5, -4, -1, 0, 1, 2, 6, 7})
+                for (const int x : {-42, -41, -40, -10, -1, 0, 3, 4, 5, 44, 45}) {
+                    TDirectDrawSurface target(GetParam());
+                    target.LoadFromBitmap(background);
+                    const auto expected = ExpectedCopy(target, x, y, source, transparency);
+                    target.DrawSurface(x, y, &source, transparency);
+                    ASSERT_EQ(AllPixels(target), expected) << "at " << x << "," << y;
+                }
+    }
+}
+
+TEST_P(SurfaceTest, ALayerChangedAfterACopyIsCopiedAsItIsNow)
+{
+    TDirectDrawSurface layer(GetParam());
+    TDirectDrawSurface target(GetParam());
+    const auto draw = [&] {
+        target.FillColour(target.MatchColour(kBlack));
+        target.DrawSurface(0, 0, &layer, Transparency::Keyed);
+        return test::Picture(target);
+    };
+    test::LoadPicture(layer, {"........................................", "r......................................."});
+    layer.SetTransparentColour(layer.MatchColour(kWhite));
+    test::LoadPicture(target, {std::string(40, '#'), std::string(40, '#')});
+    EXPECT_EQ(draw()[1].substr(0, 3), "r##");
+
+    TDirectDrawSurfaceCanvas& canvas = layer.SurfaceCanvas();
+    canvas.SetPenColour(kBlue);
+    canvas.MovePen(1, 1);
+    canvas.LineTo(3, 1);
+    EXPECT_EQ(draw()[1].substr(0, 4), "rbb#") << "a line";
+    canvas.SetBrushColour(kGreen);
+    canvas.FillToBorder(30, 0, kRed);
+    EXPECT_EQ(draw()[0].substr(0, 3), "ggg") << "a fill";
+    layer.SetTransparentColour(layer.MatchColour(kGreen));
+    EXPECT_EQ(draw()[0].substr(0, 3), "###") << "another key";
+    TDirectDrawSurface red(GetParam());
+    test::LoadPicture(red, {"rr"});
+    layer.DrawSurface(0, 0, &red, Transparency::Opaque);
+    EXPECT_EQ(draw()[0].substr(0, 3), "rr#") << "a copy onto the layer";
+    layer.FillColour(layer.MatchColour(kBlue));
+    EXPECT_EQ(draw()[0].substr(0, 3), "bbb") << "a fill of the whole layer";
+    layer.DrawSurface(1, 0, &layer, Transparency::Opaque);
+    EXPECT_EQ(draw()[0].substr(0, 3), "bbb") << "a copy onto itself";
 }
 
 TEST_P(SurfaceTest, DrawSurfaceAtMinusTenDropsTheTenLeftmostColumns)
