@@ -66,8 +66,11 @@ inline std::uint32_t PixelFromColour(PixelFormat format, std::uint32_t colour)
     return 0;
 }
 
-// The colour a pixel value shows. 5- and 6-bit components are widened by
-// repeating their high bits, so white stays 0xFFFFFF.
+// A component of `bits` bits widened to 8 by repeating its high bits, so that
+// the largest value gives 255.
+constexpr std::uint32_t Widen(std::uint32_t value, int bits) { return value << (8 - bits) | value >> (2 * bits - 8); }
+
+// The colour a pixel value shows.
 inline std::uint32_t ColourFromPixel(PixelFormat format, std::uint32_t pixel)
 {
     std::uint32_t r = 0;
@@ -77,20 +80,14 @@ inline std::uint32_t ColourFromPixel(PixelFormat format, std::uint32_t pixel)
     case PixelFormat::Indexed8:
         return FixedPalette()[pixel & 0xFF];
     case PixelFormat::Rgb555:
-        r = (pixel >> 10) & 0x1F;
-        g = (pixel >> 5) & 0x1F;
-        b = pixel & 0x1F;
-        r = r << 3 | r >> 2;
-        g = g << 3 | g >> 2;
-        b = b << 3 | b >> 2;
+        r = Widen((pixel >> 10) & 0x1F, 5);
+        g = Widen((pixel >> 5) & 0x1F, 5);
+        b = Widen(pixel & 0x1F, 5);
         break;
     case PixelFormat::Rgb565:
-        r = (pixel >> 11) & 0x1F;
-        g = (pixel >> 5) & 0x3F;
-        b = pixel & 0x1F;
-        r = r << 3 | r >> 2;
-        g = g << 2 | g >> 4;
-        b = b << 3 | b >> 2;
+        r = Widen((pixel >> 11) & 0x1F, 5);
+        g = Widen((pixel >> 5) & 0x3F, 6);
+        b = Widen(pixel & 0x1F, 5);
         break;
     case PixelFormat::Rgb24:
     case PixelFormat::Rgb32:

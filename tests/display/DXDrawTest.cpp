@@ -84,12 +84,8 @@ TEST_F(DXDrawTest, AModeThatIsNotListedIsRefused)
     TDXDraw narrowed;
     narrowed.Options = display.Options;
     narrowed.Display.BitCount = 16;
-    try {
-        narrowed.OpenDisplay();
-        FAIL() << "a 16-bit mode opened";
-    } catch (const EDXDrawError& error) {
-        EXPECT_STREQ(error.what(), "Display mode cannot be changed (1024x768 16bit)");
-    }
+    EXPECT_EQ(test::ErrorMessage<EDXDrawError>([&] { narrowed.OpenDisplay(); }),
+              "Display mode cannot be changed (1024x768 16bit)");
     EXPECT_FALSE(narrowed.Initialized());
     EXPECT_TRUE(narrowed.BackBuffer().Empty());
 }
@@ -105,12 +101,8 @@ TEST_F(DXDrawTest, AWindowedDisplayUsesItsSurfaceSizeAtThirtyTwoBits)
     EXPECT_EQ(display.BackBuffer().BitsPerPixel(), 32);
 
     display.SurfaceWidth = TDirectDrawSurface::kMaxSide + 1;
-    try {
-        display.OpenDisplay();
-        FAIL() << "an oversized display opened";
-    } catch (const EDXDrawError& error) {
-        EXPECT_STREQ(error.what(), "Primary Surface cannot be made");
-    }
+    EXPECT_EQ(test::ErrorMessage<EDXDrawError>([&] { display.OpenDisplay(); }),
+              "Primary Surface cannot be made");
     EXPECT_FALSE(display.Initialized());
 }
 
@@ -167,12 +159,7 @@ TEST_F(DXDrawTest, ErrorsOfTheHandlersReachTheCaller)
 TEST_F(DXDrawTest, ADisplayWhoseWindowSitsOnNoFormDoesNotOpen)
 {
     DXDrawView orphan(display, nullptr);
-    try {
-        display.OpenDisplay();
-        FAIL() << "opened without a form";
-    } catch (const EDXDrawError& error) {
-        EXPECT_STREQ(error.what(), "Form not found");
-    }
+    EXPECT_EQ(test::ErrorMessage<EDXDrawError>([&] { display.OpenDisplay(); }), "Form not found");
     EXPECT_FALSE(display.Initialized());
     EXPECT_EQ(events, "");
 }

@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     vorlane::TDXDraw display;
     display.Options = {vorlane::TDXDrawOption::doFullScreen, vorlane::TDXDrawOption::doCenter};
     display.Display.BitCount = bits;
-    auto* view = new vorlane::DXDrawView(display, &form);
+    vorlane::DXDrawView view(display, &form);
 
     vorlane::TDXTimer timer;
     timer.SetInterval(0);
@@ -89,12 +89,12 @@ int main(int argc, char** argv)
     int mouseX = 512;
     int mouseY = 384;
     bool redraw = true;
-    view->OnMouseMove = [&](int x, int y) {
+    view.OnMouseMove = [&](int x, int y) {
         mouseX = x;
         mouseY = y;
         redraw = true;
     };
-    view->OnClick = [&] { application.quit(); };
+    view.OnClick = [&] { application.quit(); };
     timer.OnTimer = [&](int) {
         if (!display.ReadyToDraw() || !redraw)
             return;

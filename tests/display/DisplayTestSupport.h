@@ -3,6 +3,8 @@
 // Helpers of the display tests: the pixel formats to run every case at, and
 // surfaces written as pictures. QtEnvironment.cpp makes the QApplication.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -90,6 +92,20 @@ inline std::vector<std::string> Picture(const TDirectDrawSurface& surface)
         rows.push_back(row);
     }
     return rows;
+}
+
+// The message of the error of class E that `action` raises; a failure when
+// it raises none.
+template <class E, class Action>
+std::string ErrorMessage(Action action)
+{
+    try {
+        action();
+    } catch (const E& error) {
+        return error.what();
+    }
+    ADD_FAILURE() << "no error raised";
+    return {};
 }
 
 }  // namespace vorlane::test

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "DisplayTestSupport.h"
@@ -242,18 +243,12 @@ TEST_P(SurfaceTest, ASurfaceWithoutPixelsDoesNothingAndOnlyItsCanvasFails)
     TDirectDrawSurfaceCanvas& canvas = empty.SurfaceCanvas();
     canvas.MovePen(1, 1);
     canvas.ReleaseCanvas();
-    const char* notMade = "IDirectDrawSurface not made";
-    try {
-        canvas.LineTo(3, 3);
-        FAIL() << "LineTo drew on nothing";
-    } catch (const EDirectDrawSurfaceError& error) {
-        EXPECT_STREQ(error.what(), notMade);
-    }
-    EXPECT_THROW(canvas.FillToBorder(0, 0, kBlack), EDirectDrawSurfaceError);
-    EXPECT_THROW(canvas.PixelColour(0, 0), EDirectDrawSurfaceError);
-    EXPECT_THROW(canvas.WriteText(0, 0, "x"), EDirectDrawSurfaceError);
     TDIB bitmap = test::BitmapFromPicture({"rg"});
-    EXPECT_THROW(empty.CopyToBitmap(bitmap), EDirectDrawSurfaceError);
+    for (const std::function<void()>& draw : std::vector<std::function<void()>>{
+             [&] { canvas.LineTo(3, 3); }, [&] { canvas.FillToBorder(0, 0, kBlack); },
+             [&] { canvas.PixelColour(0, 0); }, [&] { canvas.WriteText(0, 0, "x"); },
+             [&] { empty.CopyToBitmap(bitmap); }})
+        EXPECT_EQ(test::ErrorMessage<EDirectDrawSurfaceError>(draw), "IDirectDrawSurface not made");
     EXPECT_EQ(bitmap.Width(), 2) << "a failed copy keeps the bitmap";
 }
 
@@ -262,23 +257,15 @@ TEST_P(SurfaceTest, LoadingAnEmptyOrHugeBitmapLeavesNoPixels)
     TDirectDrawSurface surface(GetParam());
     test::LoadPicture(surface, {"rg"});
     surface.SetTransparentColour(7);
-    try {
-        surface.LoadFromBitmap(TDIB());
-        FAIL() << "an empty bitmap loaded";
-    } catch (const EDirectDrawSurfaceError& error) {
-        EXPECT_STREQ(error.what(), "IDirectDrawSurface not made");
-    }
+    EXPECT_EQ(test::ErrorMessage<EDirectDrawSurfaceError>([&] { surface.LoadFromBitmap(TDIB()); }),
+              "IDirectDrawSurface not made");
     EXPECT_TRUE(surface.Empty());
     EXPECT_EQ(surface.TransparentColour(), 0u);
 
     TDIB huge;
     huge.SetSize24(TDirectDrawSurface::kMaxSide + 1, 1);
-    try {
-        surface.LoadFromBitmap(huge);
-        FAIL() << "a surface over the size limit was made";
-    } catch (const EDirectDrawSurfaceError& error) {
-        EXPECT_STREQ(error.what(), "Surface cannot be made");
-    }
+    EXPECT_EQ(test::ErrorMessage<EDirectDrawSurfaceError>([&] { surface.LoadFromBitmap(huge); }),
+              "Surface cannot be made");
     EXPECT_TRUE(surface.Empty());
 }
 
