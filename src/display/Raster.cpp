@@ -47,6 +47,13 @@ bool AnyLane(Vector<T> mask)
     return (halves[0] | halves[1]) != 0;
 }
 
+template <class T>
+bool AllLanes(Vector<T> mask)
+{
+    const auto halves = reinterpret_cast<Halves>(mask);
+    return (halves[0] & halves[1]) == ~std::uint64_t{0};
+}
+
 std::uint32_t Read24(const std::uint8_t* row, int x)
 {
     const std::uint8_t* p = row + 3 * x;
@@ -59,13 +66,6 @@ void Write24(std::uint8_t* row, int x, std::uint32_t value)
     p[0] = static_cast<std::uint8_t>(value);
     p[1] = static_cast<std::uint8_t>(value >> 8);
     p[2] = static_cast<std::uint8_t>(value >> 16);
-}
-
-template <class T>
-bool AllLanes(Vector<T> mask)
-{
-    const auto halves = reinterpret_cast<Halves>(mask);
-    return (halves[0] & halves[1]) == ~std::uint64_t{0};
 }
 
 template <class T>
@@ -131,38 +131,38 @@ int FindForward(const T* row, int from, int to, T value)
     return to;
 }
 
-// Leftmost x in [stop, from] such that every pixel from x to `from` is not
-// `value` (the start of a run that ends at `from`).
+// Leftmost x ≤ from such that no pixel from x to `from` is `value` (the start
+// of a run that ends at `from`).
 template <class T>
-int RunStart(const T* row, int from, int stop, T value)
+int RunStart(const T* row, int from, T value)
 {
     const Vector<T> values = Vector<T>{} + value;
     int x = from + 1;  // pixels [x, from] are known to be other than value
-    while (x - kLanes<T> >= stop) {
+    while (x - kLanes<T> >= 0) {
         if (AnyLane<T>(reinterpret_cast<Vector<T>>(LoadVector(row + x - kLanes<T>) == values)))
             break;
         x -= kLanes<T>;
     }
-    while (x > stop && row[x - 1] != value)
+    while (x > 0 && row[x - 1] != value)
         --x;
     return x;
 }
 
-// Typed access to a row, so that one fill routine serves every word size.
+// Typed access to a row, so that one fill and one run search serve every format.
 template <class T>
 struct WordRow {
     static T* Cast(std::uint8_t* row) { return reinterpret_cast<T*>(row); }
-    static int FindBorder(std::uint8_t* row, int from, int to, std::uint32_t border)
+    static int FindValue(std::uint8_t* row, int from, int to, std::uint32_t value)
     {
-        return FindForward<true>(Cast(row), from, to, static_cast<T>(border));
+        return FindForward<true>(Cast(row), from, to, static_cast<T>(value));
     }
-    static int FindInside(std::uint8_t* row, int from, int to, std::uint32_t border)
+    static int FindOther(std::uint8_t* row, int from, int to, std::uint32_t value)
     {
-        return FindForward<false>(Cast(row), from, to, static_cast<T>(border));
+        return FindForward<false>(Cast(row), from, to, static_cast<T>(value));
     }
-    static int RunStart(std::uint8_t* row, int from, std::uint32_t border)
+    static int RunStart(std::uint8_t* row, int from, std::uint32_t value)
     {
-        return raster::RunStart(Cast(row), from, 0, static_cast<T>(border));
+        return raster::RunStart(Cast(row), from, static_cast<T>(value));
     }
     static void Fill(std::uint8_t* row, int x0, int x1, std::uint32_t value)
     {
@@ -171,24 +171,24 @@ struct WordRow {
 };
 
 struct Row24 {
-    static int FindBorder(std::uint8_t* row, int from, int to, std::uint32_t border)
+    static int FindValue(std::uint8_t* row, int from, int to, std::uint32_t value)
     {
         for (int x = from; x < to; ++x)
-            if (Read24(row, x) == border)
+            if (Read24(row, x) == value)
                 return x;
         return to;
     }
-    static int FindInside(std::uint8_t* row, int from, int to, std::uint32_t border)
+    static int FindOther(std::uint8_t* row, int from, int to, std::uint32_t value)
     {
         for (int x = from; x < to; ++x)
-            if (Read24(row, x) != border)
+            if (Read24(row, x) != value)
                 return x;
         return to;
     }
-    static int RunStart(std::uint8_t* row, int from, std::uint32_t border)
+    static int RunStart(std::uint8_t* row, int from, std::uint32_t value)
     {
         int x = from;
-        while (x > 0 && Read24(row, x - 1) != border)
+        while (x > 0 && Read24(row, x - 1) != value)
             --x;
         return x;
     }
@@ -261,12 +261,12 @@ void SpanFill(const Pixels& pixels, int startX, int startY, std::uint32_t border
         std::uint8_t* row = pixels.Row(y);
         int x = from;
         while (x < to) {
-            x = Access::FindInside(row, x, to, border);
+            x = Access::FindOther(row, x, to, border);
             if (x >= to)
                 break;
             if (!visited.Test(x, y))
                 seeds.push_back({x, y, dy, left, right});
-            x = Access::FindBorder(row, x + 1, to, border);
+            x = Access::FindValue(row, x + 1, to, border);
         }
     };
     while (!seeds.empty()) {
@@ -276,7 +276,7 @@ void SpanFill(const Pixels& pixels, int startX, int startY, std::uint32_t border
             continue;
         std::uint8_t* row = pixels.Row(seed.y);
         const int left = Access::RunStart(row, seed.x, border);
-        const int right = Access::FindBorder(row, seed.x + 1, pixels.width, border);
+        const int right = Access::FindValue(row, seed.x + 1, pixels.width, border);
         Access::Fill(row, left, right, fill);
         visited.Set(seed.y, left, right);
         if (seed.dy == 0) {
@@ -302,9 +302,9 @@ OpaqueRuns FindRuns(const Pixels& pixels, std::uint32_t key)
         std::uint8_t* row = pixels.Row(y);
         const auto first = static_cast<std::uint32_t>(result.runs.size());
         std::uint32_t count = 0;
-        for (int x = Access::FindInside(row, 0, pixels.width, key); x < pixels.width;
-             x = Access::FindInside(row, x, pixels.width, key)) {
-            const int end = Access::FindBorder(row, x + 1, pixels.width, key);
+        for (int x = Access::FindOther(row, 0, pixels.width, key); x < pixels.width;
+             x = Access::FindOther(row, x, pixels.width, key)) {
+            const int end = Access::FindValue(row, x + 1, pixels.width, key);
             result.runs.push_back({x, end});
             ++count;
             x = end;
