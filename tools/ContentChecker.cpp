@@ -108,11 +108,6 @@ int Red(std::uint32_t colour) { return static_cast<int>(colour & 0xFF); }
 int Green(std::uint32_t colour) { return static_cast<int>((colour >> 8) & 0xFF); }
 int Blue(std::uint32_t colour) { return static_cast<int>((colour >> 16) & 0xFF); }
 
-// The pixel value at 16 bits per pixel, 5-6-5: the low bits are dropped, as the display drops them.
-std::uint32_t To565(std::uint32_t colour)
-{
-    return static_cast<std::uint32_t>((Red(colour) >> 3) << 11 | (Green(colour) >> 2) << 5 | (Blue(colour) >> 3));
-}
 
 // Pixels a fill would go through although they look like part of a black
 // line: near-black pixels, and grey pixels touching black (anti-aliased edges).
@@ -295,6 +290,11 @@ constexpr std::array<const char*, 9> kSounds = {"S_Oui",     "S_Non",    "S_Clic
                                                 "S_Efface", "S_Precedent", "S_Suivant", "S_Couleur"};
 
 }  // namespace
+
+std::uint32_t To565(std::uint32_t colour)
+{
+    return static_cast<std::uint32_t>((Red(colour) >> 3) << 11 | (Green(colour) >> 2) << 5 | (Blue(colour) >> 3));
+}
 
 PackageReport CheckTheme(const std::string& folder, const std::string& package)
 {

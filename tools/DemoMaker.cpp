@@ -1,8 +1,6 @@
 #include "DemoMaker.h"
 
-#include "AppearanceArt.h"
 #include "BitmapWriter.h"
-#include "PictureArt.h"
 #include "Preview.h"
 #include "SoundSynth.h"
 #include "WaveWriter.h"
@@ -114,12 +112,28 @@ std::string AppearanceDat(const AppearanceSpec& appearance)
 
 }  // namespace
 
+std::vector<ThemeSpec> DemoThemes()
+{
+    std::vector<ThemeSpec> themes;
+    for (const QByteArray& data : DataFiles(QStringLiteral("theme-")))
+        themes.push_back(ParseTheme(data));
+    return themes;
+}
+
+std::vector<AppearanceSpec> DemoAppearances()
+{
+    std::vector<AppearanceSpec> appearances;
+    for (const QByteArray& data : DataFiles(QStringLiteral("appearance-")))
+        appearances.push_back(ParseAppearance(data));
+    return appearances;
+}
+
 void MakeDemo(const std::string& programDir, const std::string& previewDir)
 {
     const std::string themesDir = Folder(programDir, QStringLiteral("Themes"));
     std::vector<RenderedTheme> themes;
-    for (const QByteArray& data : DataFiles(QStringLiteral("theme-"))) {
-        RenderedTheme rendered{ParseTheme(data), {}};
+    for (ThemeSpec& spec : DemoThemes()) {
+        RenderedTheme rendered{std::move(spec), {}};
         const std::string folder = Folder(themesDir, rendered.spec.folder);
         for (std::size_t n = 1; n <= rendered.spec.pictures.size(); ++n) {
             rendered.pictures.push_back(RenderPicture(rendered.spec, rendered.spec.pictures[n - 1]));
@@ -132,8 +146,7 @@ void MakeDemo(const std::string& programDir, const std::string& previewDir)
     }
 
     const std::string appearancesDir = Folder(programDir, QStringLiteral("Apparences"));
-    for (const QByteArray& data : DataFiles(QStringLiteral("appearance-"))) {
-        const AppearanceSpec appearance = ParseAppearance(data);
+    for (const AppearanceSpec& appearance : DemoAppearances()) {
         const std::string folder = Folder(appearancesDir, appearance.folder);
         const auto images = RenderAppearance(appearance);
         for (const auto& [name, image] : images)

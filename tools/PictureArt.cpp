@@ -244,7 +244,8 @@ RenderedPicture RenderPicture(const ThemeSpec& theme, const PictureSpec& picture
         outlinePoints.push_back(QPointF(result.points.back()));
         corners.push_back(dot.corner);
     }
-    const QPainterPath outline = SmoothPath(outlinePoints, corners, true);
+    result.outline = SmoothPath(outlinePoints, corners, true);
+    const QPainterPath& outline = result.outline;
     QPainterPathStroker stroker;
     stroker.setWidth(theme.outlineWidth);
     const QPainterPath inside = outline.united(stroker.createStroke(outline));
