@@ -3,7 +3,8 @@
 
 #include "ContentChecker.h"
 #include "ToolTestSupport.h"
-#include "content/IniFile.h"
+#include "content/AppearanceDat.h"
+#include "content/ThemeDat.h"
 
 #include <QPainter>
 
@@ -14,25 +15,17 @@ using namespace vorlane::test;
 
 namespace {
 
-std::string Key(const char* pattern, std::size_t number)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, pattern, static_cast<unsigned>(number));
-    return text;
-}
-
 struct Layout {
     QPoint hotspot, picture, panel, indicator;
 };
 
 Layout ReadLayout(const std::filesystem::path& folder)
 {
-    const IniFile ini((folder / "apparence.dat").string());
-    auto read = [&](const char* key) { return ini.ReadInteger("General", key, -1); };
-    return {{read("PointeurOffsetX"), read("PointeurOffsetY")},
-            {read("XDessin"), read("YDessin")},
-            {read("XOuiNon"), read("YouiNon")},
-            {read("XCouleur"), read("YCouleur")}};
+    const AppearanceLayout layout = AppearanceDat((folder / "apparence.dat").string()).Layout();
+    return {{layout.PointeurOffsetX, layout.PointeurOffsetY},
+            {layout.XDessin, layout.YDessin},
+            {layout.XOuiNon, layout.YouiNon},
+            {layout.XCouleur, layout.YCouleur}};
 }
 
 // Pixels reachable from the image's border without crossing black, four-connected as the game fills.
@@ -80,24 +73,22 @@ TEST(DemoContent, DotsLieOnClosedOutlines)
 {
     for (const ThemeSpec& theme : DemoThemes()) {
         const auto folder = DemoProgramFolder() / "Themes" / theme.folder.toStdString();
-        const IniFile ini((folder / "theme.dat").string());
+        const ThemeDat dat((folder / "theme.dat").string());
         ASSERT_GE(theme.pictures.size(), 8u);
-        ASSERT_EQ(ini.ReadInteger("General", "NombreImages", 0), static_cast<int>(theme.pictures.size()));
-        for (std::size_t n = 1; n <= theme.pictures.size(); ++n) {
+        ASSERT_EQ(dat.NombreImages(), static_cast<int>(theme.pictures.size()));
+        for (std::uint32_t n = 1; n <= theme.pictures.size(); ++n) {
             SCOPED_TRACE(theme.folder.toStdString() + " " + theme.pictures[n - 1].name.toStdString());
-            const QImage dots = ReadPicture(folder / Key("Points%.2u.bmp", n));
-            const QImage finished = ReadPicture(folder / Key("Image%.2u.bmp", n));
-            const std::string section = Key("Image%.2u", n);
-            const int count = ini.ReadInteger(section, "NombrePoints", 0);
+            const QImage dots = ReadPicture(folder / PointsFileName(n));
+            const QImage finished = ReadPicture(folder / ImageFileName(n));
+            const int count = dat.NombrePoints(n);
             EXPECT_GE(count, 10);
             EXPECT_LE(count, 40);
             for (int p = 1; p <= count; ++p) {
-                const int x = ini.ReadInteger(section, Key("XPoint%.2u", static_cast<std::size_t>(p)), -1);
-                const int y = ini.ReadInteger(section, Key("YPoint%.2u", static_cast<std::size_t>(p)), -1);
-                ASSERT_TRUE(finished.rect().contains(x, y)) << "point " << p;
-                EXPECT_EQ(ColourAt(finished, x, y), 0u) << "point " << p << " off the outline";
-                EXPECT_NE(ColourAt(dots, x, y), 0xFFFFFFu) << "point " << p << " not drawn";
-                EXPECT_GE(ini.ReadInteger(section, Key("Ligne%.2u", static_cast<std::size_t>(p)), 0), 3);
+                const ThemePoint point = dat.Point(n, static_cast<std::uint32_t>(p));
+                ASSERT_TRUE(finished.rect().contains(point.X, point.Y)) << "point " << p;
+                EXPECT_EQ(ColourAt(finished, point.X, point.Y), 0u) << "point " << p << " off the outline";
+                EXPECT_NE(ColourAt(dots, point.X, point.Y), 0xFFFFFFu) << "point " << p << " not drawn";
+                EXPECT_GE(point.Ligne, 3);
             }
 
             // Inside the outline, nothing a fill can reach from the border.
@@ -194,15 +185,12 @@ TEST(DemoContent, MakingAgainKeepsTheTicksAndPrintableMarks)
     TempDir program;
     MakeDemo(program.path().string());
     const std::string dat = (program.path() / "Themes" / "Formes" / "theme.dat").string();
-    {
-        IniFile ini(dat);
-        ini.WriteBool("Configuration", "Check", false);
-        ini.WriteBool("Image02", "Imprimer", true);
-    }
+    ThemeDat(dat).WriteCheck(false);
+    ThemeDat(dat).WriteImprimer(2, true);
     MakeDemo(program.path().string());
-    const IniFile ini(dat);
-    EXPECT_FALSE(ini.ReadBool("Configuration", "Check", true));
-    EXPECT_TRUE(ini.ReadBool("Image02", "Imprimer", false));
-    EXPECT_FALSE(ini.ReadBool("Image03", "Imprimer", false));
-    EXPECT_TRUE(IniFile((program.path() / "Themes" / "Animaux" / "theme.dat").string()).ReadBool("Configuration", "Check", false));
+    const ThemeDat made(dat);
+    EXPECT_FALSE(made.Check());
+    EXPECT_TRUE(made.Imprimer(2));
+    EXPECT_FALSE(made.Imprimer(3));
+    EXPECT_TRUE(ThemeDat((program.path() / "Themes" / "Animaux" / "theme.dat").string()).Check());
 }
