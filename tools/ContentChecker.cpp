@@ -89,50 +89,59 @@ int Red(std::uint32_t colour) { return static_cast<int>(colour & 0xFF); }
 int Green(std::uint32_t colour) { return static_cast<int>((colour >> 8) & 0xFF); }
 int Blue(std::uint32_t colour) { return static_cast<int>((colour >> 16) & 0xFF); }
 
+// Pixels of one kind of fault: how many, and where the first is.
+struct PixelFault {
+    long count = 0;
+    int x = 0;
+    int y = 0;
+
+    void Add(int atX, int atY)
+    {
+        if (count++ == 0) {
+            x = atX;
+            y = atY;
+        }
+    }
+    std::string Describe(const std::string& what) const
+    {
+        return std::to_string(count) + " pixels " + what + " (le premier en " + std::to_string(x) + ", " +
+               std::to_string(y) + ")";
+    }
+};
+
+bool TouchesBlack(const TDIB& image, int x, int y)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if ((dx != 0 || dy != 0) && x + dx >= 0 && y + dy >= 0 && x + dx < image.Width() &&
+                y + dy < image.Height() && IsBlack(image.PixelColour(x + dx, y + dy)))
+                return true;
+    return false;
+}
 
 // Pixels a fill would go through although they look like part of a black
 // line: near-black pixels, and grey pixels touching black (anti-aliased edges).
 void CheckPureBlackLines(const TDIB& image, const std::string& file, Faults& faults)
 {
-    long nearBlack = 0;
-    long greyEdge = 0;
-    int firstX = -1;
-    int firstY = -1;
+    PixelFault nearBlack;
+    PixelFault greyEdge;
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x) {
             const std::uint32_t colour = image.PixelColour(x, y) & 0xFFFFFF;
             if (colour == 0 || colour == 0xFFFFFF)
                 continue;
-            const int r = Red(colour);
-            const int g = Green(colour);
-            const int b = Blue(colour);
-            bool fault = false;
-            if (std::max({r, g, b}) <= 0x30) {
-                ++nearBlack;
-                fault = true;
-            } else if (std::max({r, g, b}) - std::min({r, g, b}) <= 24) {
-                bool touchesBlack = false;
-                for (int dy = -1; dy <= 1 && !touchesBlack; ++dy)
-                    for (int dx = -1; dx <= 1 && !touchesBlack; ++dx)
-                        touchesBlack = (dx != 0 || dy != 0) && x + dx >= 0 && y + dy >= 0 &&
-                                       x + dx < image.Width() && y + dy < image.Height() &&
-                                       IsBlack(image.PixelColour(x + dx, y + dy));
-                if (touchesBlack) {
-                    ++greyEdge;
-                    fault = true;
-                }
-            }
-            if (fault && firstX < 0) {
-                firstX = x;
-                firstY = y;
-            }
+            const int brightest = std::max({Red(colour), Green(colour), Blue(colour)});
+            const int darkest = std::min({Red(colour), Green(colour), Blue(colour)});
+            if (brightest <= 0x30)
+                nearBlack.Add(x, y);
+            else if (brightest - darkest <= 24 && TouchesBlack(image, x, y))
+                greyEdge.Add(x, y);
         }
-    const std::string first = " (le premier en " + std::to_string(firstX) + ", " + std::to_string(firstY) + ")";
-    if (nearBlack > 0)
-        faults.Add(file, std::to_string(nearBlack) + " pixels presque noirs" + first +
+    if (nearBlack.count > 0)
+        faults.Add(file, nearBlack.Describe("presque noirs") +
                              " : les traits doivent être noir pur (0x000000), sinon le coloriage les traverse");
-    if (greyEdge > 0)
-        faults.Add(file, std::to_string(greyEdge) + " pixels gris au bord des traits noirs" + first +
+    if (greyEdge.count > 0)
+        faults.Add(file, greyEdge.Describe("gris au bord des traits noirs") +
                              " : un coloriage laisserait un liseré ; dessinez les traits sans lissage");
 }
 

@@ -177,6 +177,13 @@ TEST(DemoContent, FramesAreOpaqueAroundThePicture)
             }
         EXPECT_EQ(holes, 0) << name;
     }
+    // The yes/no panel: see-through only around its rounded corners.
+    const QImage panel = ReadPicture(folder / "F_Confirmation.qrvi");
+    long holes = 0;
+    for (int y = 24; y < panel.height() - 24; ++y)
+        for (int x = 24; x < panel.width() - 24; ++x)
+            holes += To565(ColourAt(panel, x, y)) == To565(0xFFFFFF) ? 1 : 0;
+    EXPECT_EQ(holes, 0) << "F_Confirmation.qrvi";
 }
 
 TEST(DemoContent, MakingAgainKeepsTheTicksAndPrintableMarks)
