@@ -186,7 +186,11 @@ struct Decoded {
 // the pixel loops so that they vectorise.
 void Expand1(const std::uint8_t* in, std::uint8_t* out, int width)
 {
-    for (int x = 0; x < width; ++x)
+    const int bytes = width / 8;
+    for (int i = 0; i < bytes; ++i)
+        for (int bit = 0; bit < 8; ++bit)
+            out[8 * i + bit] = static_cast<std::uint8_t>((in[i] >> (7 - bit)) & 1);
+    for (int x = 8 * bytes; x < width; ++x)
         out[x] = static_cast<std::uint8_t>((in[x >> 3] >> (7 - (x & 7))) & 1);
 }
 
