@@ -85,4 +85,29 @@ void BM_ReplayColouring(benchmark::State& state)
 }
 BENCHMARK(BM_ReplayColouring)->Unit(benchmark::kMillisecond);
 
+// One click into the colouring stage that fills the background around the
+// demo's first animal (most of its 704 × 560 picture) and records the fill.
+void BM_ClickFill(benchmark::State& state)
+{
+    const auto form = DemoGame(32);
+    form->LoadStage = 3;
+    form->ChargeRessources(3);
+    form->DXPrincipaleMouseMove(30 + form->XDessin - form->PointeurOffsetX, 30 + form->YDessin - form->PointeurOffsetY);
+    std::uint32_t colour = 0x0000FF;
+    for (auto _ : state) {
+        form->CouleurColoriage = colour;
+        form->DXPrincipaleClick();
+        colour ^= 0x00FFFF;
+    }
+    // The size of the region filled, to show what was measured.
+    const TDirectDrawSurface& picture = *form->DXDessinSurface;
+    const std::uint32_t last = picture.MatchColour(form->CouleurColoriage);
+    int filled = 0;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x)
+            filled += picture.ColourAt(x, y) == last;
+    state.counters["pixels"] = filled;
+}
+BENCHMARK(BM_ClickFill)->Unit(benchmark::kMillisecond);
+
 }  // namespace

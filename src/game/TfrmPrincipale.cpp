@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "content/AppearanceDat.h"
 #include "content/GameSettings.h"
 #include "display/DXDrawView.h"
 
@@ -23,6 +24,7 @@ TfrmPrincipale::TfrmPrincipale(QWidget* parent) : QWidget(parent)
     DXPrincipale.OnFinalize = [this] { DXPrincipaleFinalize(); };
     m_view = new DXDrawView(DXPrincipale, this);
     m_view->OnMouseMove = [this](int x, int y) { DXPrincipaleMouseMove(x, y); };
+    m_view->OnClick = [this] { DXPrincipaleClick(); };
 
     DXTimer.SetActiveOnly(true);
     DXTimer.SetInterval(0);
@@ -43,7 +45,7 @@ void TfrmPrincipale::FormCreate()
 {
     DXPrincipale.Display = {GameSettings.ScreenWidth, GameSettings.ScreenHeight, GameSettings.BitDepth};
     PendingClickSound = -1;
-    for (int slot = 0; slot < 9; ++slot)
+    for (std::size_t slot = 0; slot < kAppearanceSounds.size(); ++slot)
         ListeWav.Add();
     // SonMaker opened itself with the window.
     ClearFillHistory();
@@ -105,10 +107,6 @@ std::int64_t TfrmPrincipale::HotspotY() const
 {
     return std::int64_t{MouseY} + PointeurOffsetY - YDessin;
 }
-
-}  // namespace vorlane
-
-namespace vorlane {
 
 int TfrmPrincipale::Coordinate(std::int64_t value)
 {

@@ -146,6 +146,9 @@ public:
     // The fills kept, oldest first.
     std::vector<TFillRecord> Fills() const;
 
+    // ---- Clicks ------------------------------------------------------------
+    void DXPrincipaleClick();
+
     // ---- Frame composition -------------------------------------------------
     void DXTimerTimer(int lagCount);
     void DXPrincipaleInitialize();
@@ -169,7 +172,6 @@ private:
     std::string CurrentThemeFolder() const;
     std::string CurrentThemeFile() const;
     std::string AppearanceName() const;
-    void LoadAppearanceImage(TDIB& bitmap, const std::string& folder, const char* image);
     void RestartPicture(int move);
     // Runs `action`; an error it raises is handed to ShowError and false is
     // returned, so that the caller can go on. Without ShowError it is raised.
@@ -186,6 +188,9 @@ private:
             return false;
         }
     }
+    void Play(int slot);
+    std::uint32_t Key(int zone) const;
+    void SaveColouredPicture();
     void RedrawLines();
     void ReleaseSurfaces();
     std::array<std::unique_ptr<TDirectDrawSurface>*, 8> Surfaces();

@@ -14,6 +14,11 @@ namespace {
 constexpr std::array<const char*, 7> kAppearanceImages = {
     "C_Pointeur", "F_Principale", "MF_Principale", "M_Couleurs", "F_Lignes", "F_Confirmation", "MF_Confirmation"};
 
+void LoadAppearanceImage(TDIB& bitmap, const std::string& folder, const char* image)
+{
+    bitmap.LoadBitmapFile(ResolveContentFile(folder + AppearanceImageFileName(image)));
+}
+
 }  // namespace
 
 void LoadSurface(TDirectDrawSurface& surface, const TDIB& bitmap)
@@ -44,11 +49,6 @@ std::string TfrmPrincipale::CurrentThemeFile() const
 std::string TfrmPrincipale::AppearanceName() const
 {
     return SelectedAppearance ? SelectedAppearance() : std::string();
-}
-
-void TfrmPrincipale::LoadAppearanceImage(TDIB& bitmap, const std::string& folder, const char* image)
-{
-    bitmap.LoadBitmapFile(ResolveContentFile(folder + AppearanceImageFileName(image)));
 }
 
 void TfrmPrincipale::ChargeRessources(std::int32_t mode)

@@ -17,12 +17,6 @@ protected:
         const TDirectDrawSurface& frame = m_form->DXPrincipale.PrimarySurface();
         return ColourFromPixel(frame.Format(), frame.ColourAt(x, y));
     }
-    // What a colour looks like at the display's depth.
-    std::uint32_t AtDepth(std::uint32_t colour) const
-    {
-        const PixelFormat format = m_form->DXPrincipale.SurfaceFormat();
-        return ColourFromPixel(format, PixelFromColour(format, colour));
-    }
     void LoseDisplay()
     {
         m_form->DXPrincipale.DeclareSurfacesLost();

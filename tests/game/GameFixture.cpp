@@ -1,7 +1,7 @@
 #include "GameFixture.h"
 
 #include <filesystem>
-#include <algorithm>
+#include <map>
 
 #include "content/ContentPaths.h"
 #include "display/PixelFormat.h"
@@ -254,6 +254,163 @@ TfrmPrincipale& GameFixture::Start(int bitDepth)
 void GameFixture::MoveMouse(int x, int y)
 {
     m_form->DXPrincipaleMouseMove(x, y);
+}
+
+void GameFixture::ClickAt(int x, int y)
+{
+    MoveMouse(x, y);
+    m_form->DXPrincipaleClick();
+}
+
+void GameFixture::ClickPicture(int x, int y)
+{
+    const AppearanceLayout layout = AppearanceDat::ForAppearance(m_appearance).Layout();
+    ClickAt(x + layout.XDessin - layout.PointeurOffsetX, y + layout.YDessin - layout.PointeurOffsetY);
+}
+
+namespace {
+
+QPoint Middle(const std::vector<QPoint>& points)
+{
+    return points.empty() ? QPoint(-1, -1) : points[points.size() / 2];
+}
+
+}  // namespace
+
+// The appearance's images as the game compares them: pixel values in the
+// display's format.
+struct GameFixture::Skin {
+    PixelFormat format;
+    TDIB mask, panelMask, keys, colouring;
+    AppearanceLayout layout;
+
+    bool InZone(const TDIB& zones, int x, int y, int zone) const
+    {
+        return (PixelFromColour(format, zones.PixelColour(x, y)) & 0xFFFFFF) ==
+               (PixelFromColour(format, keys.PixelColour(zone, 0)) & 0xFFFFFF);
+    }
+    // The colour under the hotspot in F_Coloriage for the mouse at (x, y).
+    std::uint32_t PaletteColour(int x, int y) const
+    {
+        return colouring.PixelColour(x + layout.PointeurOffsetX, y + layout.PointeurOffsetY);
+    }
+    // Every pixel of `zones` in zone `zone` for which `also` holds.
+    std::vector<QPoint> Where(const TDIB& zones, int zone, const std::function<bool(int, int)>& also) const
+    {
+        std::vector<QPoint> points;
+        for (int y = 0; y < zones.Height(); ++y)
+            for (int x = 0; x < zones.Width(); ++x)
+                if (InZone(zones, x, y, zone) && also(x, y))
+                    points.emplace_back(x, y);
+        return points;
+    }
+};
+
+GameFixture::Skin GameFixture::LoadSkin() const
+{
+    const std::string folder = AppearanceFolder();
+    return {m_form->DXPrincipale.SurfaceFormat(),
+            LoadBitmap(folder + "MF_Principale.qrvi"),
+            LoadBitmap(folder + "MF_Confirmation.qrvi"),
+            LoadBitmap(folder + "M_Couleurs.qrvi"),
+            LoadBitmap(folder + "F_Coloriage.qrvi"),
+            AppearanceDat::ForAppearance(m_appearance).Layout()};
+}
+
+QPoint GameFixture::ZonePoint(int zone) const
+{
+    const Skin skin = LoadSkin();
+    return Middle(skin.Where(skin.mask, zone, [](int, int) { return true; }));
+}
+
+QPoint GameFixture::PanelPoint(int zone) const
+{
+    const Skin skin = LoadSkin();
+    return Middle(skin.Where(skin.panelMask, zone, [](int, int) { return true; })) +
+           QPoint(skin.layout.XOuiNon, skin.layout.YouiNon);
+}
+
+std::vector<std::uint32_t> GameFixture::PaletteColours() const
+{
+    // Colours under the hotspot over at least 200 positions of the palette.
+    const Skin skin = LoadSkin();
+    std::map<std::uint32_t, int> counts;
+    std::vector<std::uint32_t> colours;
+    skin.Where(skin.mask, kPaletteZone, [&](int x, int y) {
+        const std::uint32_t colour = skin.PaletteColour(x, y);
+        if (++counts[colour] == 200 && colour != kWhite && colour != kBlack)
+            colours.push_back(colour);
+        return false;
+    });
+    return colours;
+}
+
+QPoint GameFixture::PalettePoint(std::uint32_t colour) const
+{
+    const Skin skin = LoadSkin();
+    return Middle(skin.Where(skin.mask, kPaletteZone,
+                             [&](int x, int y) { return skin.PaletteColour(x, y) == colour; }));
+}
+
+std::vector<ThemePoint> GameFixture::Points() const
+{
+    const TTheme& entry = PlayList[static_cast<std::size_t>(PlayIndex)];
+    const ThemeDat theme(ResolveContentFile(m_dir.path().string() + "/Themes/" + entry.ThemeDir + "theme.dat"));
+    const auto picture = static_cast<std::uint32_t>(entry.PictureNo);
+    std::vector<ThemePoint> points;
+    for (std::int32_t i = 1; i <= theme.NombrePoints(picture); ++i)
+        points.push_back(theme.Point(picture, static_cast<std::uint32_t>(i)));
+    return points;
+}
+
+std::vector<QPoint> GameFixture::RegionPoints() const
+{
+    const TTheme& entry = PlayList[static_cast<std::size_t>(PlayIndex)];
+    const TDIB picture = LoadBitmap(m_dir.path().string() + "/Themes/" + entry.ThemeDir +
+                                    ImageFileName(static_cast<std::uint32_t>(entry.PictureNo)));
+    const Skin skin = LoadSkin();
+    const int y = picture.Height() / 2;
+    std::vector<QPoint> points;
+    for (int x = 0; x < picture.Width();) {
+        int end = x;
+        while (end < picture.Width() && picture.PixelColour(end, y) == kWhite)
+            ++end;
+        const QPoint middle((x + end) / 2, y);
+        if (end - x >= 5 && skin.InZone(skin.mask, middle.x() + skin.layout.XDessin - skin.layout.PointeurOffsetX,
+                                        y + skin.layout.YDessin - skin.layout.PointeurOffsetY, kPictureZone))
+            points.push_back(middle);
+        x = end + 1;
+    }
+    return points;
+}
+
+std::uint32_t GameFixture::AtDepth(std::uint32_t colour) const
+{
+    const PixelFormat format = m_form->DXPrincipale.SurfaceFormat();
+    return ColourFromPixel(format, PixelFromColour(format, colour));
+}
+
+std::uint32_t GameFixture::PictureColour(QPoint point) const
+{
+    const TDirectDrawSurface& picture = *m_form->DXDessinSurface;
+    return ColourFromPixel(picture.Format(), picture.ColourAt(point.x(), point.y()));
+}
+
+void GameFixture::JoinAllDots()
+{
+    for (const ThemePoint& point : Points())
+        ClickPicture(point.X, point.Y);
+}
+
+void GameFixture::ExpectPictureStart(int picture) const
+{
+    EXPECT_EQ(m_form->NumeroImage, picture);
+    EXPECT_EQ(m_form->NumeroPoint, 1);
+    EXPECT_EQ(m_form->LoadStage, 1);
+    EXPECT_FALSE(m_form->ConfirmShown);
+    EXPECT_TRUE(SameImage(*m_form->DXDessinSurface,
+                          LoadBitmap(ThemeFolder("Essai") + PointsFileName(static_cast<std::uint32_t>(picture)))));
+    EXPECT_TRUE(SameImage(*m_form->DXCadreSurface, LoadBitmap(AppearanceFolder() + "F_Principale.qrvi")));
 }
 
 testing::AssertionResult GameFixture::SameImage(const TDirectDrawSurface& surface, const TDIB& bitmap)

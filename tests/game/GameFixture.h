@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPoint>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -63,7 +64,35 @@ protected:
     std::string ThemeFolder(const std::string& theme) const { return m_dir.path().string() + "/Themes/" + theme + "/"; }
     std::string AppearanceFolder() const { return m_dir.path().string() + "/Apparences/" + m_appearance + "/"; }
 
+    // What a child does.
     void MoveMouse(int x, int y);
+    void ClickAt(int x, int y);
+    void ClickAt(QPoint mouse) { ClickAt(mouse.x(), mouse.y()); }
+    // Clicks with the pointer's hotspot at picture coordinates (x, y).
+    void ClickPicture(int x, int y);
+    // A mouse position in zone `zone` of the main mask (or of the panel's).
+    QPoint ZonePoint(int zone) const;
+    QPoint PanelPoint(int zone) const;
+    // A palette position whose pointer hotspot shows `colour` in F_Coloriage.
+    QPoint PalettePoint(std::uint32_t colour) const;
+    // Every palette colour reachable, in screen order.
+    std::vector<std::uint32_t> PaletteColours() const;
+    // Points of the finished picture, one in each white region met along its
+    // middle row, where a click lands in the picture zone.
+    std::vector<QPoint> RegionPoints() const;
+    // Joins every dot of the current picture, as theme.dat places them.
+    void JoinAllDots();
+    // The current picture's points, from theme.dat.
+    std::vector<ThemePoint> Points() const;
+
+    // What a colour looks like at the display's depth.
+    std::uint32_t AtDepth(std::uint32_t colour) const;
+    // The colour of a pixel of the picture surface.
+    std::uint32_t PictureColour(QPoint point) const;
+
+    // The drawing stage has just begun on picture `picture` of theme "Essai":
+    // point 1, no panel, its dots under F_Principale.
+    void ExpectPictureStart(int picture) const;
 
     // The surface holds the bitmap, pixel for pixel, in the display's format.
     static testing::AssertionResult SameImage(const TDirectDrawSurface& surface, const TDIB& bitmap);
@@ -76,6 +105,9 @@ protected:
     int m_launcherShown = 0;
 
 private:
+    struct Skin;
+    Skin LoadSkin() const;
+
     TGameSettings m_savedSettings;
     std::string m_savedFolder;
 };
