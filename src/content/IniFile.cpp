@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <limits>
+#include <optional>
 #include <span>
 #include <sys/stat.h>
 #include <vector>
@@ -25,12 +26,6 @@ std::string_view Trim(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
-std::string LookupKey(std::string_view section, std::string_view key)
-{
-    // "\n" cannot occur in a name, so two names cannot run into each other.
-    return LowerAscii(section) + '\n' + LowerAscii(key);
-}
-
 // One line of the text: [begin, contentEnd) is its content, [contentEnd, end) its line break.
 struct Line {
     std::size_t begin;
@@ -38,18 +33,29 @@ struct Line {
     std::size_t end;
 };
 
-template <typename Visit>
-void ForEachLine(std::string_view text, Visit visit)
+// Where the lines of the text start: after the byte order mark, if any.
+std::size_t FirstLine(std::string_view text)
 {
-    std::size_t position = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-    while (position < text.size()) {
-        const std::size_t stop = text.find_first_of("\r\n", position);
+    return text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+}
+
+// Calls visit(line, content) for each line from `begin` to `end` (both line
+// starts or the text's end) until it returns false.
+template <typename Visit>
+void ForEachLine(std::string_view text, std::size_t begin, std::size_t end, Visit visit)
+{
+    std::size_t position = begin;
+    while (position < end) {
+        std::size_t stop = position;
+        while (stop < text.size() && text[stop] != '\n' && text[stop] != '\r')
+            ++stop;
         Line line{position, text.size(), text.size()};
-        if (stop != std::string_view::npos) {
+        if (stop < text.size()) {
             line.contentEnd = stop;
             line.end = (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n') ? stop + 2 : stop + 1;
         }
-        visit(line, text.substr(line.begin, line.contentEnd - line.begin));
+        if (!visit(line, text.substr(line.begin, line.contentEnd - line.begin)))
+            return;
         position = line.end;
     }
 }
@@ -163,42 +169,57 @@ IniFile::IniFile(std::string fileName, std::string text) : m_fileName(std::move(
 
 void IniFile::Index()
 {
-    m_values.clear();
+    // Only the sections are found here; a read looks through its section's
+    // lines. The catalogue scan reads a few keys of many large theme.dat files.
+    m_sections.clear();
     const std::string_view text = m_text;
-    std::string_view section;
-    bool inSection = false;  // keys before the first section belong to none
-    ForEachLine(text, [&](const Line&, std::string_view content) {
+    ForEachLine(text, FirstLine(text), text.size(), [&](const Line& line, std::string_view content) {
+        const auto first = content.find_first_not_of(kBlanks);
+        if (first == std::string_view::npos || content[first] != '[')
+            return true;
         const ParsedLine parsed = ParseLine(content);
         if (parsed.kind == LineKind::Section) {
-            section = parsed.name;
-            inSection = true;
-        } else if (parsed.kind == LineKind::Key && inSection) {
-            const auto offset = static_cast<std::size_t>(parsed.value.data() - text.data());
-            m_values.try_emplace(LookupKey(section, parsed.name), ValueSpan{offset, parsed.value.size()});
+            if (!m_sections.empty())
+                m_sections.back().end = line.begin;
+            m_sections.push_back({std::string(parsed.name), line.end, text.size()});
         }
+        return true;
     });
 }
 
-const IniFile::ValueSpan* IniFile::Find(const std::string& section, const std::string& key) const
+std::optional<std::string_view> IniFile::Find(const std::string& section, const std::string& key) const
 {
-    const auto found = m_values.find(LookupKey(section, key));
-    return found == m_values.end() ? nullptr : &found->second;
+    // Sections written twice read as one, and the first of duplicate keys wins.
+    std::optional<std::string_view> value;
+    for (const SectionSpan& span : m_sections) {
+        if (!EqualsIgnoringCase(span.name, section))
+            continue;
+        ForEachLine(m_text, span.begin, span.end, [&](const Line&, std::string_view content) {
+            const ParsedLine parsed = ParseLine(content);
+            if (parsed.kind == LineKind::Key && EqualsIgnoringCase(parsed.name, key))
+                value = parsed.value;
+            return !value;
+        });
+        if (value)
+            break;
+    }
+    return value;
 }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
                                 const std::string& defaultValue) const
 {
-    const ValueSpan* span = Find(section, key);
-    if (span == nullptr)
+    const std::optional<std::string_view> value = Find(section, key);
+    if (!value)
         return defaultValue;
-    const std::string_view value = UnquoteValue(std::string_view(m_text).substr(span->offset, span->length));
-    return std::string(value.substr(0, kMaxStringLength));
+    return std::string(UnquoteValue(*value).substr(0, kMaxStringLength));
 }
 
 std::int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const
 {
     std::int32_t value = 0;
-    if (Find(section, key) == nullptr || !ParseInteger(ReadString(section, key, {}), value))
+    // A missing key reads as "", which does not parse.
+    if (!ParseInteger(ReadString(section, key, {}), value))
         return defaultValue;
     return value;
 }
@@ -234,9 +255,7 @@ std::string IniFile::TextWithValue(const std::string& text, const std::string& s
     Line lastOfFirstSection{};    // its last line that is not blank
     std::string result;
     bool replaced = false;
-    ForEachLine(text, [&](const Line& line, std::string_view content) {
-        if (replaced)
-            return;
+    ForEachLine(text, FirstLine(text), text.size(), [&](const Line& line, std::string_view content) {
         const ParsedLine parsed = ParseLine(content);
         if (parsed.kind == LineKind::Section) {
             inSection = EqualsIgnoringCase(parsed.name, section);
@@ -247,10 +266,11 @@ std::string IniFile::TextWithValue(const std::string& text, const std::string& s
             const auto nameEnd = static_cast<std::size_t>(parsed.name.data() - text.data()) + parsed.name.size();
             result = text.substr(0, nameEnd) + '=' + cleanValue + text.substr(line.contentEnd);
             replaced = true;
-            return;
+            return false;
         }
         if (inFirstSection && !Trim(content).empty())
             lastOfFirstSection = line;
+        return true;
     });
     if (replaced)
         return result;

@@ -2,9 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace vorlane {
 
@@ -61,18 +62,19 @@ public:
     static bool ParseInteger(std::string_view text, std::int32_t& value);
 
 private:
-    struct ValueSpan {
-        std::size_t offset = 0;
-        std::size_t length = 0;
+    // The lines of one section: from after its header to the next header.
+    struct SectionSpan {
+        std::string name;
+        std::size_t begin = 0;
+        std::size_t end = 0;
     };
 
     void Index();
-    const ValueSpan* Find(const std::string& section, const std::string& key) const;
+    std::optional<std::string_view> Find(const std::string& section, const std::string& key) const;
 
     std::string m_fileName;
     std::string m_text;  // the file's bytes as read, or as last written
-    // Lower-cased "section\nkey" to the first value of that key.
-    std::unordered_map<std::string, ValueSpan> m_values;
+    std::vector<SectionSpan> m_sections;
 };
 
 }  // namespace vorlane

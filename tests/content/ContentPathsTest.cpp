@@ -8,19 +8,6 @@ using namespace vorlane;
 using vorlane::test::TempDir;
 using vorlane::test::WriteFile;
 
-TEST(ContentPaths, PathsJoinWithSlashesAndKeepCase)
-{
-    const std::string saved = ProgramFolder();
-    SetProgramFolder("/opt/Jeux/Vorlane");
-    EXPECT_EQ(ThemesPath(), "/opt/Jeux/Vorlane/Themes/");
-    EXPECT_EQ(ThemePath("Animaux de la Ferme"), "/opt/Jeux/Vorlane/Themes/Animaux de la Ferme/");
-    EXPECT_EQ(ThemeFile("Animaux"), "/opt/Jeux/Vorlane/Themes/Animaux/theme.dat");
-    EXPECT_EQ(AppearancesPath(), "/opt/Jeux/Vorlane/Apparences/");
-    EXPECT_EQ(AppearancePath("Bleu"), "/opt/Jeux/Vorlane/Apparences/Bleu/");
-    EXPECT_EQ(AppearanceFile("Bleu"), "/opt/Jeux/Vorlane/Apparences/Bleu/apparence.dat");
-    SetProgramFolder(saved);
-}
-
 TEST(ContentPaths, ProgramFolderIsTheExecutables)
 {
     const std::string executable = ExecutablePath();

@@ -64,9 +64,6 @@ TEST(GameSettings, ReadsEveryKeyAndIgnoresLangue)
     EXPECT_TRUE(settings.Hazard);
     EXPECT_EQ(settings.Tolerance, 20);
     EXPECT_FALSE(ReadFrom("[Configuration]\nHazard=0\n").Hazard);
-    // The program's own values are not the file's business.
-    EXPECT_EQ(settings.ScreenWidth, 1024);
-    EXPECT_EQ(settings.BitDepth, 32);
 }
 
 TEST(GameSettings, WriteCreatesTheFileInKeyOrder)

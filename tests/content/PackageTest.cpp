@@ -104,32 +104,6 @@ TEST(AppearancePackage, LayoutKeys)
     EXPECT_FALSE(AppearanceDat(dir.file("absent.dat")).Identity().IsAccepted());
 }
 
-TEST(AppearancePackage, FileNames)
-{
-    EXPECT_EQ(AppearanceImageFileName("C_Pointeur"), "C_Pointeur.qrvi");
-    EXPECT_EQ(AppearanceSoundFileName(kAppearanceSounds[2]), "S_ClickOk.qrvs");
-    EXPECT_STREQ(kAppearanceSounds[8], "S_Couleur");
-}
-
-TEST(PackageIdentity, OnlyVersionOneZeroOfThisProduct)
-{
-    const struct {
-        PackageIdentity identity;
-        bool accepted;
-    } cases[] = {
-        {{1, 0, "Vorlane"}, true},
-        {{1, 0, "vorlane"}, false},
-        {{1, 0, "VorlanE"}, false},
-        {{1, 0, "Vorlane2"}, false},
-        {{1, 1, "Vorlane"}, false},
-        {{2, 0, "Vorlane"}, false},
-        {{0, 0, ""}, false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.identity.IsAccepted(), c.accepted) << c.identity.Version << "." << c.identity.SubVersion << " "
-                                                       << c.identity.Nom;
-}
-
 TEST(DisplayString, Utf8ElseLatin1)
 {
     EXPECT_EQ(DisplayString("\xC3\x89l\xC3\xA9phants"), QString::fromUtf8("Éléphants"));
