@@ -41,6 +41,8 @@ bool MixVoice(std::uint64_t& position, std::uint64_t step, bool looped, std::int
 {
     const std::uint8_t* samples = data.samples.data();
     const std::uint64_t count = data.FrameCount();
+    if (count == 0)
+        return false;
     const std::uint64_t length = count << 32;
     for (int i = 0; i < frames; ++i) {
         if (position >= length) {

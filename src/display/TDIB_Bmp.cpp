@@ -407,8 +407,12 @@ void TDIB::SaveBitmapStream(std::vector<std::uint8_t>& stream) const
         return;
     // Indexed bitmaps keep at least one palette entry so that the colour count is never 0 ("all 256").
     const std::size_t paletteCount = m_indexed ? std::max<std::size_t>(m_palette.size(), 1) : 0;
-    const std::uint32_t imageSize = static_cast<std::uint32_t>(m_stride) * static_cast<std::uint32_t>(m_height);
+    const std::uint64_t wholeImage = static_cast<std::uint64_t>(m_stride) * static_cast<std::uint64_t>(m_height);
     const std::uint32_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + static_cast<std::uint32_t>(4 * paletteCount);
+    // The format counts sizes in 32 bits.
+    if (wholeImage > 0xFFFFFFFFu - pixelOffset)
+        throw EInvalidGraphic();
+    const auto imageSize = static_cast<std::uint32_t>(wholeImage);
     stream.reserve(stream.size() + pixelOffset + imageSize);
 
     stream.push_back('B');

@@ -8,6 +8,7 @@
 namespace vorlane {
 
 class SoundMixer;
+class TDXWaveList;
 
 // "%s cannot be initialized" with "DirectSound": no sound device could be opened.
 class EDirectSoundError : public EVorlaneError {
@@ -38,10 +39,9 @@ public:
     // The device's output rate in Hz; 0 when closed.
     int DeviceRate() const;
 
-    // The mixer of the open device, null when closed (for the sound slots).
-    SoundMixer* Mixer() const { return m_mixer.get(); }
-
 private:
+    friend void PlaySound(TDXWaveList& list, int slot, int volume, int pan);
+
     std::unique_ptr<SoundMixer> m_mixer;
 };
 

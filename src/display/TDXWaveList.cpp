@@ -85,7 +85,7 @@ void PlaySound(TDXWaveList& list, int slot, int volume, int pan)
     item.SetVolume(volume);
     item.SetPan(pan);
     list.m_plays.push_back(slot);
-    item.Play(list.m_sound.Mixer());
+    item.Play(list.m_sound.m_mixer.get());
 }
 
 }  // namespace vorlane

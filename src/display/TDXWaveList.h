@@ -11,6 +11,7 @@ namespace vorlane {
 class SoundMixer;
 class SoundVoice;
 class TDXSound;
+class TDXWaveList;
 
 // One sound slot: a wave and how it plays. Its playable sound is made from the
 // wave at its first play, and again at the first play after the wave was reloaded.
@@ -46,11 +47,12 @@ public:
     // Copies, and the looped sound, being heard now.
     int PlayingCount() const;
 
+private:
+    friend void PlaySound(TDXWaveList& list, int slot, int volume, int pan);
     // Plays the slot once without waiting (or restarts its loop); nothing when
     // `mixer` is null (no device) or the wave is empty.
     void Play(SoundMixer* mixer);
 
-private:
     std::string m_name;
     TWave m_wave;
     bool m_looped = false;
@@ -65,7 +67,7 @@ private:
     std::vector<std::shared_ptr<SoundVoice>> m_copies;
 };
 
-// The sound slots of a sound device, numbered from 0.
+// The sound slots of a sound device, numbered from 0. The list must not outlive its device.
 class TDXWaveList {
 public:
     explicit TDXWaveList(TDXSound& sound) : m_sound(sound) {}
