@@ -169,7 +169,7 @@ AppearanceSpec ParseAppearance(const QByteArray& json)
     const QJsonObject picture = Need(object, "picture").toObject();
     const QJsonArray rect = Need(picture, "rect").toArray();
     appearance.picture = QRect(rect[0].toInt(), rect[1].toInt(), rect[2].toInt(), rect[3].toInt());
-    appearance.pictureCorner = picture[QLatin1String("corner")].toDouble();
+    appearance.pictureCorner = NumberOr(picture, "corner", 0);
 
     const QJsonObject keys = Need(object, "keys").toObject();
     for (std::size_t i = 0; i < kZoneNames.size(); ++i)
@@ -195,7 +195,7 @@ AppearanceSpec ParseAppearance(const QByteArray& json)
     const QJsonObject indicator = Need(object, "indicator").toObject();
     appearance.indicator.point = IntPair(Need(indicator, "point"), "point");
     appearance.indicator.shape = ParseShape(Need(indicator, "shape"));
-    appearance.indicator.outlineWidth = indicator[QLatin1String("outlineWidth")].toDouble(5);
+    appearance.indicator.outlineWidth = NumberOr(indicator, "outlineWidth", appearance.indicator.outlineWidth);
     if (appearance.indicator.outlineWidth < 3)
         Fail("le contour de l'indicateur a au moins 3 pixels");
 

@@ -1,13 +1,14 @@
 #include "ContentChecker.h"
 
+#include "content/AppearanceDat.h"
+#include "content/ContentPaths.h"
 #include "content/IniFile.h"
+#include "content/ThemeDat.h"
 #include "display/TDIB.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <climits>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 
@@ -24,32 +25,15 @@ constexpr int kKeyCount = 9;
 // Beyond this a theme is surely broken, and reading its keys would take long.
 constexpr int kMostPoints = 9999;
 
-std::string Numbered(const char* pattern, long number)
-{
-    char text[48];
-    std::snprintf(text, sizeof text, pattern, static_cast<unsigned>(number));
-    return text;
-}
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
 // A content file, under its exact name or, as the game finds it, under the
 // same name in another letter case (content made on Windows).
 std::optional<std::string> Find(const std::string& folder, const std::string& name)
 {
-    const fs::path exact = fs::path(folder) / name;
+    const std::string path = ResolveContentFile(folder + "/" + name);
     std::error_code error;
-    if (fs::is_regular_file(exact, error))
-        return exact.string();
-    const std::string wanted = Lower(name);
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        if (Lower(entry.path().filename().string()) == wanted && entry.is_regular_file(error))
-            return entry.path().string();
-    return std::nullopt;
+    if (!fs::is_regular_file(path, error))
+        return std::nullopt;
+    return path;
 }
 
 class Faults {
@@ -89,17 +73,14 @@ std::optional<TDIB> LoadImage(const std::string& folder, const std::string& name
 
 // [General] Version 1, SubVersion 0 and Nom "Vorlane": without them the
 // launcher does not list the package.
-void CheckIdentity(const IniFile& ini, const std::string& file, Faults& faults)
+void CheckIdentity(const PackageIdentity& identity, const std::string& file, Faults& faults)
 {
-    const std::int32_t version = ini.ReadInteger("General", "Version", 0);
-    if (version != 1)
-        faults.Add(file, "[General] Version vaut " + std::to_string(version) + " au lieu de 1");
-    const std::int32_t subVersion = ini.ReadInteger("General", "SubVersion", 0);
-    if (subVersion != 0)
-        faults.Add(file, "[General] SubVersion vaut " + std::to_string(subVersion) + " au lieu de 0");
-    const std::string name = ini.ReadString("General", "Nom", "");
-    if (name != "Vorlane")
-        faults.Add(file, "[General] Nom vaut « " + name + " » au lieu de « Vorlane »");
+    if (identity.Version != 1)
+        faults.Add(file, "[General] Version vaut " + std::to_string(identity.Version) + " au lieu de 1");
+    if (identity.SubVersion != 0)
+        faults.Add(file, "[General] SubVersion vaut " + std::to_string(identity.SubVersion) + " au lieu de 0");
+    if (identity.Nom != PackageIdentity::kProductTag)
+        faults.Add(file, "[General] Nom vaut « " + identity.Nom + " » au lieu de « Vorlane »");
 }
 
 bool IsBlack(std::uint32_t colour) { return (colour & 0xFFFFFF) == 0; }
@@ -108,63 +89,67 @@ int Red(std::uint32_t colour) { return static_cast<int>(colour & 0xFF); }
 int Green(std::uint32_t colour) { return static_cast<int>((colour >> 8) & 0xFF); }
 int Blue(std::uint32_t colour) { return static_cast<int>((colour >> 16) & 0xFF); }
 
-// The pixel value at 16 bits per pixel, 5-6-5: the low bits are dropped, as the display drops them.
-std::uint32_t To565(std::uint32_t colour)
+// Pixels of one kind of fault: how many, and where the first is.
+struct PixelFault {
+    long count = 0;
+    int x = 0;
+    int y = 0;
+
+    void Add(int atX, int atY)
+    {
+        if (count++ == 0) {
+            x = atX;
+            y = atY;
+        }
+    }
+    std::string Describe(const std::string& what) const
+    {
+        return std::to_string(count) + " pixels " + what + " (le premier en " + std::to_string(x) + ", " +
+               std::to_string(y) + ")";
+    }
+};
+
+bool TouchesBlack(const TDIB& image, int x, int y)
 {
-    return static_cast<std::uint32_t>((Red(colour) >> 3) << 11 | (Green(colour) >> 2) << 5 | (Blue(colour) >> 3));
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if ((dx != 0 || dy != 0) && x + dx >= 0 && y + dy >= 0 && x + dx < image.Width() &&
+                y + dy < image.Height() && IsBlack(image.PixelColour(x + dx, y + dy)))
+                return true;
+    return false;
 }
 
 // Pixels a fill would go through although they look like part of a black
 // line: near-black pixels, and grey pixels touching black (anti-aliased edges).
 void CheckPureBlackLines(const TDIB& image, const std::string& file, Faults& faults)
 {
-    long nearBlack = 0;
-    long greyEdge = 0;
-    int firstX = -1;
-    int firstY = -1;
+    PixelFault nearBlack;
+    PixelFault greyEdge;
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x) {
             const std::uint32_t colour = image.PixelColour(x, y) & 0xFFFFFF;
             if (colour == 0 || colour == 0xFFFFFF)
                 continue;
-            const int r = Red(colour);
-            const int g = Green(colour);
-            const int b = Blue(colour);
-            bool fault = false;
-            if (std::max({r, g, b}) <= 0x30) {
-                ++nearBlack;
-                fault = true;
-            } else if (std::max({r, g, b}) - std::min({r, g, b}) <= 24) {
-                bool touchesBlack = false;
-                for (int dy = -1; dy <= 1 && !touchesBlack; ++dy)
-                    for (int dx = -1; dx <= 1 && !touchesBlack; ++dx)
-                        touchesBlack = (dx != 0 || dy != 0) && x + dx >= 0 && y + dy >= 0 &&
-                                       x + dx < image.Width() && y + dy < image.Height() &&
-                                       IsBlack(image.PixelColour(x + dx, y + dy));
-                if (touchesBlack) {
-                    ++greyEdge;
-                    fault = true;
-                }
-            }
-            if (fault && firstX < 0) {
-                firstX = x;
-                firstY = y;
-            }
+            const int brightest = std::max({Red(colour), Green(colour), Blue(colour)});
+            const int darkest = std::min({Red(colour), Green(colour), Blue(colour)});
+            if (brightest <= 0x30)
+                nearBlack.Add(x, y);
+            else if (brightest - darkest <= 24 && TouchesBlack(image, x, y))
+                greyEdge.Add(x, y);
         }
-    const std::string first = " (le premier en " + std::to_string(firstX) + ", " + std::to_string(firstY) + ")";
-    if (nearBlack > 0)
-        faults.Add(file, std::to_string(nearBlack) + " pixels presque noirs" + first +
+    if (nearBlack.count > 0)
+        faults.Add(file, nearBlack.Describe("presque noirs") +
                              " : les traits doivent être noir pur (0x000000), sinon le coloriage les traverse");
-    if (greyEdge > 0)
-        faults.Add(file, std::to_string(greyEdge) + " pixels gris au bord des traits noirs" + first +
+    if (greyEdge.count > 0)
+        faults.Add(file, greyEdge.Describe("gris au bord des traits noirs") +
                              " : un coloriage laisserait un liseré ; dessinez les traits sans lissage");
 }
 
-void CheckPicture(const std::string& folder, const IniFile& ini, long number, Faults& faults)
+void CheckPicture(const std::string& folder, const IniFile& ini, std::uint32_t number, Faults& faults)
 {
-    const std::string section = Numbered("Image%.2u", number);
-    const std::string pointsName = Numbered("Points%.2u.bmp", number);
-    const std::string imageName = Numbered("Image%.2u.bmp", number);
+    const std::string section = ImageSection(number);
+    const std::string pointsName = PointsFileName(number);
+    const std::string imageName = ImageFileName(number);
     const auto points = LoadImage(folder, pointsName, faults);
     const auto image = LoadImage(folder, imageName, faults);
     if (points && image && (points->Width() != image->Width() || points->Height() != image->Height()))
@@ -186,9 +171,10 @@ void CheckPicture(const std::string& folder, const IniFile& ini, long number, Fa
         return;
     }
     for (std::int32_t p = 1; p <= count; ++p) {
-        const std::string xKey = Numbered("XPoint%.2u", p);
-        const std::string yKey = Numbered("YPoint%.2u", p);
-        const std::string lineKey = Numbered("Ligne%.2u", p);
+        const std::string number = NumberText(static_cast<std::uint32_t>(p));
+        const std::string xKey = "XPoint" + number;
+        const std::string yKey = "YPoint" + number;
+        const std::string lineKey = "Ligne" + number;
         const std::int32_t x = ini.ReadInteger(section, xKey, kAbsent);
         const std::int32_t y = ini.ReadInteger(section, yKey, kAbsent);
         const std::int32_t width = ini.ReadInteger(section, lineKey, 1);
@@ -291,10 +277,13 @@ void CheckIndicator(const TDIB& lines, int atX, int atY, Faults& faults)
 constexpr std::array<const char*, 8> kImages = {"C_Pointeur",     "F_Principale", "MF_Principale",
                                                 "M_Couleurs",     "F_Lignes",     "F_Confirmation",
                                                 "MF_Confirmation", "F_Coloriage"};
-constexpr std::array<const char*, 9> kSounds = {"S_Oui",     "S_Non",    "S_ClickOk",   "S_ClickNok", "S_Quitte",
-                                                "S_Efface", "S_Precedent", "S_Suivant", "S_Couleur"};
 
 }  // namespace
+
+std::uint32_t To565(std::uint32_t colour)
+{
+    return static_cast<std::uint32_t>((Red(colour) >> 3) << 11 | (Green(colour) >> 2) << 5 | (Blue(colour) >> 3));
+}
 
 PackageReport CheckTheme(const std::string& folder, const std::string& package)
 {
@@ -306,14 +295,14 @@ PackageReport CheckTheme(const std::string& folder, const std::string& package)
         return report;
     }
     const IniFile ini(*datPath);
-    CheckIdentity(ini, "theme.dat", faults);
+    CheckIdentity(PackageIdentity::Read(ini), "theme.dat", faults);
     const std::int32_t pictures = ini.ReadInteger("General", "NombreImages", 0);
     if (pictures < 1) {
         faults.Add("theme.dat", "[General] NombreImages vaut " + std::to_string(pictures) + " : il faut au moins une image");
         return report;
     }
     for (std::int32_t n = 1; n <= pictures; ++n)
-        CheckPicture(folder, ini, n, faults);
+        CheckPicture(folder, ini, static_cast<std::uint32_t>(n), faults);
     return report;
 }
 
@@ -326,12 +315,12 @@ PackageReport CheckAppearance(const std::string& folder, const std::string& pack
         faults.Add("apparence.dat", "fichier absent");
         return report;
     }
-    const IniFile ini(*datPath);
-    CheckIdentity(ini, "apparence.dat", faults);
+    const AppearanceDat dat(*datPath);
+    CheckIdentity(dat.Identity(), "apparence.dat", faults);
 
     std::array<std::optional<TDIB>, kImages.size()> images;
     for (std::size_t i = 0; i < kImages.size(); ++i)
-        images[i] = LoadImage(folder, std::string(kImages[i]) + ".qrvi", faults);
+        images[i] = LoadImage(folder, AppearanceImageFileName(kImages[i]), faults);
     const auto& pointer = images[0];
     const auto& mask = images[2];
     const auto& keyImage = images[3];
@@ -340,17 +329,18 @@ PackageReport CheckAppearance(const std::string& folder, const std::string& pack
     const auto& colouring = images[7];
     for (const std::size_t i : {std::size_t{1}, std::size_t{2}, std::size_t{4}, std::size_t{7}})
         if (images[i] && (images[i]->Width() != kScreenWidth || images[i]->Height() != kScreenHeight))
-            faults.Add(std::string(kImages[i]) + ".qrvi", "taille " + Size(images[i]->Width(), images[i]->Height()) +
+            faults.Add(AppearanceImageFileName(kImages[i]), "taille " + Size(images[i]->Width(), images[i]->Height()) +
                                                               " au lieu de " + Size(kScreenWidth, kScreenHeight));
 
-    for (const char* sound : kSounds) {
-        const std::string name = std::string(sound) + ".qrvs";
+    for (const char* sound : kAppearanceSounds) {
+        const std::string name = AppearanceSoundFileName(sound);
         if (!Find(folder, name))
             faults.Add(name, "fichier absent");
     }
 
-    const std::int32_t offsetX = ini.ReadInteger("General", "PointeurOffsetX", 0);
-    const std::int32_t offsetY = ini.ReadInteger("General", "PointeurOffsetY", 0);
+    const AppearanceLayout layout = dat.Layout();
+    const std::int32_t offsetX = layout.PointeurOffsetX;
+    const std::int32_t offsetY = layout.PointeurOffsetY;
     if (pointer && (offsetX < 0 || offsetY < 0 || offsetX >= pointer->Width() || offsetY >= pointer->Height()))
         faults.Add("apparence.dat [General] PointeurOffsetX/PointeurOffsetY",
                    "(" + std::to_string(offsetX) + ", " + std::to_string(offsetY) + ") hors du pointeur " +
@@ -382,8 +372,8 @@ PackageReport CheckAppearance(const std::string& folder, const std::string& pack
             CheckMask(*panelMask, "MF_Confirmation.qrvi", keys, {6, 7}, faults);
     }
 
-    const std::int32_t atX = ini.ReadInteger("General", "XCouleur", 0);
-    const std::int32_t atY = ini.ReadInteger("General", "YCouleur", 0);
+    const std::int32_t atX = layout.XCouleur;
+    const std::int32_t atY = layout.YCouleur;
     if (lines)
         CheckIndicator(*lines, atX, atY, faults);
     if (colouring && atX >= 0 && atY >= 0 && atX < colouring->Width() && atY < colouring->Height() &&

@@ -1,9 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vorlane {
+
+// A colour 0x00BBGGRR as a pixel value at 16 bits per pixel, 5-6-5: the low
+// bits dropped, as the display drops them. Colours that agree here are the
+// same colour to a game played at 16 bits.
+std::uint32_t To565(std::uint32_t colour);
 
 // What the checker found in one package.
 struct PackageReport {

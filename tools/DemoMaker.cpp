@@ -1,14 +1,13 @@
 #include "DemoMaker.h"
 
-#include "AppearanceArt.h"
 #include "BitmapWriter.h"
-#include "PictureArt.h"
 #include "Preview.h"
 #include "SoundSynth.h"
 #include "WaveWriter.h"
 
 #include "base/AtomicFile.h"
-#include "content/IniFile.h"
+#include "content/AppearanceDat.h"
+#include "content/ThemeDat.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,13 +39,6 @@ std::vector<QByteArray> DataFiles(const QString& prefix)
     return files;
 }
 
-std::string Numbered(const char* pattern, std::size_t number)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, pattern, static_cast<unsigned>(number));
-    return text;
-}
-
 void WriteText(const std::string& path, const std::string& text)
 {
     ReplaceFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
@@ -64,39 +56,39 @@ std::string Folder(const std::string& parent, const QString& name)
 
 // theme.dat as written on Windows (CR LF), carrying over what the program
 // itself wrote into an earlier one: the launcher's tick and the printable marks.
-std::string ThemeDat(const ThemeSpec& theme, const std::vector<RenderedPicture>& pictures, const std::string& path)
+std::string ThemeDatText(const ThemeSpec& theme, const std::vector<RenderedPicture>& pictures, const std::string& path)
 {
     const bool existed = std::filesystem::exists(path);
-    const IniFile previous(path);
+    const ThemeDat previous(path);
     const char* eol = "\r\n";
     std::string text;
     text += std::string("[General]") + eol + "Version=1" + eol + "SubVersion=0" + eol + "Nom=Vorlane" + eol;
     text += "NombreImages=" + std::to_string(pictures.size()) + eol + eol;
-    const bool check = existed ? previous.ReadBool("Configuration", "Check", true) : true;
+    const bool check = !existed || previous.Check();
     text += std::string("[Configuration]") + eol + "Check=" + (check ? "1" : "0") + eol;
-    for (std::size_t n = 1; n <= pictures.size(); ++n) {
+    for (std::uint32_t n = 1; n <= pictures.size(); ++n) {
         const RenderedPicture& picture = pictures[n - 1];
-        const std::string section = Numbered("Image%.2u", n);
         const QColor colour = picture.lineColour;
         char couleur[16];
         std::snprintf(couleur, sizeof couleur, "0x%.8X",
                       static_cast<unsigned>(colour.red() | colour.green() << 8 | colour.blue() << 16));
-        text += eol + ("[" + section + "]") + eol;
+        text += eol + ("[" + ImageSection(n) + "]") + eol;
         text += "NombrePoints=" + std::to_string(picture.points.size()) + eol;
         text += std::string("Couleur=") + couleur + eol;
-        if (previous.ReadBool(section, "Imprimer", false))
+        if (previous.Imprimer(n))
             text += std::string("Imprimer=1") + eol;
-        for (std::size_t p = 1; p <= picture.points.size(); ++p) {
+        for (std::uint32_t p = 1; p <= picture.points.size(); ++p) {
             const QPoint point = picture.points[p - 1];
-            text += Numbered("Ligne%.2u=", p) + std::to_string(theme.lineWidth) + eol;
-            text += Numbered("XPoint%.2u=", p) + std::to_string(point.x()) + eol;
-            text += Numbered("YPoint%.2u=", p) + std::to_string(point.y()) + eol;
+            const std::string number = NumberText(p);
+            text += "Ligne" + number + "=" + std::to_string(theme.lineWidth) + eol;
+            text += "XPoint" + number + "=" + std::to_string(point.x()) + eol;
+            text += "YPoint" + number + "=" + std::to_string(point.y()) + eol;
         }
     }
     return text;
 }
 
-std::string AppearanceDat(const AppearanceSpec& appearance)
+std::string AppearanceDatText(const AppearanceSpec& appearance)
 {
     const char* eol = "\r\n";
     auto line = [&](const char* key, int value) { return key + ("=" + std::to_string(value)) + eol; };
@@ -114,36 +106,51 @@ std::string AppearanceDat(const AppearanceSpec& appearance)
 
 }  // namespace
 
+std::vector<ThemeSpec> DemoThemes()
+{
+    std::vector<ThemeSpec> themes;
+    for (const QByteArray& data : DataFiles(QStringLiteral("theme-")))
+        themes.push_back(ParseTheme(data));
+    return themes;
+}
+
+std::vector<AppearanceSpec> DemoAppearances()
+{
+    std::vector<AppearanceSpec> appearances;
+    for (const QByteArray& data : DataFiles(QStringLiteral("appearance-")))
+        appearances.push_back(ParseAppearance(data));
+    return appearances;
+}
+
 void MakeDemo(const std::string& programDir, const std::string& previewDir)
 {
     const std::string themesDir = Folder(programDir, QStringLiteral("Themes"));
     std::vector<RenderedTheme> themes;
-    for (const QByteArray& data : DataFiles(QStringLiteral("theme-"))) {
-        RenderedTheme rendered{ParseTheme(data), {}};
+    for (ThemeSpec& spec : DemoThemes()) {
+        RenderedTheme rendered{std::move(spec), {}};
         const std::string folder = Folder(themesDir, rendered.spec.folder);
-        for (std::size_t n = 1; n <= rendered.spec.pictures.size(); ++n) {
+        for (std::uint32_t n = 1; n <= rendered.spec.pictures.size(); ++n) {
             rendered.pictures.push_back(RenderPicture(rendered.spec, rendered.spec.pictures[n - 1]));
-            WriteBitmapFile(rendered.pictures.back().dots, folder + Numbered("/Points%.2u.bmp", n));
-            WriteBitmapFile(rendered.pictures.back().finished, folder + Numbered("/Image%.2u.bmp", n));
+            WriteBitmapFile(rendered.pictures.back().dots, folder + "/" + PointsFileName(n));
+            WriteBitmapFile(rendered.pictures.back().finished, folder + "/" + ImageFileName(n));
         }
         const std::string datPath = folder + "/theme.dat";
-        WriteText(datPath, ThemeDat(rendered.spec, rendered.pictures, datPath));
+        WriteText(datPath, ThemeDatText(rendered.spec, rendered.pictures, datPath));
         themes.push_back(std::move(rendered));
     }
 
     const std::string appearancesDir = Folder(programDir, QStringLiteral("Apparences"));
-    for (const QByteArray& data : DataFiles(QStringLiteral("appearance-"))) {
-        const AppearanceSpec appearance = ParseAppearance(data);
+    for (const AppearanceSpec& appearance : DemoAppearances()) {
         const std::string folder = Folder(appearancesDir, appearance.folder);
         const auto images = RenderAppearance(appearance);
         for (const auto& [name, image] : images)
-            WriteBitmapFile(image, folder + "/" + name.toStdString() + ".qrvi");
+            WriteBitmapFile(image, folder + "/" + AppearanceImageFileName(name.toStdString()));
         for (const SoundRecipe& sound : appearance.sounds) {
             const auto samples = Synthesise(sound, kSampleRate);
             const auto bytes = WaveFileBytes(samples, kSampleRate);
-            ReplaceFileAtomically(folder + "/" + sound.name.toStdString() + ".qrvs", bytes);
+            ReplaceFileAtomically(folder + "/" + AppearanceSoundFileName(sound.name.toStdString()), bytes);
         }
-        WriteText(folder + "/apparence.dat", AppearanceDat(appearance));
+        WriteText(folder + "/apparence.dat", AppearanceDatText(appearance));
         if (!previewDir.empty())
             WritePreview(appearance, images, themes, Folder(previewDir, appearance.folder));
     }

@@ -1,8 +1,16 @@
 #pragma once
 
+#include "AppearanceArt.h"
+#include "PictureArt.h"
+
 #include <string>
+#include <vector>
 
 namespace vorlane {
+
+// The demo content as the data files built into the tool describe it.
+std::vector<ThemeSpec> DemoThemes();
+std::vector<AppearanceSpec> DemoAppearances();
 
 // Writes the demo appearance and the demo themes, drawn from the data files
 // built into the tool, under `programDir`/Apparences and `programDir`/Themes.

@@ -20,16 +20,6 @@ constexpr int kMaximumPoints = 40;
 QColor DotColour() { return QColor(0x26, 0x32, 0x38); }
 QColor StartColour() { return QColor(0x2E, 0x9D, 0x3A); }
 
-double NumberOr(const QJsonObject& object, const char* key, double fallback)
-{
-    const QJsonValue value = object[QLatin1String(key)];
-    if (value.isUndefined())
-        return fallback;
-    if (!value.isDouble())
-        throw EDemoDataError(std::string("nombre attendu pour « ") + key + " »");
-    return value.toDouble();
-}
-
 PictureSpec ParsePicture(const QJsonObject& object)
 {
     PictureSpec picture;
@@ -244,7 +234,8 @@ RenderedPicture RenderPicture(const ThemeSpec& theme, const PictureSpec& picture
         outlinePoints.push_back(QPointF(result.points.back()));
         corners.push_back(dot.corner);
     }
-    const QPainterPath outline = SmoothPath(outlinePoints, corners, true);
+    result.outline = SmoothPath(outlinePoints, corners, true);
+    const QPainterPath& outline = result.outline;
     QPainterPathStroker stroker;
     stroker.setWidth(theme.outlineWidth);
     const QPainterPath inside = outline.united(stroker.createStroke(outline));

@@ -40,6 +40,7 @@ ThemeSpec ParseTheme(const QByteArray& json);
 
 struct RenderedPicture {
     std::vector<QPoint> points;  // the dots in picture pixels, as theme.dat gives them
+    QPainterPath outline;        // the finished outline, through every dot
     QColor lineColour;
     QImage dots;                 // Points<NN>.bmp
     QImage finished;             // Image<NN>.bmp: pure black aliased lines on white

@@ -197,6 +197,12 @@ double Unit(std::mt19937& random)
 
 }  // namespace
 
+double NumberOr(const QJsonObject& object, const char* key, double fallback)
+{
+    const QJsonValue value = object[QLatin1String(key)];
+    return value.isUndefined() ? fallback : Number(value, key);
+}
+
 QColor ParseColour(const QJsonValue& value)
 {
     // #RRGGBB, or #RRGGBBAA for see-through decoration.

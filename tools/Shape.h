@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QPainterPath>
 #include <QPointF>
@@ -83,6 +84,8 @@ struct ShapeContext {
 Shape ParseShape(const QJsonValue& value);
 std::vector<Shape> ParseShapes(const QJsonValue& value);
 QColor ParseColour(const QJsonValue& value);
+// object[key] as a number, `fallback` when the key is missing.
+double NumberOr(const QJsonObject& object, const char* key, double fallback);
 ShapePoint ParsePoint(const QJsonValue& value);
 
 // The shape's outline in pixels (text as glyph outlines, groups as their members' together).

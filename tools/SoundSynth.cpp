@@ -13,16 +13,6 @@ namespace vorlane {
 
 namespace {
 
-double NumberOr(const QJsonObject& object, const char* key, double fallback)
-{
-    const QJsonValue value = object[QLatin1String(key)];
-    if (value.isUndefined())
-        return fallback;
-    if (!value.isDouble())
-        throw EDemoDataError(std::string("nombre attendu pour « ") + key + " »");
-    return value.toDouble();
-}
-
 Voice ParseVoice(const QJsonObject& object)
 {
     Voice voice;
