@@ -3,11 +3,13 @@
 #include "base/AtomicFile.h"
 #include "display/TDIB.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
 #include <zip.h>
+#include <zlib.h>
 
 namespace vorlane {
 namespace {
@@ -108,47 +110,105 @@ std::vector<std::uint8_t> BitmapFileBytes(const TDIB& bitmap)
     return bytes;
 }
 
-// The archive with `member` as the only "couleur.bmp", compressed by `method`.
-std::vector<std::uint8_t> WriteMember(std::span<const std::uint8_t> existingArchive,
-                                      const std::vector<std::uint8_t>& member, zip_int32_t method,
-                                      const std::string& path)
+// Deflates at zlib's fastest level, the "fast" option of the ZIP format.
+std::vector<std::uint8_t> Deflate(std::span<const std::uint8_t> input)
 {
-    MemoryArchive archive(existingArchive, ZIP_CREATE, path);
-    zip_t* zip = archive.get();
-
-    // Delete and add rather than ZIP_FL_OVERWRITE, which loses the compression
-    // level of a replaced member; delete duplicates too, so one member remains.
-    const zip_int64_t count = zip_get_num_entries(zip, 0);
-    for (zip_int64_t index = 0; index < count; ++index) {
-        const char* name = zip_get_name(zip, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
-        if (name != nullptr && std::strcmp(name, kMemberName) == 0)
-            zip_delete(zip, static_cast<zip_uint64_t>(index));
-    }
-
-    zip_source_t* data = zip_source_buffer(zip, member.data(), member.size(), 0);
-    if (data == nullptr)
+    z_stream stream{};
+    if (deflateInit2(&stream, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw std::bad_alloc();
-    const zip_int64_t index = zip_file_add(zip, kMemberName, data, 0);
-    if (index < 0) {
-        zip_source_free(data);
-        throw EInvalidArchive(path);
-    }
-    // Level 1 is what makes libzip record the fast option (flag 4) in the headers.
-    const zip_uint32_t level = method == ZIP_CM_DEFLATE ? 1 : 0;
-    if (zip_set_file_compression(zip, static_cast<zip_uint64_t>(index), method, level) != 0)
-        throw EInvalidArchive(path);
-    return archive.Close(path);
+    const std::size_t bound = deflateBound(&stream, static_cast<uLong>(input.size()));
+    // Not zero-filled: only the pages deflate writes get touched.
+    const auto output = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
+    stream.next_in = const_cast<Bytef*>(input.data());
+    stream.avail_in = static_cast<uInt>(input.size());
+    stream.next_out = output.get();
+    stream.avail_out = static_cast<uInt>(bound);
+    const int result = deflate(&stream, Z_FINISH);
+    deflateEnd(&stream);
+    if (result != Z_STREAM_END)
+        throw std::bad_alloc();
+    return std::vector<std::uint8_t>(output.get(), output.get() + stream.total_out);
 }
 
-std::uint64_t CompressedMemberSize(std::span<const std::uint8_t> archiveBytes, const std::string& path)
-{
-    MemoryArchive archive(archiveBytes, ZIP_RDONLY, path);
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat(archive.get(), kMemberName, 0, &stat) != 0 || (stat.valid & ZIP_STAT_COMP_SIZE) == 0)
-        throw EInvalidArchive(path);
-    return stat.comp_size;
-}
+// A libzip source of data deflated beforehand: libzip copies it as it is, so the
+// picture is compressed once, and its size is known before choosing the method.
+class DeflatedMember {
+public:
+    DeflatedMember(std::span<const std::uint8_t> original, std::vector<std::uint8_t> deflated)
+        : m_deflated(std::move(deflated)),
+          m_size(original.size()),
+          m_crc(static_cast<std::uint32_t>(crc32_z(0, original.data(), original.size())))
+    {
+        zip_error_init(&m_error);
+    }
+    DeflatedMember(const DeflatedMember&) = delete;
+    DeflatedMember& operator=(const DeflatedMember&) = delete;
+    ~DeflatedMember() { zip_error_fini(&m_error); }
+
+    zip_source_t* Source(zip_t* zip) { return zip_source_function(zip, &DeflatedMember::Callback, this); }
+
+private:
+    static zip_int64_t Callback(void* self, void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        return static_cast<DeflatedMember*>(self)->Handle(data, length, command);
+    }
+
+    zip_int64_t Handle(void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            m_position = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const std::size_t count = std::min<std::size_t>(length, m_deflated.size() - m_position);
+            std::memcpy(data, m_deflated.data() + m_position, count);
+            m_position += count;
+            return static_cast<zip_int64_t>(count);
+        }
+        case ZIP_SOURCE_STAT: {
+            if (length < sizeof(zip_stat_t))
+                break;
+            auto* stat = static_cast<zip_stat_t*>(data);
+            zip_stat_init(stat);
+            stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+            stat->size = m_size;
+            stat->comp_size = m_deflated.size();
+            stat->comp_method = ZIP_CM_DEFLATE;
+            stat->crc = m_crc;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_GET_FILE_ATTRIBUTES: {
+            if (length < sizeof(zip_file_attributes_t))
+                break;
+            // Bits 1 and 2 give the deflate option, 4 alone is "fast". libzip
+            // writes 0 there for data it did not deflate itself.
+            auto* attributes = static_cast<zip_file_attributes_t*>(data);
+            attributes->valid |= ZIP_FILE_ATTRIBUTES_GENERAL_PURPOSE_BIT_FLAGS;
+            attributes->general_purpose_bit_flags = 4;
+            attributes->general_purpose_bit_mask = 6;
+            return 0;
+        }
+        case ZIP_SOURCE_CLOSE:
+        case ZIP_SOURCE_FREE:
+            return 0;
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&m_error, data, length);
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_GET_FILE_ATTRIBUTES, -1);
+        default:
+            break;
+        }
+        zip_error_set(&m_error, ZIP_ER_INVAL, 0);
+        return -1;
+    }
+
+    std::vector<std::uint8_t> m_deflated;
+    std::uint64_t m_size;
+    std::uint32_t m_crc;
+    std::size_t m_position = 0;
+    zip_error_t m_error;
+};
 
 // The member's bytes; empty when the archive has no such member.
 std::vector<std::uint8_t> ExtractMember(zip_t* zip, const std::string& path)
@@ -196,13 +256,35 @@ EInvalidBitmap::EInvalidBitmap() : EVorlaneError("Image bitmap incorrecte") {}
 std::vector<std::uint8_t> MakeBitmapArchive(const TDIB& bitmap, std::span<const std::uint8_t> existingArchive,
                                             const std::string& path)
 {
-    const std::vector<std::uint8_t> member = BitmapFileBytes(bitmap);
-    std::vector<std::uint8_t> archive = WriteMember(existingArchive, member, ZIP_CM_DEFLATE, path);
-    // libzip never falls back to storing by itself. Deflating a second time only
-    // happens for pictures of noise, never for a child's drawing.
-    if (CompressedMemberSize(archive, path) > member.size())
-        archive = WriteMember(existingArchive, member, ZIP_CM_STORE, path);
-    return archive;
+    const std::vector<std::uint8_t> bmp = BitmapFileBytes(bitmap);
+    // libzip never falls back to storing by itself: a picture of noise would grow.
+    std::vector<std::uint8_t> deflated = Deflate(bmp);
+    const bool store = deflated.size() > bmp.size();
+    DeflatedMember member(bmp, std::move(deflated));  // outlives the archive, which reads it
+
+    MemoryArchive archive(existingArchive, ZIP_CREATE, path);
+    zip_t* zip = archive.get();
+
+    // Delete and add rather than ZIP_FL_OVERWRITE, which loses the compression
+    // option of a replaced member; delete duplicates too, so one member remains.
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    for (zip_int64_t index = 0; index < count; ++index) {
+        const char* name = zip_get_name(zip, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
+        if (name != nullptr && std::strcmp(name, kMemberName) == 0)
+            zip_delete(zip, static_cast<zip_uint64_t>(index));
+    }
+
+    zip_source_t* data = store ? zip_source_buffer(zip, bmp.data(), bmp.size(), 0) : member.Source(zip);
+    if (data == nullptr)
+        throw std::bad_alloc();
+    const zip_int64_t index = zip_file_add(zip, kMemberName, data, 0);
+    if (index < 0) {
+        zip_source_free(data);
+        throw EInvalidArchive(path);
+    }
+    if (store && zip_set_file_compression(zip, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0) != 0)
+        throw EInvalidArchive(path);
+    return archive.Close(path);
 }
 
 void ReadBitmapArchive(std::span<const std::uint8_t> archive, const std::string& path, TDIB& image)
