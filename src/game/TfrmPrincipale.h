@@ -191,6 +191,8 @@ private:
     void Play(int slot);
     std::uint32_t Key(int zone) const;
     void SaveColouredPicture();
+    // 0 erase, 1 next, 2 previous, 3 stop; any other number nothing.
+    void RunAction(std::int32_t action);
     void RedrawLines();
     void ReleaseSurfaces();
     std::array<std::unique_ptr<TDirectDrawSurface>*, 8> Surfaces();

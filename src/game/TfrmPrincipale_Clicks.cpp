@@ -40,6 +40,26 @@ void TfrmPrincipale::SaveColouredPicture()
     ZipBitmap(DXDessin, path);
 }
 
+void TfrmPrincipale::RunAction(std::int32_t action)
+{
+    switch (action) {
+    case kActionErase:
+        ClickEfface();
+        break;
+    case kActionNext:
+        ClickDroite();
+        break;
+    case kActionPrevious:
+        ClickGauche();
+        break;
+    case kActionStop:
+        ClickStop();
+        break;
+    default:
+        break;
+    }
+}
+
 // Every test runs whenever its key matches the zone colour; none ends the
 // handling, so one click can, for instance, finish a drawing and be heard.
 void TfrmPrincipale::DXPrincipaleClick()
@@ -112,26 +132,24 @@ void TfrmPrincipale::DXPrincipaleClick()
         }
     }
 
-    // B to E. Actions: at once while nothing is drawn, else after a yes. In
-    // the order of their action numbers, which a yes runs.
+    // B to E. Actions: at once while nothing is drawn, else after a yes.
     struct ActionZone {
         int zone;
         int sound;
         int action;
-        void (TfrmPrincipale::*run)();
     };
     static constexpr ActionZone kActions[] = {
-        {kErase, kSoundErase, kActionErase, &TfrmPrincipale::ClickEfface},
-        {kNext, kSoundNext, kActionNext, &TfrmPrincipale::ClickDroite},
-        {kPrevious, kSoundPrevious, kActionPrevious, &TfrmPrincipale::ClickGauche},
-        {kStop, kSoundStop, kActionStop, &TfrmPrincipale::ClickStop},
+        {kErase, kSoundErase, kActionErase},
+        {kNext, kSoundNext, kActionNext},
+        {kPrevious, kSoundPrevious, kActionPrevious},
+        {kStop, kSoundStop, kActionStop},
     };
     for (const ActionZone& action : kActions) {
         if (Key(action.zone) != zoneColour)
             continue;
         Play(action.sound);
         if (NumeroPoint == 1) {
-            (this->*action.run)();
+            RunAction(action.action);
         } else {
             ConfirmShown = true;
             PendingAction = action.action;
@@ -145,8 +163,7 @@ void TfrmPrincipale::DXPrincipaleClick()
         if (NumeroPoint == 0)
             ShownOnError([this] { SaveColouredPicture(); });
         Play(kSoundYes);
-        if (PendingAction >= kActionErase && PendingAction <= kActionStop)
-            (this->*kActions[PendingAction].run)();
+        RunAction(PendingAction);
     }
     if (Key(kNo) == zoneColour) {
         if (NumeroPoint == 0)
