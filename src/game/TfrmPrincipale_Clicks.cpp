@@ -1,7 +1,6 @@
 // A click on the game screen: which zone was clicked, and the game's rules.
 #include "game/TfrmPrincipale.h"
 
-
 #include "content/ContentPaths.h"
 #include "content/GameSettings.h"
 #include "content/PlayList.h"
