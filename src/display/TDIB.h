@@ -1,11 +1,19 @@
 #pragma once
 
+#include "base/Errors.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace vorlane {
+
+// "DIB is invalid": bytes that are not a Windows BMP file this program can read.
+class EInvalidGraphic : public EVorlaneError {
+public:
+    EInvalidGraphic();
+};
 
 // A device-independent bitmap: width, height, bits per pixel, palette (at most
 // 256 entries) and pixel rows.
