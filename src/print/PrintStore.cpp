@@ -1,25 +1,14 @@
 #include "print/PrintStore.h"
 
+#include "content/AsciiCase.h"
 #include "content/IniFile.h"
 
-#include <cctype>
 #include <string_view>
 
 namespace vorlane {
 namespace {
 
 constexpr const char* kMarkKey = "Imprimer";
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    }
-    return true;
-}
 
 std::string ReplaceImage(const std::string& pictureName, std::string_view replacement)
 {
@@ -28,7 +17,7 @@ std::string ReplaceImage(const std::string& pictureName, std::string_view replac
     result.reserve(pictureName.size() + replacement.size());
     std::size_t i = 0;
     while (i < pictureName.size()) {
-        if (StartsWithIgnoringCase(std::string_view(pictureName).substr(i), kImage)) {
+        if (EqualsIgnoringCase(std::string_view(pictureName).substr(i, kImage.size()), kImage)) {
             result += replacement;
             i += kImage.size();
         } else {

@@ -1,7 +1,11 @@
 #include "print/PrintStore.h"
 
+#include "content/ContentPaths.h"
+#include "content/ThemeDat.h"
+
 #include "support/TestSupport.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace vorlane;
@@ -67,4 +71,27 @@ TEST(PrintStoreNames, EveryImageInAnyCaseIsReplaced)
         EXPECT_EQ(ArchiveFileName(c.picture), c.archive);
         EXPECT_EQ(PictureFileName(c.picture), std::string(c.picture) + ".bmp");
     }
+}
+
+// The game forms the names from the picture number, the print manager from the
+// picture name: both must reach the same files and the same key.
+TEST(PrintStoreNames, GameAndPrintManagerAgree)
+{
+    TempDir dir;
+    SetProgramFolder(dir.path().string() + "/");
+    std::filesystem::create_directories(dir.path() / "Themes" / "Animaux");
+    EXPECT_EQ(ThemeFile("Animaux"), dir.path().string() + "/Themes/Animaux/theme.dat");
+    for (const std::uint32_t picture : {1u, 7u, 30u, 100u}) {
+        const std::string name = ImageSection(picture);
+        SCOPED_TRACE(name);
+        EXPECT_EQ(DotsFileName(name), PointsFileName(picture));
+        EXPECT_EQ(PictureFileName(name), ImageFileName(picture));
+        EXPECT_EQ(ArchiveFileName(name), CouleurFileName(picture));
+    }
+    EXPECT_EQ(ArchiveFileName(ImageSection(7)), "Couleur07.bmz");
+
+    WritePrintableMark(ThemeFile("Animaux"), ImageSection(7), true);
+    EXPECT_TRUE(ThemeDat::ForTheme("Animaux").Imprimer(7));
+    ThemeDat::ForTheme("Animaux").WriteImprimer(7, false);
+    EXPECT_FALSE(ReadPrintableMark(ThemeFile("Animaux"), "Image07"));
 }
