@@ -23,6 +23,10 @@ void SystemPrinter::BeginDoc()
 
     if (!m_printer->setPageOrientation(QPageLayout::Landscape))
         throw EPrinterError("Opération non supportée par l'imprimante sélectionnée");
+    // Qt's own default margins would frame the page; the picture goes to the
+    // corner of what the printer can print, and no further in.
+    const QPageLayout layout = m_printer->pageLayout();
+    m_printer->setPageMargins(layout.minimumMargins(), layout.units());
     m_printer->setDocName(QString());
     if (!m_painter.begin(m_printer.get()))
         throw EPrinterError("L'imprimante " + m_printer->printerName().toStdString() +

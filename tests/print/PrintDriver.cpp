@@ -1,0 +1,126 @@
+// Drives the print manager from a script that watches a real printer:
+//
+//   vorlane_print_driver make-theme FOLDER
+//       writes a program folder with the theme "Animaux", whose picture 1 has
+//       its three forms: dots 800 × 600 in blue, picture to colour 800 × 600
+//       in green (marked printable), coloured picture 1000 × 300 in red.
+//   vorlane_print_driver print FOLDER THEME PICTURE BUTTON...
+//       opens the print manager over FOLDER, selects PICTURE of THEME and
+//       presses each print BUTTON (its component name) in turn.
+//
+// An error is written to the standard error with exit code 2, as the
+// application would show it in its box.
+#include "content/ContentCatalogue.h"
+#include "content/ContentPaths.h"
+#include "content/ThemeDat.h"
+#include "display/TDIB.h"
+#include "print/TfrmImpression.h"
+#include "print/zipUnzip.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+using namespace vorlane;
+
+namespace {
+
+TDIB Solid(int width, int height, std::uint32_t colour)
+{
+    TDIB bitmap;
+    bitmap.SetSizeIndexed(width, height, {colour});
+    return bitmap;
+}
+
+void Save(const TDIB& bitmap, const std::string& path)
+{
+    std::vector<std::uint8_t> bytes;
+    bitmap.SaveBitmapStream(bytes);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+void MakeTheme(const std::string& folder)
+{
+    SetProgramFolder(folder);
+    std::filesystem::create_directories(ThemePath("Animaux"));
+    std::ofstream(ThemeFile("Animaux")) << "[General]\nVersion=1\nSubVersion=0\nNom=Vorlane\nNombreImages=1\n";
+    Save(Solid(800, 600, 0xFF0000), ThemePath("Animaux") + PointsFileName(1));
+    Save(Solid(800, 600, 0x00FF00), ThemePath("Animaux") + ImageFileName(1));
+    ThemeDat(ThemeFile("Animaux")).WriteImprimer(1, true);
+    TDIB coloured;
+    coloured.SetSize24(1000, 300);
+    for (int y = 0; y < coloured.Height(); ++y) {
+        for (int x = 0; x < coloured.Width(); ++x)
+            coloured.ScanLine(y)[3 * x + 2] = 0xFF;
+    }
+    ZipBitmap(coloured, ThemePath("Animaux") + CouleurFileName(1));
+}
+
+QTreeWidgetItem* FindPicture(const QTreeWidget& tree, const QString& theme, const QString& picture)
+{
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* node = tree.topLevelItem(i);
+        for (int j = 0; node->text(0) == theme && j < node->childCount(); ++j) {
+            if (node->child(j)->text(0) == picture)
+                return node->child(j);
+        }
+    }
+    return nullptr;
+}
+
+int Print(const std::string& folder, const QString& theme, const QString& picture, const QStringList& buttons)
+{
+    SetProgramFolder(folder);
+    ContentCatalogue catalogue;
+    catalogue.Scan();
+    TfrmImpression form;
+    form.SetCatalogue(&catalogue);
+    form.TreeViewRefresh();
+    QTreeWidgetItem* node = FindPicture(*form.tvThemes, theme, picture);
+    if (node == nullptr) {
+        std::cerr << "pas d'image " << picture.toStdString() << " dans " << theme.toStdString() << "\n";
+        return 2;
+    }
+    form.tvThemes->setCurrentItem(node);
+    form.tvThemesChange();
+    for (const QString& name : buttons) {
+        auto* button = form.findChild<QPushButton*>(name);
+        if (button == nullptr || !button->isEnabled()) {
+            std::cerr << "bouton " << name.toStdString() << " absent ou désactivé\n";
+            return 2;
+        }
+        form.btnPrintImageDotsOnlyClick(button);
+        std::cout << "printed " << name.toStdString() << std::endl;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    try {
+        if (arguments.size() == 3 && arguments[1] == "make-theme") {
+            MakeTheme(arguments[2].toStdString());
+            return 0;
+        }
+        if (arguments.size() >= 6 && arguments[1] == "print")
+            return Print(arguments[2].toStdString(), arguments[3], arguments[4], arguments.mid(5));
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << "\n";
+        return 2;
+    }
+    std::cerr << "usage: vorlane_print_driver make-theme FOLDER | print FOLDER THEME PICTURE BUTTON...\n";
+    return 1;
+}
