@@ -48,6 +48,27 @@ QFrame* MakeFrame(QWidget* parent, const QRect& geometry, QFrame::Shadow shadow)
     return frame;
 }
 
+bool TextFits(const QLabel* label, const QFont& font)
+{
+    const QRect box = label->contentsRect();
+    const QRect needed =
+        QFontMetrics(font).boundingRect(box, static_cast<int>(label->alignment()) | Qt::TextWordWrap, label->text());
+    return needed.width() <= box.width() && needed.height() <= box.height();
+}
+
+// The boxes were designed around a narrower font than most desktops have here:
+// a text that would be cut gets a condensed font, then a smaller one.
+void FitText(QLabel* label)
+{
+    QFont font = label->font();
+    if (TextFits(label, font))
+        return;
+    font.setStretch(QFont::Condensed);
+    while (!TextFits(label, font) && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
+}
+
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
                   Qt::Alignment alignment)
 {
@@ -56,6 +77,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
     label->setGeometry(geometry);
     label->setAlignment(alignment);
     label->setWordWrap(true);
+    FitText(label);
     return label;
 }
 
@@ -319,6 +341,18 @@ void TfrmImpression::showEvent(QShowEvent* event)
     }
     FormShow();
     QDialog::showEvent(event);
+}
+
+void TfrmImpression::setVisible(bool visible)
+{
+    QDialog::setVisible(visible);
+    // QDialog makes the first button the default on showing; the window has
+    // none, so that Enter in the tree prints nothing. A focused button still
+    // answers Enter.
+    if (visible) {
+        for (QPushButton* button : findChildren<QPushButton*>())
+            button->setDefault(false);
+    }
 }
 
 void TfrmImpression::FormShow()

@@ -81,6 +81,8 @@ public:
     QLabel* lblClearHint;
     QLabel* lblClearColorHint;
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;

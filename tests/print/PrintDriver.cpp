@@ -3,10 +3,14 @@
 //   vorlane_print_driver make-theme FOLDER
 //       writes a program folder with the theme "Animaux", whose picture 1 has
 //       its three forms: dots 800 × 600 in blue, picture to colour 800 × 600
-//       in green (marked printable), coloured picture 1000 × 300 in red.
+//       in green (marked printable), coloured picture 1000 × 300 in red;
+//       picture 2 has its dots and picture to colour only.
 //   vorlane_print_driver print FOLDER THEME PICTURE BUTTON...
 //       opens the print manager over FOLDER, selects PICTURE of THEME and
 //       presses each print BUTTON (its component name) in turn.
+//   vorlane_print_driver show FOLDER MILLISECONDS [THEME PICTURE]
+//       shows the print manager, with PICTURE selected if given, for a while
+//       (to look at it, or take a picture of the screen).
 //
 // An error is written to the standard error with exit code 2, as the
 // application would show it in its box.
@@ -19,6 +23,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -50,9 +55,11 @@ void MakeTheme(const std::string& folder)
 {
     SetProgramFolder(folder);
     std::filesystem::create_directories(ThemePath("Animaux"));
-    std::ofstream(ThemeFile("Animaux")) << "[General]\nVersion=1\nSubVersion=0\nNom=Vorlane\nNombreImages=1\n";
-    Save(Solid(800, 600, 0xFF0000), ThemePath("Animaux") + PointsFileName(1));
-    Save(Solid(800, 600, 0x00FF00), ThemePath("Animaux") + ImageFileName(1));
+    std::ofstream(ThemeFile("Animaux")) << "[General]\nVersion=1\nSubVersion=0\nNom=Vorlane\nNombreImages=2\n";
+    for (std::uint32_t picture : {1u, 2u}) {
+        Save(Solid(800, 600, 0xFF0000), ThemePath("Animaux") + PointsFileName(picture));
+        Save(Solid(800, 600, 0x00FF00), ThemePath("Animaux") + ImageFileName(picture));
+    }
     ThemeDat(ThemeFile("Animaux")).WriteImprimer(1, true);
     TDIB coloured;
     coloured.SetSize24(1000, 300);
@@ -75,6 +82,18 @@ QTreeWidgetItem* FindPicture(const QTreeWidget& tree, const QString& theme, cons
     return nullptr;
 }
 
+bool SelectPicture(TfrmImpression& form, const QString& theme, const QString& picture)
+{
+    QTreeWidgetItem* node = FindPicture(*form.tvThemes, theme, picture);
+    if (node == nullptr) {
+        std::cerr << "pas d'image " << picture.toStdString() << " dans " << theme.toStdString() << "\n";
+        return false;
+    }
+    form.tvThemes->setCurrentItem(node);
+    form.tvThemesChange();
+    return true;
+}
+
 int Print(const std::string& folder, const QString& theme, const QString& picture, const QStringList& buttons)
 {
     SetProgramFolder(folder);
@@ -83,13 +102,8 @@ int Print(const std::string& folder, const QString& theme, const QString& pictur
     TfrmImpression form;
     form.SetCatalogue(&catalogue);
     form.TreeViewRefresh();
-    QTreeWidgetItem* node = FindPicture(*form.tvThemes, theme, picture);
-    if (node == nullptr) {
-        std::cerr << "pas d'image " << picture.toStdString() << " dans " << theme.toStdString() << "\n";
+    if (!SelectPicture(form, theme, picture))
         return 2;
-    }
-    form.tvThemes->setCurrentItem(node);
-    form.tvThemesChange();
     for (const QString& name : buttons) {
         auto* button = form.findChild<QPushButton*>(name);
         if (button == nullptr || !button->isEnabled()) {
@@ -99,6 +113,21 @@ int Print(const std::string& folder, const QString& theme, const QString& pictur
         form.btnPrintImageDotsOnlyClick(button);
         std::cout << "printed " << name.toStdString() << std::endl;
     }
+    return 0;
+}
+
+int Show(const std::string& folder, int milliseconds, const QStringList& picture)
+{
+    SetProgramFolder(folder);
+    ContentCatalogue catalogue;
+    catalogue.Scan();
+    TfrmImpression form;
+    form.SetCatalogue(&catalogue);
+    form.TreeViewRefresh();
+    if (picture.size() == 2 && !SelectPicture(form, picture[0], picture[1]))
+        return 2;
+    QTimer::singleShot(milliseconds, &form, &QDialog::close);
+    form.exec();
     return 0;
 }
 
@@ -115,12 +144,15 @@ int main(int argc, char** argv)
             MakeTheme(arguments[2].toStdString());
             return 0;
         }
+        if ((arguments.size() == 4 || arguments.size() == 6) && arguments[1] == "show")
+            return Show(arguments[2].toStdString(), arguments[3].toInt(), arguments.mid(4));
         if (arguments.size() >= 6 && arguments[1] == "print")
             return Print(arguments[2].toStdString(), arguments[3], arguments[4], arguments.mid(5));
     } catch (const std::exception& error) {
         std::cerr << error.what() << "\n";
         return 2;
     }
-    std::cerr << "usage: vorlane_print_driver make-theme FOLDER | print FOLDER THEME PICTURE BUTTON...\n";
+    std::cerr << "usage: vorlane_print_driver make-theme FOLDER | print FOLDER THEME PICTURE BUTTON...\n"
+                 "       | show FOLDER MILLISECONDS [THEME PICTURE]\n";
     return 1;
 }

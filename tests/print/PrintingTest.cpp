@@ -3,6 +3,8 @@
 #include "PrintManagerFixture.h"
 #include "print/DibImage.h"
 
+#include <QTest>
+
 namespace vorlane::test {
 namespace {
 
@@ -89,6 +91,17 @@ TEST_F(Printing, EachButtonPrintsItsFormOnOnePageAtTheTopLeft)
         EXPECT_EQ(printed.target, QRect(0, 0, 3200, 2400));
         EXPECT_EQ(printed.topLeft, qRgb(colour & 0xFF, (colour >> 8) & 0xFF, colour >> 16));
     }
+}
+
+TEST_F(Printing, EnterPrintsOnlyFromAFocusedButton)
+{
+    Select(Node("Animaux", "Image01"));
+    form.tvThemes->setFocus();
+    QTest::keyClick(form.tvThemes, Qt::Key_Return);
+    EXPECT_TRUE(printed.calls.empty());
+    form.btnPrintColor->setFocus();
+    QTest::keyClick(form.btnPrintColor, Qt::Key_Return);
+    EXPECT_EQ(printed.topLeft, qRgb(255, 0, 0));
 }
 
 TEST_F(Printing, ButtonsAreToldApartByNameInAnyCase)

@@ -87,6 +87,19 @@ TEST(TfrmImpressionLayout, ControlsSitWhereTheWindowWasDesigned)
     }
 }
 
+TEST(TfrmImpressionLayout, NoTextIsCut)
+{
+    TfrmImpression form;
+    for (const QLabel* label : form.findChildren<QLabel*>()) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        const QRect box = label->contentsRect();
+        const QRect needed = label->fontMetrics().boundingRect(
+            box, static_cast<int>(label->alignment()) | Qt::TextWordWrap, label->text());
+        EXPECT_LE(needed.height(), box.height());
+        EXPECT_LE(needed.width(), box.width());
+    }
+}
+
 TEST(TfrmImpressionLayout, TabGoesFromTheTreeThroughTheColumnsToFermer)
 {
     TfrmImpression form;
