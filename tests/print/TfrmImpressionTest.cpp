@@ -1,6 +1,7 @@
 #include "print/TfrmImpression.h"
 
 #include "PrintManagerFixture.h"
+#include "launcher/MessageBoxWatcher.h"
 #include "launcher/TApplication.h"
 #include "launcher/TfrmAide.h"
 #include "print/StoreFiles.h"
@@ -291,6 +292,35 @@ TEST_F(PrintManagerTest, MissingDotsPictureStopsAfterTheOtherColumns)
     // The dots column still shows the picture viewed before.
     EXPECT_TRUE(form.btnPrintImageDotsOnly->isEnabled());
     EXPECT_EQ(form.imgPreviewDotsOnly->Bitmap().PixelColour(0, 0), kDotsColour);
+}
+
+TEST_F(PrintManagerTest, ErrorOfAClickInTheTreeIsShownAndTheTreeStaysUsable)
+{
+    AddTheme("Animaux", 2);
+    AddPicture("Animaux", 1, true, true);
+    AddPicture("Animaux", 2, true, true);
+    std::filesystem::remove(m_dir.path() / "Themes" / "Animaux" / "Points01.bmp");
+    Open();
+    MessageBoxWatcher watcher;
+    const auto click = [this](QTreeWidgetItem* node) {
+        QTest::mouseClick(form.tvThemes->viewport(), Qt::LeftButton, {},
+                          form.tvThemes->visualItemRect(node).center());
+        Settle();
+    };
+
+    click(Node("Animaux", "Image01"));
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].title, "Vorlane");
+    EXPECT_EQ(watcher.Seen()[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(watcher.Seen()[0].text.toStdString(),
+              "Impossible d'ouvrir le fichier " + ThemePath("Animaux") + "Points01.bmp");
+    EXPECT_TRUE(Node("Animaux", "Image01")->isSelected());
+
+    click(Node("Animaux", "Image02"));
+    EXPECT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_TRUE(Node("Animaux", "Image02")->isSelected());
+    EXPECT_EQ(form.CurrentImage(), "Image02");
+    EXPECT_TRUE(form.btnPrintImageDotsOnly->isEnabled());
 }
 
 TEST_F(PrintManagerTest, UnreadableArchiveLeavesTheColouredAndDotsColumnsAsTheyWere)
