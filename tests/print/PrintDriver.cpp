@@ -70,47 +70,49 @@ void MakeTheme(const std::string& folder)
     ZipBitmap(coloured, ThemePath("Animaux") + CouleurFileName(1));
 }
 
-QTreeWidgetItem* FindPicture(const QTreeWidget& tree, const QString& theme, const QString& picture)
-{
-    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
-        QTreeWidgetItem* node = tree.topLevelItem(i);
-        for (int j = 0; node->text(0) == theme && j < node->childCount(); ++j) {
-            if (node->child(j)->text(0) == picture)
-                return node->child(j);
-        }
+// The print manager over the program folder `folder`, as the launcher opens it.
+struct Manager {
+    explicit Manager(const std::string& folder)
+    {
+        SetProgramFolder(folder);
+        catalogue.Scan();
+        form.SetCatalogue(&catalogue);
+        form.TreeViewRefresh();
     }
-    return nullptr;
-}
 
-bool SelectPicture(TfrmImpression& form, const QString& theme, const QString& picture)
-{
-    QTreeWidgetItem* node = FindPicture(*form.tvThemes, theme, picture);
-    if (node == nullptr) {
+    // Selects a picture node, as a click on it does.
+    bool Select(const QString& theme, const QString& picture)
+    {
+        for (int i = 0; i < form.tvThemes->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* node = form.tvThemes->topLevelItem(i);
+            for (int j = 0; node->text(0) == theme && j < node->childCount(); ++j) {
+                if (node->child(j)->text(0) == picture) {
+                    form.tvThemes->setCurrentItem(node->child(j));
+                    form.tvThemesChange();
+                    return true;
+                }
+            }
+        }
         std::cerr << "pas d'image " << picture.toStdString() << " dans " << theme.toStdString() << "\n";
         return false;
     }
-    form.tvThemes->setCurrentItem(node);
-    form.tvThemesChange();
-    return true;
-}
+
+    ContentCatalogue catalogue;  // before the form, which reads it until its end
+    TfrmImpression form;
+};
 
 int Print(const std::string& folder, const QString& theme, const QString& picture, const QStringList& buttons)
 {
-    SetProgramFolder(folder);
-    ContentCatalogue catalogue;
-    catalogue.Scan();
-    TfrmImpression form;
-    form.SetCatalogue(&catalogue);
-    form.TreeViewRefresh();
-    if (!SelectPicture(form, theme, picture))
+    Manager manager(folder);
+    if (!manager.Select(theme, picture))
         return 2;
     for (const QString& name : buttons) {
-        auto* button = form.findChild<QPushButton*>(name);
+        auto* button = manager.form.findChild<QPushButton*>(name);
         if (button == nullptr || !button->isEnabled()) {
             std::cerr << "bouton " << name.toStdString() << " absent ou désactivé\n";
             return 2;
         }
-        form.btnPrintImageDotsOnlyClick(button);
+        manager.form.btnPrintImageDotsOnlyClick(button);
         std::cout << "printed " << name.toStdString() << std::endl;
     }
     return 0;
@@ -118,16 +120,11 @@ int Print(const std::string& folder, const QString& theme, const QString& pictur
 
 int Show(const std::string& folder, int milliseconds, const QStringList& picture)
 {
-    SetProgramFolder(folder);
-    ContentCatalogue catalogue;
-    catalogue.Scan();
-    TfrmImpression form;
-    form.SetCatalogue(&catalogue);
-    form.TreeViewRefresh();
-    if (picture.size() == 2 && !SelectPicture(form, picture[0], picture[1]))
+    Manager manager(folder);
+    if (picture.size() == 2 && !manager.Select(picture[0], picture[1]))
         return 2;
-    QTimer::singleShot(milliseconds, &form, &QDialog::close);
-    form.exec();
+    QTimer::singleShot(milliseconds, &manager.form, &QDialog::close);
+    manager.form.exec();
     return 0;
 }
 
