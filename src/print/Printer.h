@@ -33,8 +33,8 @@ public:
     virtual ~Printer() = default;
 
     // `image` is not empty: the caller reports an empty picture before any
-    // document begins. Raises EPrinterError. A failure once the document has begun still ends
-    // the page and the document, so the printer is never left with a job open.
+    // document begins. Raises EPrinterError. A failure once the document has
+    // begun still ends the page and the document, so that no job is left open.
     void PrintPage(const QImage& image);
 
 protected:

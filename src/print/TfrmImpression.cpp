@@ -7,9 +7,9 @@
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
 #include "launcher/TApplication.h"
-#include "print/StoreFiles.h"
 #include "print/PicturePreview.h"
 #include "print/PrintStore.h"
+#include "print/StoreFiles.h"
 #include "print/SystemPrinter.h"
 
 #include <QFrame>
@@ -93,8 +93,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 QLabel* MakeCaption(QWidget* parent, int column, const char* name, const QString& text)
 {
     QFrame* frame = MakeFrame(parent, QRect(kColumnLeft[column], 20, 209, 29), QFrame::Raised);
-    QLabel* label = MakeLabel(frame, name, text, frame->contentsRect(), Qt::AlignCenter);
-    return label;
+    return MakeLabel(frame, name, text, frame->contentsRect(), Qt::AlignCenter);
 }
 
 PicturePreview* MakePreview(QWidget* parent, int column, const char* name)
