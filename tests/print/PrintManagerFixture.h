@@ -63,16 +63,10 @@ class RecordingPrinter : public Printer {
 public:
     RecordingPrinter(PrintRecord& record, QSize page) : m_record(record), m_page(page) {}
 
-    std::string failBeginWith;  // BeginDoc raises EPrinterError with this text when set
     bool failDrawing = false;
 
 protected:
-    void BeginDoc() override
-    {
-        if (!failBeginWith.empty())
-            throw EPrinterError(failBeginWith);
-        m_record.calls.push_back("BeginDoc");
-    }
+    void BeginDoc() override { m_record.calls.push_back("BeginDoc"); }
     QSize PageSize() const override { return m_page; }
     void StretchDraw(const QRect& target, const QImage& image) override
     {
@@ -102,9 +96,7 @@ protected:
         SetProgramFolder(m_dir.path().string());
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         std::filesystem::create_directories(m_dir.path() / "Themes");
-        auto printer = std::make_unique<RecordingPrinter>(printed, QSize(3300, 2400));
-        m_printer = printer.get();
-        form.SetPrinter(std::move(printer));
+        form.SetPrinter(std::make_unique<RecordingPrinter>(printed, QSize(3300, 2400)));
         form.SetCatalogue(&catalogue);
         form.SetHighlightedTheme([this] { return highlighted; });
         form.SetQuestionRunner([this](QMessageBox& box) {
@@ -212,7 +204,6 @@ protected:
     ContentCatalogue catalogue;
     TfrmImpression form;
     PrintRecord printed;
-    RecordingPrinter* m_printer = nullptr;
     std::string highlighted;
     QMessageBox::StandardButton answer = QMessageBox::Yes;
     std::vector<SeenQuestion> questions;

@@ -163,18 +163,5 @@ TEST_F(Printing, EmptyColouredPictureIsRefusedBeforeAnyPage)
     EXPECT_TRUE(printed.calls.empty());
 }
 
-TEST_F(Printing, PrinterRefusalReachesTheUserAndNothingIsDrawn)
-{
-    Select(Node("Animaux", "Image01"));
-    m_printer->failBeginWith = "Aucune imprimante par défaut sélectionnée";
-    try {
-        form.btnPrintImageDotsOnlyClick(form.btnPrintImage);
-        FAIL() << "no error";
-    } catch (const EPrinterError& error) {
-        EXPECT_STREQ(error.what(), "Aucune imprimante par défaut sélectionnée");
-    }
-    EXPECT_TRUE(printed.calls.empty());
-}
-
 }  // namespace
 }  // namespace vorlane::test
