@@ -1,0 +1,72 @@
+#include "launcher/TApplication.h"
+
+#include "launcher/TfrmAide.h"
+
+#include <QMessageBox>
+
+namespace vorlane {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Vorlane"));
+    setApplicationDisplayName(QStringLiteral("Vorlane"));
+}
+
+TApplication::~TApplication() = default;
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowException(error);
+    } catch (...) {
+        ShowException(UnknownErrorText());
+    }
+    return false;
+}
+
+void TApplication::ShowException(const std::exception& error)
+{
+    ShowException(QString::fromUtf8(error.what()));
+}
+
+void TApplication::ShowException(const QString& message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vorlane"), message, QMessageBox::Ok);
+    box.exec();
+}
+
+QString TApplication::UnknownErrorText()
+{
+    return QStringLiteral("Erreur inattendue.");
+}
+
+TApplication* TApplication::Instance()
+{
+    return qobject_cast<TApplication*>(QCoreApplication::instance());
+}
+
+void TApplication::SetHelpFile(const QString& path)
+{
+    if (TApplication* application = Instance())
+        application->m_helpFile = path;
+}
+
+QString TApplication::HelpFile()
+{
+    TApplication* application = Instance();
+    return application != nullptr ? application->m_helpFile : QString();
+}
+
+void TApplication::HelpContents()
+{
+    TApplication* application = Instance();
+    if (application == nullptr)
+        return;
+    if (!application->m_help)
+        application->m_help = std::make_unique<TfrmAide>();
+    application->m_help->ShowContents(application->m_helpFile);
+}
+
+}  // namespace vorlane

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+#include <exception>
+#include <memory>
+#include <utility>
+
+namespace vorlane {
+
+class TfrmAide;
+
+// The application object: the title, the help file and the general error
+// handler. Every exception that leaves an event or a handler ends here, is
+// shown in a "Vorlane" box with the error icon, and the program goes on.
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int& argc, char** argv);
+    ~TApplication() override;
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // The one place errors are shown: "Vorlane" title, critical icon, OK.
+    static void ShowException(const std::exception& error);
+    static void ShowException(const QString& message);
+
+    // Runs `action`; an error it raises is shown and the caller goes on.
+    // Used where the program must go on past a failed step (window creation,
+    // each write at close) without the error crossing Qt's own frames.
+    template <class Action>
+    static void Guarded(Action&& action)
+    {
+        try {
+            std::forward<Action>(action)();
+        } catch (const std::exception& error) {
+            ShowException(error);
+        } catch (...) {
+            ShowException(UnknownErrorText());
+        }
+    }
+
+    // The help contents page (index.html of the Aide folder).
+    static void SetHelpFile(const QString& path);
+    static QString HelpFile();
+
+    // Opens the help window at its contents page, over whatever window is
+    // modal at the moment so that it can be read and used from there too.
+    static void HelpContents();
+
+private:
+    static QString UnknownErrorText();
+    static TApplication* Instance();
+
+    QString m_helpFile;
+    std::unique_ptr<TfrmAide> m_help;  // made on first use; gone before the application
+};
+
+}  // namespace vorlane
