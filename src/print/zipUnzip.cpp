@@ -42,11 +42,11 @@ public:
         zip_error_t error;
         zip_error_init(&error);
         SourcePtr source(zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error));
+        if (source)
+            m_archive.reset(zip_open_from_source(source.get(), flags, &error));
         zip_error_fini(&error);
         if (!source)
             throw std::bad_alloc();
-        m_archive.reset(zip_open_from_source(source.get(), flags, &error));
-        zip_error_fini(&error);
         if (!m_archive)
             throw EInvalidArchive(path);
         // The archive now holds the source; keep a reference of our own to read

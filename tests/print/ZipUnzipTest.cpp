@@ -118,6 +118,14 @@ void ExpectSamePixels(const TDIB& actual, const TDIB& expected)
     }
 }
 
+// The archive reads back as exactly these pixels.
+void ExpectArchiveHolds(const std::string& path, const TDIB& expected)
+{
+    TDIB read;
+    UnzipBitmap(path, read);
+    ExpectSamePixels(read, expected);
+}
+
 bool SamePixels(const TDIB& a, const TDIB& b)
 {
     if (a.Width() != b.Width() || a.Height() != b.Height())
@@ -161,9 +169,7 @@ TEST(ZipBitmap, WritesOneFastDeflatedMemberHoldingThe24BitBmp)
               std::string::npos);
     EXPECT_NE(RunCommand("unzip -t " + Quoted(path)).find("No errors detected"), std::string::npos);
 
-    TDIB read;
-    UnzipBitmap(path, read);
-    ExpectSamePixels(read, picture);
+    ExpectArchiveHolds(path, picture);
 }
 
 TEST(ZipBitmap, IndexedBitmapIsWrittenAs24Bit)
@@ -194,9 +200,7 @@ TEST(ZipBitmap, IndexedBitmapIsWrittenAs24Bit)
     EXPECT_EQ(u32(28) & 0xFFFF, 24u);         // bits per pixel
     EXPECT_EQ(u32(34), kStride * 33);         // image size
 
-    TDIB read;
-    UnzipBitmap(path, read);
-    ExpectSamePixels(read, indexed);
+    ExpectArchiveHolds(path, indexed);
 }
 
 TEST(ZipBitmap, SecondSaveLeavesOneMemberWithTheSecondPicture)
@@ -211,9 +215,7 @@ TEST(ZipBitmap, SecondSaveLeavesOneMemberWithTheSecondPicture)
     ASSERT_EQ(members.size(), 1u);
     EXPECT_EQ(members[0].at("name"), "couleur.bmp");
     EXPECT_EQ(members[0].at("flags"), "4");  // a replaced member keeps the fast option
-    TDIB read;
-    UnzipBitmap(path, read);
-    ExpectSamePixels(read, second);
+    ExpectArchiveHolds(path, second);
 }
 
 TEST(ZipBitmap, KeepsOtherMembersAndDropsEveryOlderPicture)
@@ -232,9 +234,7 @@ TEST(ZipBitmap, KeepsOtherMembersAndDropsEveryOlderPicture)
     EXPECT_EQ(ExtractMember(path, "lisezmoi.txt", dir), "bonjour");
     EXPECT_EQ(members[1].at("name"), "couleur.bmp");
     EXPECT_EQ(members[1].at("crc"), "ok");
-    TDIB read;
-    UnzipBitmap(path, read);
-    ExpectSamePixels(read, picture);
+    ExpectArchiveHolds(path, picture);
 }
 
 TEST(ZipBitmap, IncompressiblePixelsAreStored)
@@ -250,9 +250,7 @@ TEST(ZipBitmap, IncompressiblePixelsAreStored)
     EXPECT_EQ(members[0].at("flags"), "0");
     EXPECT_EQ(members[0].at("csize"), members[0].at("size"));
     EXPECT_EQ(members[0].at("crc"), "ok");
-    TDIB read;
-    UnzipBitmap(path, read);
-    ExpectSamePixels(read, noise);
+    ExpectArchiveHolds(path, noise);
 
     // A drawing saved over the stored noise is deflated again.
     ZipBitmap(Drawing(64, 64, 1), path);
@@ -269,9 +267,7 @@ TEST(UnzipBitmap, ReadsArchivesOfAnotherWriter)
         SCOPED_TRACE(method);
         const std::string path = dir.file(std::string(method) + ".bmz");
         RunCommand("python3 " + kTool + " write " + Quoted(path) + " couleur.bmp " + Quoted(bmpFile) + " " + method);
-        TDIB read;
-        UnzipBitmap(path, read);
-        ExpectSamePixels(read, picture);
+        ExpectArchiveHolds(path, picture);
     }
 }
 
@@ -469,8 +465,6 @@ TEST(ZipBitmap, FullDiskLeavesThePreviousArchive)
     const TDIB first = Drawing(200, 150, 1);
     ZipBitmap(first, path);
     EXPECT_THROW(ZipBitmap(Noise(400, 300, 3), path), EWriteError);
-    TDIB read;
-    UnzipBitmap(path, read);
-    ExpectSamePixels(read, first);
+    ExpectArchiveHolds(path, first);
     EXPECT_EQ(FilesIn(dir.path()), 1u);
 }
