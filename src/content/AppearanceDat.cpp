@@ -1,0 +1,36 @@
+#include "content/AppearanceDat.h"
+
+#include "content/ContentPaths.h"
+
+namespace vorlane {
+
+std::string AppearanceImageFileName(const std::string& image)
+{
+    return image + ".qrvi";
+}
+
+std::string AppearanceSoundFileName(const std::string& sound)
+{
+    return sound + ".qrvs";
+}
+
+AppearanceDat::AppearanceDat(std::string fileName) : m_file(std::move(fileName)) {}
+
+AppearanceDat AppearanceDat::ForAppearance(const std::string& appearanceName)
+{
+    return AppearanceDat(ResolveContentFile(AppearanceFile(appearanceName)));
+}
+
+PackageIdentity AppearanceDat::Identity() const
+{
+    return PackageIdentity::Read(m_file);
+}
+
+AppearanceLayout AppearanceDat::Layout() const
+{
+    const auto read = [this](const char* key) { return m_file.ReadInteger(PackageIdentity::kSection, key, 0); };
+    return {read("PointeurOffsetX"), read("PointeurOffsetY"), read("XDessin"), read("YDessin"),
+            read("XOuiNon"), read("YouiNon"), read("XCouleur"), read("YCouleur")};
+}
+
+}  // namespace vorlane

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "content/IniFile.h"
+#include "content/PackageIdentity.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace vorlane {
+
+// The layout numbers of an appearance, in screen pixels (a missing key gives 0).
+struct AppearanceLayout {
+    std::int32_t PointeurOffsetX = 0;  // hotspot inside the pointer image
+    std::int32_t PointeurOffsetY = 0;
+    std::int32_t XDessin = 0;          // top-left corner of the picture
+    std::int32_t YDessin = 0;
+    std::int32_t XOuiNon = 0;          // top-left corner of the yes/no panel
+    std::int32_t YouiNon = 0;
+    std::int32_t XCouleur = 0;         // a pixel inside the colour indicator of F_Lignes
+    std::int32_t YCouleur = 0;
+
+    bool operator==(const AppearanceLayout&) const = default;
+};
+
+// The sounds of an appearance in the order of their slots (0 yes ... 8 colour).
+inline constexpr std::array<const char*, 9> kAppearanceSounds = {
+    "S_Oui", "S_Non", "S_ClickOk", "S_ClickNok", "S_Quitte", "S_Efface", "S_Precedent", "S_Suivant", "S_Couleur"};
+
+// "<image>.qrvi" (a BMP file) and "<sound>.qrvs" (a WAVE file) inside an appearance folder.
+std::string AppearanceImageFileName(const std::string& image);
+std::string AppearanceSoundFileName(const std::string& sound);
+
+// An appearance's description file apparence.dat, section [General]. Nothing writes it.
+class AppearanceDat {
+public:
+    explicit AppearanceDat(std::string fileName);
+    // The apparence.dat of the appearance folder `appearanceName`, under any letter case.
+    static AppearanceDat ForAppearance(const std::string& appearanceName);
+
+    const std::string& FileName() const { return m_file.FileName(); }
+
+    PackageIdentity Identity() const;
+    AppearanceLayout Layout() const;
+
+private:
+    IniFile m_file;
+};
+
+}  // namespace vorlane

@@ -1,0 +1,116 @@
+#include "content/ContentCatalogue.h"
+
+#include "base/Errors.h"
+#include "content/AppearanceDat.h"
+#include "content/AsciiCase.h"
+#include "content/ContentPaths.h"
+#include "content/IniFile.h"
+#include "content/ThemeDat.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+namespace vorlane {
+namespace {
+
+// Calls visit(name) for each entry of `folder` in the folder's own order,
+// hidden ones left out. A missing or unreadable folder has no entries.
+template <typename Visit>
+void ForEachEntry(const std::string& folder, Visit visit)
+{
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (!name.empty() && name.front() != '.')
+            visit(name);
+    }
+}
+
+}  // namespace
+
+ContentCatalogue::ContentCatalogue()
+    : m_themes(CatalogueListModel::CheckBoxes::Shown), m_appearances(CatalogueListModel::CheckBoxes::Hidden)
+{
+}
+
+void ContentCatalogue::Scan()
+{
+    ScanThemes();
+    ScanAppearances();
+}
+
+void ContentCatalogue::ScanThemes()
+{
+    m_themes.Clear();
+    m_themeNames.clear();
+    m_themeImageCounts.clear();
+    ForEachEntry(ThemesPath(), [this](const std::string& name) {
+        const ThemeDat theme = ThemeDat::ForTheme(name);
+        if (!theme.Identity().IsAccepted())
+            return;
+        m_themes.SetChecked(m_themes.AddSorted(name), theme.Check());
+        m_themeNames.push_back(name);
+        m_themeImageCounts.push_back(std::to_string(theme.NombreImages()));
+    });
+}
+
+void ContentCatalogue::ScanAppearances()
+{
+    m_appearances.Clear();
+    ForEachEntry(AppearancesPath(), [this](const std::string& name) {
+        if (AppearanceDat::ForAppearance(name).Identity().IsAccepted())
+            m_appearances.AddSorted(name);
+    });
+}
+
+std::int32_t ContentCatalogue::ImageCount(const std::string& themeName) const
+{
+    // Two folders may differ only in case here; the exact name must win over its look-alike.
+    auto found = std::find(m_themeNames.begin(), m_themeNames.end(), themeName);
+    if (found == m_themeNames.end()) {
+        found = std::find_if(m_themeNames.begin(), m_themeNames.end(),
+                             [&](const std::string& name) { return EqualsIgnoringCase(name, themeName); });
+    }
+    std::int32_t count = 0;
+    if (found != m_themeNames.end())
+        IniFile::ParseInteger(m_themeImageCounts[static_cast<std::size_t>(found - m_themeNames.begin())], count);
+    return count;
+}
+
+int ContentCatalogue::InitialAppearance(std::int32_t apparence) const
+{
+    if (m_appearances.Count() == 0)
+        return -1;
+    // A negative position would leave the list without selection and the game without an appearance.
+    return apparence >= 0 && apparence < m_appearances.Count() ? apparence : 0;
+}
+
+std::vector<CheckedTheme> ContentCatalogue::CheckedThemes() const
+{
+    std::vector<CheckedTheme> checked;
+    for (int row = 0; row < m_themes.Count(); ++row) {
+        if (m_themes.IsChecked(row))
+            checked.push_back({m_themes.Name(row), ImageCount(m_themes.Name(row))});
+    }
+    return checked;
+}
+
+void ContentCatalogue::WriteThemeChecks() const
+{
+    std::exception_ptr firstRefusal;
+    for (int row = 0; row < m_themes.Count(); ++row) {
+        try {
+            ThemeDat::ForTheme(m_themes.Name(row)).WriteCheck(m_themes.IsChecked(row));
+        } catch (const EVorlaneError&) {
+            if (!firstRefusal)
+                firstRefusal = std::current_exception();
+        }
+    }
+    if (firstRefusal)
+        std::rethrow_exception(firstRefusal);
+}
+
+}  // namespace vorlane

@@ -1,0 +1,38 @@
+#include "content/GameSettings.h"
+
+#include "content/IniFile.h"
+
+#include <algorithm>
+
+namespace vorlane {
+namespace {
+
+constexpr const char* kSection = "Configuration";
+
+}  // namespace
+
+TGameSettings GameSettings;
+
+void ReadSettings(const std::string& fileName, TGameSettings& settings)
+{
+    const IniFile file(fileName);
+    settings.Langue = 0;
+    settings.Tolerance = file.ReadInteger(kSection, "Tolerance", TGameSettings::kDefaultTolerance);
+    settings.Apparence = file.ReadInteger(kSection, "Apparence", 0);
+    settings.Son = file.ReadBool(kSection, "Son", true);
+    settings.Hazard = file.ReadBool(kSection, "Hazard", true);
+    settings.Tolerance = std::max(settings.Tolerance, TGameSettings::kMinTolerance);
+}
+
+void WriteSettings(const std::string& fileName, TGameSettings& settings)
+{
+    settings.Tolerance = std::max(settings.Tolerance, TGameSettings::kMinTolerance);
+    IniFile file(fileName);
+    file.WriteInteger(kSection, "Langue", settings.Langue);
+    file.WriteInteger(kSection, "Tolerance", settings.Tolerance);
+    file.WriteInteger(kSection, "Apparence", settings.Apparence);
+    file.WriteBool(kSection, "Son", settings.Son);
+    file.WriteBool(kSection, "Hazard", settings.Hazard);
+}
+
+}  // namespace vorlane
