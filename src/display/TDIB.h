@@ -1,11 +1,19 @@
 #pragma once
 
+#include "base/Errors.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace vorlane {
+
+// "DIB is invalid": bytes that are not a Windows BMP file this program can read.
+class EInvalidGraphic : public EVorlaneError {
+public:
+    EInvalidGraphic();
+};
 
 // A device-independent bitmap: width, height, bits per pixel, palette (at most
 // 256 entries) and pixel rows.
@@ -56,7 +64,8 @@ public:
 
     // Appends the bitmap as a Windows BMP file to `stream`; nothing when empty.
     // A BGR bitmap is written as the 24-bit layout (no colour table, bottom-up
-    // rows); an indexed one as 8 bits per pixel with its palette.
+    // rows); an indexed one as 8 bits per pixel with its palette. A bitmap too
+    // big for the format's 32-bit sizes raises EInvalidGraphic.
     void SaveBitmapStream(std::vector<std::uint8_t>& stream) const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "content/ContentPaths.h"
 #include "content/GameSettings.h"
+#include "game/TfrmPrincipale.h"
 #include "launcher/Logo.h"
 #include "launcher/SingleInstanceLock.h"
 #include "launcher/TApplication.h"
@@ -72,9 +73,15 @@ int RunProgram(int argc, char** argv)
     TApplication::Guarded([&] { programme->FormCreate(); });
     const WindowReference aboutReference(frmAbout, new TfrmAbout(programme.get()));
     const WindowReference impressionReference(frmImpression, new TfrmImpression(programme.get()));
-    // FIXME: the game window TfrmPrincipale comes with the game. It is made
-    // here, last and without a parent, with a WindowReference for frmPrincipale:
-    // after the launcher, whose creation settled the display mode it reads.
+    frmImpression->SetCatalogue(&programme->Catalogue());
+    frmImpression->SetHighlightedTheme([launcher = programme.get()] { return launcher->HighlightedTheme(); });
+    // Last, since it takes the display mode the launcher's creation settled;
+    // a window of its own, shown while the launcher hides.
+    const auto principale = std::make_unique<TfrmPrincipale>();
+    const WindowReference principaleReference(frmPrincipale, principale.get());
+    principale->SelectedAppearance = [launcher = programme.get()] { return launcher->SelectedAppearance(); };
+    principale->ShowLauncher = [launcher = programme.get()] { launcher->show(); };
+    principale->ShowError = [](const std::exception& error) { TApplication::ShowException(error); };
 
     programme->show();
     return application.exec();

@@ -134,6 +134,11 @@ void TProgramme::CreateControls()
     LblTolerance->setFixedHeight(21);
     LblTolerance->adjustSize();
 
+    dxDrawTest.Options = {TDXDrawOption::doAllowReboot, TDXDrawOption::doWaitVBlank,  TDXDrawOption::doCenter,
+                          TDXDrawOption::doDirectX7Mode, TDXDrawOption::doHardware, TDXDrawOption::doSelectDriver};
+    dxDrawTest.SurfaceWidth = 61;
+    dxDrawTest.SurfaceHeight = 61;
+
     gbParametre = GroupBox(this, QString(), 220, 78, 177, 337);
     btnLancer = Button(gbParametre, QStringLiteral("&Lancer le programme"), 12, 12);
     btnUtilitaireImpression = Button(gbParametre, QStringLiteral("Gestion des &impressions"), 12, 48);

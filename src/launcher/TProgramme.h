@@ -2,6 +2,7 @@
 
 #include "content/ContentCatalogue.h"
 #include "content/RandomSource.h"
+#include "display/TDXDraw.h"
 
 #include <QComboBox>
 #include <QListView>
@@ -77,6 +78,8 @@ public:
     QFrame* Bevel2;
     QFrame* Bevel3;
     QPushButton* btnQuitter;
+    // Tests which full-screen modes the display offers; never shown.
+    TDXDraw dxDrawTest;
 
     // The executable's folder with its trailing separator, and its Aide folder.
     std::string ExeDir;
@@ -117,6 +120,10 @@ private:
     RandomSource m_random{0};
     bool m_centred = false;
 };
+
+// Whether the display offers the full-screen mode width x height at `bits`
+// bits per pixel; opens the display first (in a window) if it is closed.
+bool DisplayModeAvailable(TDXDraw& display, int width, int height, int bits);
 
 // The launcher of the running program, created first at start-up.
 inline TProgramme* Programme = nullptr;

@@ -93,6 +93,7 @@ void TProgramme::ShowCatalogue()
 // is shown and the other writes still happen; the program then ends normally.
 void TProgramme::FormClose()
 {
+    dxDrawTest.CloseDisplay();
     TApplication::Guarded([] { WriteSettings(GameSettings.SettingsFileName); });
     TApplication::Guarded([this] { m_catalogue.WriteThemeChecks(); });
     ClearPlayList();

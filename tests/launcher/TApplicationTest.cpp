@@ -1,7 +1,7 @@
 #include "launcher/TApplication.h"
 #include "launcher/TfrmAide.h"
 
-#include "LauncherTestSupport.h"
+#include "MessageBoxWatcher.h"
 
 #include "base/Errors.h"
 

@@ -1,7 +1,8 @@
 #include "LauncherFixture.h"
-#include "LauncherTestSupport.h"
+#include "MessageBoxWatcher.h"
 
 #include "content/IniFile.h"
+#include "game/TfrmPrincipale.h"
 #include "launcher/StartUp.h"
 #include "launcher/TApplication.h"
 #include "launcher/TfrmAbout.h"
@@ -220,6 +221,18 @@ TEST_F(TProgrammeTest, OptionControlsSetTheSettings)
     EXPECT_EQ(programme.SelectedAppearance(), "Crayons");
 }
 
+// Clears the program-wide game window reference when a test ends.
+class ScopedPrincipale {
+public:
+    explicit ScopedPrincipale(TfrmPrincipale*& reference) : m_reference(reference) {}
+    ScopedPrincipale(const ScopedPrincipale&) = delete;
+    ScopedPrincipale& operator=(const ScopedPrincipale&) = delete;
+    ~ScopedPrincipale() { m_reference = nullptr; }
+
+private:
+    TfrmPrincipale*& m_reference;
+};
+
 // ---- Start -------------------------------------------------------------
 
 void Tick(TProgramme& programme, int row)
@@ -282,6 +295,72 @@ TEST_F(TProgrammeTest, LaunchPlaysTheTickedThemesInDisplayedOrder)
     EXPECT_EQ(PlayIndex, 1);
     const std::vector<TTheme> expected = {{}, {"animaux/", 1}, {"animaux/", 2}, {"animaux/", 3}, {"Formes/", 1}, {"Formes/", 2}};
     EXPECT_EQ(PlayList, expected);
+}
+
+// ---- The game ----------------------------------------------------------
+
+class TProgrammeGameTest : public LauncherFixture {
+protected:
+    void SetUp() override
+    {
+        LauncherFixture::SetUp();
+        for (const char* part : {"Themes", "Apparences"})
+            std::filesystem::copy(std::string(VORLANE_PROGRAM_DIR) + "/" + part, folder.file(part),
+                                  std::filesystem::copy_options::recursive |
+                                      std::filesystem::copy_options::overwrite_existing);
+    }
+    void TearDown() override
+    {
+        game.reset();
+        LauncherFixture::TearDown();
+    }
+
+    // The game window as start-up makes and hooks it.
+    TfrmPrincipale& MakeGame()
+    {
+        game = std::make_unique<TfrmPrincipale>();
+        frmPrincipale = game.get();
+        game->SelectedAppearance = [this] { return programme->SelectedAppearance(); };
+        game->ShowLauncher = [this] { programme->show(); };
+        return *game;
+    }
+
+    std::unique_ptr<TfrmPrincipale> game;
+    ScopedPrincipale reference{frmPrincipale};
+};
+
+TEST_F(TProgrammeGameTest, StartHidesTheLauncherAndTheGameShowsItAgainWhenItCloses)
+{
+    TProgramme& programme = Create();
+    programme.show();
+    TfrmPrincipale& principale = MakeGame();
+    Tick(programme, 0);
+    test::MessageBoxWatcher watcher;
+    QTest::mouseClick(programme.btnLancer, Qt::LeftButton);
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_TRUE(principale.isVisible());
+    EXPECT_FALSE(programme.isVisible());
+    EXPECT_TRUE(principale.DXPrincipale.Initialized());
+
+    principale.close();
+    EXPECT_TRUE(programme.isVisible());
+}
+
+TEST_F(TProgrammeGameTest, GameThatCannotStartLeavesTheLauncherAsItWas)
+{
+    std::filesystem::remove(folder.file("Apparences/Crayons/C_Pointeur.qrvi"));
+    TProgramme& programme = Create();
+    programme.show();
+    TfrmPrincipale& principale = MakeGame();
+    Tick(programme, 0);
+    test::MessageBoxWatcher watcher;
+    QTest::mouseClick(programme.btnLancer, Qt::LeftButton);
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_TRUE(watcher.Seen()[0].text.contains("C_Pointeur.qrvi"));
+    EXPECT_EQ(watcher.Seen()[0].icon, QMessageBox::Critical);
+    EXPECT_FALSE(principale.isVisible());
+    EXPECT_TRUE(programme.isVisible());
+    EXPECT_TRUE(programme.btnLancer->isEnabled());
 }
 
 // ---- Closing -----------------------------------------------------------
@@ -360,13 +439,64 @@ TEST_F(TProgrammeTest, RefusedSettingsWriteIsShownAndTheTicksAreStillWritten)
 
 // ---- Display test ------------------------------------------------------
 
-TEST_F(TProgrammeTest, DebugTitleShowsTheDisplayMode)
+class ScopedDepths {
+public:
+    explicit ScopedDepths(const char* depths) { setenv("VORLANE_DEPTHS", depths, 1); }
+    ScopedDepths(const ScopedDepths&) = delete;
+    ScopedDepths& operator=(const ScopedDepths&) = delete;
+    ~ScopedDepths() { unsetenv("VORLANE_DEPTHS"); }
+};
+
+TEST_F(TProgrammeTest, DisplayTestTakesTheFirstDepthOffered)
 {
-    GameSettings.DebugMode = true;
-    TProgramme& programme = Create();
-    EXPECT_EQ(programme.windowTitle(), "Mode DirectX 1024x768 - 32 bits.");
-    EXPECT_EQ(GameSettings.ScreenWidth, 1024);
-    EXPECT_EQ(GameSettings.ScreenHeight, 768);
+    const struct {
+        const char* offered;
+        bool debug;
+        int depth;
+        const char* title;
+        bool canStart;
+    } cases[] = {
+        {"32,24,16,8", false, 32, "Vorlane", true},
+        {"16,8", false, 16, "Vorlane", true},
+        {"16", true, 16, "Mode DirectX 1024x768 - 16 bits.", true},
+        {"8,24", true, 24, "Mode DirectX 1024x768 - 24 bits.", true},
+        {"12", false, 32, "Mode DirectX 1024x768 - 32, 24, 16, 8 bits non supporté !", false},
+        {"12", true, 32, "Mode DirectX 1024x768 - 32 bits.", false},
+    };
+    for (const auto& display : cases) {
+        SCOPED_TRACE(display.offered);
+        const ScopedDepths depths(display.offered);
+        GameSettings = TGameSettings{};
+        GameSettings.DebugMode = display.debug;
+        TProgramme& programme = Create();
+        EXPECT_EQ(GameSettings.BitDepth, display.depth);
+        EXPECT_EQ(GameSettings.ScreenWidth, 1024);
+        EXPECT_EQ(GameSettings.ScreenHeight, 768);
+        EXPECT_EQ(programme.windowTitle(), display.title);
+        EXPECT_EQ(programme.btnLancer->isEnabled(), display.canStart);
+    }
+}
+
+// A screen whose window is on no form: opening the display fails.
+class FormlessScreen : public TDXDrawScreen {
+public:
+    bool OnForm() const override { return false; }
+    void TakeScreen(bool) override {}
+    void ReleaseScreen() override {}
+    void ShowFrame(const TDirectDrawSurface&) override {}
+    void DisplayDestroyed() override {}
+};
+
+TEST_F(TProgrammeTest, DisplayTestThatFailsLeavesTheStartPossible)
+{
+    FormlessScreen screen;
+    programme = std::make_unique<TProgramme>(folder.file("vorlane"));
+    programme->dxDrawTest.SetScreen(&screen);
+    programme->FormCreate();
+    EXPECT_EQ(programme->windowTitle(), "Mode DirectX non supporté !");
+    EXPECT_TRUE(programme->btnLancer->isEnabled());
+    EXPECT_EQ(GameSettings.BitDepth, 32);
+    programme.reset();
 }
 
 // ---- Other windows -----------------------------------------------------

@@ -2,7 +2,7 @@
 #include "launcher/TApplication.h"
 #include "launcher/TfrmAide.h"
 
-#include "LauncherTestSupport.h"
+#include "MessageBoxWatcher.h"
 
 #include <QDesktopServices>
 #include <QLabel>

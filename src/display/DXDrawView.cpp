@@ -1,0 +1,162 @@
+#include "display/DXDrawView.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindowStateChangeEvent>
+#include <cmath>
+
+namespace vorlane {
+
+DXDrawView::DXDrawView(TDXDraw& display, QWidget* form) : QWidget(form), m_display(&display)
+{
+    setCursor(Qt::BlankCursor);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    if (form != nullptr) {
+        setGeometry(form->rect());
+        form->installEventFilter(this);
+        if (form->window() != form)
+            form->window()->installEventFilter(this);
+    }
+    m_display->SetScreen(this);
+}
+
+DXDrawView::~DXDrawView()
+{
+    if (m_display != nullptr)
+        m_display->SetScreen(nullptr);
+}
+
+bool DXDrawView::OnForm() const { return parentWidget() != nullptr; }
+
+void DXDrawView::TakeScreen(bool fullScreen)
+{
+    if (!fullScreen)
+        return;
+    // Without a window manager showFullScreen() alone leaves a small window:
+    // take the screen's geometry first. The state applies when the form is shown.
+    QWidget* form = window();
+    if (const QScreen* screen = form->screen())
+        form->setGeometry(screen->geometry());
+    form->setWindowState(form->windowState() | Qt::WindowFullScreen);
+}
+
+void DXDrawView::ReleaseScreen()
+{
+    QWidget* form = window();
+    form->setWindowState(form->windowState() & ~Qt::WindowFullScreen);
+    m_frame = QImage();
+    update();
+}
+
+void DXDrawView::ShowFrame(const TDirectDrawSurface& frame)
+{
+    if (m_frame.width() != frame.Width() || m_frame.height() != frame.Height())
+        m_frame = QImage(frame.Width(), frame.Height(), QImage::Format_RGB32);
+    const raster::Pixels pixels = frame.Pixels();
+    for (int y = 0; y < pixels.height; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(m_frame.scanLine(y));
+        if (pixels.format == PixelFormat::Rgb32) {
+            const auto* in = reinterpret_cast<const std::uint32_t*>(pixels.Row(y));
+            for (int x = 0; x < pixels.width; ++x)
+                out[x] = 0xFF000000u | in[x];
+            continue;
+        }
+        for (int x = 0; x < pixels.width; ++x) {
+            const std::uint32_t colour = ColourFromPixel(pixels.format, raster::ReadPixel(pixels, x, y));
+            out[x] = qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                          static_cast<int>(colour >> 16));
+        }
+    }
+    update();
+}
+
+void DXDrawView::DisplayDestroyed() { m_display = nullptr; }
+
+QSize DXDrawView::FrameSize() const
+{
+    if (!m_frame.isNull())
+        return m_frame.size();
+    if (m_display != nullptr)
+        return {m_display->BackBuffer().Width(), m_display->BackBuffer().Height()};
+    return {};
+}
+
+QRect DXDrawView::FrameRect() const
+{
+    const QSize frame = FrameSize();
+    if (frame.isEmpty())
+        return rect();
+    const QSize fitted = frame.scaled(size(), Qt::KeepAspectRatio);
+    return {QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted};
+}
+
+QPoint DXDrawView::MapToBackBuffer(QPointF position) const
+{
+    const QSize frame = FrameSize();
+    const QRect target = FrameRect();
+    if (frame.isEmpty() || target.isEmpty())
+        return position.toPoint();
+    // Floor, not truncation: the left bar must map to negative x.
+    const double x = std::floor((position.x() - target.x()) * frame.width() / target.width());
+    const double y = std::floor((position.y() - target.y()) * frame.height() / target.height());
+    return {static_cast<int>(x), static_cast<int>(y)};
+}
+
+bool DXDrawView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    if (watched == window() && event->type() == QEvent::WindowStateChange) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if ((change->oldState() & Qt::WindowMinimized) && !(window()->windowState() & Qt::WindowMinimized) &&
+            m_display != nullptr)
+            m_display->DeclareSurfacesLost();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DXDrawView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect target = FrameRect();
+    if (m_frame.isNull()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    // The bars, then the frame: every pixel of the view is painted once.
+    painter.fillRect(QRect(0, 0, target.left(), height()), Qt::black);
+    painter.fillRect(QRect(target.right() + 1, 0, width() - target.right() - 1, height()), Qt::black);
+    painter.fillRect(QRect(target.left(), 0, target.width(), target.top()), Qt::black);
+    painter.fillRect(QRect(target.left(), target.bottom() + 1, target.width(), height() - target.bottom() - 1),
+                     Qt::black);
+    painter.drawImage(target, m_frame);
+}
+
+void DXDrawView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (OnMouseMove) {
+        const QPoint position = MapToBackBuffer(event->position());
+        OnMouseMove(position.x(), position.y());
+    }
+}
+
+void DXDrawView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_leftPressed = true;
+}
+
+void DXDrawView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool click = m_leftPressed && rect().contains(event->position().toPoint());
+    m_leftPressed = false;
+    if (click && OnClick)
+        OnClick();
+}
+
+}  // namespace vorlane

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QRect>
+#include <QWidget>
+#include <functional>
+
+#include "display/TDXDraw.h"
+
+namespace vorlane {
+
+// The window of a display: a child widget that covers its form's whole client
+// area and shows the last presented frame scaled to fit, proportions kept,
+// black bars at the sides. The system pointer is hidden over it; the game draws
+// its own.
+//
+// Mouse positions are reported in back-buffer pixels; over the bars they fall
+// outside the back buffer. A click is the left button pressed and released over
+// the view. When the form comes back from being minimised the display is told
+// its surfaces were lost, so the game rebuilds them.
+//
+// A game form hooks it like this:
+//   view->OnMouseMove = [this](int x, int y) { DXPrincipaleMouseMove(x, y); };
+//   view->OnClick = [this] { DXPrincipaleClick(); };
+class DXDrawView : public QWidget, private TDXDrawScreen {
+public:
+    DXDrawView(TDXDraw& display, QWidget* form);
+    ~DXDrawView() override;
+
+    std::function<void(int x, int y)> OnMouseMove;
+    std::function<void()> OnClick;
+
+    // Where the frame is drawn inside the view.
+    QRect FrameRect() const;
+    // A position in the view, in back-buffer pixels.
+    QPoint MapToBackBuffer(QPointF position) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool OnForm() const override;
+    void TakeScreen(bool fullScreen) override;
+    void ReleaseScreen() override;
+    void ShowFrame(const TDirectDrawSurface& frame) override;
+    void DisplayDestroyed() override;
+    // Size of the frame shown: the last presented, else the back buffer's.
+    QSize FrameSize() const;
+
+    TDXDraw* m_display;
+    QImage m_frame;
+    bool m_leftPressed = false;
+};
+
+}  // namespace vorlane

@@ -1,0 +1,174 @@
+#include "display/TDXDraw.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "display/DisplayErrors.h"
+
+namespace vorlane {
+
+namespace {
+
+constexpr int kModeWidth = 1024;
+constexpr int kModeHeight = 768;
+
+// Sets a flag for the length of a scope, on every path out of it.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = m_previous; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_previous;
+};
+
+std::vector<TDisplayMode> SoftwareModes(const char* depths)
+{
+    bool wanted[33] = {};
+    PixelFormat sixteen = PixelFormat::Rgb565;
+    if (depths == nullptr || *depths == '\0') {
+        wanted[8] = wanted[16] = wanted[24] = wanted[32] = true;
+    } else {
+        std::istringstream list(depths);
+        std::string item;
+        while (std::getline(list, item, ',')) {
+            const int depth = std::atoi(item.c_str());
+            if (depth == 15) {
+                sixteen = PixelFormat::Rgb555;
+                wanted[16] = true;
+            } else if (depth == 8 || depth == 16 || depth == 24 || depth == 32) {
+                wanted[depth] = true;
+            }
+        }
+    }
+    std::vector<TDisplayMode> modes;
+    for (const PixelFormat format : {PixelFormat::Indexed8, sixteen, PixelFormat::Rgb24, PixelFormat::Rgb32})
+        if (wanted[BitsPerPixel(format)])
+            modes.push_back({kModeWidth, kModeHeight, BitsPerPixel(format), format});
+    return modes;
+}
+
+}  // namespace
+
+TDXDraw::TDXDraw() = default;
+
+TDXDraw::~TDXDraw()
+{
+    Release();
+    if (m_screen != nullptr)
+        m_screen->DisplayDestroyed();
+}
+
+const std::vector<TDisplayMode>& TDXDraw::DisplayModes()
+{
+    if (!m_modesBuilt) {
+        m_modes = SoftwareModes(std::getenv("VORLANE_DEPTHS"));
+        m_modesBuilt = true;
+    }
+    return m_modes;
+}
+
+void TDXDraw::OpenDisplay()
+{
+    if (m_open)
+        CloseDisplay();
+    {
+        FlagScope busy(m_busy);
+        try {
+            if (m_screen != nullptr && !m_screen->OnForm())
+                throw EDXDrawError("Form not found");
+            const bool fullScreen = Options.contains(TDXDrawOption::doFullScreen);
+            TDisplayMode mode{std::max(SurfaceWidth, 1), std::max(SurfaceHeight, 1), 32, PixelFormat::Rgb32};
+            if (fullScreen) {
+                const auto& modes = DisplayModes();
+                const auto found = std::find_if(modes.begin(), modes.end(), [this](const TDisplayMode& m) {
+                    return m.Width == Display.Width && m.Height == Display.Height && m.BitCount == Display.BitCount;
+                });
+                if (found == modes.end())
+                    throw EDXDrawError("Display mode cannot be changed (" + std::to_string(Display.Width) + "x" +
+                                       std::to_string(Display.Height) + " " + std::to_string(Display.BitCount) +
+                                       "bit)");
+                mode = *found;
+            }
+            if (m_screen != nullptr) {
+                m_screen->TakeScreen(fullScreen);
+                m_screenTaken = true;
+            }
+            m_format = mode.Format;
+            try {
+                m_primary.Reformat(mode.Format, mode.Width, mode.Height);
+            } catch (const EDirectDrawSurfaceError&) {
+                throw EDXDrawError(FormatMessage("%s cannot be made", "Primary Surface"));
+            }
+            m_backBuffer.Reformat(mode.Format, mode.Width, mode.Height);
+        } catch (...) {
+            Release();
+            throw;
+        }
+        m_open = true;
+        m_lost = false;
+        if (OnInitialize)
+            OnInitialize();
+        Restore();
+    }
+}
+
+void TDXDraw::CloseDisplay()
+{
+    if (!m_open)
+        return;
+    FlagScope busy(m_busy);
+    // The surfaces go even when a handler fails; its error still reaches the caller.
+    struct ReleaseOnExit {
+        TDXDraw& display;
+        ~ReleaseOnExit() { display.Release(); }
+    } release{*this};
+    if (OnFinalize)
+        OnFinalize();
+}
+
+void TDXDraw::Release()
+{
+    m_open = false;
+    m_lost = false;
+    m_primary.Reformat(m_format, 0, 0);
+    m_backBuffer.Reformat(m_format, 0, 0);
+    if (m_screenTaken && m_screen != nullptr)
+        m_screen->ReleaseScreen();
+    m_screenTaken = false;
+}
+
+void TDXDraw::Restore()
+{
+    FlagScope busy(m_busy);
+    m_primary.FillColour(0);
+    m_backBuffer.FillColour(0);
+    m_lost = false;
+    if (OnRestoreSurface)
+        OnRestoreSurface();
+}
+
+bool TDXDraw::ReadyToDraw()
+{
+    if (!m_open || m_busy || m_backBuffer.Empty())
+        return false;
+    if (m_lost)
+        Restore();
+    return !m_lost;
+}
+
+void TDXDraw::PresentFrame()
+{
+    if (!ReadyToDraw())
+        return;
+    m_primary.DrawSurface(0, 0, &m_backBuffer, Transparency::Opaque);
+    if (m_screen != nullptr)
+        m_screen->ShowFrame(m_primary);
+}
+
+}  // namespace vorlane

@@ -1,0 +1,180 @@
+#include "display/TDirectDrawSurface.h"
+
+#include <algorithm>
+#include <array>
+#include <new>
+
+#include "display/DisplayErrors.h"
+#include "display/TDIB.h"
+#include "display/TDXDraw.h"
+#include "display/TDirectDrawSurfaceCanvas.h"
+
+namespace vorlane {
+
+TDirectDrawSurface::TDirectDrawSurface(const TDXDraw& display) : TDirectDrawSurface(display.SurfaceFormat()) {}
+
+TDirectDrawSurface::TDirectDrawSurface(PixelFormat format) : m_format(format) {}
+
+TDirectDrawSurface::~TDirectDrawSurface() = default;
+
+void TDirectDrawSurface::Allocate(int width, int height)
+{
+    m_width = 0;
+    m_height = 0;
+    m_stride = 0;
+    m_bits.clear();
+    m_bits.shrink_to_fit();
+    m_opaqueRuns.reset();
+    m_transparentColour = 0;
+    if (width <= 0 || height <= 0)
+        return;
+    if (width > kMaxSide || height > kMaxSide)
+        throw EDirectDrawSurfaceError::CannotBeMade("Surface");
+    const int stride = (width * BytesPerPixel(m_format) + 3) / 4 * 4;
+    try {
+        m_bits.assign(static_cast<std::size_t>(stride) * height, 0);
+    } catch (const std::bad_alloc&) {
+        throw EDirectDrawSurfaceError::CannotBeMade("Surface");
+    }
+    m_width = width;
+    m_height = height;
+    m_stride = stride;
+}
+
+void TDirectDrawSurface::SetSize(int width, int height) { Allocate(width, height); }
+
+void TDirectDrawSurface::Reformat(PixelFormat format, int width, int height)
+{
+    Allocate(0, 0);
+    m_format = format;
+    Allocate(width, height);
+}
+
+void TDirectDrawSurface::LoadFromBitmap(const TDIB& bitmap)
+{
+    Allocate(bitmap.Width(), bitmap.Height());
+    if (Empty())
+        throw EDirectDrawSurfaceError::NotMade("IDirectDrawSurface");
+    const raster::Pixels pixels = WritablePixels();
+    if (bitmap.IsIndexed()) {
+        // Indices past the palette show black, as in the bitmap itself.
+        std::array<std::uint32_t, 256> values{};
+        values.fill(PixelFromColour(m_format, 0));
+        const auto& palette = bitmap.Palette();
+        for (std::size_t i = 0; i < palette.size() && i < values.size(); ++i)
+            values[i] = PixelFromColour(m_format, palette[i]);
+        for (int y = 0; y < m_height; ++y) {
+            const std::uint8_t* row = bitmap.ScanLine(y);
+            for (int x = 0; x < m_width; ++x)
+                raster::WritePixel(pixels, x, y, values[row[x]]);
+        }
+        return;
+    }
+    for (int y = 0; y < m_height; ++y) {
+        const std::uint8_t* p = bitmap.ScanLine(y);
+        for (int x = 0; x < m_width; ++x, p += 3) {
+            const std::uint32_t colour = p[2] | static_cast<std::uint32_t>(p[1]) << 8 |
+                                         static_cast<std::uint32_t>(p[0]) << 16;
+            raster::WritePixel(pixels, x, y, PixelFromColour(m_format, colour));
+        }
+    }
+}
+
+std::uint32_t TDirectDrawSurface::MatchColour(std::uint32_t colour) const
+{
+    return Empty() ? 0 : PixelFromColour(m_format, colour);
+}
+
+void TDirectDrawSurface::FillColour(std::uint32_t pixel) { raster::FillAll(WritablePixels(), pixel); }
+
+void TDirectDrawSurface::DrawSurface(int x, int y, const TDirectDrawSurface* source, Transparency transparency)
+{
+    if (source == nullptr || source->Empty() || Empty())
+        return;
+    if (source == this) {
+        // The copy reads what it writes: go through a snapshot.
+        TDirectDrawSurface snapshot(m_format);
+        snapshot.Allocate(m_width, m_height);
+        snapshot.m_bits = m_bits;
+        snapshot.m_transparentColour = m_transparentColour;
+        DrawSurface(x, y, &snapshot, transparency);
+        return;
+    }
+    // Clip the destination rectangle and cut the source by the same amount.
+    int sx = 0;
+    int sy = 0;
+    int w = source->m_width;
+    int h = source->m_height;
+    if (x < 0) {
+        sx = -x;
+        w += x;
+        x = 0;
+    }
+    if (y < 0) {
+        sy = -y;
+        h += y;
+        y = 0;
+    }
+    w = std::min(w, m_width - x);
+    h = std::min(h, m_height - y);
+    if (w <= 0 || h <= 0)
+        return;
+    if (transparency == Transparency::Opaque)
+        raster::CopyBlock(WritablePixels(), x, y, source->Pixels(), sx, sy, w, h, raster::KeyMode::Opaque, 0);
+    else
+        raster::CopyBlock(WritablePixels(), x, y, source->Pixels(), sx, sy, w, h, raster::KeyMode::SkipKey,
+                          source->m_transparentColour, &source->OpaqueRuns());
+}
+
+std::uint32_t TDirectDrawSurface::ColourAt(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return 0;
+    return raster::ReadPixel(Pixels(), x, y);
+}
+
+void TDirectDrawSurface::CopyToBitmap(TDIB& bitmap) const
+{
+    if (Empty())
+        throw EDirectDrawSurfaceError::NotMade("IDirectDrawSurface");
+    bitmap.SetSize24(m_width, m_height);
+    const raster::Pixels pixels = Pixels();
+    for (int y = 0; y < m_height; ++y) {
+        std::uint8_t* p = bitmap.ScanLine(y);
+        for (int x = 0; x < m_width; ++x, p += 3) {
+            const std::uint32_t colour = ColourFromPixel(m_format, raster::ReadPixel(pixels, x, y));
+            p[0] = static_cast<std::uint8_t>(colour >> 16);
+            p[1] = static_cast<std::uint8_t>(colour >> 8);
+            p[2] = static_cast<std::uint8_t>(colour);
+        }
+    }
+}
+
+TDirectDrawSurfaceCanvas& TDirectDrawSurface::SurfaceCanvas()
+{
+    if (!m_canvas)
+        m_canvas = std::make_unique<TDirectDrawSurfaceCanvas>(*this);
+    return *m_canvas;
+}
+
+raster::Pixels TDirectDrawSurface::WritablePixels()
+{
+    m_opaqueRuns.reset();
+    return Pixels();
+}
+
+const raster::OpaqueRuns& TDirectDrawSurface::OpaqueRuns() const
+{
+    if (!m_opaqueRuns || m_opaqueRuns->key != m_transparentColour)
+        m_opaqueRuns = raster::FindOpaqueRuns(Pixels(), m_transparentColour);
+    return *m_opaqueRuns;
+}
+
+raster::Pixels TDirectDrawSurface::Pixels() const
+{
+    // The raster view is shared by readers and writers; constness is kept by
+    // this class's own interface.
+    return {const_cast<std::uint8_t*>(m_bits.data()), m_width, m_height, m_stride, m_format};
+}
+
+}  // namespace vorlane

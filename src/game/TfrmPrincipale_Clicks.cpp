@@ -1,0 +1,190 @@
+// A click on the game screen: which zone was clicked, and the game's rules.
+#include "game/TfrmPrincipale.h"
+
+#include "content/ContentPaths.h"
+#include "content/GameSettings.h"
+#include "content/PlayList.h"
+#include "content/ThemeDat.h"
+#include "display/TDirectDrawSurfaceCanvas.h"
+#include "print/PrintStore.h"
+#include "print/zipUnzip.h"
+
+namespace vorlane {
+
+namespace {
+
+enum Zone { kPicture = 0, kErase = 1, kNext = 3, kPrevious = 4, kStop = 5, kYes = 6, kNo = 7, kPalette = 8 };
+enum Sound { kSoundYes = 0, kSoundNo = 1, kSoundHit = 2, kSoundMiss = 3, kSoundStop = 4, kSoundErase = 5,
+             kSoundPrevious = 6, kSoundNext = 7, kSoundColour = 8 };
+enum Action { kActionErase = 0, kActionNext = 1, kActionPrevious = 2, kActionStop = 3 };
+
+}  // namespace
+
+std::uint32_t TfrmPrincipale::Key(int zone) const
+{
+    return DXMasqueCouleurSurface->ColourAt(zone, 0) & 0xFFFFFF;
+}
+
+void TfrmPrincipale::Play(int slot)
+{
+    if (GameSettings.Son)
+        PlaySound(ListeWav, slot, 0, 0);
+}
+
+void TfrmPrincipale::SaveColouredPicture()
+{
+    NumeroImage = CurrentEntry().PictureNo;
+    const std::string path = ResolveContentFile(CurrentThemeFolder() + CouleurFileName(NumeroImage));
+    DXDessinSurface->CopyToBitmap(DXDessin);
+    ZipBitmap(DXDessin, path);
+}
+
+void TfrmPrincipale::RunAction(std::int32_t action)
+{
+    switch (action) {
+    case kActionErase:
+        ClickEfface();
+        break;
+    case kActionNext:
+        ClickDroite();
+        break;
+    case kActionPrevious:
+        ClickGauche();
+        break;
+    case kActionStop:
+        ClickStop();
+        break;
+    default:
+        break;
+    }
+}
+
+// Every test runs whenever its key matches the zone colour; none ends the
+// handling, so one click can, for instance, finish a drawing and be heard.
+void TfrmPrincipale::DXPrincipaleClick()
+{
+    // The zone is read at the mouse position, the pointer's hotspot draws.
+    const std::uint32_t zone =
+        ConfirmShown ? DXMasqueOuiNonSurface->ColourAt(Coordinate(std::int64_t{MouseX} - XOuiNon),
+                                                       Coordinate(std::int64_t{MouseY} - YouiNon))
+                     : DXMasqueSurface->ColourAt(MouseX, MouseY);
+    ZoneColour = static_cast<std::int32_t>(zone & 0xFFFFFF);
+    const std::uint32_t zoneColour = static_cast<std::uint32_t>(ZoneColour);
+    const std::int64_t hx = HotspotX();
+    const std::int64_t hy = HotspotY();
+
+    // A. The picture: joining the dots, then colouring.
+    if (Key(kPicture) == zoneColour && !ConfirmShown) {
+        TDirectDrawSurfaceCanvas& lines = DXLignesSurface->SurfaceCanvas();
+        if (NumeroPoint == 1) {
+            DXLignesSurface->FillColour(DXLignesSurface->MatchColour(kWhite));
+            lines.MovePen(Coordinate(std::int64_t{XPoint} + XDessin), Coordinate(std::int64_t{YPoint} + YDessin));
+        }
+        const std::int64_t tolerance = GameSettings.Tolerance;
+        const bool hit = XPoint - tolerance < hx && hx < XPoint + tolerance && YPoint - tolerance < hy &&
+                         hy < YPoint + tolerance;
+        if (!hit)
+            PendingClickSound = kSoundMiss;
+        // -1 marks a point the drawing cannot pass.
+        if (hit && XPoint != -1 && YPoint != -1 && TailleLigne != -1 && NumeroPoint > 0) {
+            lines.SetPenWidth(TailleLigne);
+            lines.SetPenColour(LineColour);
+            lines.LineTo(Coordinate(std::int64_t{XPoint} + XDessin), Coordinate(std::int64_t{YPoint} + YDessin));
+            lines.ReleaseCanvas();
+            ++NumeroPoint;
+            PendingClickSound = kSoundHit;
+            LoadStage = 2;
+            ChargeRessources(2);
+            if (NumeroPoint == NombrePoints + 1) {
+                DXLignesSurface->FillColour(DXLignesSurface->MatchColour(kWhite));
+                NumeroPoint = -1;
+            }
+        }
+        if (NumeroPoint < 0) {
+            LoadStage = 3;
+            ChargeRessources(3);
+            ColouringJustBegun = true;
+            WritePrintableMark(CurrentThemeFile(), ImageSection(static_cast<std::uint32_t>(NumeroImage)), true);
+        }
+        // The finishing click is silent: NumeroPoint is 0 by now.
+        if (GameSettings.Son && NumeroPoint != 0) {
+            if (PendingClickSound == kSoundHit) {
+                Play(kSoundHit);
+                PendingClickSound = -1;
+            } else if (PendingClickSound == kSoundMiss) {
+                Play(kSoundMiss);
+                PendingClickSound = -1;
+            }
+        }
+        if (NumeroPoint == 0) {
+            if (ColouringJustBegun) {
+                ColouringJustBegun = false;
+            } else if ((DXDessinSurface->ColourAt(Coordinate(hx), Coordinate(hy)) & 0xFFFFFF) != 0) {
+                PushFill(MouseX, MouseY, CouleurColoriage);
+                TDirectDrawSurfaceCanvas& picture = DXDessinSurface->SurfaceCanvas();
+                picture.SetBrushColour(CouleurColoriage);
+                picture.SetBrushStyle(TBrushStyle::Solid);
+                picture.FillToBorder(Coordinate(hx), Coordinate(hy), 0x000000);
+                picture.ReleaseCanvas();
+                Play(kSoundColour);
+            }
+        }
+    }
+
+    // B to E. Actions: at once while nothing is drawn, else after a yes.
+    struct ActionZone {
+        int zone;
+        int sound;
+        int action;
+    };
+    static constexpr ActionZone kActions[] = {
+        {kErase, kSoundErase, kActionErase},
+        {kNext, kSoundNext, kActionNext},
+        {kPrevious, kSoundPrevious, kActionPrevious},
+        {kStop, kSoundStop, kActionStop},
+    };
+    for (const ActionZone& action : kActions) {
+        if (Key(action.zone) != zoneColour)
+            continue;
+        Play(action.sound);
+        if (NumeroPoint == 1) {
+            RunAction(action.action);
+        } else {
+            ConfirmShown = true;
+            PendingAction = action.action;
+        }
+    }
+
+    // F and G. The answers. A coloured picture that cannot be saved is
+    // reported once; the answer still takes effect, so the child is never
+    // held on the panel.
+    if (Key(kYes) == zoneColour) {
+        if (NumeroPoint == 0)
+            ShownOnError([this] { SaveColouredPicture(); });
+        Play(kSoundYes);
+        RunAction(PendingAction);
+    }
+    if (Key(kNo) == zoneColour) {
+        if (NumeroPoint == 0)
+            ShownOnError([this] { SaveColouredPicture(); });
+        Play(kSoundNo);
+        ConfirmShown = false;
+    }
+
+    // H. The palette, while colouring.
+    if (Key(kPalette) == zoneColour && NumeroPoint == 0) {
+        Play(kSoundColour);
+        if (!ColouringJustBegun) {
+            CouleurColoriage = DXCadreSurface->SurfaceCanvas().PixelColour(
+                Coordinate(std::int64_t{MouseX} + PointeurOffsetX), Coordinate(std::int64_t{MouseY} + PointeurOffsetY));
+            DXCadreSurface->SurfaceCanvas().ReleaseCanvas();
+            TDirectDrawSurfaceCanvas& lines = DXLignesSurface->SurfaceCanvas();
+            lines.SetBrushColour(CouleurColoriage);
+            lines.SetBrushStyle(TBrushStyle::Solid);
+            lines.FillToBorder(XCouleur, YCouleur, 0x000000);
+            lines.ReleaseCanvas();
+        }
+    }
+}
+
+}  // namespace vorlane

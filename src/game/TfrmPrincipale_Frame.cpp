@@ -1,0 +1,196 @@
+// Frame composition: the eight surfaces, their rebuilding after a loss, and
+// what each tick of the frame timer draws.
+#include "game/TfrmPrincipale.h"
+
+#include <cstdio>
+
+#include "content/GameSettings.h"
+#include "content/ThemeDat.h"
+#include "display/DXDrawView.h"
+#include "display/TDirectDrawSurfaceCanvas.h"
+
+namespace vorlane {
+
+namespace {
+
+std::string Hex8(std::uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
+}
+
+// Sets a flag for the length of a scope, on every path out of it: a rebuild
+// that fails must not leave the loads keeping stale progress.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~ScopedFlag() { m_flag = false; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+}  // namespace
+
+std::array<std::unique_ptr<TDirectDrawSurface>*, 8> TfrmPrincipale::Surfaces()
+{
+    return {&DXPointeurSurface, &DXCadreSurface, &DXMasqueSurface, &DXMasqueCouleurSurface,
+            &DXDessinSurface,   &DXLignesSurface, &DXOuiNonSurface, &DXMasqueOuiNonSurface};
+}
+
+void TfrmPrincipale::ReleaseSurfaces()
+{
+    for (auto* surface : Surfaces())
+        *surface = std::make_unique<TDirectDrawSurface>(DXPrincipale);
+}
+
+void TfrmPrincipale::DXTimerTimer(int /*lagCount*/)
+{
+    // A rebuild that fails leaves surfaces that no game can be played on.
+    bool ready = false;
+    if (!ShownOnError([this, &ready] { ready = DXPrincipale.ReadyToDraw(); })) {
+        ClickStop();
+        return;
+    }
+    if (!ready || !RedrawNeeded)
+        return;
+    RedrawNeeded = false;
+    TDirectDrawSurface& back = DXPrincipale.BackBuffer();
+    back.FillColour(back.MatchColour(kWhite));
+    back.DrawSurface(XDessin, YDessin, DXDessinSurface.get(), Transparency::Keyed);
+    back.DrawSurface(0, 0, DXLignesSurface.get(), Transparency::Keyed);
+    back.DrawSurface(0, 0, DXCadreSurface.get(), Transparency::Keyed);
+    if (ConfirmShown)
+        back.DrawSurface(XOuiNon, YouiNon, DXOuiNonSurface.get(), Transparency::Keyed);
+    back.DrawSurface(MouseX, MouseY, DXPointeurSurface.get(), Transparency::Keyed);
+    if (GameSettings.DebugMode) {
+        TDirectDrawSurfaceCanvas& canvas = back.SurfaceCanvas();
+        canvas.SetBrushStyle(TBrushStyle::Clear);
+        canvas.SetFontColour(0x000000);
+        canvas.SetFontSize(12);
+        for (const auto& [y, text] : DebugOverlayLines())
+            canvas.WriteText(20, y, text);
+        canvas.ReleaseCanvas();
+    }
+    DXPrincipale.PresentFrame();
+}
+
+std::vector<std::pair<int, std::string>> TfrmPrincipale::DebugOverlayLines() const
+{
+    const auto text = [](std::int64_t value) { return std::to_string(value); };
+    const std::int64_t hx = HotspotX();
+    const std::int64_t hy = HotspotY();
+    const std::int64_t tolerance = GameSettings.Tolerance;
+    const std::uint32_t picture = DXDessinSurface->ColourAt(Coordinate(hx), Coordinate(hy)) & 0xFFFFFF;
+    const std::uint32_t frame = DXCadreSurface->ColourAt(Coordinate(std::int64_t{MouseX} + PointeurOffsetX),
+                                                         Coordinate(std::int64_t{MouseY} + PointeurOffsetY));
+    return {
+        {40, "FPS: " + text(DXTimer.TickRate())},
+        {60, "Souris =" + text(MouseX) + ", " + text(MouseY)},
+        {80, "Couleur =" + text(static_cast<std::uint32_t>(ZoneColour))},
+        {100, "NombrePoints =" + text(NombrePoints)},
+        {120, "XPoint =" + text(XPoint) + ", YPoint =" + text(YPoint)},
+        {140, "TailleLigne =" + text(TailleLigne)},
+        {160, "NumeroPoint =" + text(NumeroPoint)},
+        {180, "Xmouse - XDessin + PointeurOffsetX =" + text(hx)},
+        {200, "XPoint - Tolerance =" + text(XPoint - tolerance)},
+        {220, "XPoint + Tolerance =" + text(XPoint + tolerance)},
+        {240, "Ymouse - YDessin + PointeurOffsetY =" + text(hy)},
+        {260, "YPoint - Tolerance =" + text(YPoint - tolerance)},
+        {280, "Ypoint + Tolerance =" + text(YPoint + tolerance)},
+        {300, "NumeroImage =" + text(NumeroImage)},
+        {320, "Couleur Dessin =" + Hex8(picture)},
+        {340, "CouleurColoriage =" + Hex8(CouleurColoriage)},
+        {360, "Couleur Fond =" + Hex8(frame)},
+        {380, "ColorDepth =" + text(DXPrincipale.BackBuffer().BitsPerPixel())},
+    };
+}
+
+void TfrmPrincipale::ChargeSurface()
+{
+    if (!Restoring) {
+        NumeroImage = 1;
+        NumeroPoint = 1;
+    }
+    m_view->setGeometry(rect());
+    m_view->setCursor(Qt::BlankCursor);
+    ChargeRessources(LoadStage);
+    const TDIB* const bitmaps[] = {&DXPointeur, &DXCadre, &DXMasque, &DXMasqueCouleur,
+                                   &DXDessin,   &DXLignes, &DXOuiNon, &DXMasqueOuiNon};
+    const auto surfaces = Surfaces();
+    for (std::size_t i = 0; i < surfaces.size(); ++i)
+        LoadSurface(**surfaces[i], *bitmaps[i]);
+    DXTimer.SetEnabled(true);
+}
+
+void TfrmPrincipale::DXPrincipaleInitialize()
+{
+    ConfirmShown = false;
+    LoadStage = 0;
+    ReleaseSurfaces();
+    ChargeSurface();
+}
+
+void TfrmPrincipale::DXPrincipaleRestoreSurface()
+{
+    ReleaseSurfaces();
+    {
+        const ScopedFlag restoring(Restoring);
+        ChargeSurface();
+    }
+    if (NumeroPoint == 0)
+        ReplayColouring(DXDessinSurface->SurfaceCanvas(), DXLignesSurface->SurfaceCanvas());
+    else if (NumeroPoint > 0)
+        RedrawLines();
+}
+
+// The lines of the points joined so far, as the hits drew them; the pen then
+// rests on the last point joined and the point values are those of the next.
+void TfrmPrincipale::RedrawLines()
+{
+    TDirectDrawSurfaceCanvas& canvas = DXLignesSurface->SurfaceCanvas();
+    canvas.SetPenColour(LineColour);
+    const ThemeDat theme(CurrentThemeFile());
+    for (std::int32_t i = 1; i <= NumeroPoint; ++i) {
+        const ThemePoint point = theme.Point(static_cast<std::uint32_t>(NumeroImage), static_cast<std::uint32_t>(i));
+        TailleLigne = point.Ligne;
+        XPoint = point.X;
+        YPoint = point.Y;
+        canvas.SetPenWidth(TailleLigne);
+        const int x = Coordinate(std::int64_t{XPoint} + XDessin);
+        const int y = Coordinate(std::int64_t{YPoint} + YDessin);
+        if (i == 1)
+            canvas.MovePen(x, y);
+        else if (i < NumeroPoint)
+            canvas.LineTo(x, y);
+    }
+    canvas.ReleaseCanvas();
+}
+
+void TfrmPrincipale::ReplayColouring(TDirectDrawSurfaceCanvas& picture, TDirectDrawSurfaceCanvas& lines)
+{
+    lines.SetBrushColour(CouleurColoriage);
+    lines.SetBrushStyle(TBrushStyle::Solid);
+    lines.FillToBorder(XCouleur, YCouleur, 0x000000);
+    lines.ReleaseCanvas();
+    if (FillHistoryFirst == FillHistoryNext)
+        return;
+    picture.SetBrushStyle(TBrushStyle::Solid);
+    for (const TFillRecord& fill : Fills()) {
+        picture.SetBrushColour(fill.Colour);
+        picture.FillToBorder(Coordinate(std::int64_t{fill.X} - XDessin + PointeurOffsetX),
+                             Coordinate(std::int64_t{fill.Y} - YDessin + PointeurOffsetY), 0x000000);
+    }
+    picture.ReleaseCanvas();
+}
+
+void TfrmPrincipale::DXPrincipaleFinalize()
+{
+    DXTimer.SetEnabled(false);
+    ReleaseSurfaces();
+}
+
+}  // namespace vorlane

@@ -1,0 +1,179 @@
+// The game session: what each stage loads, the moves between pictures and the
+// colouring history.
+#include "game/TfrmPrincipale.h"
+
+#include "content/AppearanceDat.h"
+#include "content/ContentPaths.h"
+#include "content/PlayList.h"
+#include "content/ThemeDat.h"
+
+namespace vorlane {
+
+namespace {
+
+constexpr std::array<const char*, 7> kAppearanceImages = {
+    "C_Pointeur", "F_Principale", "MF_Principale", "M_Couleurs", "F_Lignes", "F_Confirmation", "MF_Confirmation"};
+
+void LoadAppearanceImage(TDIB& bitmap, const std::string& folder, const char* image)
+{
+    bitmap.LoadBitmapFile(ResolveContentFile(folder + AppearanceImageFileName(image)));
+}
+
+}  // namespace
+
+void LoadSurface(TDirectDrawSurface& surface, const TDIB& bitmap)
+{
+    surface.LoadFromBitmap(bitmap);
+    surface.SetTransparentColour(surface.MatchColour(TfrmPrincipale::kWhite));
+}
+
+const TTheme& TfrmPrincipale::CurrentEntry() const
+{
+    // The launcher starts no game without pictures; a list that holds none
+    // all the same must not send the game reading past its end.
+    if (PlayIndex < 1 || PlayIndex > PlayCount || static_cast<std::size_t>(PlayIndex) >= PlayList.size())
+        throw EVorlaneError("Aucune image à jouer : les thèmes choisis ne contiennent pas d'image.");
+    return PlayList[static_cast<std::size_t>(PlayIndex)];
+}
+
+std::string TfrmPrincipale::CurrentThemeFolder() const
+{
+    return ThemesPath() + CurrentEntry().ThemeDir;
+}
+
+std::string TfrmPrincipale::CurrentThemeFile() const
+{
+    return ResolveContentFile(CurrentThemeFolder() + "theme.dat");
+}
+
+std::string TfrmPrincipale::AppearanceName() const
+{
+    return SelectedAppearance ? SelectedAppearance() : std::string();
+}
+
+void TfrmPrincipale::ChargeRessources(std::int32_t mode)
+{
+    const std::string appearance = AppearanceName();
+    const std::string folder = AppearancePath(appearance);
+    switch (mode) {
+    case 0: {
+        TDIB* const images[] = {&DXPointeur, &DXCadre, &DXMasque, &DXMasqueCouleur,
+                                &DXLignes, &DXOuiNon, &DXMasqueOuiNon};
+        for (std::size_t i = 0; i < kAppearanceImages.size(); ++i)
+            LoadAppearanceImage(*images[i], folder, kAppearanceImages[i]);
+        for (std::size_t slot = 0; slot < kAppearanceSounds.size(); ++slot)
+            ListeWav.Items(static_cast<int>(slot))
+                .Wave().LoadWaveFile(ResolveContentFile(folder + AppearanceSoundFileName(kAppearanceSounds[slot])));
+        NumeroImage = CurrentEntry().PictureNo;
+        DXDessin.LoadBitmapFile(ResolveContentFile(CurrentThemeFolder() + PointsFileName(NumeroImage)));
+        LoadSurface(*DXCadreSurface, DXCadre);
+        const AppearanceLayout layout = AppearanceDat(ResolveContentFile(AppearanceFile(appearance))).Layout();
+        PointeurOffsetX = layout.PointeurOffsetX;
+        PointeurOffsetY = layout.PointeurOffsetY;
+        XDessin = layout.XDessin;
+        YDessin = layout.YDessin;
+        XOuiNon = layout.XOuiNon;
+        YouiNon = layout.YouiNon;
+        XCouleur = layout.XCouleur;
+        YCouleur = layout.YCouleur;
+        break;
+    }
+    case 1:
+        if (!Restoring) {
+            // The section is that of the picture loaded last; the entry's
+            // number is taken afresh below.
+            const ThemeDat theme(CurrentThemeFile());
+            NombrePoints = theme.NombrePoints(NumeroImage);
+            LineColour = static_cast<std::uint32_t>(theme.Couleur(NumeroImage));
+            const ThemePoint first = theme.Point(NumeroImage, 1);
+            TailleLigne = first.Ligne;
+            XPoint = first.X;
+            YPoint = first.Y;
+        }
+        NumeroImage = CurrentEntry().PictureNo;
+        DXDessin.LoadBitmapFile(ResolveContentFile(CurrentThemeFolder() + PointsFileName(NumeroImage)));
+        break;
+    case 2:
+        if (!Restoring) {
+            const ThemePoint next = ThemeDat(CurrentThemeFile()).Point(NumeroImage, NumeroPoint);
+            TailleLigne = next.Ligne;
+            XPoint = next.X;
+            YPoint = next.Y;
+        }
+        break;
+    case 3:
+        NumeroImage = CurrentEntry().PictureNo;
+        DXDessin.LoadBitmapFile(ResolveContentFile(CurrentThemeFolder() + ImageFileName(NumeroImage)));
+        LoadAppearanceImage(DXCadre, folder, "F_Coloriage");
+        LoadSurface(*DXLignesSurface, DXLignes);
+        LoadSurface(*DXCadreSurface, DXCadre);
+        LoadSurface(*DXDessinSurface, DXDessin);
+        if (!Restoring) {
+            CouleurColoriage = kWhite;
+            NumeroPoint = 0;
+            ClearFillHistory();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmPrincipale::ClickEfface() { RestartPicture(0); }
+
+void TfrmPrincipale::ClickDroite() { RestartPicture(+1); }
+
+void TfrmPrincipale::ClickGauche() { RestartPicture(-1); }
+
+// Starts the drawing stage on the same (move 0), next (+1) or previous (-1)
+// entry of the PlayList, wrapping around at both ends.
+void TfrmPrincipale::RestartPicture(int move)
+{
+    ConfirmShown = false;
+    NumeroPoint = 1;
+    if (move > 0 && ++PlayIndex == PlayCount + 1)
+        PlayIndex = 1;
+    if (move < 0 && --PlayIndex == 0)
+        PlayIndex = PlayCount;
+    // Half of a new picture loaded is no screen to play on: after the error
+    // box the game goes back to the launcher.
+    const bool loaded = ShownOnError([this, move] {
+        if (move != 0)
+            NumeroImage = CurrentEntry().PictureNo;
+        ChargeRessources(0);
+        LoadStage = 1;
+        ChargeRessources(1);
+        DXLignesSurface->FillColour(DXLignesSurface->MatchColour(kWhite));
+        LoadSurface(*DXDessinSurface, DXDessin);
+    });
+    if (!loaded)
+        ClickStop();
+}
+
+void TfrmPrincipale::ClickStop() { close(); }
+
+void TfrmPrincipale::ClearFillHistory()
+{
+    FillHistoryFirst = 1;
+    FillHistoryNext = 1;
+}
+
+void TfrmPrincipale::PushFill(std::int32_t x, std::int32_t y, std::uint32_t colour)
+{
+    FillHistory[static_cast<std::size_t>(FillHistoryNext - 1)] = {x, y, colour};
+    if (++FillHistoryNext > kFillHistorySize)
+        FillHistoryNext = 1;
+    // One slot always stays free, so a full ring keeps 1023 fills.
+    if (FillHistoryFirst == FillHistoryNext && ++FillHistoryFirst > kFillHistorySize)
+        FillHistoryFirst = 1;
+}
+
+std::vector<TFillRecord> TfrmPrincipale::Fills() const
+{
+    std::vector<TFillRecord> fills;
+    for (std::int32_t slot = FillHistoryFirst; slot != FillHistoryNext; slot = slot % kFillHistorySize + 1)
+        fills.push_back(FillHistory[static_cast<std::size_t>(slot - 1)]);
+    return fills;
+}
+
+}  // namespace vorlane

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "base/Errors.h"
+
+#include <QRect>
+#include <QSize>
+
+class QImage;
+
+namespace vorlane {
+
+// A printer that cannot do what a job needs: no default printer, an
+// orientation it refuses, a job it does not accept.
+class EPrinterError : public EVorlaneError {
+public:
+    using EVorlaneError::EVorlaneError;
+};
+
+// The size a picture of `picture` pixels is printed at on a printable area of
+// `page` device pixels: as large as the area allows with its proportions kept,
+// so it spans the whole width or the whole height. The other side is rounded
+// to the nearest integer, halves to even.
+QSize FitToPage(QSize picture, QSize page);
+
+// The program's printer. One job prints one picture alone on one landscape
+// page, at the top-left corner of the printable area, fitted to it; the device
+// stretches the picture, which is sent once at its own resolution.
+class Printer {
+public:
+    Printer() = default;
+    Printer(const Printer&) = delete;
+    Printer& operator=(const Printer&) = delete;
+    virtual ~Printer() = default;
+
+    // `image` is not empty: the caller reports an empty picture before any
+    // document begins. Raises EPrinterError. A failure once the document has
+    // begun still ends the page and the document, so that no job is left open.
+    void PrintPage(const QImage& image);
+
+protected:
+    // Chooses the printer, sets landscape and begins a document of one page.
+    virtual void BeginDoc() = 0;
+    // The printable area of the page in device pixels.
+    virtual QSize PageSize() const = 0;
+    virtual void StretchDraw(const QRect& target, const QImage& image) = 0;
+    // Ends the page and the document, which hands the page to the printer.
+    virtual void EndDoc() = 0;
+};
+
+}  // namespace vorlane

@@ -1,0 +1,305 @@
+// The rules of a click, on the package made by the tests: joining the dots
+// within the tolerance, finishing, colouring, the palette, the actions and
+// the yes/no panel, and the sounds each of them plays.
+#include "GameFixture.h"
+
+#include <filesystem>
+
+#include "print/PrintStore.h"
+#include "print/zipUnzip.h"
+
+namespace vorlane::test {
+namespace {
+
+using Sounds = std::vector<int>;
+
+class ClicksTest : public GameFixture, public testing::WithParamInterface<int> {
+protected:
+    const Sounds& Played() const { return m_form->ListeWav.PlayRecord(); }
+    bool Printable(int picture) const
+    {
+        return ReadPrintableMark(ThemeFolder("Essai") + "theme.dat", ImageSection(static_cast<std::uint32_t>(picture)));
+    }
+    // Picture 1 finished: in the colouring stage.
+    void Finish()
+    {
+        JoinAllDots();
+        ASSERT_EQ(m_form->NumeroPoint, 0);
+        m_form->ListeWav.ClearPlayRecord();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Depths, ClicksTest, testing::Values(32, 16));
+
+TEST_P(ClicksTest, HitAreaIsTheOpenSquareOfTheTolerance)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    for (int tolerance : {5, 15}) {
+        GameSettings.Tolerance = tolerance;
+        int hits = 0;
+        for (int dy = -tolerance - 1; dy <= tolerance + 1; ++dy)
+            for (int dx = -tolerance - 1; dx <= tolerance + 1; ++dx) {
+                form.NumeroPoint = 1;
+                form.XPoint = 60;
+                form.YPoint = 70;
+                ClickPicture(60 + dx, 70 + dy);
+                const bool hit = form.NumeroPoint == 2;
+                hits += hit;
+                EXPECT_EQ(hit, std::abs(dx) < tolerance && std::abs(dy) < tolerance) << dx << ", " << dy;
+            }
+        EXPECT_EQ(hits, (2 * tolerance - 1) * (2 * tolerance - 1));
+    }
+}
+
+TEST_P(ClicksTest, FirstClickEmptiesTheLinesLayerEvenOnAMiss)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    ClickPicture(150, 100);
+    EXPECT_EQ(form.NumeroPoint, 1);
+    EXPECT_EQ(Played(), Sounds{3});
+    EXPECT_EQ(form.DXLignesSurface->ColourAt(20, 680), form.DXLignesSurface->MatchColour(0xFFFFFF));
+    EXPECT_EQ(form.DXLignesSurface->SurfaceCanvas().PenX(), 120);
+    EXPECT_EQ(form.DXLignesSurface->SurfaceCanvas().PenY(), 80);
+    EXPECT_EQ(form.ZoneColour, static_cast<std::int32_t>(form.DXMasqueCouleurSurface->ColourAt(0, 0)));
+}
+
+// The lines form one polyline through the points; a lost display redraws it
+// and the next hit goes on from the last point joined.
+TEST_P(ClicksTest, HitsDrawThePolylineThatSurvivesALostDisplay)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    const std::vector<ThemePoint> points = Points();
+    for (int i = 0; i < 3; ++i)
+        ClickPicture(points[i].X + 2, points[i].Y - 3);
+    EXPECT_EQ(form.NumeroPoint, 4);
+    EXPECT_EQ(form.LoadStage, 2);
+    EXPECT_EQ(Played(), (Sounds{2, 2, 2}));
+    TDirectDrawSurface expected(form.DXPrincipale);
+    expected.SetSize(1024, 768);
+    expected.FillColour(expected.MatchColour(0xFFFFFF));
+    TDirectDrawSurfaceCanvas& canvas = expected.SurfaceCanvas();
+    canvas.SetPenColour(0xFF0000);
+    canvas.MovePen(120, 80);
+    for (int i = 0; i < 3; ++i) {
+        canvas.SetPenWidth(points[i].Ligne);
+        canvas.LineTo(points[i].X + 100, points[i].Y + 60);
+    }
+    EXPECT_TRUE(SameSurface(*form.DXLignesSurface, expected));
+
+    form.DXPrincipale.DeclareSurfacesLost();
+    form.DXTimerTimer(1);
+    ClickPicture(points[3].X, points[3].Y);
+    EXPECT_EQ(form.NumeroPoint, 5);
+    LoadSurface(expected, LoadBitmap(AppearanceFolder() + "F_Lignes.qrvi"));
+    canvas.MovePen(120, 80);
+    for (int i = 1; i < 4; ++i) {
+        canvas.SetPenWidth(points[i].Ligne);
+        canvas.LineTo(points[i].X + 100, points[i].Y + 60);
+    }
+    EXPECT_TRUE(SameSurface(*form.DXLignesSurface, expected));
+}
+
+TEST_P(ClicksTest, APointAtMinusOneIsNeverPassed)
+{
+    UsePlayList({{"Essai/", 3}});
+    TfrmPrincipale& form = Start(GetParam());
+    ClickPicture(30, 30);
+    ASSERT_EQ(form.NumeroPoint, 2);
+    EXPECT_EQ(form.XPoint, -1);
+    ClickPicture(10, 60);  // within the tolerance of (-1, 60)
+    ClickPicture(10, 60);
+    EXPECT_EQ(form.NumeroPoint, 2);
+    EXPECT_EQ(Played(), Sounds{2}) << "a hit the guard stops plays nothing";
+    ClickPicture(100, 100);
+    EXPECT_EQ(form.NumeroPoint, 2);
+    EXPECT_EQ(Played(), (Sounds{2, 3}));
+}
+
+TEST_P(ClicksTest, OnePointPictureFinishesOnTheFirstHit)
+{
+    UsePlayList({{"Essai/", 2}});
+    TfrmPrincipale& form = Start(GetParam());
+    ClickPicture(10, 10);  // point (1, 1) lies on the picture zone's edge
+    EXPECT_EQ(form.NumeroPoint, 0);
+    EXPECT_EQ(form.LoadStage, 3);
+    EXPECT_TRUE(Printable(2));
+    EXPECT_FALSE(Printable(1));
+    EXPECT_TRUE(Played().empty());
+    EXPECT_TRUE(SameImage(*form.DXDessinSurface, LoadBitmap(ThemeFolder("Essai") + "Image02.bmp")));
+}
+
+TEST_P(ClicksTest, FinishingClickLoadsTheColouringStageSilentlyAndColoursNothing)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    form.CouleurColoriage = 0x0000FF;
+    JoinAllDots();
+    EXPECT_EQ(form.NumeroPoint, 0);
+    EXPECT_EQ(form.LoadStage, 3);
+    EXPECT_FALSE(form.ColouringJustBegun);
+    EXPECT_EQ(form.CouleurColoriage, 0xFFFFFFu);
+    EXPECT_TRUE(form.Fills().empty());
+    EXPECT_EQ(Played(), (Sounds{2, 2, 2, 2}));
+    EXPECT_TRUE(Printable(1));
+    EXPECT_TRUE(SameImage(*form.DXDessinSurface, LoadBitmap(ThemeFolder("Essai") + "Image01.bmp")));
+    EXPECT_TRUE(SameImage(*form.DXCadreSurface, LoadBitmap(AppearanceFolder() + "F_Coloriage.qrvi")));
+    EXPECT_TRUE(SameImage(*form.DXLignesSurface, LoadBitmap(AppearanceFolder() + "F_Lignes.qrvi")));
+}
+
+TEST_P(ClicksTest, PaletteAndFillsWhileColouring)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    Finish();
+    ClickAt(PalettePoint(kPaletteColours[2]));
+    EXPECT_EQ(form.CouleurColoriage, AtDepth(kPaletteColours[2]));
+    const TDirectDrawSurface& lines = *form.DXLignesSurface;
+    EXPECT_EQ(lines.ColourAt(40, 710), lines.MatchColour(kPaletteColours[2])) << "the indicator";
+
+    ClickPicture(50, 50);
+    EXPECT_EQ(PictureColour({50, 50}), AtDepth(kPaletteColours[2]));
+    EXPECT_EQ(PictureColour({150, 50}), 0xFFFFFFu);
+    ASSERT_EQ(form.Fills().size(), 1u);
+    EXPECT_EQ(form.Fills()[0].X, 50 + 100 - 3);
+    EXPECT_EQ(form.Fills()[0].Y, 50 + 60 - 4);
+    EXPECT_EQ(form.Fills()[0].Colour, AtDepth(kPaletteColours[2]));
+
+    // On a black line, or with the hotspot past the picture.
+    ClickPicture(100, 50);
+    ClickPicture(500, 300);
+    EXPECT_EQ(form.Fills().size(), 1u);
+    EXPECT_EQ(PictureColour({100, 50}), 0u);
+    EXPECT_EQ(Played(), (Sounds{8, 8})) << "no hit nor miss sound while colouring";
+}
+
+TEST_P(ClicksTest, PaletteDoesNothingWhileDrawing)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    ClickAt(ZonePoint(kPaletteZone));
+    EXPECT_EQ(form.CouleurColoriage, 0xFFFFFFu);
+    EXPECT_TRUE(Played().empty());
+    EXPECT_TRUE(SameImage(*form.DXLignesSurface, LoadBitmap(AppearanceFolder() + "F_Lignes.qrvi")));
+}
+
+TEST_P(ClicksTest, NothingPlaysWithSoundOff)
+{
+    GameSettings.Son = false;
+    TfrmPrincipale& form = Start(GetParam());
+    ClickPicture(150, 100);
+    ClickPicture(20, 20);
+    ClickAt(ZonePoint(kEraseZone));
+    ClickAt(PanelPoint(kYesZone));
+    EXPECT_EQ(form.NumeroPoint, 1);
+    EXPECT_TRUE(Played().empty());
+}
+
+TEST_P(ClicksTest, ActionsOnceDrawingHasBegunAskFirst)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    ClickPicture(20, 20);
+    ClickAt(ZonePoint(kNextZone));
+    EXPECT_TRUE(form.ConfirmShown);
+    EXPECT_EQ(form.PendingAction, 1);
+    EXPECT_EQ(PlayIndex, 1);
+    EXPECT_EQ(form.NumeroPoint, 2);
+
+    // While the panel is up the picture takes no clicks: off the panel's
+    // mask the zone reads 0, on its dead part it matches no key.
+    ClickPicture(90, 20);
+    ClickAt(405, 305);
+    EXPECT_EQ(form.NumeroPoint, 2);
+    EXPECT_EQ(form.ZoneColour, static_cast<std::int32_t>(form.DXMasqueOuiNonSurface->ColourAt(5, 5) & 0xFFFFFF));
+
+    ClickAt(PanelPoint(kNoZone));
+    EXPECT_FALSE(form.ConfirmShown);
+    EXPECT_EQ(form.NumeroPoint, 2);
+    EXPECT_FALSE(std::filesystem::exists(ThemeFolder("Essai") + "Couleur01.bmz")) << "only colouring is saved";
+
+    ClickAt(ZonePoint(kPreviousZone));
+    ClickAt(PanelPoint(kYesZone));
+    EXPECT_EQ(PlayIndex, 3) << "previous from the first entry";
+    EXPECT_EQ(form.NumeroPoint, 1);
+    EXPECT_FALSE(form.ConfirmShown);
+
+    ClickPicture(30, 30);
+    ClickAt(ZonePoint(kStopZone));
+    ClickAt(PanelPoint(kYesZone));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(form.ConfirmShown) << "until the next game starts";
+    EXPECT_EQ(Played(), (Sounds{2, 7, 1, 6, 0, 2, 4, 0}));
+}
+
+TEST_P(ClicksTest, AnswersWhileColouringSaveTheColouredPicture)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    Finish();
+    ClickAt(PalettePoint(kPaletteColours[2]));
+    ClickPicture(50, 50);
+    ClickAt(ZonePoint(kEraseZone));
+    ClickAt(PanelPoint(kNoZone));
+    EXPECT_EQ(form.NumeroPoint, 0) << "colouring goes on";
+    const std::string archive = ThemeFolder("Essai") + "Couleur01.bmz";
+    TDIB saved;
+    UnzipBitmap(archive, saved);
+    EXPECT_TRUE(SameImage(*form.DXDessinSurface, saved));
+
+    ClickPicture(150, 50);
+    TDirectDrawSurface coloured(form.DXPrincipale);
+    coloured.SetSize(200, 150);
+    coloured.DrawSurface(0, 0, form.DXDessinSurface.get(), Transparency::Opaque);
+    ClickAt(ZonePoint(kEraseZone));
+    ClickAt(PanelPoint(kYesZone));
+    UnzipBitmap(archive, saved);
+    EXPECT_TRUE(SameImage(coloured, saved));
+    EXPECT_EQ(form.NumeroPoint, 1) << "the dots of the same picture again";
+    EXPECT_EQ(PlayIndex, 1);
+    EXPECT_TRUE(SameImage(*form.DXDessinSurface, LoadBitmap(ThemeFolder("Essai") + "Points01.bmp")));
+    EXPECT_EQ(Played(), (Sounds{8, 8, 5, 1, 8, 5, 0}));
+}
+
+// A picture that cannot be saved is reported once; the answer still takes
+// effect, so that the child is never held on the panel.
+TEST_P(ClicksTest, UnsaveablePictureIsReportedOnceAndTheAnswerTakesEffect)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    Finish();
+    ClickPicture(50, 50);
+    std::filesystem::permissions(ThemeFolder("Essai"), std::filesystem::perms::owner_write |
+                                                           std::filesystem::perms::group_write |
+                                                           std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    const std::string refused = "Impossible d'écrire dans " + ThemeFolder("Essai") + "Couleur01.bmz";
+    {
+        const ScopedUnprivileged unprivileged;
+        ClickAt(ZonePoint(kNextZone));
+        ClickAt(PanelPoint(kNoZone));
+        EXPECT_EQ(m_errors, std::vector<std::string>{refused});
+        EXPECT_FALSE(form.ConfirmShown);
+        EXPECT_EQ(form.NumeroPoint, 0);
+
+        ClickAt(ZonePoint(kNextZone));
+        ClickAt(PanelPoint(kYesZone));
+        EXPECT_EQ(m_errors, (std::vector<std::string>{refused, refused}));
+        EXPECT_EQ(PlayIndex, 2);
+        EXPECT_EQ(form.NumeroPoint, 1);
+    }
+    EXPECT_FALSE(std::filesystem::exists(ThemeFolder("Essai") + "Couleur01.bmz"));
+    EXPECT_EQ(Played(), (Sounds{8, 7, 1, 7, 0}));
+}
+
+TEST_P(ClicksTest, UnwritableThemeFileEndsTheFinishingClickAfterTheColouringStage)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    const std::vector<ThemePoint> points = Points();
+    for (std::size_t i = 0; i + 1 < points.size(); ++i)
+        ClickPicture(points[i].X, points[i].Y);
+    std::filesystem::permissions(ThemeFolder("Essai"), std::filesystem::perms::owner_write |
+                                                           std::filesystem::perms::group_write |
+                                                           std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    const ScopedUnprivileged unprivileged;
+    EXPECT_THROW(ClickPicture(points.back().X, points.back().Y), EWriteError);
+    EXPECT_EQ(form.NumeroPoint, 0);
+    EXPECT_TRUE(SameImage(*form.DXDessinSurface, LoadBitmap(ThemeFolder("Essai") + "Image01.bmp")));
+}
+
+}  // namespace
+}  // namespace vorlane::test

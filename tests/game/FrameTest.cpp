@@ -1,0 +1,267 @@
+// Frame composition: the layers of a frame, the debug overlay, and the
+// surfaces rebuilt after the display lost them.
+#include "GameFixture.h"
+
+#include <filesystem>
+
+#include "display/TDirectDrawSurfaceCanvas.h"
+
+namespace vorlane::test {
+namespace {
+
+class FrameTest : public GameFixture, public testing::WithParamInterface<int> {
+protected:
+    // The colour a pixel of the last frame shows.
+    std::uint32_t Shown(int x, int y) const
+    {
+        const TDirectDrawSurface& frame = m_form->DXPrincipale.PrimarySurface();
+        return ColourFromPixel(frame.Format(), frame.ColourAt(x, y));
+    }
+    void LoseDisplay()
+    {
+        m_form->DXPrincipale.DeclareSurfacesLost();
+        m_form->DXTimerTimer(1);
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Depths, FrameTest, testing::Values(32, 16));
+
+TEST_P(FrameTest, LayersAreDrawnInOrderWithWhiteSeeThrough)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    // The lines layer gets a mark where the picture shows a dot, and one
+    // under the frame's grey border.
+    TDirectDrawSurfaceCanvas& lines = form.DXLignesSurface->SurfaceCanvas();
+    lines.SetBrushColour(0x00FF00);
+    lines.SetBrushStyle(TBrushStyle::Solid);
+    lines.FillToBorder(500, 500, 0x000000);  // all of the layer outside the indicator
+    MoveMouse(600, 400);
+    form.DXTimerTimer(1);
+    EXPECT_FALSE(form.RedrawNeeded);
+    EXPECT_EQ(Shown(0, 0), AtDepth(kFrameGrey)) << "the frame covers the lines";
+    EXPECT_EQ(Shown(300, 300), AtDepth(0x00FF00)) << "the lines cover the picture";
+    EXPECT_EQ(Shown(40, 710), 0xFFFFFFu) << "white lines show the white background";
+    EXPECT_EQ(Shown(605, 405), AtDepth(0x0000C0)) << "the pointer";
+    EXPECT_EQ(Shown(600, 400), AtDepth(0x00FF00)) << "the pointer's white corner is see-through";
+
+    form.DXLignesSurface->FillColour(form.DXLignesSurface->MatchColour(0xFFFFFF));
+    form.ConfirmShown = true;
+    form.DXTimerTimer(1);
+    EXPECT_EQ(Shown(300, 300), AtDepth(0x00FF00)) << "no frame without a mouse move";
+    EXPECT_EQ(Shown(405, 305), AtDepth(0x00FF00));
+
+    MoveMouse(1020, 766);
+    form.DXTimerTimer(1);
+    EXPECT_EQ(Shown(120, 80), AtDepth(0x303030)) << "the dot of point 1, through the white lines layer";
+    EXPECT_EQ(Shown(300, 300), 0xFFFFFFu);
+    EXPECT_EQ(Shown(405, 305), AtDepth(0x808000)) << "the panel, over the frame";
+    EXPECT_EQ(Shown(1023, 767), AtDepth(0x0000C0)) << "the pointer cut at the screen's edge";
+
+    form.ConfirmShown = false;
+    MoveMouse(10, 10);
+    form.DXTimerTimer(1);
+    EXPECT_EQ(Shown(405, 305), 0xFFFFFFu) << "no panel";
+}
+
+TEST_P(FrameTest, NothingIsDrawnWhileTheDisplayCannotDraw)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    form.DXPrincipale.CloseDisplay();
+    EXPECT_FALSE(form.DXTimer.Enabled());
+    MoveMouse(600, 400);
+    form.DXTimerTimer(1);
+    EXPECT_TRUE(form.RedrawNeeded) << "kept for the first tick that can draw";
+}
+
+TEST_P(FrameTest, DebugOverlayLinesWithTheMouseInTheMiddle)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    MoveMouse(512, 384);
+    const bool sixteen = GetParam() == 16;
+    const std::vector<std::pair<int, std::string>> expected = {
+        {40, "FPS: 0"},
+        {60, "Souris =512, 384"},
+        {80, "Couleur =0"},
+        {100, "NombrePoints =5"},
+        {120, "XPoint =20, YPoint =20"},
+        {140, "TailleLigne =3"},
+        {160, "NumeroPoint =1"},
+        {180, "Xmouse - XDessin + PointeurOffsetX =415"},
+        {200, "XPoint - Tolerance =5"},
+        {220, "XPoint + Tolerance =35"},
+        {240, "Ymouse - YDessin + PointeurOffsetY =328"},
+        {260, "YPoint - Tolerance =5"},
+        {280, "Ypoint + Tolerance =35"},
+        {300, "NumeroImage =1"},
+        {320, "Couleur Dessin =00000000"},  // the hotspot is past the picture
+        {340, "CouleurColoriage =00FFFFFF"},
+        {360, sixteen ? "Couleur Fond =0000FFFF" : "Couleur Fond =00FFFFFF"},
+        {380, sixteen ? "ColorDepth =16" : "ColorDepth =32"},
+    };
+    EXPECT_EQ(form.DebugOverlayLines(), expected);
+
+    // Over the dot of point 1 the raw pixel value of the dots picture shows.
+    MoveMouse(117, 76);
+    const auto lines = form.DebugOverlayLines();
+    EXPECT_EQ(lines[14].second, sixteen ? "Couleur Dessin =00003186" : "Couleur Dessin =00303030");
+    form.CouleurColoriage = 0x123456;
+    form.ZoneColour = 0xFF00FF;
+    EXPECT_EQ(form.DebugOverlayLines()[15].second, "CouleurColoriage =00123456");
+    EXPECT_EQ(form.DebugOverlayLines()[2].second, "Couleur =16711935");
+}
+
+TEST_F(FrameTest, DebugOverlayIsDrawnOnlyInDebugMode)
+{
+    TfrmPrincipale& form = Start();
+    const auto blackInOverlay = [this] {
+        int count = 0;
+        for (int y = 40; y < 400; ++y)
+            for (int x = 20; x < 100; ++x)
+                count += Shown(x, y) == 0x000000;
+        return count;
+    };
+    MoveMouse(900, 700);
+    form.DXTimerTimer(1);
+    EXPECT_EQ(blackInOverlay(), 0);
+    GameSettings.DebugMode = true;
+    MoveMouse(900, 701);
+    form.DXTimerTimer(1);
+    EXPECT_GT(blackInOverlay(), 200);
+}
+
+TEST_P(FrameTest, LostDisplayAtPointFourRedrawsTheLinesToPointThree)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    // As three hits leave it.
+    form.NumeroPoint = 4;
+    form.LoadStage = 2;
+    form.ChargeRessources(2);
+    form.RedrawNeeded = false;
+    LoseDisplay();
+    EXPECT_FALSE(form.Restoring);
+    EXPECT_FALSE(form.RedrawNeeded) << "the restored picture shows after the next mouse move";
+    EXPECT_EQ(form.NumeroPoint, 4);
+    EXPECT_EQ(form.TailleLigne, 1);
+    EXPECT_EQ(form.XPoint, 180);
+    EXPECT_EQ(form.YPoint, 130);
+
+    TDirectDrawSurface expected(form.DXPrincipale);
+    LoadSurface(expected, LoadBitmap(AppearanceFolder() + "F_Lignes.qrvi"));
+    TDirectDrawSurfaceCanvas& canvas = expected.SurfaceCanvas();
+    canvas.SetPenColour(0xFF0000);
+    canvas.MovePen(120, 80);
+    canvas.SetPenWidth(3);
+    canvas.LineTo(190, 80);
+    canvas.SetPenWidth(5);
+    canvas.LineTo(280, 80);
+    EXPECT_TRUE(SameSurface(*form.DXLignesSurface, expected));
+    EXPECT_EQ(form.DXLignesSurface->SurfaceCanvas().PenX(), 280);
+    EXPECT_EQ(form.DXLignesSurface->SurfaceCanvas().PenY(), 80);
+    EXPECT_TRUE(SameImage(*form.DXDessinSurface, LoadBitmap(ThemeFolder("Essai") + "Points01.bmp")));
+}
+
+TEST_P(FrameTest, LostDisplayAtPointOneShowsTheLinesBitmapOnly)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    form.DXLignesSurface->FillColour(0);
+    LoseDisplay();
+    EXPECT_TRUE(SameImage(*form.DXLignesSurface, LoadBitmap(AppearanceFolder() + "F_Lignes.qrvi")));
+    EXPECT_EQ(form.DXLignesSurface->SurfaceCanvas().PenX(), 120);
+    EXPECT_EQ(form.DXLignesSurface->SurfaceCanvas().PenY(), 80);
+    EXPECT_EQ(form.NumeroPoint, 1);
+    EXPECT_EQ(form.LoadStage, 1);
+}
+
+TEST_P(FrameTest, LostDisplayWhileColouringRepaintsIndicatorAndFills)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    form.LoadStage = 3;
+    form.ChargeRessources(3);
+    form.CouleurColoriage = 0x0000FF;
+    LoseDisplay();
+    // No fills: only the indicator, and the picture as loaded.
+    const TDirectDrawSurface& lines = *form.DXLignesSurface;  // until the next loss
+    EXPECT_EQ(lines.ColourAt(40, 710), lines.MatchColour(0x0000FF));
+    EXPECT_EQ(lines.ColourAt(20, 710), lines.MatchColour(0x000000));
+    EXPECT_EQ(lines.ColourAt(70, 710), lines.MatchColour(0xFFFFFF));
+    const TDIB image = LoadBitmap(ThemeFolder("Essai") + "Image01.bmp");
+    EXPECT_TRUE(SameImage(*form.DXDessinSurface, image));
+
+    // Two fills, kept as mouse positions: left region red, then right blue,
+    // then left green over the red.
+    form.PushFill(50 + 100 - 3, 50 + 60 - 4, 0x0000FF);
+    form.PushFill(150 + 100 - 3, 50 + 60 - 4, 0xFF0000);
+    form.PushFill(60 + 100 - 3, 100 + 60 - 4, 0x00FF00);
+    form.CouleurColoriage = 0x00FF00;
+    LoseDisplay();
+    TDirectDrawSurface expected(form.DXPrincipale);
+    LoadSurface(expected, image);
+    TDirectDrawSurfaceCanvas& canvas = expected.SurfaceCanvas();
+    canvas.SetBrushColour(0x00FF00);
+    canvas.FillToBorder(50, 50, 0);
+    canvas.SetBrushColour(0xFF0000);
+    canvas.FillToBorder(150, 50, 0);
+    EXPECT_TRUE(SameSurface(*form.DXDessinSurface, expected));
+    EXPECT_EQ(form.DXLignesSurface->ColourAt(40, 710), form.DXLignesSurface->MatchColour(0x00FF00));
+    EXPECT_EQ(form.NumeroPoint, 0);
+    EXPECT_EQ(form.Fills().size(), 3u);
+}
+
+// Cells of the grid picture (4) by number, 0 to 99; fills are kept as mouse positions.
+TEST_F(FrameTest, LostDisplayReappliesOnlyTheLast1023FillsInOrder)
+{
+    UsePlayList({{"Essai/", 4}});
+    TfrmPrincipale& form = Start();
+    form.LoadStage = 3;
+    form.ChargeRessources(3);
+    const auto fillCell = [&form](int cell, std::uint32_t colour) {
+        form.PushFill(20 * (cell % 10) + 10 + form.XDessin - form.PointeurOffsetX,
+                      20 * (cell / 10) + 10 + form.YDessin - form.PointeurOffsetY, colour);
+    };
+    const auto cellColour = [&form](int cell) {
+        const TDirectDrawSurface& picture = *form.DXDessinSurface;
+        return ColourFromPixel(picture.Format(), picture.ColourAt(20 * (cell % 10) + 10, 20 * (cell / 10) + 10));
+    };
+    // Fills 1 to 77 each in a cell of their own, the 1023 after them in cell 99.
+    for (int i = 1; i <= 77; ++i)
+        fillCell(i - 1, 0x0000FF);
+    for (int i = 78; i <= 1100; ++i)
+        fillCell(99, i % 2 == 0 ? 0x00FF00 : 0xFF0000);
+    LoseDisplay();
+    for (int cell = 0; cell < 77; ++cell)
+        ASSERT_EQ(cellColour(cell), 0xFFFFFFu) << "fill " << cell + 1 << " was dropped";
+    EXPECT_EQ(cellColour(99), 0x00FF00u) << "fill 1100 came last";
+
+    // With 1023 fills nothing is dropped.
+    form.ClearFillHistory();
+    fillCell(0, 0x0000FF);
+    for (int i = 2; i <= 1023; ++i)
+        fillCell(99, i % 2 == 0 ? 0x00FF00 : 0xFF0000);
+    LoseDisplay();
+    EXPECT_EQ(cellColour(0), 0x0000FFu);
+    EXPECT_EQ(cellColour(99), 0xFF0000u);
+}
+
+TEST_F(FrameTest, FailedRebuildClearsRestoringAndClosesTheGame)
+{
+    TfrmPrincipale& form = Start();
+    std::filesystem::remove(ThemeFolder("Essai") + "Points01.bmp");
+    LoseDisplay();
+    EXPECT_FALSE(form.Restoring);
+    ASSERT_EQ(m_errors.size(), 1u);
+    EXPECT_EQ(m_errors[0], "Impossible d'ouvrir le fichier " + ThemeFolder("Essai") + "Points01.bmp");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(m_launcherShown, 1);
+
+    // Without an error box the error reaches the caller, still without Restoring.
+    form.ShowError = nullptr;
+    WriteTestPackage(m_dir.path().string());
+    Start();
+    std::filesystem::remove(ThemeFolder("Essai") + "Points01.bmp");
+    form.DXPrincipale.DeclareSurfacesLost();
+    EXPECT_THROW(form.DXTimerTimer(1), EFOpenError);
+    EXPECT_FALSE(form.Restoring);
+}
+
+}  // namespace
+}  // namespace vorlane::test

@@ -1,0 +1,203 @@
+// The demo content: what the game relies on, checked on the files the build
+// writes, read back through the program's own readers.
+
+#include "ContentChecker.h"
+#include "ToolTestSupport.h"
+#include "content/AppearanceDat.h"
+#include "content/ThemeDat.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+using namespace vorlane;
+using namespace vorlane::test;
+
+namespace {
+
+struct Layout {
+    QPoint hotspot, picture, panel, indicator;
+};
+
+Layout ReadLayout(const std::filesystem::path& folder)
+{
+    const AppearanceLayout layout = AppearanceDat((folder / "apparence.dat").string()).Layout();
+    return {{layout.PointeurOffsetX, layout.PointeurOffsetY},
+            {layout.XDessin, layout.YDessin},
+            {layout.XOuiNon, layout.YouiNon},
+            {layout.XCouleur, layout.YCouleur}};
+}
+
+// Pixels reachable from the image's border without crossing black, four-connected as the game fills.
+std::vector<bool> Outside(const QImage& image)
+{
+    const int w = image.width();
+    const int h = image.height();
+    std::vector<bool> seen(static_cast<std::size_t>(w * h));
+    std::vector<QPoint> pending;
+    for (int x = 0; x < w; ++x)
+        pending.insert(pending.end(), {QPoint(x, 0), QPoint(x, h - 1)});
+    for (int y = 0; y < h; ++y)
+        pending.insert(pending.end(), {QPoint(0, y), QPoint(w - 1, y)});
+    while (!pending.empty()) {
+        const QPoint p = pending.back();
+        pending.pop_back();
+        if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h)
+            continue;
+        const auto index = static_cast<std::size_t>(p.y() * w + p.x());
+        if (seen[index] || ColourAt(image, p.x(), p.y()) == 0)
+            continue;
+        seen[index] = true;
+        pending.insert(pending.end(), {p + QPoint(1, 0), p - QPoint(1, 0), p + QPoint(0, 1), p - QPoint(0, 1)});
+    }
+    return seen;
+}
+
+}  // namespace
+
+TEST(DemoContent, PassesTheChecker)
+{
+    const auto reports = CheckProgramFolder(DemoProgramFolder().string());
+    std::vector<std::string> packages;
+    for (const PackageReport& report : reports) {
+        packages.push_back(report.package);
+        for (const std::string& fault : report.faults)
+            ADD_FAILURE() << report.package << " : " << fault;
+    }
+    EXPECT_EQ(packages, (std::vector<std::string>{"Themes/Animaux", "Themes/Formes", "Apparences/Crayons"}));
+}
+
+// Each picture: 10 to 40 dots, each on the black outline of the finished
+// picture and shown on the dots picture; the outline closed around the drawing.
+TEST(DemoContent, DotsLieOnClosedOutlines)
+{
+    for (const ThemeSpec& theme : DemoThemes()) {
+        const auto folder = DemoProgramFolder() / "Themes" / theme.folder.toStdString();
+        const ThemeDat dat((folder / "theme.dat").string());
+        ASSERT_GE(theme.pictures.size(), 8u);
+        ASSERT_EQ(dat.NombreImages(), static_cast<int>(theme.pictures.size()));
+        for (std::uint32_t n = 1; n <= theme.pictures.size(); ++n) {
+            SCOPED_TRACE(theme.folder.toStdString() + " " + theme.pictures[n - 1].name.toStdString());
+            const QImage dots = ReadPicture(folder / PointsFileName(n));
+            const QImage finished = ReadPicture(folder / ImageFileName(n));
+            const int count = dat.NombrePoints(n);
+            EXPECT_GE(count, 10);
+            EXPECT_LE(count, 40);
+            for (int p = 1; p <= count; ++p) {
+                const ThemePoint point = dat.Point(n, static_cast<std::uint32_t>(p));
+                ASSERT_TRUE(finished.rect().contains(point.X, point.Y)) << "point " << p;
+                EXPECT_EQ(ColourAt(finished, point.X, point.Y), 0u) << "point " << p << " off the outline";
+                EXPECT_NE(ColourAt(dots, point.X, point.Y), 0xFFFFFFu) << "point " << p << " not drawn";
+                EXPECT_GE(point.Ligne, 3);
+            }
+
+            // Inside the outline, nothing a fill can reach from the border.
+            const RenderedPicture rendered = RenderPicture(theme, theme.pictures[n - 1]);
+            QImage inside(finished.size(), QImage::Format_RGB32);
+            inside.fill(Qt::white);
+            QPainter(&inside).fillPath(rendered.outline, Qt::black);
+            const std::vector<bool> outside = Outside(finished);
+            long leaks = 0;
+            for (int y = 0; y < finished.height(); ++y)
+                for (int x = 0; x < finished.width(); ++x)
+                    if (ColourAt(inside, x, y) == 0 && outside[static_cast<std::size_t>(y * finished.width() + x)])
+                        ++leaks;
+            EXPECT_EQ(leaks, 0);
+        }
+    }
+}
+
+// A zone read at the mouse position must answer for what the pencil's tip
+// shows: a palette zone over a crayon's own colour, the picture zone over the picture.
+TEST(DemoContent, ZonesAnswerUnderThePencilTip)
+{
+    const auto folder = DemoProgramFolder() / "Apparences" / "Crayons";
+    const Layout layout = ReadLayout(folder);
+    const QImage mask = ReadPicture(folder / "MF_Principale.qrvi");
+    const QImage keys = ReadPicture(folder / "M_Couleurs.qrvi");
+    const QImage colouring = ReadPicture(folder / "F_Coloriage.qrvi");
+    const QImage pointer = ReadPicture(folder / "C_Pointeur.qrvi");
+    const AppearanceSpec spec = DemoAppearances().front();
+    const QRect picture(layout.picture, spec.picture.size());
+
+    EXPECT_NE(ColourAt(pointer, layout.hotspot.x(), layout.hotspot.y()), 0xFFFFFFu) << "the tip is see-through";
+    std::vector<std::uint32_t> palette;
+    for (const QColor& colour : spec.palette.colours)
+        palette.push_back(static_cast<std::uint32_t>(colour.red() | colour.green() << 8 | colour.blue() << 16));
+    EXPECT_GE(palette.size(), 20u);
+
+    long paletteZone = 0;
+    for (int y = 0; y < mask.height(); ++y)
+        for (int x = 0; x < mask.width(); ++x) {
+            const std::uint32_t zone = ColourAt(mask, x, y);
+            const QPoint tip = QPoint(x, y) + layout.hotspot;
+            if (zone == ColourAt(keys, 8, 0)) {
+                ++paletteZone;
+                const std::uint32_t picked = ColourAt(colouring, tip.x(), tip.y());
+                ASSERT_NE(std::find(palette.begin(), palette.end(), picked), palette.end())
+                    << "the palette zone at " << x << ", " << y << " picks " << std::hex << picked;
+            } else if (zone == ColourAt(keys, 0, 0)) {
+                ASSERT_TRUE(picture.contains(tip)) << "picture zone at " << x << ", " << y;
+            }
+        }
+    EXPECT_GT(paletteZone, 0);
+    // Every crayon can be picked.
+    std::vector<std::uint32_t> pickable;
+    for (int y = 0; y < mask.height(); ++y)
+        for (int x = 0; x < mask.width(); ++x)
+            if (ColourAt(mask, x, y) == ColourAt(keys, 8, 0))
+                pickable.push_back(ColourAt(colouring, x + layout.hotspot.x(), y + layout.hotspot.y()));
+    for (const std::uint32_t colour : palette)
+        EXPECT_NE(std::find(pickable.begin(), pickable.end(), colour), pickable.end()) << std::hex << colour;
+}
+
+// White is see-through at every depth: the frames are opaque except over the
+// picture and the colour indicator, also at 16 bits per pixel.
+TEST(DemoContent, FramesAreOpaqueAroundThePicture)
+{
+    const auto folder = DemoProgramFolder() / "Apparences" / "Crayons";
+    const Layout layout = ReadLayout(folder);
+    const QRect picture(layout.picture, DemoAppearances().front().picture.size());
+    const QImage lines = ReadPicture(folder / "F_Lignes.qrvi");
+    // The indicator: the region of F_Lignes closed by black.
+    const std::vector<bool> outsideIndicator = Outside(lines);
+    for (const char* name : {"F_Principale.qrvi", "F_Coloriage.qrvi"}) {
+        const QImage frame = ReadPicture(folder / name);
+        const bool colouring = std::string(name) == "F_Coloriage.qrvi";
+        long holes = 0;
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x) {
+                if (picture.contains(x, y))
+                    continue;
+                const bool inIndicator = !outsideIndicator[static_cast<std::size_t>(y * frame.width() + x)] &&
+                                         ColourAt(lines, x, y) != 0;
+                const bool seeThrough = To565(ColourAt(frame, x, y)) == To565(0xFFFFFF);
+                if (seeThrough != (colouring && inIndicator))
+                    ++holes;
+            }
+        EXPECT_EQ(holes, 0) << name;
+    }
+    // The yes/no panel: see-through only around its rounded corners.
+    const QImage panel = ReadPicture(folder / "F_Confirmation.qrvi");
+    long holes = 0;
+    for (int y = 24; y < panel.height() - 24; ++y)
+        for (int x = 24; x < panel.width() - 24; ++x)
+            holes += To565(ColourAt(panel, x, y)) == To565(0xFFFFFF) ? 1 : 0;
+    EXPECT_EQ(holes, 0) << "F_Confirmation.qrvi";
+}
+
+TEST(DemoContent, MakingAgainKeepsTheTicksAndPrintableMarks)
+{
+    NeedGuiApplication();
+    TempDir program;
+    MakeDemo(program.path().string());
+    const std::string dat = (program.path() / "Themes" / "Formes" / "theme.dat").string();
+    ThemeDat(dat).WriteCheck(false);
+    ThemeDat(dat).WriteImprimer(2, true);
+    MakeDemo(program.path().string());
+    const ThemeDat made(dat);
+    EXPECT_FALSE(made.Check());
+    EXPECT_TRUE(made.Imprimer(2));
+    EXPECT_FALSE(made.Imprimer(3));
+    EXPECT_TRUE(ThemeDat((program.path() / "Themes" / "Animaux" / "theme.dat").string()).Check());
+}

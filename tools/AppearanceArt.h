@@ -1,0 +1,72 @@
+#pragma once
+
+#include "Shape.h"
+#include "SoundSynth.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+namespace vorlane {
+
+// Screen zones told apart by the masks; the value is the key pixel's column in M_Couleurs.
+enum class Zone { Picture = 0, Erase = 1, Unused = 2, Next = 3, Previous = 4, Stop = 5, Yes = 6, No = 7, Palette = 8 };
+constexpr int kZoneCount = 9;
+
+// A clickable area: where it lies and what it looks like.
+struct ZoneArea {
+    Zone zone = Zone::Picture;
+    Shape hit;               // painted in the zone's key colour in the mask
+    std::vector<Shape> art;  // drawn in the frame or the panel
+};
+
+// The appearance as its data file describes it. Every place is in screen
+// pixels, except the pointer's and the panel's art, in their own images' pixels.
+struct AppearanceSpec {
+    QString folder;
+    QSize screen{1024, 768};
+    QRect picture;             // where the pictures show (XDessin, YDessin and their size)
+    double pictureCorner = 0;
+    std::array<QColor, kZoneCount> keys;
+    std::vector<Shape> frame;           // both frames, under the buttons
+    std::vector<Shape> drawingFrame;    // F_Principale only
+    std::vector<Shape> colouringFrame;  // F_Coloriage only, under the palette
+    std::vector<ZoneArea> buttons;
+    struct Palette {
+        QPointF origin;
+        QPointF step;        // from one swatch to the next in a row, and from row to row
+        int columns = 1;
+        std::vector<QColor> colours;
+        std::vector<Shape> art;  // one swatch at (0, 0); paint "swatch" is its colour
+        QRectF hit;              // the swatch's solid colour, in the same units
+    } palette;
+    struct Indicator {
+        QPoint point;            // XCouleur, YCouleur
+        Shape shape;             // a closed outline around it
+        double outlineWidth = 5;
+    } indicator;
+    struct Pointer {
+        QSize size;
+        QPoint hotspot;          // PointeurOffsetX, PointeurOffsetY
+        std::vector<Shape> art;
+    } pointer;
+    struct Panel {
+        QPoint position;         // XOuiNon, YouiNon
+        QSize size;
+        std::vector<Shape> art;
+        std::vector<ZoneArea> zones;
+    } panel;
+    std::vector<SoundRecipe> sounds;
+};
+
+// Reads an appearance data file. Raises EDemoDataError.
+AppearanceSpec ParseAppearance(const QByteArray& json);
+
+// The eight images by file name (without extension), in the game's loading order.
+std::vector<std::pair<QString, QImage>> RenderAppearance(const AppearanceSpec& appearance);
+
+}  // namespace vorlane

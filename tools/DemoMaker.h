@@ -1,0 +1,22 @@
+#pragma once
+
+#include "AppearanceArt.h"
+#include "PictureArt.h"
+
+#include <string>
+#include <vector>
+
+namespace vorlane {
+
+// The demo content as the data files built into the tool describe it.
+std::vector<ThemeSpec> DemoThemes();
+std::vector<AppearanceSpec> DemoAppearances();
+
+// Writes the demo appearance and the demo themes, drawn from the data files
+// built into the tool, under `programDir`/Apparences and `programDir`/Themes.
+// A theme made again keeps the launcher's tick and the pictures' printable marks.
+// With a `previewDir`, also writes PNG copies of every image and mock game
+// screens there, for people to look at. Raises EVorlaneError.
+void MakeDemo(const std::string& programDir, const std::string& previewDir = {});
+
+}  // namespace vorlane

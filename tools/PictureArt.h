@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Shape.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+#include <optional>
+#include <vector>
+
+namespace vorlane {
+
+// One picture of a theme as the data file describes it: the dots in the order
+// the child joins them (the outline runs smoothly through them and closes from
+// the last back to the first) and the inner details, in any units: the drawing
+// is scaled to fit the picture.
+struct PictureSpec {
+    QString name;
+    std::optional<QColor> lineColour;
+    std::vector<ShapePoint> dots;
+    std::vector<Shape> details;
+};
+
+struct ThemeSpec {
+    QString folder;
+    QSize size;
+    double margin = 40;        // room for the numbers around the drawing
+    double dotRadius = 6;
+    double labelSize = 18;     // pixel height of the dot numbers
+    int lineWidth = 5;         // pen of the child's lines (theme.dat "Ligne")
+    double outlineWidth = 6;   // finished outline
+    double detailWidth = 4;    // thinnest inner line
+    QColor lineColour;         // theme.dat "Couleur" unless the picture has its own
+    std::vector<PictureSpec> pictures;
+};
+
+// Reads a theme data file. Raises EDemoDataError naming the picture at fault.
+ThemeSpec ParseTheme(const QByteArray& json);
+
+struct RenderedPicture {
+    std::vector<QPoint> points;  // the dots in picture pixels, as theme.dat gives them
+    QPainterPath outline;        // the finished outline, through every dot
+    QColor lineColour;
+    QImage dots;                 // Points<NN>.bmp
+    QImage finished;             // Image<NN>.bmp: pure black aliased lines on white
+};
+
+RenderedPicture RenderPicture(const ThemeSpec& theme, const PictureSpec& picture);
+
+struct RenderedTheme {
+    ThemeSpec spec;
+    std::vector<RenderedPicture> pictures;
+};
+
+}  // namespace vorlane
