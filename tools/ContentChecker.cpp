@@ -5,6 +5,7 @@
 #include "content/IniFile.h"
 #include "content/ThemeDat.h"
 #include "display/TDIB.h"
+#include "display/TWave.h"
 
 #include <algorithm>
 #include <array>
@@ -334,8 +335,20 @@ PackageReport CheckAppearance(const std::string& folder, const std::string& pack
 
     for (const char* sound : kAppearanceSounds) {
         const std::string name = AppearanceSoundFileName(sound);
-        if (!Find(folder, name))
+        const auto path = Find(folder, name);
+        if (!path) {
             faults.Add(name, "fichier absent");
+            continue;
+        }
+        TWave wave;
+        try {
+            wave.LoadWaveFile(*path);
+        } catch (const std::exception& error) {
+            faults.Add(name, std::string("son illisible (") + error.what() + ")");
+            continue;
+        }
+        if (wave.Empty())
+            faults.Add(name, "son vide");
     }
 
     const AppearanceLayout layout = dat.Layout();

@@ -207,4 +207,7 @@ private:
 // every surface of the game is loaded.
 void LoadSurface(TDirectDrawSurface& surface, const TDIB& bitmap);
 
+// The game window of the running program, created at start-up.
+inline TfrmPrincipale* frmPrincipale = nullptr;
+
 }  // namespace vorlane

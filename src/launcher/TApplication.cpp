@@ -8,8 +8,9 @@ namespace vorlane {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // The title the desktop shows for the program. Not the display name: Qt
+    // would add it to every window title, the launcher's debug title included.
     setApplicationName(QStringLiteral("Vorlane"));
-    setApplicationDisplayName(QStringLiteral("Vorlane"));
 }
 
 TApplication::~TApplication() = default;

@@ -14,6 +14,8 @@ class TfrmAide;
 // The application object: the title, the help file and the general error
 // handler. Every exception that leaves an event or a handler ends here, is
 // shown in a "Vorlane" box with the error icon, and the program goes on.
+// Handlers connected through Handler() show their errors themselves, before
+// they reach Qt's code; notify() catches what leaves any other handler.
 class TApplication : public QApplication {
     Q_OBJECT
 public:
@@ -39,6 +41,15 @@ public:
         } catch (...) {
             ShowException(UnknownErrorText());
         }
+    }
+
+    // A slot for connect() that runs `handler` and shows the error it raises
+    // right there: an exception that unwinds through Qt's own code would leave
+    // it half done (events never freed), so none is let out of a handler.
+    template <class Object>
+    static auto Handler(Object* object, void (Object::*handler)())
+    {
+        return [object, handler] { Guarded([object, handler] { (object->*handler)(); }); };
     }
 
     // The help contents page (index.html of the Aide folder).

@@ -1,18 +1,17 @@
 #include "launcher/TfrmAbout.h"
 
+#include "launcher/CentreOnScreen.h"
 #include "launcher/Logo.h"
 #include "launcher/TApplication.h"
 
 #include <QDesktopServices>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -111,12 +110,7 @@ void TfrmAbout::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     adjustSize();
-    const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this, parentWidget());
 }
 
 void TfrmAbout::paintEvent(QPaintEvent* event)

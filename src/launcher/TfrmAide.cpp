@@ -1,5 +1,7 @@
 #include "launcher/TfrmAide.h"
 
+#include "launcher/CentreOnScreen.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -55,6 +57,10 @@ void TfrmAide::ShowContents(const QString& helpFile)
         setWindowModality(modality);
     }
     btnSommaireClick();
+    if (!m_placed) {
+        m_placed = true;
+        CentreOnScreen(*this, modal != nullptr ? modal : QApplication::activeWindow());
+    }
     show();
     raise();
     activateWindow();

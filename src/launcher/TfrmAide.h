@@ -24,6 +24,7 @@ private:
     void btnSommaireClick();
 
     QString m_helpFile;
+    bool m_placed = false;  // centred on the screen the first time only
     QTextBrowser* m_browser;
     QPushButton* m_btnSommaire;
     QPushButton* m_btnPrecedent;

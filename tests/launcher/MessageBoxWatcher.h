@@ -1,7 +1,9 @@
 #pragma once
 
 // Answers the message boxes a handler shows, and remembers what they said, so
-// that a test can drive handlers that stop on a modal box.
+// that a test can drive handlers that stop on a modal box; finds the help window.
+
+#include "launcher/TfrmAide.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -50,5 +52,15 @@ private:
     QTimer m_timer;
     std::vector<SeenMessageBox> m_seen;
 };
+
+// The program's help window, once something has opened it.
+inline TfrmAide* HelpWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* help = qobject_cast<TfrmAide*>(widget))
+            return help;
+    }
+    return nullptr;
+}
 
 }  // namespace vorlane::test

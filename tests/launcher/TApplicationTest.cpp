@@ -14,6 +14,8 @@
 namespace vorlane {
 namespace {
 
+using test::HelpWindow;
+
 class ThrowingObject : public QObject {
 public:
     bool event(QEvent* event) override
@@ -40,19 +42,26 @@ TEST(TApplicationTest, ErrorLeavingAnEventIsShownAndTheProgramGoesOn)
     EXPECT_EQ(watcher.Seen().size(), 2u);
 }
 
-TEST(TApplicationTest, ErrorLeavingAButtonHandlerIsShownAndTheButtonWorksAgain)
+class FailingWindow : public QObject {
+public:
+    void btnClick()
+    {
+        ++clicks;
+        throw EWriteError("/lecture/seule/theme.dat");
+    }
+    int clicks = 0;
+};
+
+TEST(TApplicationTest, ErrorOfAConnectedHandlerIsShownAndTheButtonWorksAgain)
 {
     test::MessageBoxWatcher watcher;
     QPushButton button("&Lancer le programme");
-    int clicks = 0;
-    QObject::connect(&button, &QPushButton::clicked, [&clicks] {
-        ++clicks;
-        throw EWriteError("/lecture/seule/theme.dat");
-    });
+    FailingWindow window;
+    QObject::connect(&button, &QPushButton::clicked, &window, TApplication::Handler(&window, &FailingWindow::btnClick));
     button.show();
     QTest::mouseClick(&button, Qt::LeftButton);
     QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(window.clicks, 2);
     EXPECT_EQ(watcher.Texts(), QStringList({"Impossible d'écrire dans /lecture/seule/theme.dat",
                                             "Impossible d'écrire dans /lecture/seule/theme.dat"}));
     EXPECT_FALSE(button.isDown());
@@ -69,15 +78,6 @@ TEST(TApplicationTest, GuardedShowsTheErrorAndLetsTheCallerGoOn)
     ASSERT_EQ(watcher.Seen().size(), 2u);
     EXPECT_EQ(watcher.Seen()[0].text, "Image bitmap incorrecte");
     EXPECT_EQ(watcher.Seen()[1].icon, QMessageBox::Critical);
-}
-
-TfrmAide* HelpWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* help = qobject_cast<TfrmAide*>(widget))
-            return help;
-    }
-    return nullptr;
 }
 
 TEST(TApplicationTest, HelpOpensAtTheContentsPageEvenAfterBrowsingAway)

@@ -2,6 +2,8 @@
 #include "launcher/TApplication.h"
 #include "launcher/TfrmAide.h"
 
+#include "MessageBoxWatcher.h"
+
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +15,8 @@
 
 namespace vorlane {
 namespace {
+
+using test::HelpWindow;
 
 // Stands in for the desktop's browser and mail client.
 class UrlRecorder : public QObject {
@@ -33,15 +37,6 @@ public:
 public slots:
     void Open(const QUrl& url) { opened << url; }
 };
-
-TfrmAide* HelpWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* help = qobject_cast<TfrmAide*>(widget))
-            return help;
-    }
-    return nullptr;
-}
 
 TEST(TfrmAboutTest, ShowsNameVersionAndIsBorderless)
 {

@@ -2,6 +2,7 @@
 // broken in one way, and the checker must name that fault, and only that.
 
 #include "ContentChecker.h"
+#include "WaveWriter.h"
 #include "ToolTestSupport.h"
 #include "content/IniFile.h"
 
@@ -117,6 +118,15 @@ const std::vector<Breakage>& Breakages()
         {"image unreadable", kAppearance, [](const fs::path& f) { WriteFile((f / "MF_Principale.qrvi").string(), "BM?"); },
          "MF_Principale.qrvi : image illisible"},
         {"sound missing", kAppearance, [](const fs::path& f) { fs::remove(f / "S_Oui.qrvs"); }, "S_Oui.qrvs : fichier absent"},
+        {"sound not a wave", kAppearance, [](const fs::path& f) { WriteFile((f / "S_Non.qrvs").string(), "RIFF....AVI "); },
+         "S_Non.qrvs : son illisible (Wave is invalid)"},
+        {"sound without samples", kAppearance,
+         [](const fs::path& f) {
+             const std::vector<std::int16_t> none;
+             const auto bytes = WaveFileBytes(none, 22050);
+             WriteFile((f / "S_Couleur.qrvs").string(), std::string(bytes.begin(), bytes.end()));
+         },
+         "S_Couleur.qrvs : son vide"},
         {"frame not screen-wide", kAppearance,
          [](const fs::path& f) { EditPicture(f / "F_Principale.qrvi", [](QImage& i) { i = i.scaled(800, 600); }); },
          "F_Principale.qrvi : taille 800×600 au lieu de 1024×768"},

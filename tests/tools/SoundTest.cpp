@@ -2,6 +2,7 @@
 // independent reader (SoX) takes for 16-bit mono PCM.
 
 #include "SoundSynth.h"
+#include "display/TWave.h"
 #include "ToolTestSupport.h"
 
 #include <cmath>
@@ -43,5 +44,26 @@ TEST(DemoSounds, FilesAreReadBySox)
             info += CommandOutput(std::string("soxi ") + field + " " + path + " 2>&1 | tr '\\n' ' '");
         EXPECT_EQ(info, "22050 1 16 Signed Integer PCM " +
                             std::to_string(Synthesise(recipe, 22050).size()) + " ");
+    }
+}
+
+// The files hold exactly the synthesised samples, as the game's own reader sees them.
+TEST(DemoSounds, ReadBackThroughTheGamesReader)
+{
+    const auto folder = DemoProgramFolder() / "Apparences" / "Crayons";
+    const auto recipes = DemoAppearances().front().sounds;
+    for (const SoundRecipe& recipe : recipes) {
+        SCOPED_TRACE(recipe.name.toStdString());
+        TWave wave;
+        wave.LoadWaveFile((folder / (recipe.name.toStdString() + ".qrvs")).string());
+        EXPECT_EQ(wave.Format().formatTag, 1);
+        EXPECT_EQ(wave.Format().channels, 1);
+        EXPECT_EQ(wave.Format().samplesPerSec, 22050u);
+        EXPECT_EQ(wave.Format().bitsPerSample, 16);
+        const auto expected = Synthesise(recipe, 22050);
+        ASSERT_EQ(wave.FrameCount(), expected.size());
+        const auto bytes = wave.Samples();
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            ASSERT_EQ(static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8), expected[i]) << i;
     }
 }

@@ -1,0 +1,587 @@
+#include "LauncherFixture.h"
+#include "MessageBoxWatcher.h"
+
+#include "content/IniFile.h"
+#include "game/TfrmPrincipale.h"
+#include "launcher/StartUp.h"
+#include "launcher/TApplication.h"
+#include "launcher/TfrmAbout.h"
+#include "launcher/TfrmAide.h"
+#include "print/TfrmImpression.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <QTest>
+
+#include <cstdlib>
+
+namespace vorlane {
+namespace {
+
+using test::HelpWindow;
+
+using test::LauncherFixture;
+using test::ReadFile;
+
+class TProgrammeTest : public LauncherFixture {};
+
+// ---- The tolerance pair -------------------------------------------------
+
+struct Tolerance {
+    QString edit;
+    int bar;
+    int setting;
+};
+
+Tolerance ToleranceOf(const TProgramme& programme)
+{
+    return {programme.EdTolerance->text(), programme.ScrBTolerance->value(), GameSettings.Tolerance};
+}
+
+void ExpectTolerance(const TProgramme& programme, const QString& edit, int bar, int setting)
+{
+    const Tolerance seen = ToleranceOf(programme);
+    EXPECT_EQ(seen.edit, edit);
+    EXPECT_EQ(seen.bar, bar);
+    EXPECT_EQ(seen.setting, setting);
+}
+
+TEST_F(TProgrammeTest, StoredToleranceIsBoundedByTheScrollBar)
+{
+    const struct {
+        const char* stored;
+        const char* edit;
+        int value;
+    } cases[] = {{"3", "5", 5}, {"15", "15", 15}, {"50", "50", 50}, {"99", "50", 50}, {"0x1E", "30", 30}};
+    for (const auto& stored : cases) {
+        SCOPED_TRACE(stored.stored);
+        GameSettings = TGameSettings{};
+        WriteSettingsFile(std::string("Tolerance=") + stored.stored + "\n");
+        ExpectTolerance(Create(), stored.edit, stored.value, stored.value);
+    }
+}
+
+TEST_F(TProgrammeTest, TypedToleranceFollowsTheScrollBar)
+{
+    TProgramme& programme = Create();  // no settings file: 15
+    QLineEdit* edit = programme.EdTolerance;
+    auto typeOverAll = [edit](const char* keys) {
+        edit->selectAll();
+        QTest::keyClicks(edit, keys);
+    };
+
+    typeOverAll("99");  // "9" then "99": the bar stops at 50 and writes it back
+    ExpectTolerance(programme, "50", 50, 50);
+
+    edit->setText("59");  // over a bar already at 50 nothing moves
+    ExpectTolerance(programme, "59", 50, 50);
+
+    typeOverAll("3");  // below 5: "5" comes back at once
+    ExpectTolerance(programme, "5", 5, 5);
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClicks(edit, "8");
+    ExpectTolerance(programme, "50", 50, 50);
+
+    typeOverAll("7");
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClicks(edit, "2");
+    ExpectTolerance(programme, "27", 27, 27);
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Backspace);  // "2"
+    ExpectTolerance(programme, "5", 5, 5);
+
+    typeOverAll("42");  // "4" is already below 5: "5", then "52"
+    ExpectTolerance(programme, "50", 50, 50);
+    edit->clear();  // clearing puts "5" back
+    ExpectTolerance(programme, "5", 5, 5);
+}
+
+TEST_F(TProgrammeTest, ToleranceEditTakesTwoDigitsAndNothingElse)
+{
+    TProgramme& programme = Create();
+    QLineEdit* edit = programme.EdTolerance;
+    edit->selectAll();
+    QTest::keyClicks(edit, "x-. ");
+    ExpectTolerance(programme, "15", 15, 15);
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClicks(edit, "3");  // a third digit
+    ExpectTolerance(programme, "15", 15, 15);
+}
+
+TEST_F(TProgrammeTest, ScrollBarMovesTheEditAndTheSetting)
+{
+    TProgramme& programme = Create();
+    QTest::keyClick(programme.ScrBTolerance, Qt::Key_PageDown);  // page step 5 from 15
+    ExpectTolerance(programme, "20", 20, 20);
+    programme.ScrBTolerance->setValue(50);
+    ExpectTolerance(programme, "50", 50, 50);
+}
+
+TEST_F(TProgrammeTest, LaunchUsesTheScrollBarNotTheEdit)
+{
+    AddTheme("Animaux", 2, true);
+    AddAppearance("Crayons");
+    WriteSettingsFile("Tolerance=50\n");
+    TProgramme& programme = Create();
+    programme.EdTolerance->setText("59");
+    GameSettings.Tolerance = 7;  // whatever happened since, the start reads the bar
+    programme.btnLancerClick();
+    EXPECT_EQ(GameSettings.Tolerance, 50);
+    EXPECT_EQ(PlayCount, 2);
+}
+
+// ---- Command line ------------------------------------------------------
+
+TEST(DebugSwitch, OnlyTheExactFirstArgument)
+{
+    const struct {
+        std::vector<const char*> arguments;
+        bool debug;
+    } cases[] = {
+        {{"vorlane", "debug"}, true},         {{"vorlane", "debug", "autre"}, true},
+        {{"vorlane"}, false},                 {{"vorlane", "Debug"}, false},
+        {{"vorlane", "DEBUG"}, false},        {{"vorlane", "debug "}, false},
+        {{"vorlane", "-debug"}, false},       {{"vorlane", "debugs"}, false},
+        {{"vorlane", "autre", "debug"}, false}, {{"vorlane", ""}, false},
+    };
+    for (const auto& command : cases) {
+        const int argc = static_cast<int>(command.arguments.size());
+        EXPECT_EQ(DebugSwitchGiven(argc, command.arguments.data()), command.debug)
+            << argc << " " << command.arguments.back();
+    }
+}
+
+// ---- Options -----------------------------------------------------------
+
+TEST_F(TProgrammeTest, SelectingAThemeShowsItsPictureCount)
+{
+    AddTheme("Formes", 3);
+    AddTheme("Animaux", 12);
+    TProgramme& programme = Create();
+    programme.show();
+    ASSERT_TRUE(programme.clbThemes->isEnabled());
+    EXPECT_EQ(programme.lblImagesCount->text(), "");
+    const QModelIndex animaux = programme.clbThemes->model()->index(0, 0);  // sorted: Animaux first
+    QTest::mouseClick(programme.clbThemes->viewport(), Qt::LeftButton, {},
+                      programme.clbThemes->visualRect(animaux).center());
+    EXPECT_EQ(programme.lblImagesCount->text(), "Animaux : 12 images.");
+    QTest::keyClick(programme.clbThemes, Qt::Key_Down);
+    EXPECT_EQ(programme.lblImagesCount->text(), "Formes : 3 images.");
+    EXPECT_EQ(programme.HighlightedTheme(), "Formes");
+}
+
+TEST_F(TProgrammeTest, ThemeListIsDisabledWithoutThemes)
+{
+    AddAppearance("Crayons");
+    TProgramme& programme = Create();
+    EXPECT_FALSE(programme.clbThemes->isEnabled());
+    EXPECT_TRUE(programme.cBApparences->isEnabled());
+}
+
+TEST_F(TProgrammeTest, RememberedAppearanceIsSelectedOrTheFirstOne)
+{
+    AddAppearance("Crayons");
+    AddAppearance("bois");
+    AddAppearance("Aquarelle");
+    const struct {
+        const char* stored;
+        const char* selected;
+    } cases[] = {{"1", "bois"}, {"2", "Crayons"}, {"3", "Aquarelle"}, {"-1", "Aquarelle"}, {"-7", "Aquarelle"}};
+    for (const auto& remembered : cases) {
+        SCOPED_TRACE(remembered.stored);
+        GameSettings = TGameSettings{};
+        WriteSettingsFile(std::string("Apparence=") + remembered.stored + "\n");
+        TProgramme& programme = Create();
+        EXPECT_EQ(programme.SelectedAppearance(), remembered.selected);
+        EXPECT_EQ(GameSettings.Apparence, std::atoi(remembered.stored));  // selecting does not change the setting
+    }
+}
+
+TEST_F(TProgrammeTest, OptionControlsSetTheSettings)
+{
+    AddAppearance("Aquarelle");
+    AddAppearance("Crayons");
+    WriteSettingsFile("Son=0\nHazard=1\n");
+    TProgramme& programme = Create();
+    EXPECT_FALSE(programme.chkSon->isChecked());
+    EXPECT_TRUE(programme.chkHazard->isChecked());
+
+    for (QCheckBox* box : {programme.chkSon, programme.chkHazard})
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    EXPECT_TRUE(GameSettings.Son);
+    EXPECT_FALSE(GameSettings.Hazard);
+
+    programme.cBApparences->setCurrentIndex(1);
+    emit programme.cBApparences->activated(1);  // as the user's pick in the drop-down list
+    EXPECT_EQ(GameSettings.Apparence, 1);
+    EXPECT_EQ(programme.SelectedAppearance(), "Crayons");
+}
+
+// Clears the program-wide game window reference when a test ends.
+class ScopedPrincipale {
+public:
+    explicit ScopedPrincipale(TfrmPrincipale*& reference) : m_reference(reference) {}
+    ScopedPrincipale(const ScopedPrincipale&) = delete;
+    ScopedPrincipale& operator=(const ScopedPrincipale&) = delete;
+    ~ScopedPrincipale() { m_reference = nullptr; }
+
+private:
+    TfrmPrincipale*& m_reference;
+};
+
+// ---- Start -------------------------------------------------------------
+
+void Tick(TProgramme& programme, int row)
+{
+    QAbstractItemModel* themes = programme.clbThemes->model();
+    themes->setData(themes->index(row, 0), Qt::Checked, Qt::CheckStateRole);
+}
+
+TEST_F(TProgrammeTest, LaunchIsRefusedWithoutATickedTheme)
+{
+    AddTheme("Animaux", 12);
+    AddAppearance("Crayons");
+    TProgramme& programme = Create();
+    PlayList = {TTheme{}, TTheme{"Ancien/", 4}};
+    PlayCount = 1;
+    test::MessageBoxWatcher watcher;
+    programme.btnLancerClick();
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].text, "Il faut sélectionner au moins un thème !!!");
+    EXPECT_EQ(watcher.Seen()[0].title, "Vorlane");
+    EXPECT_EQ(watcher.Seen()[0].buttons, QStringList{"OK"});
+    EXPECT_EQ(PlayCount, 1);  // the list keeps what it held
+    EXPECT_EQ(PlayList[1], (TTheme{"Ancien/", 4}));
+}
+
+TEST_F(TProgrammeTest, LaunchIsRefusedWhenTheTickedThemesHoldNoPicture)
+{
+    AddTheme("Vide", 0, true);
+    AddTheme("Abime", -3, true);
+    AddAppearance("Crayons");
+    TProgramme& programme = Create();
+    test::MessageBoxWatcher watcher;
+    programme.btnLancerClick();
+    EXPECT_EQ(watcher.Texts(), QStringList{"Les thèmes sélectionnés ne contiennent aucune image."});
+}
+
+TEST_F(TProgrammeTest, LaunchIsRefusedWithoutAnAppearance)
+{
+    AddTheme("Animaux", 12, true);
+    TProgramme& programme = Create();
+    test::MessageBoxWatcher watcher;
+    programme.btnLancerClick();
+    EXPECT_EQ(watcher.Texts(), QStringList{"Aucune apparence n'est installée."});
+}
+
+TEST_F(TProgrammeTest, LaunchPlaysTheTickedThemesInDisplayedOrder)
+{
+    AddTheme("Formes", 2);
+    AddTheme("animaux", 3);
+    AddTheme("Bateaux", 1);
+    AddAppearance("Crayons");
+    WriteSettingsFile("Hazard=0\n");
+    TProgramme& programme = Create();
+    Tick(programme, 2);  // Formes
+    Tick(programme, 0);  // animaux
+    test::MessageBoxWatcher watcher;
+    programme.btnLancerClick();
+    EXPECT_TRUE(watcher.Seen().empty());
+    ASSERT_EQ(PlayCount, 5);
+    EXPECT_EQ(PlayIndex, 1);
+    const std::vector<TTheme> expected = {{}, {"animaux/", 1}, {"animaux/", 2}, {"animaux/", 3}, {"Formes/", 1}, {"Formes/", 2}};
+    EXPECT_EQ(PlayList, expected);
+}
+
+// ---- The game ----------------------------------------------------------
+
+class TProgrammeGameTest : public LauncherFixture {
+protected:
+    void SetUp() override
+    {
+        LauncherFixture::SetUp();
+        for (const char* part : {"Themes", "Apparences"})
+            std::filesystem::copy(std::string(VORLANE_PROGRAM_DIR) + "/" + part, folder.file(part),
+                                  std::filesystem::copy_options::recursive |
+                                      std::filesystem::copy_options::overwrite_existing);
+    }
+    void TearDown() override
+    {
+        game.reset();
+        LauncherFixture::TearDown();
+    }
+
+    // The game window as start-up makes and hooks it.
+    TfrmPrincipale& MakeGame()
+    {
+        game = std::make_unique<TfrmPrincipale>();
+        frmPrincipale = game.get();
+        game->SelectedAppearance = [this] { return programme->SelectedAppearance(); };
+        game->ShowLauncher = [this] { programme->show(); };
+        return *game;
+    }
+
+    std::unique_ptr<TfrmPrincipale> game;
+    ScopedPrincipale reference{frmPrincipale};
+};
+
+TEST_F(TProgrammeGameTest, StartHidesTheLauncherAndTheGameShowsItAgainWhenItCloses)
+{
+    TProgramme& programme = Create();
+    programme.show();
+    TfrmPrincipale& principale = MakeGame();
+    Tick(programme, 0);
+    test::MessageBoxWatcher watcher;
+    QTest::mouseClick(programme.btnLancer, Qt::LeftButton);
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_TRUE(principale.isVisible());
+    EXPECT_FALSE(programme.isVisible());
+    EXPECT_TRUE(principale.DXPrincipale.Initialized());
+
+    principale.close();
+    EXPECT_TRUE(programme.isVisible());
+}
+
+TEST_F(TProgrammeGameTest, GameThatCannotStartLeavesTheLauncherAsItWas)
+{
+    std::filesystem::remove(folder.file("Apparences/Crayons/C_Pointeur.qrvi"));
+    TProgramme& programme = Create();
+    programme.show();
+    TfrmPrincipale& principale = MakeGame();
+    Tick(programme, 0);
+    test::MessageBoxWatcher watcher;
+    QTest::mouseClick(programme.btnLancer, Qt::LeftButton);
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_TRUE(watcher.Seen()[0].text.contains("C_Pointeur.qrvi"));
+    EXPECT_EQ(watcher.Seen()[0].icon, QMessageBox::Critical);
+    EXPECT_FALSE(principale.isVisible());
+    EXPECT_TRUE(programme.isVisible());
+    EXPECT_TRUE(programme.btnLancer->isEnabled());
+}
+
+// ---- Closing -----------------------------------------------------------
+
+TEST_F(TProgrammeTest, ClosingWritesTheSettingsAndEveryThemesTick)
+{
+    AddTheme("Animaux", 12, true);
+    AddTheme("Formes", 3, false);
+    AddAppearance("Crayons");
+    WriteSettingsFile("Tolerance=20\nApparence=4\nSon=1\nHazard=1\nLangue=3\n");
+    TProgramme& programme = Create();
+    programme.show();
+    Tick(programme, 1);
+    programme.clbThemes->model()->setData(programme.clbThemes->model()->index(0, 0), Qt::Unchecked,
+                                          Qt::CheckStateRole);
+    QTest::mouseClick(programme.chkSon, Qt::LeftButton, {}, QPoint(6, programme.chkSon->height() / 2));
+    PlayList = {TTheme{}, TTheme{"Formes/", 1}};
+    PlayCount = 1;
+
+    test::MessageBoxWatcher watcher;
+    programme.close();
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_FALSE(programme.isVisible());
+    const IniFile settings(SettingsFile());
+    EXPECT_EQ(settings.ReadInteger("Configuration", "Langue", -1), 0);
+    EXPECT_EQ(settings.ReadInteger("Configuration", "Tolerance", -1), 20);
+    EXPECT_EQ(settings.ReadInteger("Configuration", "Apparence", -1), 4);
+    EXPECT_EQ(settings.ReadString("Configuration", "Son", ""), "0");
+    EXPECT_EQ(settings.ReadString("Configuration", "Hazard", ""), "1");
+    EXPECT_NE(ReadFile(ThemeFile("Animaux")).find("Check=0"), std::string::npos);
+    EXPECT_NE(ReadFile(ThemeFile("Formes")).find("Check=1"), std::string::npos);
+    EXPECT_EQ(PlayCount, 0);
+}
+
+TEST_F(TProgrammeTest, RefusedWriteAtCloseIsShownAndTheOtherFilesAreStillWritten)
+{
+    AddTheme("Animaux", 12, false);
+    AddTheme("Bateaux", 4, false);
+    AddTheme("Formes", 3, false);
+    TProgramme& programme = Create();
+    for (int row = 0; row < 3; ++row)
+        Tick(programme, row);
+    // Everything open to the unprivileged user but Bateaux's folder.
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::all);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path()))
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::all);
+    std::filesystem::permissions(folder.path() / "Themes" / "Bateaux",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+
+    test::MessageBoxWatcher watcher;
+    {
+        test::ScopedUnprivileged unprivileged;
+        programme.FormClose();
+    }
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].text.toStdString(), "Impossible d'écrire dans " + ThemeFile("Bateaux"));
+    EXPECT_EQ(watcher.Seen()[0].icon, QMessageBox::Critical);
+    EXPECT_NE(ReadFile(ThemeFile("Animaux")).find("Check=1"), std::string::npos);
+    EXPECT_NE(ReadFile(ThemeFile("Formes")).find("Check=1"), std::string::npos);
+    EXPECT_NE(ReadFile(ThemeFile("Bateaux")).find("Check=0"), std::string::npos);  // untouched
+    EXPECT_NE(ReadFile(SettingsFile()).find("Tolerance=15"), std::string::npos);
+}
+
+TEST_F(TProgrammeTest, RefusedSettingsWriteIsShownAndTheTicksAreStillWritten)
+{
+    AddTheme("Animaux", 12, false);
+    TProgramme& programme = Create();
+    Tick(programme, 0);
+    std::filesystem::create_directory(SettingsFile());  // a folder where the settings file should be
+
+    test::MessageBoxWatcher watcher;
+    programme.FormClose();
+    EXPECT_EQ(watcher.Texts(), QStringList{QString::fromStdString("Impossible d'écrire dans " + SettingsFile())});
+    EXPECT_NE(ReadFile(ThemeFile("Animaux")).find("Check=1"), std::string::npos);
+}
+
+// ---- Display test ------------------------------------------------------
+
+class ScopedDepths {
+public:
+    explicit ScopedDepths(const char* depths) { setenv("VORLANE_DEPTHS", depths, 1); }
+    ScopedDepths(const ScopedDepths&) = delete;
+    ScopedDepths& operator=(const ScopedDepths&) = delete;
+    ~ScopedDepths() { unsetenv("VORLANE_DEPTHS"); }
+};
+
+TEST_F(TProgrammeTest, DisplayTestTakesTheFirstDepthOffered)
+{
+    const struct {
+        const char* offered;
+        bool debug;
+        int depth;
+        const char* title;
+        bool canStart;
+    } cases[] = {
+        {"32,24,16,8", false, 32, "Vorlane", true},
+        {"16,8", false, 16, "Vorlane", true},
+        {"16", true, 16, "Mode DirectX 1024x768 - 16 bits.", true},
+        {"8,24", true, 24, "Mode DirectX 1024x768 - 24 bits.", true},
+        {"12", false, 32, "Mode DirectX 1024x768 - 32, 24, 16, 8 bits non supporté !", false},
+        {"12", true, 32, "Mode DirectX 1024x768 - 32 bits.", false},
+    };
+    for (const auto& display : cases) {
+        SCOPED_TRACE(display.offered);
+        const ScopedDepths depths(display.offered);
+        GameSettings = TGameSettings{};
+        GameSettings.DebugMode = display.debug;
+        TProgramme& programme = Create();
+        EXPECT_EQ(GameSettings.BitDepth, display.depth);
+        EXPECT_EQ(GameSettings.ScreenWidth, 1024);
+        EXPECT_EQ(GameSettings.ScreenHeight, 768);
+        EXPECT_EQ(programme.windowTitle(), display.title);
+        EXPECT_EQ(programme.btnLancer->isEnabled(), display.canStart);
+    }
+}
+
+// A screen whose window is on no form: opening the display fails.
+class FormlessScreen : public TDXDrawScreen {
+public:
+    bool OnForm() const override { return false; }
+    void TakeScreen(bool) override {}
+    void ReleaseScreen() override {}
+    void ShowFrame(const TDirectDrawSurface&) override {}
+    void DisplayDestroyed() override {}
+};
+
+TEST_F(TProgrammeTest, DisplayTestThatFailsLeavesTheStartPossible)
+{
+    FormlessScreen screen;
+    programme = std::make_unique<TProgramme>(folder.file("vorlane"));
+    programme->dxDrawTest.SetScreen(&screen);
+    programme->FormCreate();
+    EXPECT_EQ(programme->windowTitle(), "Mode DirectX non supporté !");
+    EXPECT_TRUE(programme->btnLancer->isEnabled());
+    EXPECT_EQ(GameSettings.BitDepth, 32);
+    programme.reset();
+}
+
+// ---- Other windows -----------------------------------------------------
+
+TEST_F(TProgrammeTest, F1AnywhereAndTheHelpButtonOpenTheHelpContents)
+{
+    std::filesystem::create_directories(folder.path() / "Aide");
+    test::WriteFile(folder.file("Aide/index.html"), "<html><body><h1>Sommaire de test</h1></body></html>");
+    TProgramme& programme = Create();
+    programme.show();
+    for (QWidget* from : {static_cast<QWidget*>(programme.EdTolerance), static_cast<QWidget*>(programme.clbThemes),
+                          static_cast<QWidget*>(programme.btnQuitter)}) {
+        if (HelpWindow() != nullptr)
+            HelpWindow()->close();
+        QTest::keyRelease(from, Qt::Key_F1);
+        ASSERT_NE(HelpWindow(), nullptr);
+        EXPECT_TRUE(HelpWindow()->isVisible());
+        EXPECT_TRUE(HelpWindow()->Browser()->toPlainText().contains("Sommaire de test"));
+    }
+    HelpWindow()->close();
+    QTest::mouseClick(programme.btnAideProgramme, Qt::LeftButton);
+    EXPECT_TRUE(HelpWindow()->isVisible());
+    HelpWindow()->close();
+    TApplication::SetHelpFile(VORLANE_PROGRAM_DIR "/Aide/index.html");
+}
+
+TEST_F(TProgrammeTest, AboutBoxAndPrintManagerOpenModally)
+{
+    TProgramme& programme = Create();
+    TfrmAbout about(&programme);
+    TfrmImpression impression(&programme);
+    frmAbout = &about;
+    frmImpression = &impression;
+    programme.show();
+
+    QWidget* modal = nullptr;
+    auto closeWhenShown = [&modal] {
+        QTimer::singleShot(0, [&modal] {
+            modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->accept();
+        });
+    };
+    closeWhenShown();
+    QTest::mouseClick(programme.btnAPropos, Qt::LeftButton);
+    EXPECT_EQ(modal, &about);
+    closeWhenShown();
+    QTest::mouseClick(programme.btnUtilitaireImpression, Qt::LeftButton);
+    EXPECT_EQ(modal, &impression);
+    EXPECT_EQ(impression.windowTitle(), "Vorlane - Gestion des impressions");
+    EXPECT_EQ(impression.size(), QSize(815, 413));
+    frmAbout = nullptr;
+    frmImpression = nullptr;
+}
+
+// ---- The window --------------------------------------------------------
+
+TEST_F(TProgrammeTest, WindowIsFixedWithoutMaximiseAndStartsOnLancer)
+{
+    TProgramme& programme = Create();
+    programme.show();
+    EXPECT_EQ(programme.windowTitle(), "Vorlane");
+    EXPECT_EQ(programme.size(), QSize(397, 415));
+    EXPECT_EQ(programme.minimumSize(), programme.maximumSize());
+    EXPECT_FALSE(programme.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(programme.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(programme.focusWidget(), programme.btnLancer);
+}
+
+TEST_F(TProgrammeTest, EveryCaptionFitsItsControl)
+{
+    TProgramme& programme = Create();
+    for (QWidget* control : programme.findChildren<QWidget*>()) {
+        const bool hasCaption = qobject_cast<QAbstractButton*>(control) != nullptr ||
+                                (qobject_cast<QLabel*>(control) != nullptr && !static_cast<QLabel*>(control)->text().isEmpty());
+        if (!hasCaption || control->parentWidget() == nullptr)
+            continue;
+        SCOPED_TRACE(control->metaObject()->className());
+        EXPECT_LE(control->sizeHint().width(), control->width()) << control->property("text").toString().toStdString();
+        EXPECT_LE(control->geometry().right(), control->parentWidget()->width());
+    }
+    // The longest caption of the list's label.
+    programme.lblImagesCount->setText("Animaux : 100 images.");
+    EXPECT_LE(programme.lblImagesCount->sizeHint().width(), programme.lblImagesCount->width());
+}
+
+}  // namespace
+}  // namespace vorlane
