@@ -76,7 +76,7 @@ QTransform Shift(QPoint by)
 // Zones are read at the mouse position, which is the pointer image's top-left
 // corner, while the pencil acts at its tip: each zone is painted shifted back by
 // the tip's offset, so that a zone answers exactly where the tip shows it.
-void PaintZones(QImage& mask, const AppearanceSpec& appearance, const std::vector<ZoneArea>& areas)
+void PaintZones(QImage& mask, const AppearanceRecipe& appearance, const std::vector<ZoneArea>& areas)
 {
     QPainter painter(&mask);
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -86,7 +86,7 @@ void PaintZones(QImage& mask, const AppearanceSpec& appearance, const std::vecto
         painter.fillPath(ShapePath(area.hit, context), appearance.keys[static_cast<std::size_t>(area.zone)]);
 }
 
-std::vector<ZoneArea> MainZones(const AppearanceSpec& appearance)
+std::vector<ZoneArea> MainZones(const AppearanceRecipe& appearance)
 {
     std::vector<ZoneArea> zones;
     ZoneArea picture;
@@ -112,7 +112,7 @@ std::vector<ZoneArea> MainZones(const AppearanceSpec& appearance)
 
 // The indicator outline, white inside: F_Lignes holds it, and F_Coloriage opens
 // a window onto it.
-void DrawIndicator(QPainter& painter, const AppearanceSpec& appearance)
+void DrawIndicator(QPainter& painter, const AppearanceRecipe& appearance)
 {
     Shape outline = appearance.indicator.shape;
     outline.fill = Paint{Paint::Kind::Solid, Qt::white, {}};
@@ -122,7 +122,7 @@ void DrawIndicator(QPainter& painter, const AppearanceSpec& appearance)
     DrawShape(painter, outline, ShapeContext{});
 }
 
-QImage RenderFrame(const AppearanceSpec& appearance, bool colouring)
+QImage RenderFrame(const AppearanceRecipe& appearance, bool colouring)
 {
     QImage image = Blank(appearance.screen, Qt::white);
     QPainter painter(&image);
@@ -156,14 +156,14 @@ QImage RenderFrame(const AppearanceSpec& appearance, bool colouring)
 
 }  // namespace
 
-AppearanceSpec ParseAppearance(const QByteArray& json)
+AppearanceRecipe ParseAppearance(const QByteArray& json)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (document.isNull())
         Fail("JSON illisible : " + error.errorString().toStdString());
     const QJsonObject object = document.object();
-    AppearanceSpec appearance;
+    AppearanceRecipe appearance;
     appearance.folder = Need(object, "folder").toString();
 
     const QJsonObject picture = Need(object, "picture").toObject();
@@ -217,7 +217,7 @@ AppearanceSpec ParseAppearance(const QByteArray& json)
     return appearance;
 }
 
-std::vector<std::pair<QString, QImage>> RenderAppearance(const AppearanceSpec& appearance)
+std::vector<std::pair<QString, QImage>> RenderAppearance(const AppearanceRecipe& appearance)
 {
     QImage pointer = Blank(appearance.pointer.size, Qt::white);
     {

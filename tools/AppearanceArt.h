@@ -26,7 +26,7 @@ struct ZoneArea {
 
 // The appearance as its data file describes it. Every place is in screen
 // pixels, except the pointer's and the panel's art, in their own images' pixels.
-struct AppearanceSpec {
+struct AppearanceRecipe {
     QString folder;
     QSize screen{1024, 768};
     QRect picture;             // where the pictures show (XDessin, YDessin and their size)
@@ -64,9 +64,9 @@ struct AppearanceSpec {
 };
 
 // Reads an appearance data file. Raises EDemoDataError.
-AppearanceSpec ParseAppearance(const QByteArray& json);
+AppearanceRecipe ParseAppearance(const QByteArray& json);
 
 // The eight images by file name (without extension), in the game's loading order.
-std::vector<std::pair<QString, QImage>> RenderAppearance(const AppearanceSpec& appearance);
+std::vector<std::pair<QString, QImage>> RenderAppearance(const AppearanceRecipe& appearance);
 
 }  // namespace vorlane

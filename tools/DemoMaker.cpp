@@ -56,7 +56,7 @@ std::string Folder(const std::string& parent, const QString& name)
 
 // theme.dat as written on Windows (CR LF), carrying over what the program
 // itself wrote into an earlier one: the launcher's tick and the printable marks.
-std::string ThemeDatText(const ThemeSpec& theme, const std::vector<RenderedPicture>& pictures, const std::string& path)
+std::string ThemeDatText(const ThemeRecipe& theme, const std::vector<RenderedPicture>& pictures, const std::string& path)
 {
     const bool existed = std::filesystem::exists(path);
     const ThemeDat previous(path);
@@ -88,7 +88,7 @@ std::string ThemeDatText(const ThemeSpec& theme, const std::vector<RenderedPictu
     return text;
 }
 
-std::string AppearanceDatText(const AppearanceSpec& appearance)
+std::string AppearanceDatText(const AppearanceRecipe& appearance)
 {
     const char* eol = "\r\n";
     auto line = [&](const char* key, int value) { return key + ("=" + std::to_string(value)) + eol; };
@@ -106,17 +106,17 @@ std::string AppearanceDatText(const AppearanceSpec& appearance)
 
 }  // namespace
 
-std::vector<ThemeSpec> DemoThemes()
+std::vector<ThemeRecipe> DemoThemes()
 {
-    std::vector<ThemeSpec> themes;
+    std::vector<ThemeRecipe> themes;
     for (const QByteArray& data : DataFiles(QStringLiteral("theme-")))
         themes.push_back(ParseTheme(data));
     return themes;
 }
 
-std::vector<AppearanceSpec> DemoAppearances()
+std::vector<AppearanceRecipe> DemoAppearances()
 {
-    std::vector<AppearanceSpec> appearances;
+    std::vector<AppearanceRecipe> appearances;
     for (const QByteArray& data : DataFiles(QStringLiteral("appearance-")))
         appearances.push_back(ParseAppearance(data));
     return appearances;
@@ -126,21 +126,21 @@ void MakeDemo(const std::string& programDir, const std::string& previewDir)
 {
     const std::string themesDir = Folder(programDir, QStringLiteral("Themes"));
     std::vector<RenderedTheme> themes;
-    for (ThemeSpec& spec : DemoThemes()) {
-        RenderedTheme rendered{std::move(spec), {}};
-        const std::string folder = Folder(themesDir, rendered.spec.folder);
-        for (std::uint32_t n = 1; n <= rendered.spec.pictures.size(); ++n) {
-            rendered.pictures.push_back(RenderPicture(rendered.spec, rendered.spec.pictures[n - 1]));
+    for (ThemeRecipe& recipe : DemoThemes()) {
+        RenderedTheme rendered{std::move(recipe), {}};
+        const std::string folder = Folder(themesDir, rendered.recipe.folder);
+        for (std::uint32_t n = 1; n <= rendered.recipe.pictures.size(); ++n) {
+            rendered.pictures.push_back(RenderPicture(rendered.recipe, rendered.recipe.pictures[n - 1]));
             WriteBitmapFile(rendered.pictures.back().dots, folder + "/" + PointsFileName(n));
             WriteBitmapFile(rendered.pictures.back().finished, folder + "/" + ImageFileName(n));
         }
         const std::string datPath = folder + "/theme.dat";
-        WriteText(datPath, ThemeDatText(rendered.spec, rendered.pictures, datPath));
+        WriteText(datPath, ThemeDatText(rendered.recipe, rendered.pictures, datPath));
         themes.push_back(std::move(rendered));
     }
 
     const std::string appearancesDir = Folder(programDir, QStringLiteral("Apparences"));
-    for (const AppearanceSpec& appearance : DemoAppearances()) {
+    for (const AppearanceRecipe& appearance : DemoAppearances()) {
         const std::string folder = Folder(appearancesDir, appearance.folder);
         const auto images = RenderAppearance(appearance);
         for (const auto& [name, image] : images)

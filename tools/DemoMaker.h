@@ -9,8 +9,8 @@
 namespace vorlane {
 
 // The demo content as the data files built into the tool describe it.
-std::vector<ThemeSpec> DemoThemes();
-std::vector<AppearanceSpec> DemoAppearances();
+std::vector<ThemeRecipe> DemoThemes();
+std::vector<AppearanceRecipe> DemoAppearances();
 
 // Writes the demo appearance and the demo themes, drawn from the data files
 // built into the tool, under `programDir`/Apparences and `programDir`/Themes.

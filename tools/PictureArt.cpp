@@ -20,9 +20,9 @@ constexpr int kMaximumPoints = 40;
 QColor DotColour() { return QColor(0x26, 0x32, 0x38); }
 QColor StartColour() { return QColor(0x2E, 0x9D, 0x3A); }
 
-PictureSpec ParsePicture(const QJsonObject& object)
+PictureRecipe ParsePicture(const QJsonObject& object)
 {
-    PictureSpec picture;
+    PictureRecipe picture;
     picture.name = object[QLatin1String("name")].toString();
     if (object.contains(QLatin1String("lineColour")))
         picture.lineColour = ParseColour(object[QLatin1String("lineColour")]);
@@ -42,7 +42,7 @@ PictureSpec ParsePicture(const QJsonObject& object)
 
 // Where the drawing's units land in the picture: scaled to fit inside the
 // margin, centred.
-QTransform FitTransform(const ThemeSpec& theme, const PictureSpec& picture)
+QTransform FitTransform(const ThemeRecipe& theme, const PictureRecipe& picture)
 {
     QPolygonF dots;
     for (const ShapePoint& dot : picture.dots)
@@ -116,7 +116,7 @@ struct Label {
 
 // Puts each number beside its dot where it is furthest from every line, dot and
 // other number, preferring the outside of the drawing.
-std::vector<Label> PlaceLabels(const ThemeSpec& theme, const std::vector<QPoint>& points,
+std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const std::vector<QPoint>& points,
                                const std::vector<QPointF>& obstacles)
 {
     const QFont font = ContentFont(theme.labelSize);
@@ -186,14 +186,14 @@ void DrawDetails(QPainter& painter, const std::vector<Shape>& details, const Sha
 
 }  // namespace
 
-ThemeSpec ParseTheme(const QByteArray& json)
+ThemeRecipe ParseTheme(const QByteArray& json)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (document.isNull())
         throw EDemoDataError("JSON illisible : " + error.errorString().toStdString());
     const QJsonObject object = document.object();
-    ThemeSpec theme;
+    ThemeRecipe theme;
     theme.folder = object[QLatin1String("folder")].toString();
     const QJsonArray size = object[QLatin1String("size")].toArray();
     theme.size = QSize(size[0].toInt(), size[1].toInt());
@@ -222,7 +222,7 @@ ThemeSpec ParseTheme(const QByteArray& json)
     return theme;
 }
 
-RenderedPicture RenderPicture(const ThemeSpec& theme, const PictureSpec& picture)
+RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& picture)
 {
     RenderedPicture result;
     result.lineColour = picture.lineColour.value_or(theme.lineColour);

@@ -15,14 +15,14 @@ namespace vorlane {
 // the child joins them (the outline runs smoothly through them and closes from
 // the last back to the first) and the inner details, in any units: the drawing
 // is scaled to fit the picture.
-struct PictureSpec {
+struct PictureRecipe {
     QString name;
     std::optional<QColor> lineColour;
     std::vector<ShapePoint> dots;
     std::vector<Shape> details;
 };
 
-struct ThemeSpec {
+struct ThemeRecipe {
     QString folder;
     QSize size;
     double margin = 40;        // room for the numbers around the drawing
@@ -32,11 +32,11 @@ struct ThemeSpec {
     double outlineWidth = 6;   // finished outline
     double detailWidth = 4;    // thinnest inner line
     QColor lineColour;         // theme.dat "Couleur" unless the picture has its own
-    std::vector<PictureSpec> pictures;
+    std::vector<PictureRecipe> pictures;
 };
 
 // Reads a theme data file. Raises EDemoDataError naming the picture at fault.
-ThemeSpec ParseTheme(const QByteArray& json);
+ThemeRecipe ParseTheme(const QByteArray& json);
 
 struct RenderedPicture {
     std::vector<QPoint> points;  // the dots in picture pixels, as theme.dat gives them
@@ -46,10 +46,10 @@ struct RenderedPicture {
     QImage finished;             // Image<NN>.bmp: pure black aliased lines on white
 };
 
-RenderedPicture RenderPicture(const ThemeSpec& theme, const PictureSpec& picture);
+RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& picture);
 
 struct RenderedTheme {
-    ThemeSpec spec;
+    ThemeRecipe recipe;
     std::vector<RenderedPicture> pictures;
 };
 

@@ -91,7 +91,7 @@ QImage Sheet(const std::vector<QImage>& pictures)
 
 }  // namespace
 
-void WritePreview(const AppearanceSpec& appearance, const std::vector<std::pair<QString, QImage>>& images,
+void WritePreview(const AppearanceRecipe& appearance, const std::vector<std::pair<QString, QImage>>& images,
                   const std::vector<RenderedTheme>& themes, const std::string& folder)
 {
     for (const auto& [name, image] : images)
@@ -101,14 +101,14 @@ void WritePreview(const AppearanceSpec& appearance, const std::vector<std::pair<
         std::vector<QImage> dots;
         std::vector<QImage> regions;
         for (std::size_t n = 0; n < theme.pictures.size(); ++n) {
-            const std::string stem = folder + "/" + theme.spec.folder.toStdString() + "-" + std::to_string(n + 1);
+            const std::string stem = folder + "/" + theme.recipe.folder.toStdString() + "-" + std::to_string(n + 1);
             Save(theme.pictures[n].dots, stem + "-points.png");
             Save(theme.pictures[n].finished, stem + "-image.png");
             dots.push_back(theme.pictures[n].dots);
             regions.push_back(Regions(theme.pictures[n].finished, palette, false));
         }
-        Save(Sheet(dots), folder + "/" + theme.spec.folder.toStdString() + "-points.png");
-        Save(Sheet(regions), folder + "/" + theme.spec.folder.toStdString() + "-regions.png");
+        Save(Sheet(dots), folder + "/" + theme.recipe.folder.toStdString() + "-points.png");
+        Save(Sheet(regions), folder + "/" + theme.recipe.folder.toStdString() + "-regions.png");
     }
     if (themes.empty())
         return;
@@ -127,7 +127,7 @@ void WritePreview(const AppearanceSpec& appearance, const std::vector<std::pair<
     const std::size_t reached = picture.points.size() * 2 / 3;
     {
         QPainter painter(&lines);
-        painter.setPen(QPen(picture.lineColour, themes.front().spec.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(QPen(picture.lineColour, themes.front().recipe.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         for (std::size_t i = 1; i < reached; ++i)
             painter.drawLine(picture.points[i - 1] + origin, picture.points[i] + origin);
     }

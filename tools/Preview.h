@@ -11,7 +11,7 @@ namespace vorlane {
 // of each theme with every closed region filled in its own colour (a leak
 // shows at once), and three mock game screens composed as the game composes
 // them (white is transparent): joining dots, colouring, and the yes/no panel.
-void WritePreview(const AppearanceSpec& appearance, const std::vector<std::pair<QString, QImage>>& images,
+void WritePreview(const AppearanceRecipe& appearance, const std::vector<std::pair<QString, QImage>>& images,
                   const std::vector<RenderedTheme>& themes, const std::string& folder);
 
 }  // namespace vorlane

@@ -71,7 +71,7 @@ TEST(DemoContent, PassesTheChecker)
 // picture and shown on the dots picture; the outline closed around the drawing.
 TEST(DemoContent, DotsLieOnClosedOutlines)
 {
-    for (const ThemeSpec& theme : DemoThemes()) {
+    for (const ThemeRecipe& theme : DemoThemes()) {
         const auto folder = DemoProgramFolder() / "Themes" / theme.folder.toStdString();
         const ThemeDat dat((folder / "theme.dat").string());
         ASSERT_GE(theme.pictures.size(), 8u);
@@ -117,12 +117,12 @@ TEST(DemoContent, ZonesAnswerUnderThePencilTip)
     const QImage keys = ReadPicture(folder / "M_Couleurs.qrvi");
     const QImage colouring = ReadPicture(folder / "F_Coloriage.qrvi");
     const QImage pointer = ReadPicture(folder / "C_Pointeur.qrvi");
-    const AppearanceSpec spec = DemoAppearances().front();
-    const QRect picture(layout.picture, spec.picture.size());
+    const AppearanceRecipe recipe = DemoAppearances().front();
+    const QRect picture(layout.picture, recipe.picture.size());
 
     EXPECT_NE(ColourAt(pointer, layout.hotspot.x(), layout.hotspot.y()), 0xFFFFFFu) << "the tip is see-through";
     std::vector<std::uint32_t> palette;
-    for (const QColor& colour : spec.palette.colours)
+    for (const QColor& colour : recipe.palette.colours)
         palette.push_back(static_cast<std::uint32_t>(colour.red() | colour.green() << 8 | colour.blue() << 16));
     EXPECT_GE(palette.size(), 20u);
 
