@@ -1,5 +1,5 @@
-// The launcher's tests need the program's own application object, made once
-// before any test runs.
+// Test programs of windows need the program's own application object (its
+// help and error handler), made once before any test runs.
 #include "launcher/TApplication.h"
 
 #include <gtest/gtest.h>
