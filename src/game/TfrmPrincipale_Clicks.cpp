@@ -63,6 +63,9 @@ void TfrmPrincipale::RunAction(std::int32_t action)
 // handling, so one click can, for instance, finish a drawing and be heard.
 void TfrmPrincipale::DXPrincipaleClick()
 {
+    // What a click changes (a line, a fill, the panel) shows at the next tick,
+    // even when the mouse stays still, as a tap on a touchpad leaves it.
+    RedrawNeeded = true;
     // The zone is read at the mouse position, the pointer's hotspot draws.
     const std::uint32_t zone =
         ConfirmShown ? DXMasqueOuiNonSurface->ColourAt(Coordinate(std::int64_t{MouseX} - XOuiNon),

@@ -145,6 +145,9 @@ void TfrmPrincipale::DXPrincipaleRestoreSurface()
         ReplayColouring(DXDessinSurface->SurfaceCanvas(), DXLignesSurface->SurfaceCanvas());
     else if (NumeroPoint > 0)
         RedrawLines();
+    // A restored display is black until a frame is composed: show the game
+    // at once rather than after the next mouse move.
+    RedrawNeeded = true;
 }
 
 // The lines of the points joined so far, as the hits drew them; the pen then

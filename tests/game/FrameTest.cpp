@@ -63,6 +63,19 @@ TEST_P(FrameTest, LayersAreDrawnInOrderWithWhiteSeeThrough)
     EXPECT_EQ(Shown(405, 305), 0xFFFFFFu) << "no panel";
 }
 
+TEST_P(FrameTest, AClickShowsWithoutAMouseMove)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    MoveMouse(ZonePoint(kNextZone).x(), ZonePoint(kNextZone).y());
+    form.DXTimerTimer(1);
+    form.NumeroPoint = 2;  // the panel is asked for
+    form.DXPrincipaleClick();
+    ASSERT_TRUE(form.ConfirmShown);
+    form.DXTimerTimer(1);
+    EXPECT_EQ(Shown(405, 305), AtDepth(0x808000)) << "the panel, at the tick after the click";
+    EXPECT_FALSE(form.RedrawNeeded);
+}
+
 TEST_P(FrameTest, NothingIsDrawnWhileTheDisplayCannotDraw)
 {
     TfrmPrincipale& form = Start(GetParam());
@@ -139,7 +152,7 @@ TEST_P(FrameTest, LostDisplayAtPointFourRedrawsTheLinesToPointThree)
     form.RedrawNeeded = false;
     LoseDisplay();
     EXPECT_FALSE(form.Restoring);
-    EXPECT_FALSE(form.RedrawNeeded) << "the restored picture shows after the next mouse move";
+    EXPECT_EQ(Shown(0, 0), AtDepth(kFrameGrey)) << "the restored game shows at once, without a mouse move";
     EXPECT_EQ(form.NumeroPoint, 4);
     EXPECT_EQ(form.TailleLigne, 1);
     EXPECT_EQ(form.XPoint, 180);
