@@ -62,7 +62,7 @@ def close(a, b, tolerance):
 class Appearance:
     """What a player sees of the appearance, read from its own files."""
 
-    def __init__(self, folder, depth):
+    def __init__(self, folder):
         self.folder = folder
         general = read_ini(folder / "apparence.dat")["General"]
         self.values = {key: int(value) for key, value in general.items() if key not in ("Nom",)}
@@ -73,7 +73,6 @@ class Appearance:
         self.mask = self.image("MF_Principale")
         self.panel_mask = self.image("MF_Confirmation")
         self.frame = self.image("F_Coloriage")
-        self.depth = depth
 
     def image(self, name):
         return Image.open(self.folder / f"{name}.qrvi").convert("RGB")
@@ -81,7 +80,7 @@ class Appearance:
     def zone_point(self, zone, panel=False):
         """A screen point well inside a zone: its pixel nearest the zone's centre."""
         mask = self.panel_mask if panel else self.mask
-        points = [(x, y) for (x, y) in self.pixels_of(mask, self.keys[zone])]
+        points = self.pixels_of(mask, self.keys[zone])
         if not points:
             raise Failure(f"zone {zone} is not in the appearance's mask")
         cx = sum(x for x, _ in points) / len(points)
@@ -273,7 +272,7 @@ def share_equal(image, pixels, expected):
 
 def play(session, first):
     program_dir, depth = session.program_dir, session.depth
-    look = Appearance(program_dir / "Apparences" / APPEARANCE, depth)
+    look = Appearance(program_dir / "Apparences" / APPEARANCE)
     theme_dir = program_dir / "Themes" / THEME
     launcher_size = (397, 415)
 
@@ -293,7 +292,8 @@ def play(session, first):
         second.wait(timeout=10)
     except subprocess.TimeoutExpired:
         raise Failure("the second copy did not end after its box")
-    expect(second.returncode is not None, "the second copy is still running")
+    expect(second.returncode == 0, f"the second copy ended with status {second.returncode}: "
+           + second.communicate()[0].decode(errors="replace"))
     expect(first.poll() is None, "the first copy ended with the second")
 
     # 2. Only "Formes" ticked, random order off, tolerance 15 -> 20, start.
