@@ -1,43 +1,67 @@
 #!/bin/sh
-# Processor time and resident memory of a game in progress, under Xvfb:
-# builds the bench preset, starts the game window on the demo theme "Formes"
-# (vorlane-game-idle), lets it settle, then reads /proc over 10 s while the
-# mouse stays still. Bars: at most 2 % of one core, at most 120 MB resident.
-# Exits 1 when a bar is missed.
+# Processor time and resident memory of a game in progress, under Xvfb: the
+# Release program, installed with its demo content into a fresh folder, is
+# started, its launcher's "Lancer le programme" pressed with xdotool, and /proc
+# read over 10 s while the mouse stays still in the game.
+# Bars: at most 2 % of one core, at most 120 MB resident. Exits 1 when a bar is missed.
 set -eu
 cd "$(dirname "$0")/.."
 cmake --preset bench >/dev/null
-cmake --build --preset bench -j2 --target vorlane-game-idle vorlane-demo-content
+cmake --build --preset bench -j2 --target vorlane vorlane-content vorlane-demo-content
 
+work=$(mktemp -d)
 screen=:${VORLANE_BENCH_DISPLAY:-97}
-Xvfb "$screen" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-game=""
+xvfb=""
+program=""
 cleanup() {
-    [ -n "$game" ] && kill "$game" 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
+    [ -n "$program" ] && kill "$program" 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
+cmake --install build-bench --prefix "$work/Vorlane" >/dev/null
+mkdir -m 700 "$work/run"
+
+Xvfb "$screen" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY="$screen" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=dummy
+unset QT_QPA_PLATFORM VORLANE_DEPTHS
 sleep 1
 
-DISPLAY=$screen SDL_AUDIODRIVER=dummy build-bench/bench/vorlane-game-idle build-bench &
-game=$!
-sleep 4
-if ! kill -0 "$game" 2>/dev/null; then
-    echo "le jeu s'est arrêté avant la mesure" >&2
-    exit 1
-fi
+# The window of a given size named exactly "Vorlane", once it is shown.
+window_of_size() {
+    for attempt in $(seq 50); do
+        for window in $(xdotool search --onlyvisible --name '^Vorlane$' 2>/dev/null); do
+            if xdotool getwindowgeometry "$window" | grep -q "Geometry: $1\$"; then
+                echo "$window"
+                return 0
+            fi
+        done
+        sleep 0.2
+    done
+    echo "aucune fenêtre Vorlane de $1" >&2
+    return 1
+}
+
+"$work/Vorlane/vorlane" &
+program=$!
+launcher=$(window_of_size 397x415)
+eval "$(xdotool getwindowgeometry --shell "$launcher")"
+# "Lancer le programme": 232, 90, 153 x 29 in the launcher.
+xdotool mousemove --sync $((X + 308)) $((Y + 104)) click 1
+window_of_size 1024x768 >/dev/null
+sleep 3
 # Mouse still, in the middle of the picture.
-DISPLAY=$screen xdotool mousemove 512 384
+xdotool mousemove 512 384
 sleep 1
 
 ticks=$(getconf CLK_TCK)
-cpu() { awk '{ print $14 + $15 }' "/proc/$game/stat"; }
+cpu() { awk '{ print $14 + $15 }' "/proc/$program/stat"; }
 before=$(cpu)
 sleep 10
 after=$(cpu)
-rss_kb=$(awk '/^VmRSS:/ { print $2 }' "/proc/$game/status")
-hwm_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$game/status")
+rss_kb=$(awk '/^VmRSS:/ { print $2 }' "/proc/$program/status")
+hwm_kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$program/status")
 
 awk -v b="$before" -v a="$after" -v t="$ticks" -v rss="$rss_kb" -v hwm="$hwm_kb" 'BEGIN {
     cpu = (a - b) / t / 10 * 100
