@@ -26,7 +26,8 @@ constexpr int kSmallestSide = 64;
 constexpr int kLargestSide = 4096;
 constexpr int kRoomForDrawing = 32;
 constexpr qsizetype kMostPictures = 99;
-// Every picture is drawn before anything is written: two 32-bit images each.
+// Every picture is drawn before anything is written, as two 32-bit images:
+// 320 MB at most.
 constexpr double kMostPixels = 40e6;
 constexpr qsizetype kLongestFolderName = 64;
 // Shapes and points painted per picture, scattered copies counted one by one.
@@ -35,7 +36,7 @@ constexpr double kMostPainted = 10000;
 QColor DotColour() { return QColor(0x26, 0x32, 0x38); }
 QColor StartColour() { return QColor(0x2E, 0x9D, 0x3A); }
 
-// What drawing `shape` costs: a shape or a point painted counts one, a
+// What drawing `shape` costs: a shape, a point or a letter counts one, a
 // scattered template counts once per copy.
 double PaintedCount(const Shape& shape)
 {
@@ -99,15 +100,14 @@ bool IsFolderName(const QString& name)
 QSize ParseSize(const QJsonValue& value)
 {
     const QJsonArray sides = value.toArray();
-    auto side = [&](qsizetype i) {
-        const double pixels = sides[i].toDouble(-1);
-        return pixels >= kSmallestSide && pixels <= kLargestSide && pixels == std::floor(pixels) ? static_cast<int>(pixels)
-                                                                                               : -1;
+    auto fits = [](const QJsonValue& side) {
+        const double pixels = side.toDouble(-1);
+        return pixels >= kSmallestSide && pixels <= kLargestSide && pixels == std::floor(pixels);
     };
-    if (sides.size() != 2 || side(0) < 0 || side(1) < 0)
+    if (sides.size() != 2 || !fits(sides[0]) || !fits(sides[1]))
         throw EDemoDataError("« size » : [largeur, hauteur] en pixels entiers, chacune de " +
                              std::to_string(kSmallestSide) + " à " + std::to_string(kLargestSide));
-    return QSize(side(0), side(1));
+    return QSize(sides[0].toInt(), sides[1].toInt());
 }
 
 // Where the drawing's units land in the picture: scaled to fit inside the
@@ -160,17 +160,19 @@ std::optional<QLineF> Clipped(QPointF a, QPointF b, const QRectF& area)
 
 // Points every few pixels along the paths, where they may come near a number
 // inside the picture: what the numbers must keep clear of. A drawing with
-// very long lines is sampled more coarsely, so that placing numbers stays quick.
+// very long or very many lines is sampled more coarsely, or in part, so that
+// placing numbers stays quick.
 std::vector<QPointF> Samples(const std::vector<QPainterPath>& paths, const QRectF& picture, double nearEnough)
 {
     constexpr double kStep = 3;
     constexpr double kMostSamples = 50000;
+    constexpr std::size_t kMostSegments = 20000;
     const QRectF area = picture.adjusted(-nearEnough, -nearEnough, nearEnough, nearEnough);
     std::vector<QLineF> segments;
     double length = 0;
     for (const QPainterPath& path : paths)
         for (const QPolygonF& polygon : path.toSubpathPolygons())
-            for (qsizetype i = 1; i < polygon.size(); ++i)
+            for (qsizetype i = 1; i < polygon.size() && segments.size() < kMostSegments; ++i)
                 if (const auto inside = Clipped(polygon[i - 1], polygon[i], area)) {
                     segments.push_back(*inside);
                     length += inside->length();
@@ -299,7 +301,8 @@ void DrawDetails(QPainter& painter, const std::vector<Shape>& details, const Sha
 ThemeRecipe ParseTheme(const QByteArray& json)
 {
     if (json.size() > kLargestFile)
-        throw EDemoDataError("fichier de plus de " + std::to_string(kLargestFile >> 20) + " Mo : ce n'est pas un thème");
+        throw EDemoDataError("fichier de plus de " + std::to_string(kLargestFile >> 20) +
+                             " Mo : ce n'est pas un thème");
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (document.isNull())
@@ -310,7 +313,8 @@ ThemeRecipe ParseTheme(const QByteArray& json)
     ThemeRecipe theme;
     theme.folder = object[QLatin1String("folder")].toString();
     if (!IsFolderName(theme.folder))
-        throw EDemoDataError("« folder » : le nom du dossier du thème, de 1 à " + std::to_string(kLongestFolderName) +
+        throw EDemoDataError("« folder » : le nom du dossier du thème, de 1 à " +
+                             std::to_string(kLongestFolderName) +
                              " caractères, sans point au début ni à la fin, sans / \\ : * ? \" < > |");
     try {
         theme.size = ParseSize(object[QLatin1String("size")]);

@@ -32,7 +32,10 @@ double NumberIn(const QJsonValue& value, const char* what, double lowest, double
         Fail(QStringLiteral("nombre attendu pour « %1 »").arg(QLatin1String(what)));
     const double number = value.toDouble();
     if (!(number >= lowest && number <= highest))  // NaN too
-        Fail(QStringLiteral("« %1 » va de %2 à %3").arg(QLatin1String(what)).arg(lowest, 0, 'f', 0).arg(highest, 0, 'f', 0));
+        Fail(QStringLiteral("« %1 » va de %2 à %3")
+                 .arg(QLatin1String(what))
+                 .arg(lowest, 0, 'f', 0)
+                 .arg(highest, 0, 'f', 0));
     return number;
 }
 
