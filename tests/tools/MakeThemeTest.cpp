@@ -71,7 +71,7 @@ std::vector<std::string> Entries(const fs::path& folder)
 
 }  // namespace
 
-TEST(MakeTheme, WritesAThemeTheGameReads)
+TEST(MakeThemeTool, WritesAThemeTheGameReads)
 {
     NeedGuiApplication();
     TempDir work;
@@ -104,7 +104,7 @@ TEST(MakeTheme, WritesAThemeTheGameReads)
 
 // The launcher's tick, the printable marks and a child's colouring survive a
 // theme made again; a refused file leaves the theme as it was.
-TEST(MakeTheme, MakingAgainKeepsWhatThePlayersDid)
+TEST(MakeThemeTool, MakingAgainKeepsWhatThePlayersDid)
 {
     NeedGuiApplication();
     TempDir work;
@@ -127,7 +127,7 @@ TEST(MakeTheme, MakingAgainKeepsWhatThePlayersDid)
     EXPECT_EQ(ReadFile(folder + "/theme.dat"), before);
 }
 
-TEST(MakeTheme, RefusesABadFileAndWritesNothing)
+TEST(MakeThemeTool, RefusesABadFileAndWritesNothing)
 {
     struct Bad {
         const char* name;
@@ -213,7 +213,7 @@ TEST(MakeTheme, RefusesABadFileAndWritesNothing)
     EXPECT_TRUE(Entries(work.path()).empty());
 }
 
-TEST(MakeTheme, CommandLineChecksWhatItWrote)
+TEST(MakeThemeTool, CommandLineChecksWhatItWrote)
 {
     TempDir work;
     const std::string tool = VORLANE_CONTENT_TOOL;
