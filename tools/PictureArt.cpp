@@ -160,7 +160,7 @@ std::optional<QLineF> Clipped(QPointF a, QPointF b, const QRectF& area)
 
 // Points every few pixels along the paths, where they may come near a number
 // inside the picture: what the numbers must keep clear of. A drawing with
-// very long or very many lines is sampled more coarsely, or in part, so that
+// very long or very many lines is sampled more coarsely, up to a limit, so that
 // placing numbers stays quick.
 std::vector<QPointF> Samples(const std::vector<QPainterPath>& paths, const QRectF& picture, double nearEnough)
 {
