@@ -44,14 +44,18 @@ void WriteText(const std::string& path, const std::string& text)
     ReplaceFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
-std::string Folder(const std::string& parent, const QString& name)
+std::string Folder(const std::string& path)
 {
-    const std::string path = parent + "/" + name.toStdString();
     std::error_code error;
     std::filesystem::create_directories(path, error);
     if (error)
         throw EWriteError(path);
     return path;
+}
+
+std::string Folder(const std::string& parent, const QString& name)
+{
+    return Folder(parent + "/" + name.toStdString());
 }
 
 // theme.dat as written on Windows (CR LF), carrying over what the program
@@ -86,6 +90,52 @@ std::string ThemeDatText(const ThemeRecipe& theme, const std::vector<RenderedPic
         }
     }
     return text;
+}
+
+RenderedTheme RenderTheme(ThemeRecipe recipe)
+{
+    RenderedTheme rendered{std::move(recipe), {}};
+    for (const PictureRecipe& picture : rendered.recipe.pictures)
+        rendered.pictures.push_back(RenderPicture(rendered.recipe, picture));
+    return rendered;
+}
+
+void WriteThemeFiles(const RenderedTheme& theme, const std::string& folder)
+{
+    for (std::uint32_t n = 1; n <= theme.pictures.size(); ++n) {
+        WriteBitmapFile(theme.pictures[n - 1].dots, folder + "/" + PointsFileName(n));
+        WriteBitmapFile(theme.pictures[n - 1].finished, folder + "/" + ImageFileName(n));
+    }
+    const std::string datPath = folder + "/theme.dat";
+    WriteText(datPath, ThemeDatText(theme.recipe, theme.pictures, datPath));
+}
+
+// Writes the theme's folder under `themesDir` and returns it. A theme made
+// again is written in place: its folder also holds the children's colourings.
+// A new one appears whole or not at all: its files go to a hidden folder,
+// which the launcher skips, renamed once complete.
+std::string WriteTheme(const RenderedTheme& theme, const std::string& themesDir)
+{
+    const std::string name = theme.recipe.folder.toStdString();
+    const std::string folder = themesDir + "/" + name;
+    std::error_code error;
+    if (std::filesystem::exists(folder, error)) {
+        WriteThemeFiles(theme, folder);
+        return folder;
+    }
+    const std::string staging = themesDir + "/." + name + ".nouveau";
+    std::filesystem::remove_all(staging, error);
+    try {
+        WriteThemeFiles(theme, Folder(staging));
+        std::filesystem::rename(staging, folder, error);
+        if (error)
+            throw EWriteError(folder);
+        FlushFileAndFolder(folder);
+    } catch (...) {
+        std::filesystem::remove_all(staging, error);
+        throw;
+    }
+    return folder;
 }
 
 std::string AppearanceDatText(const AppearanceRecipe& appearance)
@@ -124,20 +174,12 @@ std::vector<AppearanceRecipe> DemoAppearances()
 
 void MakeDemo(const std::string& programDir, const std::string& previewDir)
 {
-    const std::string themesDir = Folder(programDir, QStringLiteral("Themes"));
     std::vector<RenderedTheme> themes;
-    for (ThemeRecipe& recipe : DemoThemes()) {
-        RenderedTheme rendered{std::move(recipe), {}};
-        const std::string folder = Folder(themesDir, rendered.recipe.folder);
-        for (std::uint32_t n = 1; n <= rendered.recipe.pictures.size(); ++n) {
-            rendered.pictures.push_back(RenderPicture(rendered.recipe, rendered.recipe.pictures[n - 1]));
-            WriteBitmapFile(rendered.pictures.back().dots, folder + "/" + PointsFileName(n));
-            WriteBitmapFile(rendered.pictures.back().finished, folder + "/" + ImageFileName(n));
-        }
-        const std::string datPath = folder + "/theme.dat";
-        WriteText(datPath, ThemeDatText(rendered.recipe, rendered.pictures, datPath));
-        themes.push_back(std::move(rendered));
-    }
+    for (ThemeRecipe& recipe : DemoThemes())
+        themes.push_back(RenderTheme(std::move(recipe)));
+    const std::string themesDir = Folder(programDir, QStringLiteral("Themes"));
+    for (const RenderedTheme& theme : themes)
+        WriteTheme(theme, themesDir);
 
     const std::string appearancesDir = Folder(programDir, QStringLiteral("Apparences"));
     for (const AppearanceRecipe& appearance : DemoAppearances()) {
@@ -154,6 +196,19 @@ void MakeDemo(const std::string& programDir, const std::string& previewDir)
         if (!previewDir.empty())
             WritePreview(appearance, images, themes, Folder(previewDir, appearance.folder));
     }
+}
+
+std::string MakeTheme(const std::string& dataFile, const std::string& programDir, const std::string& previewDir)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(dataFile, bytes))
+        throw EFOpenError(dataFile);
+    const RenderedTheme theme = RenderTheme(
+        ParseTheme(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))));
+    const std::string folder = WriteTheme(theme, Folder(programDir, QStringLiteral("Themes")));
+    if (!previewDir.empty())
+        WriteThemePreview(theme, DemoAppearances().front().palette.colours, Folder(previewDir));
+    return folder;
 }
 
 }  // namespace vorlane

@@ -19,4 +19,11 @@ std::vector<AppearanceRecipe> DemoAppearances();
 // screens there, for people to look at. Raises EVorlaneError.
 void MakeDemo(const std::string& programDir, const std::string& previewDir = {});
 
+// Reads a theme data file (the demo themes' format), draws it and writes it
+// under `programDir`/Themes as MakeDemo writes its themes; returns the theme's
+// folder. Every picture is drawn before anything is written, so a refused file
+// leaves nothing behind. With a `previewDir`, also writes PNG copies of the
+// pictures there. Raises EFOpenError, EDemoDataError or EWriteError.
+std::string MakeTheme(const std::string& dataFile, const std::string& programDir, const std::string& previewDir = {});
+
 }  // namespace vorlane

@@ -5,10 +5,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
+#include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace vorlane {
 
@@ -16,9 +19,43 @@ namespace {
 
 constexpr int kMinimumPoints = 10;
 constexpr int kMaximumPoints = 40;
+// Limits on what a theme file may ask for, so that a mistaken or hostile file
+// is refused at once rather than filling the memory or running for hours.
+constexpr qsizetype kLargestFile = 1 << 20;
+constexpr int kSmallestSide = 64;
+constexpr int kLargestSide = 4096;
+constexpr int kRoomForDrawing = 32;
+constexpr qsizetype kMostPictures = 99;
+// Every picture is drawn before anything is written, as two 32-bit images:
+// 320 MB at most.
+constexpr double kMostPixels = 40e6;
+constexpr qsizetype kLongestFolderName = 64;
+// Shapes and points painted per picture, scattered copies counted one by one.
+constexpr double kMostPainted = 10000;
 
 QColor DotColour() { return QColor(0x26, 0x32, 0x38); }
 QColor StartColour() { return QColor(0x2E, 0x9D, 0x3A); }
+
+// What drawing `shape` costs: a shape, a point or a letter counts one, a
+// scattered template counts once per copy.
+double PaintedCount(const Shape& shape)
+{
+    double count = 1 + static_cast<double>(shape.points.size() + static_cast<std::size_t>(shape.text.size()));
+    for (const Shape& item : shape.items)
+        count += PaintedCount(item);
+    return shape.kind == Shape::Kind::Scatter ? count * shape.count : count;
+}
+
+// The highest dot an "@N" point of `shape` pins to; 0 when none does.
+int HighestDot(const Shape& shape)
+{
+    int highest = 0;
+    for (const ShapePoint& point : shape.points)
+        highest = std::max(highest, point.dot);
+    for (const Shape& item : shape.items)
+        highest = std::max(highest, HighestDot(item));
+    return highest;
+}
 
 PictureRecipe ParsePicture(const QJsonObject& object)
 {
@@ -37,7 +74,40 @@ PictureRecipe ParsePicture(const QJsonObject& object)
                              " à " + std::to_string(kMaximumPoints));
     if (object.contains(QLatin1String("details")))
         picture.details = ParseShapes(object[QLatin1String("details")]);
+    double painted = 0;
+    for (const Shape& detail : picture.details) {
+        painted += PaintedCount(detail);
+        const int dot = HighestDot(detail);
+        if (dot > count)
+            throw EDemoDataError("« @" + std::to_string(dot) + " » : l'image n'a que " + std::to_string(count) +
+                                 " points");
+    }
+    if (painted > kMostPainted)
+        throw EDemoDataError("détails trop nombreux : au plus " + std::to_string(static_cast<int>(kMostPainted)) +
+                             " formes et points, copies de « scatter » comprises");
     return picture;
+}
+
+// A folder name the launcher lists (it skips hidden ones) and that Windows can
+// hold too, since content is shared between both.
+bool IsFolderName(const QString& name)
+{
+    static const QRegularExpression forbidden(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1F]"));
+    return !name.isEmpty() && name.size() <= kLongestFolderName && !name.startsWith(QLatin1Char('.')) &&
+           !name.endsWith(QLatin1Char('.')) && !name.endsWith(QLatin1Char(' ')) && !name.contains(forbidden);
+}
+
+QSize ParseSize(const QJsonValue& value)
+{
+    const QJsonArray sides = value.toArray();
+    auto fits = [](const QJsonValue& side) {
+        const double pixels = side.toDouble(-1);
+        return pixels >= kSmallestSide && pixels <= kLargestSide && pixels == std::floor(pixels);
+    };
+    if (sides.size() != 2 || !fits(sides[0]) || !fits(sides[1]))
+        throw EDemoDataError("« size » : [largeur, hauteur] en pixels entiers, chacune de " +
+                             std::to_string(kSmallestSide) + " à " + std::to_string(kLargestSide));
+    return QSize(sides[0].toInt(), sides[1].toInt());
 }
 
 // Where the drawing's units land in the picture: scaled to fit inside the
@@ -61,21 +131,61 @@ QTransform FitTransform(const ThemeRecipe& theme, const PictureRecipe& picture)
     return fit;
 }
 
-// Points every few pixels along a path: what a number must keep clear of.
-void Sample(const QPainterPath& path, std::vector<QPointF>& samples)
+// The part of segment a-b inside `area`, if any (Liang-Barsky).
+std::optional<QLineF> Clipped(QPointF a, QPointF b, const QRectF& area)
+{
+    const QPointF d = b - a;
+    const std::array<double, 4> towards = {-d.x(), d.x(), -d.y(), d.y()};
+    const std::array<double, 4> room = {a.x() - area.left(), area.right() - a.x(), a.y() - area.top(),
+                                        area.bottom() - a.y()};
+    double from = 0;
+    double to = 1;
+    for (std::size_t side = 0; side < 4; ++side) {
+        if (towards[side] == 0) {
+            if (room[side] < 0)
+                return std::nullopt;
+            continue;
+        }
+        const double t = room[side] / towards[side];
+        if (towards[side] < 0)
+            from = std::max(from, t);
+        else
+            to = std::min(to, t);
+    }
+    if (from > to)
+        return std::nullopt;
+    // Whole segments exactly as given.
+    return QLineF(from > 0 ? a + d * from : a, to < 1 ? a + d * to : b);
+}
+
+// Points every few pixels along the paths, where they may come near a number
+// inside the picture: what the numbers must keep clear of. A drawing with
+// very long or very many lines is sampled more coarsely, up to a limit, so that
+// placing numbers stays quick.
+std::vector<QPointF> Samples(const std::vector<QPainterPath>& paths, const QRectF& picture, double nearEnough)
 {
     constexpr double kStep = 3;
-    for (const QPolygonF& polygon : path.toSubpathPolygons()) {
-        for (qsizetype i = 1; i < polygon.size(); ++i) {
-            const QPointF a = polygon[i - 1];
-            const QPointF b = polygon[i];
-            const int steps = std::max(1, static_cast<int>(std::hypot(b.x() - a.x(), b.y() - a.y()) / kStep));
-            for (int s = 0; s < steps; ++s)
-                samples.push_back(a + (b - a) * (static_cast<double>(s) / steps));
-        }
-        if (!polygon.isEmpty())
-            samples.push_back(polygon.back());
+    constexpr double kMostSamples = 50000;
+    constexpr std::size_t kMostSegments = 20000;
+    const QRectF area = picture.adjusted(-nearEnough, -nearEnough, nearEnough, nearEnough);
+    std::vector<QLineF> segments;
+    double length = 0;
+    for (const QPainterPath& path : paths)
+        for (const QPolygonF& polygon : path.toSubpathPolygons())
+            for (qsizetype i = 1; i < polygon.size() && segments.size() < kMostSegments; ++i)
+                if (const auto inside = Clipped(polygon[i - 1], polygon[i], area)) {
+                    segments.push_back(*inside);
+                    length += inside->length();
+                }
+    const double step = std::max(kStep, length / kMostSamples);
+    std::vector<QPointF> samples;
+    for (const QLineF& segment : segments) {
+        const int steps = std::max(1, static_cast<int>(segment.length() / step));
+        for (int s = 0; s < steps; ++s)
+            samples.push_back(segment.pointAt(static_cast<double>(s) / steps));
+        samples.push_back(segment.p2());
     }
+    return samples;
 }
 
 double Distance(const QRectF& rect, const QPointF& point)
@@ -109,6 +219,9 @@ QPointF Outward(const QPolygonF& shape, std::size_t i)
     return normal;
 }
 
+// More clearance around a number than this gains nothing.
+constexpr double kEnough = 16;
+
 struct Label {
     QPainterPath glyphs;  // placed
     QRectF box;
@@ -127,7 +240,6 @@ std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const std::vector<QPoin
 
     std::vector<Label> labels;
     constexpr int kDirections = 32;
-    constexpr double kEnough = 16;  // more clearance than this gains nothing
     for (std::size_t i = 0; i < points.size(); ++i) {
         QPainterPath glyphs;
         glyphs.addText(0, 0, font, QString::number(i + 1));
@@ -188,37 +300,55 @@ void DrawDetails(QPainter& painter, const std::vector<Shape>& details, const Sha
 
 ThemeRecipe ParseTheme(const QByteArray& json)
 {
+    if (json.size() > kLargestFile)
+        throw EDemoDataError("fichier de plus de " + std::to_string(kLargestFile >> 20) +
+                             " Mo : ce n'est pas un thème");
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (document.isNull())
         throw EDemoDataError("JSON illisible : " + error.errorString().toStdString());
+    if (!document.isObject())
+        throw EDemoDataError("un thème est un objet JSON { … }");
     const QJsonObject object = document.object();
     ThemeRecipe theme;
     theme.folder = object[QLatin1String("folder")].toString();
-    const QJsonArray size = object[QLatin1String("size")].toArray();
-    theme.size = QSize(size[0].toInt(), size[1].toInt());
-    if (theme.folder.isEmpty() || theme.size.isEmpty())
-        throw EDemoDataError("un thème a un « folder » et une « size »");
-    theme.margin = NumberOr(object, "margin", theme.margin);
-    theme.dotRadius = NumberOr(object, "dotRadius", theme.dotRadius);
-    theme.labelSize = NumberOr(object, "labelSize", theme.labelSize);
-    theme.lineWidth = static_cast<int>(NumberOr(object, "lineWidth", theme.lineWidth));
-    theme.outlineWidth = NumberOr(object, "outlineWidth", theme.outlineWidth);
-    theme.detailWidth = NumberOr(object, "detailWidth", theme.detailWidth);
-    theme.lineColour = ParseColour(object[QLatin1String("lineColour")]);
-    // Thinner black lines let a fill leak through diagonal steps, or look grey.
-    if (theme.outlineWidth < 3 || theme.detailWidth < 3)
-        throw EDemoDataError("les traits du dessin ont au moins 3 pixels");
-    for (const QJsonValue& picture : object[QLatin1String("pictures")].toArray()) {
-        try {
-            theme.pictures.push_back(ParsePicture(picture.toObject()));
-        } catch (const EDemoDataError& fault) {
-            throw EDemoDataError(theme.folder.toStdString() + ", image " + std::to_string(theme.pictures.size() + 1) +
-                                 " (" + picture[QLatin1String("name")].toString().toStdString() + ") : " + fault.what());
+    if (!IsFolderName(theme.folder))
+        throw EDemoDataError("« folder » : le nom du dossier du thème, de 1 à " +
+                             std::to_string(kLongestFolderName) +
+                             " caractères, sans point au début ni à la fin, sans / \\ : * ? \" < > |");
+    try {
+        theme.size = ParseSize(object[QLatin1String("size")]);
+        theme.margin = NumberOr(object, "margin", theme.margin, 0, kLargestSide);
+        if (2 * theme.margin + kRoomForDrawing > std::min(theme.size.width(), theme.size.height()))
+            throw EDemoDataError("« margin » ne laisse pas " + std::to_string(kRoomForDrawing) +
+                                 " pixels au dessin");
+        theme.dotRadius = NumberOr(object, "dotRadius", theme.dotRadius, 1, 50);
+        theme.labelSize = NumberOr(object, "labelSize", theme.labelSize, 6, 200);
+        theme.lineWidth = static_cast<int>(NumberOr(object, "lineWidth", theme.lineWidth, 1, 50));
+        // Thinner black lines let a fill leak through diagonal steps, or look grey.
+        theme.outlineWidth = NumberOr(object, "outlineWidth", theme.outlineWidth, 3, 50);
+        theme.detailWidth = NumberOr(object, "detailWidth", theme.detailWidth, 3, 50);
+        theme.lineColour = ParseColour(object[QLatin1String("lineColour")]);
+        const QJsonArray pictures = object[QLatin1String("pictures")].toArray();
+        if (pictures.isEmpty() || pictures.size() > kMostPictures)
+            throw EDemoDataError("« pictures » : de 1 à " + std::to_string(kMostPictures) + " images");
+        const double pixels = static_cast<double>(pictures.size()) * theme.size.width() * theme.size.height();
+        if (pixels > kMostPixels)
+            throw EDemoDataError(std::to_string(pictures.size()) + " images de " + std::to_string(theme.size.width()) +
+                                 "×" + std::to_string(theme.size.height()) + " pixels dépassent " +
+                                 std::to_string(static_cast<int>(kMostPixels / 1e6)) +
+                                 " millions de pixels en tout : moins d'images, ou plus petites");
+        for (const QJsonValue& picture : pictures) {
+            try {
+                theme.pictures.push_back(ParsePicture(picture.toObject()));
+            } catch (const EDemoDataError& fault) {
+                throw EDemoDataError("image " + std::to_string(theme.pictures.size() + 1) + " (" +
+                                     picture[QLatin1String("name")].toString().toStdString() + ") : " + fault.what());
+            }
         }
+    } catch (const EDemoDataError& fault) {
+        throw EDemoDataError(theme.folder.toStdString() + ", " + fault.what());
     }
-    if (theme.pictures.empty())
-        throw EDemoDataError(theme.folder.toStdString() + " : aucune image");
     return theme;
 }
 
@@ -264,18 +394,13 @@ RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& pic
     // The dots picture: the details that stay on it, the dots and their numbers.
     result.dots = QImage(theme.size, QImage::Format_RGB32);
     result.dots.fill(Qt::white);
-    std::vector<QPointF> obstacles;
-    {
-        QPainterPath childLines;
-        childLines.moveTo(outlinePoints.front());
-        for (const QPointF& point : outlinePoints)
-            childLines.lineTo(point);
-        Sample(childLines, obstacles);
-        Sample(outline, obstacles);
-        for (const Shape& detail : dotDetails)
-            Sample(ShapePath(detail, art), obstacles);
-    }
-    const std::vector<Label> labels = PlaceLabels(theme, result.points, obstacles);
+    std::vector<QPainterPath> lines{QPainterPath(outlinePoints.front()), outline};
+    for (const QPointF& point : outlinePoints)
+        lines.front().lineTo(point);  // the child's lines
+    for (const Shape& detail : dotDetails)
+        lines.push_back(ShapePath(detail, art));
+    const std::vector<Label> labels =
+        PlaceLabels(theme, result.points, Samples(lines, QRectF(QPointF(), theme.size), kEnough));
     QPainter painter(&result.dots);
     DrawDetails(painter, dotDetails, art, inside);
     // Nothing reads or fills the dots picture: smooth dots and numbers read better.

@@ -91,25 +91,29 @@ QImage Sheet(const std::vector<QImage>& pictures)
 
 }  // namespace
 
+void WriteThemePreview(const RenderedTheme& theme, const std::vector<QColor>& palette, const std::string& folder)
+{
+    std::vector<QImage> dots;
+    std::vector<QImage> regions;
+    for (std::size_t n = 0; n < theme.pictures.size(); ++n) {
+        const std::string stem = folder + "/" + theme.recipe.folder.toStdString() + "-" + std::to_string(n + 1);
+        Save(theme.pictures[n].dots, stem + "-points.png");
+        Save(theme.pictures[n].finished, stem + "-image.png");
+        dots.push_back(theme.pictures[n].dots);
+        regions.push_back(Regions(theme.pictures[n].finished, palette, false));
+    }
+    Save(Sheet(dots), folder + "/" + theme.recipe.folder.toStdString() + "-points.png");
+    Save(Sheet(regions), folder + "/" + theme.recipe.folder.toStdString() + "-regions.png");
+}
+
 void WritePreview(const AppearanceRecipe& appearance, const std::vector<std::pair<QString, QImage>>& images,
                   const std::vector<RenderedTheme>& themes, const std::string& folder)
 {
     for (const auto& [name, image] : images)
         Save(image, folder + "/" + name.toStdString() + ".png");
     const std::vector<QColor>& palette = appearance.palette.colours;
-    for (const RenderedTheme& theme : themes) {
-        std::vector<QImage> dots;
-        std::vector<QImage> regions;
-        for (std::size_t n = 0; n < theme.pictures.size(); ++n) {
-            const std::string stem = folder + "/" + theme.recipe.folder.toStdString() + "-" + std::to_string(n + 1);
-            Save(theme.pictures[n].dots, stem + "-points.png");
-            Save(theme.pictures[n].finished, stem + "-image.png");
-            dots.push_back(theme.pictures[n].dots);
-            regions.push_back(Regions(theme.pictures[n].finished, palette, false));
-        }
-        Save(Sheet(dots), folder + "/" + theme.recipe.folder.toStdString() + "-points.png");
-        Save(Sheet(regions), folder + "/" + theme.recipe.folder.toStdString() + "-regions.png");
-    }
+    for (const RenderedTheme& theme : themes)
+        WriteThemePreview(theme, palette, folder);
     if (themes.empty())
         return;
 

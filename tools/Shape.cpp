@@ -21,11 +21,27 @@ namespace {
     throw EDemoDataError(what.toStdString());
 }
 
-double Number(const QJsonValue& value, const char* what)
+// Deeper nesting is surely a mistake, and drawing copies a group's members at every level.
+constexpr int kDeepestNesting = 8;
+constexpr double kWidestStroke = 100;
+constexpr qsizetype kLongestText = 200;
+
+double NumberIn(const QJsonValue& value, const char* what, double lowest, double highest)
 {
     if (!value.isDouble())
         Fail(QStringLiteral("nombre attendu pour « %1 »").arg(QLatin1String(what)));
-    return value.toDouble();
+    const double number = value.toDouble();
+    if (!(number >= lowest && number <= highest))  // NaN too
+        Fail(QStringLiteral("« %1 » va de %2 à %3")
+                 .arg(QLatin1String(what))
+                 .arg(lowest, 0, 'f', 0)
+                 .arg(highest, 0, 'f', 0));
+    return number;
+}
+
+double Number(const QJsonValue& value, const char* what)
+{
+    return NumberIn(value, what, -kLargestNumber, kLargestNumber);
 }
 
 std::vector<double> Numbers(const QJsonValue& value, std::size_t count, const char* what)
@@ -197,10 +213,10 @@ double Unit(std::mt19937& random)
 
 }  // namespace
 
-double NumberOr(const QJsonObject& object, const char* key, double fallback)
+double NumberOr(const QJsonObject& object, const char* key, double fallback, double lowest, double highest)
 {
     const QJsonValue value = object[QLatin1String(key)];
-    return value.isUndefined() ? fallback : Number(value, key);
+    return value.isUndefined() ? fallback : NumberIn(value, key, lowest, highest);
 }
 
 QColor ParseColour(const QJsonValue& value)
@@ -237,21 +253,27 @@ ShapePoint ParsePoint(const QJsonValue& value)
     return point;
 }
 
-std::vector<Shape> ParseShapes(const QJsonValue& value)
+namespace {
+
+Shape ParseShapeAt(const QJsonValue& value, int depth);
+
+std::vector<Shape> ParseShapesAt(const QJsonValue& value, int depth)
 {
     if (!value.isArray())
         Fail(QStringLiteral("liste de formes attendue"));
     std::vector<Shape> shapes;
     for (const QJsonValue& item : value.toArray())
-        shapes.push_back(ParseShape(item));
+        shapes.push_back(ParseShapeAt(item, depth + 1));
     return shapes;
 }
 
-Shape ParseShape(const QJsonValue& value)
+Shape ParseShapeAt(const QJsonValue& value, int depth)
 {
+    if (depth > kDeepestNesting)
+        Fail(QStringLiteral("formes imbriquées sur plus de %1 niveaux").arg(kDeepestNesting));
     Shape shape;
     if (value.isArray()) {
-        shape.items = ParseShapes(value);
+        shape.items = ParseShapesAt(value, depth);
         return shape;
     }
     if (!value.isObject())
@@ -294,30 +316,30 @@ Shape ParseShape(const QJsonValue& value)
         shape.centre = QPointF(s[0], s[1]);
         shape.radius = QSizeF(s[2], s[3]);
         if (has("tips"))
-            shape.tips = static_cast<int>(Number(at("tips"), "tips"));
-        if (shape.tips < 3)
-            Fail(QStringLiteral("une étoile a au moins 3 pointes"));
+            shape.tips = static_cast<int>(NumberIn(at("tips"), "tips", 3, 100));
     } else if (has("text")) {
         shape.kind = Shape::Kind::Text;
         shape.text = at("text").toString();
+        if (shape.text.size() > kLongestText)
+            Fail(QStringLiteral("un texte a au plus %1 caractères").arg(kLongestText));
         const auto c = Numbers(at("at"), 2, "at");
         shape.centre = QPointF(c[0], c[1]);
-        shape.textSize = Number(at("size"), "size");
+        shape.textSize = NumberIn(at("size"), "size", 1, 500);
     } else if (has("group")) {
         shape.kind = Shape::Kind::Group;
-        shape.items = ParseShapes(at("group"));
+        shape.items = ParseShapesAt(at("group"), depth);
     } else if (has("scatter")) {
         shape.kind = Shape::Kind::Scatter;
         const QJsonObject scatter = at("scatter").toObject();
         const auto area = Numbers(scatter[QLatin1String("area")], 4, "area");
         shape.rect = QRectF(area[0], area[1], area[2], area[3]);
-        shape.count = static_cast<int>(Number(scatter[QLatin1String("count")], "count"));
-        shape.seed = static_cast<unsigned>(Number(scatter[QLatin1String("seed")], "seed"));
+        shape.count = static_cast<int>(NumberIn(scatter[QLatin1String("count")], "count", 0, 1000));
+        shape.seed = static_cast<unsigned>(NumberIn(scatter[QLatin1String("seed")], "seed", 0, 4294967295.0));
         const auto scales = Numbers(scatter[QLatin1String("scales")], 2, "scales");
         shape.minScale = scales[0];
         shape.maxScale = scales[1];
         shape.spin = scatter[QLatin1String("spin")].toBool();
-        shape.items.push_back(ParseShape(at("shape")));
+        shape.items.push_back(ParseShapeAt(at("shape"), depth + 1));
     } else {
         Fail(QStringLiteral("forme inconnue : %1").arg(object.keys().join(QLatin1String(", "))));
     }
@@ -325,7 +347,7 @@ Shape ParseShape(const QJsonValue& value)
     shape.fill = ParsePaint(at("fill"));
     shape.stroke = ParsePaint(at("stroke"));
     if (has("width"))
-        shape.width = Number(at("width"), "width");
+        shape.width = NumberIn(at("width"), "width", 0, kWidestStroke);
     shape.antialias = at("aa").toBool(false);
     shape.inDots = at("dots").toBool(true);
     shape.clip = at("clip").toBool(false);
@@ -336,6 +358,18 @@ Shape ParseShape(const QJsonValue& value)
         Fail(QStringLiteral("« scatter » demande des « colours »"));
     shape.transform = ParseTransform(object);
     return shape;
+}
+
+}  // namespace
+
+std::vector<Shape> ParseShapes(const QJsonValue& value)
+{
+    return ParseShapesAt(value, 0);
+}
+
+Shape ParseShape(const QJsonValue& value)
+{
+    return ParseShapeAt(value, 0);
 }
 
 QFont ContentFont(double pixelSize)

@@ -18,8 +18,8 @@ class QPainter;
 
 namespace vorlane {
 
-// A fault in the demo content's data files (a developer's mistake, reported
-// with the file and the element at fault).
+// A fault in a content data file, the demo's or a theme file given to the
+// tool, reported with the element at fault.
 class EDemoDataError : public EVorlaneError {
 public:
     using EVorlaneError::EVorlaneError;
@@ -84,8 +84,13 @@ struct ShapeContext {
 Shape ParseShape(const QJsonValue& value);
 std::vector<Shape> ParseShapes(const QJsonValue& value);
 QColor ParseColour(const QJsonValue& value);
-// object[key] as a number, `fallback` when the key is missing.
-double NumberOr(const QJsonObject& object, const char* key, double fallback);
+// Far beyond any drawing's units, and small enough that nothing overflows
+// once scaled into pixels.
+constexpr double kLargestNumber = 1e6;
+
+// object[key] as a number from `lowest` to `highest`, `fallback` when the key is missing.
+double NumberOr(const QJsonObject& object, const char* key, double fallback, double lowest = -kLargestNumber,
+                double highest = kLargestNumber);
 ShapePoint ParsePoint(const QJsonValue& value);
 
 // The shape's outline in pixels (text as glyph outlines, groups as their members' together).

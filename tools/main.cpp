@@ -1,4 +1,4 @@
-// vorlane-content: writes the demo content, and checks content packages.
+// vorlane-content: writes the demo content and themes of one's own, and checks content packages.
 
 #include "ContentChecker.h"
 #include "DemoMaker.h"
@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -19,19 +22,17 @@ int Usage()
     std::fputs("Usage :\n"
                "  vorlane-content make-demo DOSSIER [--apercu DOSSIER_PNG]\n"
                "      écrit l'apparence et les thèmes de démonstration dans DOSSIER/Apparences et DOSSIER/Themes\n"
+               "  vorlane-content make-theme FICHIER.json DOSSIER [--apercu DOSSIER_PNG]\n"
+               "      dessine le thème décrit par FICHIER.json et l'écrit dans DOSSIER/Themes, puis le vérifie\n"
                "  vorlane-content check DOSSIER\n"
                "      vérifie chaque thème et chaque apparence du dossier du programme DOSSIER\n",
                stderr);
     return 2;
 }
 
-int Check(const char* programDir)
+// Prints "<package> : OK" or one line per fault; returns 1 when there are faults.
+int Print(const std::vector<vorlane::PackageReport>& reports)
 {
-    const auto reports = vorlane::CheckProgramFolder(programDir);
-    if (reports.empty()) {
-        std::printf("%s : aucun thème ni aucune apparence (dossiers Themes/ et Apparences/)\n", programDir);
-        return 1;
-    }
     bool faulty = false;
     for (const auto& report : reports) {
         if (report.faults.empty())
@@ -41,6 +42,23 @@ int Check(const char* programDir)
         faulty = faulty || !report.faults.empty();
     }
     return faulty ? 1 : 0;
+}
+
+int Check(const char* programDir)
+{
+    const auto reports = vorlane::CheckProgramFolder(programDir);
+    if (reports.empty()) {
+        std::printf("%s : aucun thème ni aucune apparence (dossiers Themes/ et Apparences/)\n", programDir);
+        return 1;
+    }
+    return Print(reports);
+}
+
+int MakeTheme(const char* dataFile, const char* programDir, const char* previewDir)
+{
+    const std::string folder = vorlane::MakeTheme(dataFile, programDir, previewDir);
+    const std::string package = "Themes/" + std::filesystem::path(folder).filename().string();
+    return Print({vorlane::CheckTheme(folder, package)});
 }
 
 // Qt's notice that it made up a runtime folder says nothing to a content author.
@@ -71,6 +89,10 @@ int main(int argc, char** argv)
             vorlane::MakeDemo(argv[2], argv[4]);
             return 0;
         }
+        if (argc == 4 && std::strcmp(argv[1], "make-theme") == 0)
+            return MakeTheme(argv[2], argv[3], "");
+        if (argc == 6 && std::strcmp(argv[1], "make-theme") == 0 && std::strcmp(argv[4], "--apercu") == 0)
+            return MakeTheme(argv[2], argv[3], argv[5]);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "vorlane-content : %s\n", error.what());
         return 2;
