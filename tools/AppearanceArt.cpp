@@ -44,7 +44,7 @@ Zone ParseZone(const QJsonValue& value)
 std::vector<ZoneArea> ParseZones(const QJsonValue& value)
 {
     std::vector<ZoneArea> areas;
-    for (const QJsonValue& item : value.toArray()) {
+    for (const QJsonValue item : value.toArray()) {
         const QJsonObject object = item.toObject();
         ZoneArea area;
         area.zone = ParseZone(Need(object, "zone"));
@@ -184,7 +184,7 @@ AppearanceRecipe ParseAppearance(const QByteArray& json)
     appearance.palette.origin = IntPair(Need(palette, "origin"), "origin");
     appearance.palette.step = IntPair(Need(palette, "step"), "step");
     appearance.palette.columns = Need(palette, "columns").toInt();
-    for (const QJsonValue& colour : Need(palette, "colours").toArray())
+    for (const QJsonValue colour : Need(palette, "colours").toArray())
         appearance.palette.colours.push_back(ParseColour(colour));
     appearance.palette.art = ParseShapes(Need(palette, "art"));
     const QJsonArray hit = Need(palette, "hit").toArray();
@@ -212,7 +212,7 @@ AppearanceRecipe ParseAppearance(const QByteArray& json)
     appearance.panel.art = ParseShapes(Need(panel, "art"));
     appearance.panel.zones = ParseZones(Need(panel, "zones"));
 
-    for (const QJsonValue& sound : Need(object, "sounds").toArray())
+    for (const QJsonValue sound : Need(object, "sounds").toArray())
         appearance.sounds.push_back(ParseSound(sound));
     return appearance;
 }

@@ -117,7 +117,7 @@ void WriteThemeFiles(const RenderedTheme& theme, const std::string& folder)
 std::string WriteTheme(const RenderedTheme& theme, const std::string& themesDir)
 {
     const std::string name = theme.recipe.folder.toStdString();
-    const std::string folder = themesDir + "/" + name;
+    std::string folder = themesDir + "/" + name;
     std::error_code error;
     if (std::filesystem::exists(folder, error)) {
         WriteThemeFiles(theme, folder);
@@ -205,7 +205,7 @@ std::string MakeTheme(const std::string& dataFile, const std::string& programDir
         throw EFOpenError(dataFile);
     const RenderedTheme theme = RenderTheme(
         ParseTheme(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))));
-    const std::string folder = WriteTheme(theme, Folder(programDir, QStringLiteral("Themes")));
+    std::string folder = WriteTheme(theme, Folder(programDir, QStringLiteral("Themes")));
     if (!previewDir.empty())
         WriteThemePreview(theme, DemoAppearances().front().palette.colours, Folder(previewDir));
     return folder;

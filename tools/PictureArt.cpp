@@ -63,7 +63,7 @@ PictureRecipe ParsePicture(const QJsonObject& object)
     picture.name = object[QLatin1String("name")].toString();
     if (object.contains(QLatin1String("lineColour")))
         picture.lineColour = ParseColour(object[QLatin1String("lineColour")]);
-    for (const QJsonValue& dot : object[QLatin1String("dots")].toArray()) {
+    for (const QJsonValue dot : object[QLatin1String("dots")].toArray()) {
         picture.dots.push_back(ParsePoint(dot));
         if (picture.dots.back().dot != 0)
             throw EDemoDataError("un point du tracé ne peut pas renvoyer à un autre");
@@ -338,7 +338,7 @@ ThemeRecipe ParseTheme(const QByteArray& json)
                                  "×" + std::to_string(theme.size.height()) + " pixels dépassent " +
                                  std::to_string(static_cast<int>(kMostPixels / 1e6)) +
                                  " millions de pixels en tout : moins d'images, ou plus petites");
-        for (const QJsonValue& picture : pictures) {
+        for (const QJsonValue picture : pictures) {
             try {
                 theme.pictures.push_back(ParsePicture(picture.toObject()));
             } catch (const EDemoDataError& fault) {

@@ -50,7 +50,7 @@ std::vector<double> Numbers(const QJsonValue& value, std::size_t count, const ch
     if (!value.isArray() || static_cast<std::size_t>(array.size()) != count)
         Fail(QStringLiteral("« %1 » attend %2 nombres").arg(QLatin1String(what)).arg(count));
     std::vector<double> numbers;
-    for (const QJsonValue& item : array)
+    for (const QJsonValue item : array)
         numbers.push_back(Number(item, what));
     return numbers;
 }
@@ -60,7 +60,7 @@ std::vector<ShapePoint> Points(const QJsonValue& value)
     if (!value.isArray() || value.toArray().isEmpty())
         Fail(QStringLiteral("liste de points attendue"));
     std::vector<ShapePoint> points;
-    for (const QJsonValue& item : value.toArray())
+    for (const QJsonValue item : value.toArray())
         points.push_back(ParsePoint(item));
     return points;
 }
@@ -262,7 +262,7 @@ std::vector<Shape> ParseShapesAt(const QJsonValue& value, int depth)
     if (!value.isArray())
         Fail(QStringLiteral("liste de formes attendue"));
     std::vector<Shape> shapes;
-    for (const QJsonValue& item : value.toArray())
+    for (const QJsonValue item : value.toArray())
         shapes.push_back(ParseShapeAt(item, depth + 1));
     return shapes;
 }
@@ -352,7 +352,7 @@ Shape ParseShapeAt(const QJsonValue& value, int depth)
     shape.inDots = at("dots").toBool(true);
     shape.clip = at("clip").toBool(false);
     if (has("colours"))
-        for (const QJsonValue& colour : at("colours").toArray())
+        for (const QJsonValue colour : at("colours").toArray())
             shape.colours.push_back(ParseColour(colour));
     if (shape.kind == Shape::Kind::Scatter && shape.colours.empty())
         Fail(QStringLiteral("« scatter » demande des « colours »"));

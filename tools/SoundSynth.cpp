@@ -35,7 +35,7 @@ Voice ParseVoice(const QJsonObject& object)
     voice.gain = NumberOr(object, "gain", voice.gain);
     if (object.contains(QLatin1String("harmonics"))) {
         voice.harmonics.clear();
-        for (const QJsonValue& harmonic : object[QLatin1String("harmonics")].toArray())
+        for (const QJsonValue harmonic : object[QLatin1String("harmonics")].toArray())
             voice.harmonics.push_back(harmonic.toDouble());
     }
     if (voice.length <= 0 || voice.frequency <= 0 || voice.start < 0 || voice.frequencyEnd < 0)
@@ -108,7 +108,7 @@ SoundRecipe ParseSound(const QJsonValue& value)
     SoundRecipe recipe;
     recipe.name = object[QLatin1String("name")].toString();
     recipe.peak = NumberOr(object, "peak", recipe.peak);
-    for (const QJsonValue& voice : object[QLatin1String("voices")].toArray())
+    for (const QJsonValue voice : object[QLatin1String("voices")].toArray())
         recipe.voices.push_back(ParseVoice(voice.toObject()));
     if (recipe.name.isEmpty() || recipe.voices.empty() || recipe.peak <= 0 || recipe.peak > 1)
         throw EDemoDataError("son « " + recipe.name.toStdString() + " » : un nom, des voix et un pic entre 0 et 1");
