@@ -52,7 +52,8 @@ QPushButton* Button(QWidget* parent, const QString& caption, int left, int top)
     constexpr int kWidth = 153;
     constexpr int kHeight = 29;
     auto* button = Place(new QPushButton(caption, parent), left, top, kWidth, kHeight);
-    button->setAutoDefault(false);
+    // Enter clicks the focused button, as in a Windows dialog.
+    button->setAutoDefault(true);
     return button;
 }
 

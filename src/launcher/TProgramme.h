@@ -95,9 +95,12 @@ public:
         const int row = cBApparences->currentIndex();
         return row >= 0 && row < m_catalogue.Appearances().Count() ? m_catalogue.Appearances().Name(row) : std::string();
     }
+    // The row picked by a click or a key: tabbing into the list makes its
+    // first row current without picking it.
     std::string HighlightedTheme() const
     {
-        const int row = clbThemes->currentIndex().row();
+        const QModelIndexList picked = clbThemes->selectionModel()->selectedIndexes();
+        const int row = picked.isEmpty() ? -1 : picked.first().row();
         return row >= 0 && row < m_catalogue.Themes().Count() ? m_catalogue.Themes().Name(row) : std::string();
     }
 

@@ -23,7 +23,8 @@ void TProgramme::ConnectHandlers()
     connect(cBApparences, &QComboBox::activated, this, on(&TProgramme::cBApparencesChange));
     connect(chkSon, &QCheckBox::toggled, this, on(&TProgramme::chkSonClick));
     connect(chkHazard, &QCheckBox::toggled, this, on(&TProgramme::chkHazardClick));
-    connect(clbThemes->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    // The selection, not the current row: focus alone moves the current row.
+    connect(clbThemes->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             on(&TProgramme::clbThemesClick));
     // valueChanged and textChanged also fire on changes made by the handlers
     // themselves: the tolerance pair relies on that to keep the two in step.

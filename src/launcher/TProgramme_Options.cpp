@@ -138,8 +138,9 @@ void TProgramme::clbThemesClick()
     const std::string theme = HighlightedTheme();
     if (theme.empty())
         return;
-    lblImagesCount->setText(clbThemes->currentIndex().data().toString() + QStringLiteral(" : ") +
-                            QString::number(m_catalogue.ImageCount(theme)) + QStringLiteral(" images."));
+    const QString shown = clbThemes->selectionModel()->selectedIndexes().first().data().toString();
+    lblImagesCount->setText(shown + QStringLiteral(" : ") + QString::number(m_catalogue.ImageCount(theme)) +
+                            QStringLiteral(" images."));
 }
 
 void TProgramme::btnLancerClick()

@@ -29,6 +29,14 @@ using test::ReadFile;
 
 class TProgrammeTest : public LauncherFixture {};
 
+// Keys reach a window only once it is active.
+void ShowActive(QWidget& window)
+{
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
 // ---- The tolerance pair -------------------------------------------------
 
 struct Tolerance {
@@ -162,9 +170,14 @@ TEST_F(TProgrammeTest, SelectingAThemeShowsItsPictureCount)
     AddTheme("Formes", 3);
     AddTheme("Animaux", 12);
     TProgramme& programme = Create();
-    programme.show();
+    ShowActive(programme);
     ASSERT_TRUE(programme.clbThemes->isEnabled());
+    // Tabbing into the list makes its first row current but picks nothing.
+    programme.chkSon->setFocus();
+    QTest::keyClick(programme.chkSon, Qt::Key_Tab);
+    ASSERT_EQ(programme.focusWidget(), programme.clbThemes);
     EXPECT_EQ(programme.lblImagesCount->text(), "");
+    EXPECT_EQ(programme.HighlightedTheme(), "");
     const QModelIndex animaux = programme.clbThemes->model()->index(0, 0);  // sorted: Animaux first
     QTest::mouseClick(programme.clbThemes->viewport(), Qt::LeftButton, {},
                       programme.clbThemes->visualRect(animaux).center());
@@ -550,6 +563,23 @@ TEST_F(TProgrammeTest, AboutBoxAndPrintManagerOpenModally)
     EXPECT_EQ(impression.size(), QSize(815, 413));
     frmAbout = nullptr;
     frmImpression = nullptr;
+}
+
+TEST_F(TProgrammeTest, EnterClicksTheFocusedButtonHereAndInTheAboutBox)
+{
+    TProgramme& programme = Create();
+    ShowActive(programme);
+    {
+        test::MessageBoxWatcher watcher;
+        QTest::keyClick(programme.btnLancer, Qt::Key_Return);
+        EXPECT_EQ(watcher.Texts(), QStringList{"Il faut sélectionner au moins un thème !!!"});
+    }
+    TfrmAbout about(&programme);
+    QTimer::singleShot(0, &about, [&about] {
+        about.btnOk->setFocus();
+        QTest::keyClick(about.btnOk, Qt::Key_Return);
+    });
+    EXPECT_EQ(about.exec(), QDialog::Accepted);
 }
 
 // ---- The window --------------------------------------------------------
