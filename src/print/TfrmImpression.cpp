@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcutEvent>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -86,6 +87,8 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(geometry);
+    // No button is ever the window's default: see keyPressEvent.
+    button->setAutoDefault(false);
     return button;
 }
 
@@ -342,18 +345,6 @@ void TfrmImpression::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TfrmImpression::setVisible(bool visible)
-{
-    QDialog::setVisible(visible);
-    // QDialog makes the first button the default on showing; the window has
-    // none, so that Enter in the tree prints nothing. A focused button still
-    // answers Enter.
-    if (visible) {
-        for (QPushButton* button : findChildren<QPushButton*>())
-            button->setDefault(false);
-    }
-}
-
 void TfrmImpression::FormShow()
 {
     if (tvThemes->currentItem() != nullptr)
@@ -432,6 +423,18 @@ void TfrmImpression::FormKeyUp(int key)
         TApplication::HelpContents();
 }
 
+// Enter clicks the focused button and nothing else: Enter in the tree must
+// never print.
+void TfrmImpression::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isEnabled())
+            button->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TfrmImpression::keyReleaseEvent(QKeyEvent* event)
 {
     if (!event->isAutoRepeat())
@@ -450,6 +453,20 @@ bool TfrmImpression::eventFilter(QObject* watched, QEvent* event)
                 FormKeyUp(key->key());
             return true;
         }
+    }
+    // An Alt letter that two enabled buttons share ("Im&primer", "&Supprimer")
+    // acts on the first of them in tab order, as on Windows; Qt would only
+    // move the focus.
+    if (event->type() == QEvent::Shortcut && static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+        const QKeySequence& keys = static_cast<QShortcutEvent*>(event)->key();
+        for (QWidget* widget = nextInFocusChain(); widget != this; widget = widget->nextInFocusChain()) {
+            auto* button = qobject_cast<QPushButton*>(widget);
+            if (button != nullptr && button->isEnabled() && button->isVisible() && button->shortcut() == keys) {
+                button->animateClick();
+                break;
+            }
+        }
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

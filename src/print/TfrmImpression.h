@@ -81,10 +81,9 @@ public:
     QLabel* lblClearHint;
     QLabel* lblClearColorHint;
 
-    void setVisible(bool visible) override;
-
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
