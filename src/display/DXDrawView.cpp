@@ -135,22 +135,32 @@ void DXDrawView::paintEvent(QPaintEvent*)
     painter.drawImage(target, m_frame);
 }
 
-void DXDrawView::mouseMoveEvent(QMouseEvent* event)
+void DXDrawView::MoveTo(QPointF position)
 {
     if (OnMouseMove) {
-        const QPoint position = MapToBackBuffer(event->position());
-        OnMouseMove(position.x(), position.y());
+        const QPoint mapped = MapToBackBuffer(position);
+        OnMouseMove(mapped.x(), mapped.y());
     }
 }
 
+void DXDrawView::mouseMoveEvent(QMouseEvent* event)
+{
+    MoveTo(event->position());
+}
+
+// A tap on a touch screen comes as a press and a release at a new place with
+// no move before them: they count as a move there first, so that the click
+// is judged, and the pointer drawn, under the finger.
 void DXDrawView::mousePressEvent(QMouseEvent* event)
 {
+    MoveTo(event->position());
     if (event->button() == Qt::LeftButton)
         m_leftPressed = true;
 }
 
 void DXDrawView::mouseReleaseEvent(QMouseEvent* event)
 {
+    MoveTo(event->position());
     if (event->button() != Qt::LeftButton)
         return;
     const bool click = m_leftPressed && rect().contains(event->position().toPoint());

@@ -51,6 +51,8 @@ private:
     void DisplayDestroyed() override;
     // Size of the frame shown: the last presented, else the back buffer's.
     QSize FrameSize() const;
+    // Reports a position in the view as a mouse move.
+    void MoveTo(QPointF position);
 
     TDXDraw* m_display;
     QImage m_frame;

@@ -3,7 +3,10 @@
 #include <filesystem>
 #include <map>
 
+#include <QTest>
+
 #include "content/ContentPaths.h"
+#include "display/DXDrawView.h"
 #include "display/PixelFormat.h"
 
 namespace vorlane::test {
@@ -262,10 +265,32 @@ void GameFixture::ClickAt(int x, int y)
     m_form->DXPrincipaleClick();
 }
 
-void GameFixture::ClickPicture(int x, int y)
+QPoint GameFixture::ViewPoint(QPoint mouse) const
+{
+    // The view shows the back buffer scaled.
+    const QRect frame = static_cast<DXDrawView*>(m_form->findChild<QWidget*>())->FrameRect();
+    const QSize buffer(m_form->DXPrincipale.BackBuffer().Width(), m_form->DXPrincipale.BackBuffer().Height());
+    return frame.topLeft() + QPoint((mouse.x() * frame.width() + buffer.width() - 1) / buffer.width(),
+                                    (mouse.y() * frame.height() + buffer.height() - 1) / buffer.height());
+}
+
+void GameFixture::Tap(QPoint mouse)
+{
+    static QPointingDevice* const screen = QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen);
+    QWidget* view = m_form->findChild<QWidget*>();
+    QTest::touchEvent(view, screen).press(0, ViewPoint(mouse));
+    QTest::touchEvent(view, screen).release(0, ViewPoint(mouse));
+}
+
+QPoint GameFixture::PictureMouse(int x, int y) const
 {
     const AppearanceLayout layout = AppearanceDat::ForAppearance(m_appearance).Layout();
-    ClickAt(x + layout.XDessin - layout.PointeurOffsetX, y + layout.YDessin - layout.PointeurOffsetY);
+    return {x + layout.XDessin - layout.PointeurOffsetX, y + layout.YDessin - layout.PointeurOffsetY};
+}
+
+void GameFixture::ClickPicture(int x, int y)
+{
+    ClickAt(PictureMouse(x, y));
 }
 
 namespace {

@@ -68,6 +68,13 @@ protected:
     void MoveMouse(int x, int y);
     void ClickAt(int x, int y);
     void ClickAt(QPoint mouse) { ClickAt(mouse.x(), mouse.y()); }
+    // A finger's tap on the game view at that mouse position: a press and a
+    // release on a touch screen, with no move before them.
+    void Tap(QPoint mouse);
+    // The view pixel that shows a mouse position, or the next one where none does.
+    QPoint ViewPoint(QPoint mouse) const;
+    // The mouse position whose pointer hotspot lies at picture coordinates (x, y).
+    QPoint PictureMouse(int x, int y) const;
     // Clicks with the pointer's hotspot at picture coordinates (x, y).
     void ClickPicture(int x, int y);
     // A mouse position in zone `zone` of the main mask (or of the panel's).

@@ -2,6 +2,8 @@
 // the content's own files, on the demo content and on the tests' package.
 #include "GameFixture.h"
 
+#include <QDialog>
+#include <QTest>
 #include <filesystem>
 
 #include "print/PrintStore.h"
@@ -124,6 +126,31 @@ TEST_P(WholeGameTest, ChildJoinsColoursSavesAndMovesOn)
     sounds.insert(sounds.end(), {2, 6, 0, 2, 4, 1, 5, 0, 4});
     EXPECT_EQ(form.ListeWav.PlayRecord(), sounds);
     EXPECT_TRUE(m_errors.empty());
+}
+
+// A tablet: each tap is judged, and the pointer drawn, where the finger
+// lands; the dots, the palette and the fills all work by taps alone.
+TEST_F(GameFixture, ChildPlaysByTapsAlone)
+{
+    TfrmPrincipale& form = Start();
+    const std::vector<ThemePoint> points = Points();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const QPoint finger = PictureMouse(points[i].X, points[i].Y);
+        if (i == 1) {
+            // The system pointer reaches the spot while a box holds the game:
+            // Qt then makes no move of its own before the tap there.
+            QDialog box(&form);
+            box.setModal(true);
+            box.show();
+            QTest::mouseMove(&form, ViewPoint(finger));
+        }
+        Tap(finger);
+        EXPECT_LE((QPoint(form.MouseX, form.MouseY) - finger).manhattanLength(), 2);
+    }
+    ASSERT_EQ(form.NumeroPoint, 0);
+    Tap(PalettePoint(kPaletteColours[2]));
+    Tap(PictureMouse(50, 50));
+    EXPECT_EQ(PictureColour({50, 50}), kPaletteColours[2]);
 }
 
 }  // namespace
