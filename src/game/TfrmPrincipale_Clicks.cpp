@@ -105,9 +105,18 @@ void TfrmPrincipale::DXPrincipaleClick()
         }
         if (NumeroPoint < 0) {
             LoadStage = 3;
-            ChargeRessources(3);
+            // Without its finished picture there is nothing to colour: after
+            // the error box the game goes back to the launcher, as a picture
+            // change that fails does.
+            if (!ShownOnError([this] { ChargeRessources(3); })) {
+                ClickStop();
+                return;
+            }
             ColouringJustBegun = true;
-            WritePrintableMark(CurrentThemeFile(), ImageSection(static_cast<std::uint32_t>(NumeroImage)), true);
+            // A refused mark is reported once; the child colours on all the same.
+            ShownOnError([this] {
+                WritePrintableMark(CurrentThemeFile(), ImageSection(static_cast<std::uint32_t>(NumeroImage)), true);
+            });
         }
         // The finishing click is silent: NumeroPoint is 0 by now.
         if (GameSettings.Son && NumeroPoint != 0) {

@@ -285,20 +285,34 @@ TEST_P(ClicksTest, UnsaveablePictureIsReportedOnceAndTheAnswerTakesEffect)
     EXPECT_EQ(Played(), (Sounds{8, 7, 1, 7, 0}));
 }
 
-TEST_P(ClicksTest, UnwritableThemeFileEndsTheFinishingClickAfterTheColouringStage)
+// A refused mark is reported once, and colouring goes on as after a written one.
+TEST_P(ClicksTest, UnwritableThemeFileIsReportedOnceAndColouringGoesOn)
 {
     TfrmPrincipale& form = Start(GetParam());
-    const std::vector<ThemePoint> points = Points();
-    for (std::size_t i = 0; i + 1 < points.size(); ++i)
-        ClickPicture(points[i].X, points[i].Y);
     std::filesystem::permissions(ThemeFolder("Essai"), std::filesystem::perms::owner_write |
                                                            std::filesystem::perms::group_write |
                                                            std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     const ScopedUnprivileged unprivileged;
-    EXPECT_THROW(ClickPicture(points.back().X, points.back().Y), EWriteError);
+    JoinAllDots();
+    EXPECT_EQ(m_errors, std::vector<std::string>{"Impossible d'écrire dans " + ThemeFolder("Essai") + "theme.dat"});
     EXPECT_EQ(form.NumeroPoint, 0);
     EXPECT_TRUE(SameImage(*form.DXDessinSurface, LoadBitmap(ThemeFolder("Essai") + "Image01.bmp")));
+    ClickAt(PalettePoint(kPaletteColours[2]));
+    ClickPicture(50, 50);
+    EXPECT_EQ(PictureColour({50, 50}), AtDepth(kPaletteColours[2]));
+    EXPECT_EQ(m_errors.size(), 1u);
+}
+
+// Without its finished picture the game goes back to the launcher after one box.
+TEST_P(ClicksTest, FinishedPictureThatCannotBeLoadedClosesTheGame)
+{
+    TfrmPrincipale& form = Start(GetParam());
+    std::filesystem::remove(ThemeFolder("Essai") + "Image01.bmp");
+    JoinAllDots();
+    EXPECT_EQ(m_errors, std::vector<std::string>{"Impossible d'ouvrir le fichier " + ThemeFolder("Essai") + "Image01.bmp"});
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(m_launcherShown, 1);
 }
 
 }  // namespace
