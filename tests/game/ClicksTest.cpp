@@ -308,9 +308,10 @@ TEST_P(ClicksTest, UnwritableThemeFileIsReportedOnceAndColouringGoesOn)
 TEST_P(ClicksTest, FinishedPictureThatCannotBeLoadedClosesTheGame)
 {
     TfrmPrincipale& form = Start(GetParam());
-    std::filesystem::remove(ThemeFolder("Essai") + "Image01.bmp");
+    const std::string missing = ThemeFolder("Essai") + "Image01.bmp";
+    std::filesystem::remove(missing);
     JoinAllDots();
-    EXPECT_EQ(m_errors, std::vector<std::string>{"Impossible d'ouvrir le fichier " + ThemeFolder("Essai") + "Image01.bmp"});
+    EXPECT_EQ(m_errors, std::vector<std::string>{"Impossible d'ouvrir le fichier " + missing});
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(m_launcherShown, 1);
 }
