@@ -22,7 +22,7 @@ trap cleanup EXIT INT TERM
 cmake --install build-bench --prefix "$work/Vorlane" >/dev/null
 mkdir -m 700 "$work/run"
 
-Xvfb "$screen" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$screen" -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY="$screen" XDG_RUNTIME_DIR="$work/run" SDL_AUDIODRIVER=dummy
 unset QT_QPA_PLATFORM VORLANE_DEPTHS

@@ -32,11 +32,25 @@ private:
     Window*& m_reference;
 };
 
+// What Qt is given of the command line: the program's name alone, so that
+// Qt's own options (-reverse, -style, -platform...) mean nothing; only
+// "debug" does, read before. Qt keeps both for the application's lifetime.
+struct ProgramNameOnly {
+    explicit ProgramNameOnly(char** commandLine)
+        : argv{commandLine != nullptr && commandLine[0] != nullptr ? commandLine[0] : name, nullptr}
+    {
+    }
+    char name[8] = "vorlane";
+    int argc = 1;
+    char* argv[2];
+};
+
 // A second copy says so and ends, before any window and without reading or
 // writing the settings. Qt needs an application object for the box.
-int RefuseSecondCopy(int argc, char** argv)
+int RefuseSecondCopy(char** argv)
 {
-    QApplication application(argc, argv);
+    ProgramNameOnly arguments(argv);
+    QApplication application(arguments.argc, arguments.argv);
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vorlane"), QStringLiteral("Ce logiciel est déjà chargé !"),
                     QMessageBox::Ok);
     box.exec();
@@ -59,9 +73,10 @@ int RunProgram(int argc, char** argv)
     // Held until the process ends; the kernel drops it even after a crash.
     const SingleInstanceLock lock(SingleInstanceLock::LockFilePath(kSingleInstanceName));
     if (lock.GetState() == SingleInstanceLock::State::HeldElsewhere)
-        return RefuseSecondCopy(argc, argv);
+        return RefuseSecondCopy(argv);
 
-    TApplication application(argc, argv);
+    ProgramNameOnly arguments(argv);
+    TApplication application(arguments.argc, arguments.argv);
     application.setWindowIcon(ApplicationIcon());
     // The launcher's closing ends the program, even with the help still open.
     application.setQuitOnLastWindowClosed(false);

@@ -186,7 +186,13 @@ class Session:
         self.mouse = None
 
     def xdotool(self, *args, check=True):
-        result = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True)
+        # A connection the server refuses for a moment is tried again: the
+        # run must not fail by chance.
+        for _ in range(25):
+            result = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True)
+            if "Can't open display" not in result.stderr:
+                break
+            time.sleep(0.2)
         if check and result.returncode != 0:
             raise Failure(f"xdotool {' '.join(map(str, args))}: {result.stderr.strip()}")
         return result.stdout.strip()
@@ -242,11 +248,11 @@ class Session:
         subprocess.run(["import", "-window", "root", str(path)], env=self.env, check=True)
         return Image.open(path).convert("RGB")
 
-    def start(self):
+    def start(self, *arguments):
         location = self.xdotool("getmouselocation", "--shell")
         values = dict(line.split("=", 1) for line in location.splitlines() if "=" in line)
         self.mouse = (int(values["X"]), int(values["Y"]))
-        return subprocess.Popen([str(self.program_dir / "vorlane")], env=self.env,
+        return subprocess.Popen([str(self.program_dir / "vorlane"), *arguments], env=self.env,
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
 
 
@@ -414,7 +420,9 @@ def run(build_dir, artefacts, depth):
         runtime = work / "run"
         runtime.mkdir(mode=0o700)
         display = free_display()
-        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
+        # Without -noreset the server resets when its last client leaves, and
+        # refuses whoever connects at that moment.
+        xvfb = subprocess.Popen(["Xvfb", display, "-noreset", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
                                  "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         env = dict(os.environ, DISPLAY=display, XDG_RUNTIME_DIR=str(runtime), HOME=str(work),
                    SDL_AUDIODRIVER="dummy")
@@ -424,7 +432,9 @@ def run(build_dir, artefacts, depth):
             env["VORLANE_DEPTHS"] = "16"
         wait_for_display(display, env)
         session = Session(program_dir, artefacts, env, depth)
-        first = session.start()
+        # Qt's own options mean nothing to the program: right to left, the
+        # theme list's boxes and the tolerance's arrows would swap sides.
+        first = session.start("-reverse")
         try:
             play(session, first)
         except Failure:
