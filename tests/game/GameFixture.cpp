@@ -267,11 +267,10 @@ void GameFixture::ClickAt(int x, int y)
 
 QPoint GameFixture::ViewPoint(QPoint mouse) const
 {
-    // The view shows the back buffer scaled.
+    // The view shows the 1024 × 768 back buffer scaled.
     const QRect frame = static_cast<DXDrawView*>(m_form->findChild<QWidget*>())->FrameRect();
-    const QSize buffer(m_form->DXPrincipale.BackBuffer().Width(), m_form->DXPrincipale.BackBuffer().Height());
-    return frame.topLeft() + QPoint((mouse.x() * frame.width() + buffer.width() - 1) / buffer.width(),
-                                    (mouse.y() * frame.height() + buffer.height() - 1) / buffer.height());
+    return frame.topLeft() +
+           QPoint((mouse.x() * frame.width() + 1023) / 1024, (mouse.y() * frame.height() + 767) / 768);
 }
 
 void GameFixture::Tap(QPoint mouse)

@@ -133,16 +133,15 @@ TEST_P(WholeGameTest, ChildJoinsColoursSavesAndMovesOn)
 TEST_F(GameFixture, ChildPlaysByTapsAlone)
 {
     TfrmPrincipale& form = Start();
-    const std::vector<ThemePoint> points = Points();
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        const QPoint finger = PictureMouse(points[i].X, points[i].Y);
-        if (i == 1) {
+    QDialog box(&form);
+    for (const ThemePoint& point : Points()) {
+        const QPoint finger = PictureMouse(point.X, point.Y);
+        if (form.NumeroPoint == 2) {
             // The system pointer reaches the spot while a box holds the game:
             // Qt then makes no move of its own before the tap there.
-            QDialog box(&form);
-            box.setModal(true);
-            box.show();
+            box.open();
             QTest::mouseMove(&form, ViewPoint(finger));
+            box.close();
         }
         Tap(finger);
         EXPECT_LE((QPoint(form.MouseX, form.MouseY) - finger).manhattanLength(), 2);

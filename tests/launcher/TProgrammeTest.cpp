@@ -569,11 +569,9 @@ TEST_F(TProgrammeTest, EnterClicksTheFocusedButtonHereAndInTheAboutBox)
 {
     TProgramme& programme = Create();
     ShowActive(programme);
-    {
-        test::MessageBoxWatcher watcher;
-        QTest::keyClick(programme.btnLancer, Qt::Key_Return);
-        EXPECT_EQ(watcher.Texts(), QStringList{"Il faut sélectionner au moins un thème !!!"});
-    }
+    test::MessageBoxWatcher watcher;
+    QTest::keyClick(programme.btnLancer, Qt::Key_Return);
+    EXPECT_EQ(watcher.Texts(), QStringList{"Il faut sélectionner au moins un thème !!!"});
     TfrmAbout about(&programme);
     QTimer::singleShot(0, &about, [&about] {
         about.btnOk->setFocus();
