@@ -148,7 +148,7 @@ void DXDrawView::mouseMoveEvent(QMouseEvent* event)
     MoveTo(event->position());
 }
 
-// A tap on a touch screen comes as a press and a release at a new place with
+// A tap on a touch screen may come as a press and a release at a new place with
 // no move before them: they count as a move there first, so that the click
 // is judged, and the pointer drawn, under the finger.
 void DXDrawView::mousePressEvent(QMouseEvent* event)
