@@ -62,7 +62,11 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes)
 void FlushFolder(const std::string& folder, const std::string& pathForError)
 {
     FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0 || ::fsync(dir.get()) != 0)
+    if (dir.get() < 0)
+        throw EWriteError(pathForError);
+    // Some network, FUSE and shared-folder mounts cannot flush a folder and say
+    // so: the rename has happened and there is nothing more to do there.
+    if (::fsync(dir.get()) != 0 && errno != EINVAL && errno != ENOTSUP)
         throw EWriteError(pathForError);
 }
 
@@ -70,6 +74,13 @@ void FlushFolder(const std::string& folder, const std::string& pathForError)
 
 void ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes)
 {
+    // A rename needs only the folder's permission: a file the user may not
+    // write (a write-protected settings file or theme.dat) is refused here.
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        throw EWriteError(path);
+
     const std::string folder = FolderOf(path);
     std::string temp = folder + "/.vorlane-XXXXXX";
     FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
@@ -77,9 +88,8 @@ void ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t
         throw EWriteError(path);
 
     // Keep the permissions of the file being replaced; a new file gets the usual 0644 less umask.
-    struct stat old {};
     mode_t mode = 0644;
-    if (::stat(path.c_str(), &old) == 0) {
+    if (exists) {
         mode = old.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);

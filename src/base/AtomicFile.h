@@ -11,7 +11,8 @@ namespace vorlane {
 // disk leaves either the old file or the new one, never half of one: the data
 // goes to a temporary file in the same folder, is flushed to disk, then renamed
 // over the old file, and the folder is flushed too. Raises EWriteError naming
-// `path` when any step is refused; the old file is then untouched.
+// `path` when any step is refused, or when this user may not write the
+// existing file; the old file is then untouched.
 void ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // Flushes a file and its folder to disk (for files written by a library that

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -22,6 +23,31 @@ public:
 class EWriteError : public EVorlaneError {
 public:
     explicit EWriteError(const std::string& path);
+};
+
+// Runs writes that must all be tried even when one is refused (the settings'
+// keys, the themes' ticks), then raises the first refusal, so that it is
+// reported once.
+class FirstRefusal {
+public:
+    template <typename Write>
+    void Try(Write&& write)
+    {
+        try {
+            write();
+        } catch (const EVorlaneError&) {
+            if (!m_first)
+                m_first = std::current_exception();
+        }
+    }
+    void RaiseIfAny() const
+    {
+        if (m_first)
+            std::rethrow_exception(m_first);
+    }
+
+private:
+    std::exception_ptr m_first;
 };
 
 // Replaces each %s of a message, in order, by the given texts.

@@ -8,7 +8,6 @@
 #include "content/ThemeDat.h"
 
 #include <algorithm>
-#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -100,17 +99,10 @@ std::vector<CheckedTheme> ContentCatalogue::CheckedThemes() const
 
 void ContentCatalogue::WriteThemeChecks() const
 {
-    std::exception_ptr firstRefusal;
-    for (int row = 0; row < m_themes.Count(); ++row) {
-        try {
-            ThemeDat::ForTheme(m_themes.Name(row)).WriteCheck(m_themes.IsChecked(row));
-        } catch (const EVorlaneError&) {
-            if (!firstRefusal)
-                firstRefusal = std::current_exception();
-        }
-    }
-    if (firstRefusal)
-        std::rethrow_exception(firstRefusal);
+    FirstRefusal refusal;
+    for (int row = 0; row < m_themes.Count(); ++row)
+        refusal.Try([&] { ThemeDat::ForTheme(m_themes.Name(row)).WriteCheck(m_themes.IsChecked(row)); });
+    refusal.RaiseIfAny();
 }
 
 }  // namespace vorlane

@@ -1,5 +1,6 @@
 #include "content/GameSettings.h"
 
+#include "base/Errors.h"
 #include "content/IniFile.h"
 
 #include <algorithm>
@@ -28,11 +29,14 @@ void WriteSettings(const std::string& fileName, TGameSettings& settings)
 {
     settings.Tolerance = std::max(settings.Tolerance, TGameSettings::kMinTolerance);
     IniFile file(fileName);
-    file.WriteInteger(kSection, "Langue", settings.Langue);
-    file.WriteInteger(kSection, "Tolerance", settings.Tolerance);
-    file.WriteInteger(kSection, "Apparence", settings.Apparence);
-    file.WriteBool(kSection, "Son", settings.Son);
-    file.WriteBool(kSection, "Hazard", settings.Hazard);
+    // Each key is written even when one before it was refused.
+    FirstRefusal refusal;
+    refusal.Try([&] { file.WriteInteger(kSection, "Langue", settings.Langue); });
+    refusal.Try([&] { file.WriteInteger(kSection, "Tolerance", settings.Tolerance); });
+    refusal.Try([&] { file.WriteInteger(kSection, "Apparence", settings.Apparence); });
+    refusal.Try([&] { file.WriteBool(kSection, "Son", settings.Son); });
+    refusal.Try([&] { file.WriteBool(kSection, "Hazard", settings.Hazard); });
+    refusal.RaiseIfAny();
 }
 
 }  // namespace vorlane

@@ -21,6 +21,8 @@ namespace {
 using Reader = ByteReader<EInvalidGraphic>;
 
 constexpr std::int64_t kMaxSide = 16384;
+// Pixels an RLE picture may have whatever its stream's length: twice a game screen each way.
+constexpr std::uint64_t kSparseRlePixels = 2048 * 2048;
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
@@ -118,7 +120,9 @@ Header ReadHeader(Reader& in)
     const std::size_t paletteStart = in.Position();
     Reader::Require(h.pixelOffset >= paletteStart && h.pixelOffset <= in.Size());
     if (h.bitCount <= 8) {
-        std::size_t count = colorsUsed != 0 ? std::min<std::uint32_t>(colorsUsed, 256) : std::size_t{1} << h.bitCount;
+        // A palette has at most 256 entries; a header that claims more is not a BMP.
+        Reader::Require(colorsUsed <= 256);
+        std::size_t count = colorsUsed != 0 ? colorsUsed : std::size_t{1} << h.bitCount;
         // Some writers declare more colours than they leave room for before the pixels.
         count = std::min(count, (h.pixelOffset - paletteStart) / entrySize);
         h.palette.resize(count);
@@ -243,8 +247,13 @@ void RequireDataCovers(const Header& h, std::span<const std::uint8_t> data)
 {
     const std::uint64_t pixels = static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height);
     if (h.compression == Compression::Rle8 || h.compression == Compression::Rle4) {
-        // Each two-byte code covers at most one row, or one run of 255 pixels.
-        Reader::Require(data.size() / 2 * static_cast<std::uint64_t>(std::max(255, h.width)) >= pixels);
+        // Deltas and an early end of bitmap let a valid stream leave most of a
+        // picture untouched, so its length need not cover the picture. Decoding
+        // costs one pass over the picture's own pixels: up to kSparseRlePixels
+        // any stream may claim them; a larger picture needs at least one code a
+        // row or a run of 255, so a tiny file cannot claim a huge bitmap.
+        Reader::Require(pixels <= kSparseRlePixels ||
+                        data.size() / 2 * static_cast<std::uint64_t>(std::max(255, h.width)) >= pixels);
         return;
     }
     const std::uint64_t fileStride = static_cast<std::uint64_t>(StrideOf(h.bitCount, h.width));

@@ -4,6 +4,7 @@
 #include "display/ByteReader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -16,11 +17,14 @@ namespace {
 using Reader = ByteReader<EInvalidWave>;
 
 constexpr std::uint16_t kPcm = 1;
+constexpr std::uint16_t kFloat = 3;
 constexpr std::uint16_t kExtensible = 0xFFFE;
-// The sub-format GUID of PCM in an extensible format block.
-constexpr std::uint8_t kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
-                                            0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// The sub-format GUID of an extensible format block: the format tag, then this tail.
+constexpr std::uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                             0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
+// The format block as the file gives it: PCM of 8 to 32 bits or floating point
+// of 32 or 64 bits; compressed codecs are refused.
 TWaveFormat ReadFormat(std::span<const std::uint8_t> chunk)
 {
     Reader in(chunk);
@@ -33,17 +37,60 @@ TWaveFormat ReadFormat(std::span<const std::uint8_t> chunk)
     f.bitsPerSample = in.U16();
     if (f.formatTag == kExtensible) {
         Reader::Require(in.U16() >= 22);  // size of the extension
-        in.Skip(6);                       // valid bits, channel mask
-        Reader::Require(std::memcmp(in.Take(16).data(), kPcmSubFormat, 16) == 0);
-        f.formatTag = kPcm;
+        in.Skip(6);                       // valid bits (the samples fill their container), channel mask
+        f.formatTag = in.U16();
+        Reader::Require(std::memcmp(in.Take(14).data(), kSubFormatTail, 14) == 0);
     }
-    Reader::Require(f.formatTag == kPcm);
+    if (f.formatTag == kPcm)
+        Reader::Require(f.bitsPerSample == 8 || f.bitsPerSample == 16 || f.bitsPerSample == 24 ||
+                        f.bitsPerSample == 32);
+    else
+        Reader::Require(f.formatTag == kFloat && (f.bitsPerSample == 32 || f.bitsPerSample == 64));
     Reader::Require(f.channels == 1 || f.channels == 2);
-    Reader::Require(f.bitsPerSample == 8 || f.bitsPerSample == 16);
     Reader::Require(f.samplesPerSec > 0);
     f.blockAlign = static_cast<std::uint16_t>(f.channels * f.bitsPerSample / 8);
     f.avgBytesPerSec = f.samplesPerSec * f.blockAlign;
     return f;
+}
+
+// One sample of a 24-bit, 32-bit or floating-point file as a 16-bit one, rounded.
+std::int16_t Sample16(const std::uint8_t* p, const TWaveFormat& f)
+{
+    double value = 0;  // -1 to 1
+    if (f.formatTag == kFloat && f.bitsPerSample == 32) {
+        float single = 0;
+        std::memcpy(&single, p, 4);
+        value = single;
+    } else if (f.formatTag == kFloat) {
+        std::memcpy(&value, p, 8);
+    } else {
+        std::int32_t wide = 0;  // the sample in the top bits
+        for (int b = 0; b < f.bitsPerSample / 8; ++b)
+            wide = static_cast<std::int32_t>(static_cast<std::uint32_t>(wide) >> 8 |
+                                             static_cast<std::uint32_t>(p[b]) << 24);
+        value = wide / 2147483648.0;
+    }
+    if (std::isnan(value))
+        return 0;
+    return static_cast<std::int16_t>(std::lround(std::clamp(value * 32768.0, -32768.0, 32767.0)));
+}
+
+// The mixer plays 8- and 16-bit PCM; deeper samples and floating point become 16 bits.
+void ConvertTo16Bits(WaveData& data, std::span<const std::uint8_t> samples)
+{
+    const TWaveFormat from = data.format;
+    const std::size_t count = samples.size() / from.blockAlign * from.channels;
+    const std::size_t size = from.bitsPerSample / 8u;
+    data.samples.resize(2 * count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto v = static_cast<std::uint16_t>(Sample16(samples.data() + i * size, from));
+        data.samples[2 * i] = static_cast<std::uint8_t>(v);
+        data.samples[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+    }
+    data.format.formatTag = kPcm;
+    data.format.bitsPerSample = 16;
+    data.format.blockAlign = static_cast<std::uint16_t>(2 * from.channels);
+    data.format.avgBytesPerSec = from.samplesPerSec * data.format.blockAlign;
 }
 
 }  // namespace
@@ -98,8 +145,12 @@ void TWave::LoadWaveBytes(std::span<const std::uint8_t> bytes)
 
     auto data = std::make_shared<WaveData>();
     data->format = *format;
-    const std::size_t whole = samples->size() / format->blockAlign * format->blockAlign;
-    data->samples.assign(samples->begin(), samples->begin() + static_cast<std::ptrdiff_t>(whole));
+    if (format->formatTag == kPcm && format->bitsPerSample <= 16) {
+        const std::size_t whole = samples->size() / format->blockAlign * format->blockAlign;
+        data->samples.assign(samples->begin(), samples->begin() + static_cast<std::ptrdiff_t>(whole));
+    } else {
+        ConvertTo16Bits(*data, *samples);
+    }
     m_data = std::move(data);
 }
 

@@ -10,7 +10,7 @@
 
 namespace vorlane {
 
-// "Wave is invalid": bytes that are not a RIFF WAVE file of PCM samples this program can play.
+// "Wave is invalid": bytes that are not a RIFF WAVE file of samples this program can play.
 class EInvalidWave : public EVorlaneError {
 public:
     EInvalidWave();
@@ -23,7 +23,7 @@ struct TWaveFormat {
     std::uint32_t samplesPerSec = 0;
     std::uint32_t avgBytesPerSec = 0;
     std::uint16_t blockAlign = 0;     // bytes of one frame (one sample of every channel)
-    std::uint16_t bitsPerSample = 0;  // 8 (unsigned) or 16 (signed)
+    std::uint16_t bitsPerSample = 0;  // 8 (unsigned) or 16 (signed) once loaded
 };
 
 // A loaded sound: its format and whole frames of interleaved little-endian samples.
@@ -42,9 +42,12 @@ public:
     std::size_t FrameCount() const { return m_data ? m_data->FrameCount() : 0; }
     bool Empty() const { return FrameCount() == 0; }
 
-    // Reads a RIFF WAVE file: PCM, 8 or 16 bits, mono or stereo, any rate. A file
-    // that cannot be opened raises EFOpenError; anything else this program cannot
-    // play raises EInvalidWave. On failure the wave is left as it was.
+    // Reads a RIFF WAVE file, mono or stereo, any rate: PCM of 8, 16, 24 or 32
+    // bits or floating point of 32 or 64 bits, plain or in an extensible format
+    // block. Anything but 8- and 16-bit PCM is converted to 16-bit PCM, the
+    // formats the mixer plays. A file that cannot be opened raises EFOpenError;
+    // anything else (a compressed codec...) raises EInvalidWave. On failure the
+    // wave is left as it was.
     void LoadWaveFile(const std::string& path);
     void LoadWaveBytes(std::span<const std::uint8_t> bytes);
     void Clear() { m_data.reset(); }

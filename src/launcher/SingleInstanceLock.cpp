@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vorlane {
@@ -16,6 +17,14 @@ SingleInstanceLock::SingleInstanceLock(const std::string& lockFilePath)
     m_fd = open(lockFilePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_fd < 0)
         return;
+    // Another user's file under our name could be held by them forever: run
+    // unguarded rather than be locked out.
+    struct stat info {};
+    if (fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
+        close(m_fd);
+        m_fd = -1;
+        return;
+    }
     if (flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
         m_state = State::Owned;
         return;

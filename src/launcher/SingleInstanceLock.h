@@ -16,6 +16,7 @@ public:
     };
 
     // Takes the lock on the file at `lockFilePath`, creating the file if needed.
+    // A link, or a file owned by another user, is not used (Unavailable).
     // Never waits. Makes no memory allocation, so a forked child can use it.
     explicit SingleInstanceLock(const std::string& lockFilePath);
     SingleInstanceLock(const SingleInstanceLock&) = delete;

@@ -127,7 +127,6 @@ void TProgramme::CreateControls()
     ScrBTolerance->setPageStep(5);
     ScrBTolerance->setFocusPolicy(Qt::StrongFocus);  // reachable with the keyboard, as every option is
     EdTolerance = Place(new QLineEdit(QStringLiteral("5"), gbMouse), 120, 16, 37, 21);
-    EdTolerance->setMaxLength(2);
     LblTolerance = new QLabel(QStringLiteral("pixels"), gbMouse);
     // Two pixels left of the designed 163: the desktop font is wider than the
     // one the window was drawn for, and the word must clear the frame.

@@ -54,8 +54,11 @@ void TProgramme::FormCreate()
 
     // 3. The catalogue starts empty: it is a member of the window.
 
-    // 4. Only digits can be typed into the tolerance.
-    EdTolerance->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), EdTolerance));
+    // 4. Only two digits can be typed into the tolerance. A validator, not a
+    // maximum length: that would also cut a stored 150 to 15, where the scroll
+    // bar must bring it to 50.
+    EdTolerance->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), EdTolerance));
 
     // 5. The settings.
     GameSettings.SettingsFileName = SettingsFileNameFor(m_executablePath);

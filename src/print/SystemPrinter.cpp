@@ -21,12 +21,25 @@ void SystemPrinter::BeginDoc()
     else if (m_printer->printerName() != defaultPrinter.printerName())
         m_printer->setPrinterName(defaultPrinter.printerName());
 
+    // The printer's margins as Qt reports them for each orientation. Qt's CUPS
+    // backend gives those of the portrait page in both, where most inkjets
+    // have four different edges.
+    if (!m_printer->setPageOrientation(QPageLayout::Portrait))
+        throw EPrinterError("Opération non supportée par l'imprimante sélectionnée");
+    const QMarginsF portrait = m_printer->pageLayout().minimumMargins();
     if (!m_printer->setPageOrientation(QPageLayout::Landscape))
         throw EPrinterError("Opération non supportée par l'imprimante sélectionnée");
-    // Qt's own default margins would frame the page; the picture goes to the
-    // corner of what the printer can print, and no further in.
     const QPageLayout layout = m_printer->pageLayout();
-    m_printer->setPageMargins(layout.minimumMargins(), layout.units());
+    QMarginsF margins = layout.minimumMargins();
+    // Landscape turns the page a quarter counter-clockwise on the sheet: its
+    // top edge lies along the sheet's left edge, its left one along the bottom.
+    if (margins == portrait)
+        margins = QMarginsF(portrait.bottom(), portrait.left(), portrait.top(), portrait.right());
+    // The whole sheet is painted, so that Qt checks these margins against none
+    // of its own; the picture goes to the corner of what the printer can print.
+    m_printer->setFullPage(true);
+    const QPageLayout printable(layout.pageSize(), QPageLayout::Landscape, margins, layout.units());
+    m_printable = printable.paintRectPixels(m_printer->resolution());
     m_printer->setDocName(QString());
     if (!m_painter.begin(m_printer.get()))
         throw EPrinterError("L'imprimante " + m_printer->printerName().toStdString() +
@@ -35,13 +48,12 @@ void SystemPrinter::BeginDoc()
 
 QSize SystemPrinter::PageSize() const
 {
-    // The paint device's size is the printable area in device pixels.
-    return {m_printer->width(), m_printer->height()};
+    return m_printable.size();
 }
 
 void SystemPrinter::StretchDraw(const QRect& target, const QImage& image)
 {
-    m_painter.drawImage(target, image);
+    m_painter.drawImage(target.translated(m_printable.topLeft()), image);
 }
 
 void SystemPrinter::EndDoc()

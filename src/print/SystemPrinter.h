@@ -3,6 +3,7 @@
 #include "print/Printer.h"
 
 #include <QPainter>
+#include <QRect>
 
 #include <memory>
 
@@ -26,6 +27,7 @@ protected:
 private:
     std::unique_ptr<QPrinter> m_printer;  // made at the first job; keeps its orientation between jobs
     QPainter m_painter;
+    QRect m_printable;  // on the landscape sheet, in device pixels
 };
 
 }  // namespace vorlane

@@ -246,11 +246,6 @@ std::vector<std::uint8_t> ExtractMember(zip_t* zip, const std::string& path)
 
 }  // namespace
 
-EInvalidArchive::EInvalidArchive(const std::string& path)
-    : EVorlaneError(FormatMessage("Le fichier %s n'est pas une archive ZIP lisible", path))
-{
-}
-
 EInvalidBitmap::EInvalidBitmap() : EVorlaneError("Image bitmap incorrecte") {}
 
 std::vector<std::uint8_t> MakeBitmapArchive(const TDIB& bitmap, std::span<const std::uint8_t> existingArchive,
@@ -289,6 +284,10 @@ std::vector<std::uint8_t> MakeBitmapArchive(const TDIB& bitmap, std::span<const 
 
 void ReadBitmapArchive(std::span<const std::uint8_t> archive, const std::string& path, TDIB& image)
 {
+    // libzip opens 0 bytes as an empty archive; no program writes one, so it is
+    // a broken file, not a picture without its member.
+    if (archive.empty())
+        throw EInvalidArchive(path);
     const MemoryArchive zip(archive, ZIP_RDONLY, path);
     const std::vector<std::uint8_t> member = ExtractMember(zip.get(), path);
     if (member.empty()) {
@@ -297,7 +296,11 @@ void ReadBitmapArchive(std::span<const std::uint8_t> archive, const std::string&
     }
     if (member.size() < 2 || member[0] != 'B' || member[1] != 'M')
         throw EInvalidBitmap();
-    image.LoadBitmapBytes(member);
+    try {
+        image.LoadBitmapBytes(member);
+    } catch (const EInvalidGraphic&) {
+        throw EInvalidBitmap();  // the print manager's own message for a damaged picture
+    }
 }
 
 void ZipBitmap(const TDIB& bitmap, const std::string& path)

@@ -11,14 +11,14 @@ namespace vorlane {
 
 class TDIB;
 
-// "Le fichier %s n'est pas une archive ZIP lisible": the file at an archive path
-// cannot be read as a ZIP archive (not a ZIP, damaged, encrypted member...).
-class EInvalidArchive : public EVorlaneError {
+// "Impossible d'ouvrir le fichier %s": the file at an archive path cannot be
+// read as a ZIP archive (empty, not a ZIP, damaged, encrypted member...).
+class EInvalidArchive : public EFOpenError {
 public:
-    explicit EInvalidArchive(const std::string& path);
+    using EFOpenError::EFOpenError;
 };
 
-// "Image bitmap incorrecte": the archive's member is not a BMP file.
+// "Image bitmap incorrecte": the archive's member is not a readable BMP file.
 class EInvalidBitmap : public EVorlaneError {
 public:
     EInvalidBitmap();
@@ -35,9 +35,9 @@ void ZipBitmap(const TDIB& bitmap, const std::string& path);
 
 // Replaces `image` by the bitmap of the member "couleur.bmp" of the archive at
 // `path`; an archive without that member gives an empty image. Raises
-// EFOpenError when the file cannot be read, EInvalidArchive when it is not a
-// readable archive, EInvalidBitmap when the member does not begin with "BM", and
-// the bitmap reader's error when the BMP is damaged (the image is then unchanged).
+// EFOpenError when the file cannot be read, EInvalidArchive when it is empty or
+// not a readable archive, EInvalidBitmap when the member is not a readable BMP
+// (the image is then unchanged).
 void UnzipBitmap(const std::string& path, TDIB& image);
 
 // The in-memory halves of the two operations. `existingArchive` holds the bytes

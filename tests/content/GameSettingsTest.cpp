@@ -2,13 +2,31 @@
 #include "content/GameSettings.h"
 #include "support/TestSupport.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using namespace vorlane;
 using vorlane::test::ReadFile;
 using vorlane::test::TempDir;
 using vorlane::test::WriteFile;
+
+// While not 0, every folder flush of this program fails with this error, as
+// on mounts that cannot flush a folder (EINVAL, ENOTSUP) or a failing disk.
+static int folderFlushError = 0;
+
+extern "C" int fsync(int fd)
+{
+    struct stat info {};
+    if (folderFlushError != 0 && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        errno = folderFlushError;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -112,4 +130,38 @@ TEST(GameSettings, RefusedWriteNamesTheFile)
     } catch (const EWriteError& error) {
         EXPECT_EQ(std::string(error.what()), "Impossible d'écrire dans " + path);
     }
+}
+
+TEST(GameSettings, WriteProtectedFileIsLeftUntouched)
+{
+    TempDir dir;
+    const std::string path = dir.file("vorlane.ini");
+    WriteFile(path, "[Configuration]\nTolerance=30\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);  // only the file says no
+    TGameSettings settings;
+    {
+        vorlane::test::ScopedUnprivileged unprivileged;
+        EXPECT_THROW(WriteSettings(path, settings), EWriteError);
+    }
+    EXPECT_EQ(ReadFile(path), "[Configuration]\nTolerance=30\n");
+}
+
+TEST(GameSettings, FolderFlushUnsupportedIsSuccessAndAFailureStopsNoOtherKey)
+{
+    TempDir dir;
+    const std::string path = dir.file("vorlane.ini");
+    TGameSettings settings;
+    for (const int error : {EINVAL, ENOTSUP}) {
+        folderFlushError = error;
+        settings.Tolerance += 1;
+        EXPECT_NO_THROW(WriteSettings(path, settings)) << error;
+    }
+    folderFlushError = EIO;
+    settings.Apparence = 3;
+    settings.Son = false;
+    settings.Hazard = false;
+    EXPECT_THROW(WriteSettings(path, settings), EWriteError);
+    folderFlushError = 0;
+    EXPECT_EQ(ReadFile(path), "[Configuration]\nLangue=0\nTolerance=17\nApparence=3\nSon=0\nHazard=0\n");
 }

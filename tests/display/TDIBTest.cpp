@@ -372,6 +372,7 @@ TEST(TDIBRead, HostileHeadersAreRefusedWithoutLargeAllocations)
         {"pixel offset past the end", 10, 71},
         {"pixel offset inside the header", 10, 20},
         {"pixel offset leaves no row", 10, 70},
+        {"257 palette colours", 46, 257},
     };
     for (const Patch& p : patches) {
         Bytes bmp = kSmall8;
@@ -385,7 +386,7 @@ TEST(TDIBRead, HostileHeadersAreRefusedWithoutLargeAllocations)
 
     // 256 colours declared, 2 present before the pixels: the palette stops at the pixels.
     Bytes manyColours = kSmall8;
-    PutU32At(manyColours, 46, 100000);
+    PutU32At(manyColours, 46, 256);
     EXPECT_EQ(Decode(manyColours).Palette().size(), 2u);
 }
 
@@ -513,8 +514,13 @@ TEST(TDIBRead, Rle8StreamsFollowTheClippingRules)
     }
 }
 
-TEST(TDIBRead, RleStreamTooShortForItsPictureIsRefusedBeforeAllocating)
+TEST(TDIBRead, SparseRleStreamsAreReadButATinyOneCannotClaimAHugePicture)
 {
+    // A delta 100 rows up, one pixel, then the end of the bitmap: 8 bytes for 600 × 600.
+    const TDIB sparse = Decode(Rle8File(600, 600, {0, 2, 10, 100, 1, 1, 0, 1}));
+    EXPECT_EQ(sparse.ScanLine(599 - 100)[10], 1);
+    EXPECT_EQ(sparse.ScanLine(0)[0], 0);
+
     g_largestAllocation = 0;
     ExpectInvalid(Rle8File(16384, 16384, {0, 1}), "16384 square from one end marker");
     EXPECT_LT(g_largestAllocation.load(), 1u << 20);

@@ -65,6 +65,24 @@ TEST(TWave, ReadsWhatSoxWrites)
     }
 }
 
+TEST(TWave, DeeperAndFloatingPointFilesBecome16Bits)
+{
+    // 24 and 32 bits in an extensible format block, 32- and 64-bit floating point in a plain one.
+    for (const char* name : {"pcm24", "pcm32", "float32", "float64"}) {
+        TWave wave;
+        wave.LoadWaveFile(kWavDir + name + ".wav");
+        const Bytes raw = ReadBytes(kWavDir + name + ".raw");
+        EXPECT_EQ(wave.Format().formatTag, 1) << name;
+        EXPECT_EQ(wave.Format().bitsPerSample, 16) << name;
+        EXPECT_EQ(wave.Format().blockAlign, 2 * wave.Format().channels) << name;
+        ASSERT_EQ(wave.Samples().size(), raw.size()) << name;
+        const auto* ours = reinterpret_cast<const std::int16_t*>(wave.Samples().data());
+        const auto* sox = reinterpret_cast<const std::int16_t*>(raw.data());
+        for (std::size_t i = 0; i < raw.size() / 2; ++i)
+            ASSERT_NEAR(ours[i], sox[i], 1) << name << " sample " << i;  // rounding may differ
+    }
+}
+
 TEST(TWave, SkipsOtherChunksWithTheirPadding)
 {
     constexpr std::uint8_t wav[] = {
@@ -161,7 +179,8 @@ TEST(TWave, RefusesWhatItCannotPlayAndLyingSizes)
         {"data chunk past the file", Patched(40, {9})},
         {"data chunk of 4 GB", Patched(40, {0xFF, 0xFF, 0xFF, 0xFF})},
         {"format chunk too short", Patched(16, {10})},
-        {"floating point", Patched(20, {3})},
+        {"16-bit floating point", Patched(20, {3})},
+        {"ADPCM", Patched(20, {2})},
         {"no channel", Patched(22, {0})},
         {"three channels", Patched(22, {3})},
         {"12 bits", Patched(34, {12})},
@@ -173,7 +192,7 @@ TEST(TWave, RefusesWhatItCannotPlayAndLyingSizes)
     };
     for (const Case& c : cases)
         ExpectInvalid(c.wav, c.what);
-    for (const char* name : {"float32.wav", "pcm24.wav", "three_channels.wav", "truncated.wav"})
+    for (const char* name : {"adpcm.wav", "three_channels.wav", "truncated.wav"})
         ExpectInvalid(ReadBytes(kWavDir + "malformed/" + name), name);
 }
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,6 +158,19 @@ TEST_F(SingleInstanceLockTest, PlantedLinkIsNotFollowed)
     SingleInstanceLock lock(lockPath);
     EXPECT_EQ(lock.GetState(), State::Unavailable);
     EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+TEST_F(SingleInstanceLockTest, AnotherUsersLockFileIsNotUsed)
+{
+    // Their file under our name, open to all and held by them, must not lock us out.
+    test::WriteFile(lockPath, "");
+    ASSERT_EQ(chown(lockPath.c_str(), 65534, 65534), 0);
+    std::filesystem::permissions(lockPath, std::filesystem::perms::all);
+    const int theirs = open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(flock(theirs, LOCK_EX), 0);
+    SingleInstanceLock lock(lockPath);
+    EXPECT_EQ(lock.GetState(), State::Unavailable);
+    close(theirs);
 }
 
 TEST(SingleInstanceLockPath, LivesInTheRuntimeFolderElseInTheTempFolderPerUser)

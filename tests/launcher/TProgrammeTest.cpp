@@ -64,7 +64,7 @@ TEST_F(TProgrammeTest, StoredToleranceIsBoundedByTheScrollBar)
         const char* stored;
         const char* edit;
         int value;
-    } cases[] = {{"3", "5", 5}, {"15", "15", 15}, {"50", "50", 50}, {"99", "50", 50}, {"0x1E", "30", 30}};
+    } cases[] = {{"3", "5", 5}, {"15", "15", 15}, {"50", "50", 50}, {"99", "50", 50}, {"150", "50", 50}, {"0x1E", "30", 30}};
     for (const auto& stored : cases) {
         SCOPED_TRACE(stored.stored);
         GameSettings = TGameSettings{};

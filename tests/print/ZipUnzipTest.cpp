@@ -285,15 +285,17 @@ TEST(UnzipBitmap, MemberThatIsNotABitmapFails)
 {
     TempDir dir;
     const std::string path = dir.file("Couleur05.bmz");
-    RunCommand("python3 " + kTool + " write " + Quoted(path) + " couleur.bmp =PNG-et-non-BMP deflated");
-    TDIB image = Drawing(8, 8, 1);
-    try {
-        UnzipBitmap(path, image);
-        FAIL() << "a member that is not a BMP was accepted";
-    } catch (const EInvalidBitmap& error) {
-        EXPECT_STREQ(error.what(), "Image bitmap incorrecte");
+    for (const char* member : {"=PNG-et-non-BMP", "=BM-mais-abime"}) {
+        RunCommand("python3 " + kTool + " write " + Quoted(path) + " couleur.bmp " + member + " deflated");
+        TDIB image = Drawing(8, 8, 1);
+        try {
+            UnzipBitmap(path, image);
+            ADD_FAILURE() << member << " was accepted";
+        } catch (const EInvalidBitmap& error) {
+            EXPECT_STREQ(error.what(), "Image bitmap incorrecte");
+        }
+        ExpectSamePixels(image, Drawing(8, 8, 1));
     }
-    ExpectSamePixels(image, Drawing(8, 8, 1));
 }
 
 TEST(UnzipBitmap, FailuresNameTheFile)
@@ -306,14 +308,16 @@ TEST(UnzipBitmap, FailuresNameTheFile)
     std::string bytes = ReadFile(damaged);
     bytes[60] = static_cast<char>(bytes[60] ^ 0x55);  // inside the deflated data
     WriteFile(damaged, bytes);
+    const std::string empty = dir.file("Couleur09.bmz");
+    WriteFile(empty, "");
 
-    for (const std::string& path : {notZip, damaged}) {
+    for (const std::string& path : {notZip, damaged, empty}) {
         TDIB image;
         try {
             UnzipBitmap(path, image);
             ADD_FAILURE() << path << " was read";
         } catch (const EInvalidArchive& error) {
-            EXPECT_EQ(std::string(error.what()), "Le fichier " + path + " n'est pas une archive ZIP lisible");
+            EXPECT_EQ(std::string(error.what()), "Impossible d'ouvrir le fichier " + path);
         }
     }
     TDIB image;

@@ -5,8 +5,10 @@ A cupsd of our own (own configuration, spool and socket, so a cupsd already
 running is not touched) gets a cups-pdf queue. The print manager's handler,
 run by vorlane_print_driver, prints each of the three forms of a picture; each
 click must give one job of one landscape page, with the picture at the
-top-left corner at the size that fits it to the page. Without a default
-printer the handler must refuse and print nothing.
+top-left corner of the printable area at the size that fits it to that area.
+The queue's PPD is a copy whose printable area has four different margins,
+as most inkjets have. Without a default printer the handler must refuse and
+print nothing.
 
 Usage: cups_print_test.py DRIVER
 Exit codes: 0 passed, 1 failed, 77 not root (cupsd and cups-pdf need root).
@@ -15,6 +17,7 @@ Exit codes: 0 passed, 1 failed, 77 not root (cupsd and cups-pdf need root).
 import glob
 import os
 import pwd
+import re
 import shutil
 import signal
 import subprocess
@@ -32,6 +35,8 @@ FORMS = [
     ("btnPrintImage", (0, 255, 0), (800, 600)),
     ("btnPrintColor", (255, 0, 0), (1000, 300)),
 ]
+# The portrait sheet's margins in points, all different: left, bottom, right, top.
+MARGINS = (10, 20, 30, 40)
 
 
 class Failure(Exception):
@@ -52,6 +57,20 @@ def find_ppd():
         if found:
             return found[0]
     raise Failure("pas de PPD cups-pdf: installer printer-driver-cups-pdf (scripts/setup.sh)")
+
+
+def ppd_with_margins(ppd, copy):
+    """A copy of `ppd` whose every printable area leaves MARGINS."""
+    left, bottom, right, top = MARGINS
+
+    def narrowed(match):
+        width, height = float(match.group(2)), float(match.group(3))
+        return f'{match.group(1)}"{left} {bottom} {width - right:g} {height - top:g}"'
+    with open(ppd, errors="replace") as f:
+        text = re.sub(r'(\*ImageableArea [^:]*: )"0 0 ([0-9.]+) ([0-9.]+)"', narrowed, f.read())
+    with open(copy, "w") as f:
+        f.write(text)
+    return copy
 
 
 class PrivateCups:
@@ -211,15 +230,20 @@ def check_page(pdf, colour, picture, work):
 
         def page_pixel(x, y):
             return pixel(y, sheet_height - 1 - x)
+    # Turned the same way, the sheet's bottom margin is the page's left one,
+    # its left margin the page's top one.
+    sheet_left, sheet_bottom, sheet_right, sheet_top = MARGINS
+    corner = (sheet_bottom, sheet_left)
+    area = (width - sheet_bottom - sheet_top, height - sheet_left - sheet_right)
     left, top = min(x for x, _ in inked), min(y for _, y in inked)
     right, bottom = max(x for x, _ in inked) + 1, max(y for _, y in inked) + 1
-    expected = fit(picture, (width, height))
+    expected = fit(picture, area)
     print(f"  page {width} × {height}, image ({left}, {top}) {right - left} × {bottom - top}, "
-          f"attendue (0, 0) {expected[0]} × {expected[1]}")
-    if left > 1 or top > 1:
-        raise Failure(f"{pdf}: l'image commence en ({left}, {top}), pas au coin")
-    if abs(right - expected[0]) > 2 or abs(bottom - expected[1]) > 2:
-        raise Failure(f"{pdf}: image de {right} × {bottom} au lieu de {expected[0]} × {expected[1]}")
+          f"attendue {corner} {expected[0]} × {expected[1]}")
+    if abs(left - corner[0]) > 1 or abs(top - corner[1]) > 1:
+        raise Failure(f"{pdf}: l'image commence en ({left}, {top}), pas au coin {corner} de la zone imprimable")
+    if abs(right - left - expected[0]) > 2 or abs(bottom - top - expected[1]) > 2:
+        raise Failure(f"{pdf}: image de {right - left} × {bottom - top} au lieu de {expected[0]} × {expected[1]}")
     centre = page_pixel((left + right) // 2, (top + bottom) // 2)
     if any(abs(a - b) > 40 for a, b in zip(centre, colour)):
         raise Failure(f"{pdf}: couleur {centre} au lieu de {colour}")
@@ -251,6 +275,7 @@ def main():
         cups.start()
         program = os.path.join(work, "program")
         run([driver, "make-theme", program], cups.env)
+        ppd = ppd_with_margins(ppd, os.path.join(work, "margins.ppd"))
         run(["lpadmin", "-p", QUEUE, "-E", "-v", "cups-pdf:/", "-P", ppd], cups.env)
 
         print("sans imprimante par défaut")
