@@ -1,5 +1,6 @@
 #include "content/GameSettings.h"
 
+#include "content/ContentPaths.h"
 #include "content/IniFile.h"
 
 #include <algorithm>
@@ -27,6 +28,7 @@ void ReadSettings(const std::string& fileName, TGameSettings& settings)
 void WriteSettings(const std::string& fileName, TGameSettings& settings)
 {
     settings.Tolerance = std::max(settings.Tolerance, TGameSettings::kMinTolerance);
+    CreateUserFoldersFor(fileName);
     IniFile file(fileName);
     file.WriteInteger(kSection, "Langue", settings.Langue);
     file.WriteInteger(kSection, "Tolerance", settings.Tolerance);

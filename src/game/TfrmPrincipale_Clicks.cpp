@@ -6,7 +6,6 @@
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
 #include "display/TDirectDrawSurfaceCanvas.h"
-#include "print/PrintStore.h"
 #include "print/zipUnzip.h"
 
 namespace vorlane {
@@ -34,7 +33,7 @@ void TfrmPrincipale::Play(int slot)
 void TfrmPrincipale::SaveColouredPicture()
 {
     NumeroImage = CurrentEntry().PictureNo;
-    const std::string path = ResolveContentFile(CurrentThemeFolder() + CouleurFileName(NumeroImage));
+    const std::string path = ThemeFileToWrite(CurrentThemeName(), CouleurFileName(NumeroImage));
     DXDessinSurface->CopyToBitmap(DXDessin);
     ZipBitmap(DXDessin, path);
 }
@@ -107,7 +106,7 @@ void TfrmPrincipale::DXPrincipaleClick()
             LoadStage = 3;
             ChargeRessources(3);
             ColouringJustBegun = true;
-            WritePrintableMark(CurrentThemeFile(), ImageSection(static_cast<std::uint32_t>(NumeroImage)), true);
+            CurrentThemeDat().WriteImprimer(static_cast<std::uint32_t>(NumeroImage), true);
         }
         // The finishing click is silent: NumeroPoint is 0 by now.
         if (GameSettings.Son && NumeroPoint != 0) {

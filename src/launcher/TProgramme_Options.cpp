@@ -57,12 +57,12 @@ void TProgramme::FormCreate()
     // 4. Only digits can be typed into the tolerance.
     EdTolerance->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), EdTolerance));
 
-    // 5. The settings.
-    GameSettings.SettingsFileName = SettingsFileNameFor(m_executablePath);
+    // 5. The settings, once the program folder tells where the user's things are.
+    SetProgramFolder(ExeDir);
+    GameSettings.SettingsFileName = UserSettingsFile(m_executablePath);
     ReadSettings(GameSettings.SettingsFileName);
 
     // 6. Themes, then appearances.
-    SetProgramFolder(ExeDir);
     m_catalogue.Scan();
     ShowCatalogue();
 
