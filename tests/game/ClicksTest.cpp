@@ -7,6 +7,7 @@
 
 #include "print/PrintStore.h"
 #include "print/zipUnzip.h"
+#include "support/SharedProgramFolder.h"
 
 namespace vorlane::test {
 namespace {
@@ -299,6 +300,22 @@ TEST_P(ClicksTest, UnwritableThemeFileEndsTheFinishingClickAfterTheColouringStag
     EXPECT_THROW(ClickPicture(points.back().X, points.back().Y), EWriteError);
     EXPECT_EQ(form.NumeroPoint, 0);
     EXPECT_TRUE(SameImage(*form.DXDessinSurface, LoadBitmap(ThemeFolder("Essai") + "Image01.bmp")));
+}
+
+TEST_P(ClicksTest, ReadOnlyProgramFolderKeepsTheChildsWorkInTheirOwnFolder)
+{
+    SharedProgramFolder shared(m_dir.path());
+    Start(GetParam());
+    Finish();
+    ClickAt(PalettePoint(kPaletteColours[2]));
+    ClickPicture(50, 50);
+    ClickAt(ZonePoint(kNextZone));
+    ClickAt(PanelPoint(kYesZone));
+    const std::string mine = shared.UserFolder() + "Themes/Essai/";
+    EXPECT_TRUE(ReadPrintableMark(mine + "theme.dat", "Image01"));
+    EXPECT_TRUE(std::filesystem::exists(mine + "Couleur01.bmz"));
+    EXPECT_TRUE(m_errors.empty());
+    EXPECT_TRUE(shared.Unchanged());
 }
 
 }  // namespace
