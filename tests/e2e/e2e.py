@@ -425,9 +425,9 @@ def tree_digest(root):
 
 
 def unpack(package, work):
-    """The package unpacked under `work`, its program folder read-only; the
-    command, the program folder, the user's HOME and the prefix that runs the
-    command as that user."""
+    """The package unpacked under `work` with its program folder read-only:
+    the root, the program folder, the player's fresh HOME and the command
+    prefix that runs a program as the player."""
     root = work / "racine"
     subprocess.run(["dpkg-deb", "-x", str(package), str(root)], check=True)
     program_dir = root / "usr" / "lib" / "vorlane"
@@ -458,7 +458,7 @@ def run(build_dir, artefacts, depth, package=None):
             program_dir = work / "Vorlane"
             subprocess.run(["cmake", "--install", str(build_dir), "--prefix", str(program_dir)],
                            check=True, capture_output=True)
-            home, data_dir, command, user = work, program_dir, [str(program_dir / "vorlane")], []
+            home, data_dir, command = work, program_dir, [str(program_dir / "vorlane")]
         else:
             root, program_dir, home, user = unpack(package, work)
             data_dir = home / ".local" / "share" / "vorlane"
