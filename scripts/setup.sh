@@ -8,7 +8,8 @@ PACKAGES="build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth xdotool x11-utils imagemagick python3 python3-pil unzip sox
-  cups printer-driver-cups-pdf poppler-utils"
+  cups printer-driver-cups-pdf poppler-utils
+  dpkg-dev file fakeroot appstream desktop-file-utils lintian"
 
 missing=""
 for package in $PACKAGES; do

@@ -18,7 +18,7 @@ AppearanceDat::AppearanceDat(std::string fileName) : m_file(std::move(fileName))
 
 AppearanceDat AppearanceDat::ForAppearance(const std::string& appearanceName)
 {
-    return AppearanceDat(ResolveContentFile(AppearanceFile(appearanceName)));
+    return AppearanceDat(AppearanceContentFile(appearanceName, "apparence.dat"));
 }
 
 PackageIdentity AppearanceDat::Identity() const

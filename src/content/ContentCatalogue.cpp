@@ -8,27 +8,8 @@
 #include "content/ThemeDat.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace vorlane {
-namespace {
-
-// Calls visit(name) for each entry of `folder` in the folder's own order,
-// hidden ones left out. A missing or unreadable folder has no entries.
-template <typename Visit>
-void ForEachEntry(const std::string& folder, Visit visit)
-{
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
-         entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        if (!name.empty() && name.front() != '.')
-            visit(name);
-    }
-}
-
-}  // namespace
 
 ContentCatalogue::ContentCatalogue()
     : m_themes(CatalogueListModel::CheckBoxes::Shown), m_appearances(CatalogueListModel::CheckBoxes::Hidden)
@@ -46,23 +27,23 @@ void ContentCatalogue::ScanThemes()
     m_themes.Clear();
     m_themeNames.clear();
     m_themeImageCounts.clear();
-    ForEachEntry(ThemesPath(), [this](const std::string& name) {
+    for (const std::string& name : ThemeFolderNames()) {
         const ThemeDat theme = ThemeDat::ForTheme(name);
         if (!theme.Identity().IsAccepted())
-            return;
+            continue;
         m_themes.SetChecked(m_themes.AddSorted(name), theme.Check());
         m_themeNames.push_back(name);
         m_themeImageCounts.push_back(std::to_string(theme.NombreImages()));
-    });
+    }
 }
 
 void ContentCatalogue::ScanAppearances()
 {
     m_appearances.Clear();
-    ForEachEntry(AppearancesPath(), [this](const std::string& name) {
+    for (const std::string& name : AppearanceFolderNames()) {
         if (AppearanceDat::ForAppearance(name).Identity().IsAccepted())
             m_appearances.AddSorted(name);
-    });
+    }
 }
 
 std::int32_t ContentCatalogue::ImageCount(const std::string& themeName) const

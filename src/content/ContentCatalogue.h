@@ -9,8 +9,9 @@
 
 namespace vorlane {
 
-// The themes and appearances installed beside the program, found once when
-// the launcher is created. A package is listed when its description file says
+// The themes and appearances installed beside the program and in the user's
+// own folder, one entry per name, found once when the launcher is created.
+// A package is listed when its description file says
 // Version 1, SubVersion 0 and Nom "Vorlane"; hidden folders (a name starting
 // with ".") are passed over, and so are entries without a readable description
 // (plain files, dangling links).
@@ -18,7 +19,7 @@ class ContentCatalogue {
 public:
     ContentCatalogue();
 
-    // Scans ThemesPath() then AppearancesPath(), replacing earlier results.
+    // Scans the themes then the appearances, replacing earlier results.
     // Each listed theme comes ticked as its theme.dat's "Check" says.
     void Scan();
 

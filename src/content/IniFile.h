@@ -45,6 +45,8 @@ public:
     std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
     std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const;
     bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
+    // The file holds the key, whatever its value.
+    bool HasKey(const std::string& section, const std::string& key) const { return Find(section, key).has_value(); }
 
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);

@@ -4,6 +4,7 @@
 #include "content/PackageIdentity.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vorlane {
@@ -29,12 +30,20 @@ struct ThemePoint {
 
 // A theme's description file theme.dat. Reads give the keys' defaults for
 // anything missing; writes go straight to the file (EWriteError when refused).
+//
+// A user whose program folder is shared writes to a theme.dat of their own,
+// which holds only the keys they wrote (ticks, marks): the others are read
+// from the shared file below it, so that a shared theme updated later (a new
+// picture, moved dots) shows its update. A theme.dat of the user's own that
+// is a whole theme (its [General] accepted) hides the shared one instead.
 class ThemeDat {
 public:
+    // The one file `fileName`, without a shared file below it.
     explicit ThemeDat(std::string fileName);
     // The theme.dat of the theme folder `themeName`, under any letter case.
     static ThemeDat ForTheme(const std::string& themeName);
 
+    // The file that writes go to.
     const std::string& FileName() const { return m_file.FileName(); }
 
     PackageIdentity Identity() const;
@@ -51,9 +60,18 @@ public:
     // Picture NN was finished at least once, so the print manager offers it.
     bool Imprimer(std::uint32_t picture) const;
     void WriteImprimer(std::uint32_t picture, bool printable);
+    // The same for a picture named by its section ("Image07").
+    bool Imprimer(const std::string& pictureSection) const;
+    void WriteImprimer(const std::string& pictureSection, bool printable);
 
 private:
+    // The file that holds `key`: the user's, else the shared one below it.
+    const IniFile& Holder(const std::string& section, const std::string& key) const;
+    std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const;
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+
     IniFile m_file;
+    std::optional<IniFile> m_shared;
 };
 
 }  // namespace vorlane

@@ -21,6 +21,7 @@ namespace vorlane {
 
 class DXDrawView;
 class TDirectDrawSurfaceCanvas;
+class ThemeDat;
 struct TTheme;
 
 // One colouring fill, kept so that a rebuilt picture can be coloured again:
@@ -169,8 +170,11 @@ protected:
 
 private:
     const TTheme& CurrentEntry() const;
-    std::string CurrentThemeFolder() const;
-    std::string CurrentThemeFile() const;
+    // The current picture's theme folder name, its description file and one
+    // of its content files.
+    std::string CurrentThemeName() const;
+    ThemeDat CurrentThemeDat() const;
+    std::string CurrentThemeContent(const std::string& file) const;
     std::string AppearanceName() const;
     void RestartPicture(int move);
     // Runs `action`; an error it raises is handed to ShowError and false is

@@ -6,7 +6,6 @@
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
 #include "display/TDirectDrawSurfaceCanvas.h"
-#include "print/PrintStore.h"
 #include "print/zipUnzip.h"
 
 namespace vorlane {
@@ -34,7 +33,7 @@ void TfrmPrincipale::Play(int slot)
 void TfrmPrincipale::SaveColouredPicture()
 {
     NumeroImage = CurrentEntry().PictureNo;
-    const std::string path = ResolveContentFile(CurrentThemeFolder() + CouleurFileName(NumeroImage));
+    const std::string path = ThemeFileToWrite(CurrentThemeName(), CouleurFileName(NumeroImage));
     DXDessinSurface->CopyToBitmap(DXDessin);
     ZipBitmap(DXDessin, path);
 }
@@ -115,7 +114,7 @@ void TfrmPrincipale::DXPrincipaleClick()
             ColouringJustBegun = true;
             // A refused mark is reported once; the child colours on all the same.
             ShownOnError([this] {
-                WritePrintableMark(CurrentThemeFile(), ImageSection(static_cast<std::uint32_t>(NumeroImage)), true);
+                CurrentThemeDat().WriteImprimer(static_cast<std::uint32_t>(NumeroImage), true);
             });
         }
         // The finishing click is silent: NumeroPoint is 0 by now.

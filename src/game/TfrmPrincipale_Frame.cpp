@@ -156,7 +156,7 @@ void TfrmPrincipale::RedrawLines()
 {
     TDirectDrawSurfaceCanvas& canvas = DXLignesSurface->SurfaceCanvas();
     canvas.SetPenColour(LineColour);
-    const ThemeDat theme(CurrentThemeFile());
+    const ThemeDat theme = CurrentThemeDat();
     for (std::int32_t i = 1; i <= NumeroPoint; ++i) {
         const ThemePoint point = theme.Point(static_cast<std::uint32_t>(NumeroImage), static_cast<std::uint32_t>(i));
         TailleLigne = point.Ligne;

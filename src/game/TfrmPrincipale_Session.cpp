@@ -14,9 +14,9 @@ namespace {
 constexpr std::array<const char*, 7> kAppearanceImages = {
     "C_Pointeur", "F_Principale", "MF_Principale", "M_Couleurs", "F_Lignes", "F_Confirmation", "MF_Confirmation"};
 
-void LoadAppearanceImage(TDIB& bitmap, const std::string& folder, const char* image)
+void LoadAppearanceImage(TDIB& bitmap, const std::string& appearance, const char* image)
 {
-    bitmap.LoadBitmapFile(ResolveContentFile(folder + AppearanceImageFileName(image)));
+    bitmap.LoadBitmapFile(AppearanceContentFile(appearance, AppearanceImageFileName(image)));
 }
 
 }  // namespace
@@ -36,14 +36,20 @@ const TTheme& TfrmPrincipale::CurrentEntry() const
     return PlayList[static_cast<std::size_t>(PlayIndex)];
 }
 
-std::string TfrmPrincipale::CurrentThemeFolder() const
+std::string TfrmPrincipale::CurrentThemeName() const
 {
-    return ThemesPath() + CurrentEntry().ThemeDir;
+    const std::string& folder = CurrentEntry().ThemeDir;
+    return folder.ends_with('/') ? folder.substr(0, folder.size() - 1) : folder;
 }
 
-std::string TfrmPrincipale::CurrentThemeFile() const
+ThemeDat TfrmPrincipale::CurrentThemeDat() const
 {
-    return ResolveContentFile(CurrentThemeFolder() + "theme.dat");
+    return ThemeDat::ForTheme(CurrentThemeName());
+}
+
+std::string TfrmPrincipale::CurrentThemeContent(const std::string& file) const
+{
+    return ThemeContentFile(CurrentThemeName(), file);
 }
 
 std::string TfrmPrincipale::AppearanceName() const
@@ -54,20 +60,19 @@ std::string TfrmPrincipale::AppearanceName() const
 void TfrmPrincipale::ChargeRessources(std::int32_t mode)
 {
     const std::string appearance = AppearanceName();
-    const std::string folder = AppearancePath(appearance);
     switch (mode) {
     case 0: {
         TDIB* const images[] = {&DXPointeur, &DXCadre, &DXMasque, &DXMasqueCouleur,
                                 &DXLignes, &DXOuiNon, &DXMasqueOuiNon};
         for (std::size_t i = 0; i < kAppearanceImages.size(); ++i)
-            LoadAppearanceImage(*images[i], folder, kAppearanceImages[i]);
+            LoadAppearanceImage(*images[i], appearance, kAppearanceImages[i]);
         for (std::size_t slot = 0; slot < kAppearanceSounds.size(); ++slot)
             ListeWav.Items(static_cast<int>(slot))
-                .Wave().LoadWaveFile(ResolveContentFile(folder + AppearanceSoundFileName(kAppearanceSounds[slot])));
+                .Wave().LoadWaveFile(AppearanceContentFile(appearance, AppearanceSoundFileName(kAppearanceSounds[slot])));
         NumeroImage = CurrentEntry().PictureNo;
-        DXDessin.LoadBitmapFile(ResolveContentFile(CurrentThemeFolder() + PointsFileName(NumeroImage)));
+        DXDessin.LoadBitmapFile(CurrentThemeContent(PointsFileName(NumeroImage)));
         LoadSurface(*DXCadreSurface, DXCadre);
-        const AppearanceLayout layout = AppearanceDat(ResolveContentFile(AppearanceFile(appearance))).Layout();
+        const AppearanceLayout layout = AppearanceDat::ForAppearance(appearance).Layout();
         PointeurOffsetX = layout.PointeurOffsetX;
         PointeurOffsetY = layout.PointeurOffsetY;
         XDessin = layout.XDessin;
@@ -82,7 +87,7 @@ void TfrmPrincipale::ChargeRessources(std::int32_t mode)
         if (!Restoring) {
             // The section is that of the picture loaded last; the entry's
             // number is taken afresh below.
-            const ThemeDat theme(CurrentThemeFile());
+            const ThemeDat theme = CurrentThemeDat();
             NombrePoints = theme.NombrePoints(NumeroImage);
             LineColour = static_cast<std::uint32_t>(theme.Couleur(NumeroImage));
             const ThemePoint first = theme.Point(NumeroImage, 1);
@@ -91,11 +96,11 @@ void TfrmPrincipale::ChargeRessources(std::int32_t mode)
             YPoint = first.Y;
         }
         NumeroImage = CurrentEntry().PictureNo;
-        DXDessin.LoadBitmapFile(ResolveContentFile(CurrentThemeFolder() + PointsFileName(NumeroImage)));
+        DXDessin.LoadBitmapFile(CurrentThemeContent(PointsFileName(NumeroImage)));
         break;
     case 2:
         if (!Restoring) {
-            const ThemePoint next = ThemeDat(CurrentThemeFile()).Point(NumeroImage, NumeroPoint);
+            const ThemePoint next = CurrentThemeDat().Point(NumeroImage, NumeroPoint);
             TailleLigne = next.Ligne;
             XPoint = next.X;
             YPoint = next.Y;
@@ -103,8 +108,8 @@ void TfrmPrincipale::ChargeRessources(std::int32_t mode)
         break;
     case 3:
         NumeroImage = CurrentEntry().PictureNo;
-        DXDessin.LoadBitmapFile(ResolveContentFile(CurrentThemeFolder() + ImageFileName(NumeroImage)));
-        LoadAppearanceImage(DXCadre, folder, "F_Coloriage");
+        DXDessin.LoadBitmapFile(CurrentThemeContent(ImageFileName(NumeroImage)));
+        LoadAppearanceImage(DXCadre, appearance, "F_Coloriage");
         LoadSurface(*DXLignesSurface, DXLignes);
         LoadSurface(*DXCadreSurface, DXCadre);
         LoadSurface(*DXDessinSurface, DXDessin);

@@ -60,12 +60,12 @@ void TProgramme::FormCreate()
     EdTolerance->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), EdTolerance));
 
-    // 5. The settings.
-    GameSettings.SettingsFileName = SettingsFileNameFor(m_executablePath);
+    // 5. The settings, once the program folder tells where the user's things are.
+    SetProgramFolder(ExeDir);
+    GameSettings.SettingsFileName = UserSettingsFile(m_executablePath);
     ReadSettings(GameSettings.SettingsFileName);
 
     // 6. Themes, then appearances.
-    SetProgramFolder(ExeDir);
     m_catalogue.Scan();
     ShowCatalogue();
 

@@ -1,14 +1,12 @@
 #include "print/PrintStore.h"
 
 #include "content/AsciiCase.h"
-#include "content/IniFile.h"
+#include "content/ThemeDat.h"
 
 #include <string_view>
 
 namespace vorlane {
 namespace {
-
-constexpr const char* kMarkKey = "Imprimer";
 
 std::string ReplaceImage(const std::string& pictureName, std::string_view replacement)
 {
@@ -31,12 +29,12 @@ std::string ReplaceImage(const std::string& pictureName, std::string_view replac
 
 bool ReadPrintableMark(const std::string& themeFile, const std::string& pictureName)
 {
-    return IniFile(themeFile).ReadInteger(pictureName, kMarkKey, 0) != 0;
+    return ThemeDat(themeFile).Imprimer(pictureName);
 }
 
 void WritePrintableMark(const std::string& themeFile, const std::string& pictureName, bool printable)
 {
-    IniFile(themeFile).WriteBool(pictureName, kMarkKey, printable);
+    ThemeDat(themeFile).WriteImprimer(pictureName, printable);
 }
 
 std::string DotsFileName(const std::string& pictureName)

@@ -264,24 +264,19 @@ void TfrmImpression::SetDotsColumnLoaded(bool loaded)
     btnPrintImageDotsOnly->setEnabled(loaded);
 }
 
-std::string TfrmImpression::ThemeDatFile() const
-{
-    return ResolveContentFile(ThemeFile(m_currentTheme));
-}
-
 std::string TfrmImpression::DotsFile() const
 {
-    return ResolveContentFile(ThemePath(m_currentTheme) + DotsFileName(m_currentImage));
+    return ThemeContentFile(m_currentTheme, DotsFileName(m_currentImage));
 }
 
 std::string TfrmImpression::PictureFile() const
 {
-    return ResolveContentFile(ThemePath(m_currentTheme) + PictureFileName(m_currentImage));
+    return ThemeContentFile(m_currentTheme, PictureFileName(m_currentImage));
 }
 
 std::string TfrmImpression::ArchiveFile() const
 {
-    return ResolveContentFile(ThemePath(m_currentTheme) + ArchiveFileName(m_currentImage));
+    return ThemeUserFile(m_currentTheme, ArchiveFileName(m_currentImage));
 }
 
 void TfrmImpression::TreeViewRefresh()
@@ -364,7 +359,7 @@ void TfrmImpression::tvThemesChange()
     m_currentImage = node->text(0).toStdString();
 
     // The mark and the archive are looked up afresh: the game changes them.
-    if (ReadPrintableMark(ThemeDatFile(), m_currentImage)) {
+    if (ThemeDat::ForTheme(m_currentTheme).Imprimer(m_currentImage)) {
         imgPreviewImage->LoadFromFile(PictureFile());
         SetColumnState(m_imageColumn, ColumnState::Available);
     } else {
@@ -399,7 +394,7 @@ void TfrmImpression::btnClearClick()
 {
     if (!ConfirmRemoval())
         return;
-    WritePrintableMark(ThemeDatFile(), m_currentImage, false);
+    ThemeDat::ForTheme(m_currentTheme).WriteImprimer(m_currentImage, false);
     SetColumnState(m_imageColumn, ColumnState::NotAvailable);
 }
 

@@ -103,8 +103,7 @@ private:
     void SetDotsColumnLoaded(bool loaded);
     bool ConfirmRemoval();
 
-    // The files of the current picture.
-    std::string ThemeDatFile() const;
+    // The files of the current picture; the archive is the user's own.
     std::string DotsFile() const;
     std::string PictureFile() const;
     std::string ArchiveFile() const;

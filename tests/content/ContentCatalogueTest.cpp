@@ -1,6 +1,9 @@
 #include "base/Errors.h"
 #include "content/ContentCatalogue.h"
 #include "content/ContentPaths.h"
+#include "content/GameSettings.h"
+#include "content/ThemeDat.h"
+#include "support/SharedProgramFolder.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
@@ -213,4 +216,51 @@ TEST_F(Catalogue, AppearancesAndTheRememberedChoice)
     } cases[] = {{0, 0}, {2, 2}, {3, 0}, {99, 0}, {-1, 0}, {INT32_MIN, 0}};
     for (const auto& c : cases)
         EXPECT_EQ(catalogue.InitialAppearance(c.apparence), c.selected) << "Apparence " << c.apparence;
+}
+
+TEST_F(Catalogue, ReadOnlyProgramFolderIsOverlaidByTheUsersOwn)
+{
+    AddTheme("Ferme", kValid + "NombreImages=1\n[Image01]\nXPoint01=7\n[Configuration]\nCheck=1\n");
+    AddTheme("Formes", kValid + "NombreImages=3\n");
+    AddAppearance("Crayons", kValid);
+    vorlane::test::SharedProgramFolder shared(m_dir.path());
+    const std::string user = shared.UserFolder();
+    ASSERT_EQ(UserFolder(), user);
+    // The user's own theme of a shared theme's name hides it; content is looked for in the user's folder first.
+    std::filesystem::create_directories(user + "Themes/Formes");
+    WriteFile(user + "Themes/Formes/theme.dat", kValid + "NombreImages=1\n");
+    std::filesystem::create_directories(user + "Themes/Ferme");
+    WriteFile(user + "Themes/Ferme/Points01.bmp", "");
+    ContentCatalogue catalogue;
+    catalogue.Scan();
+    EXPECT_EQ(catalogue.ThemeNames().size(), 2u);
+    EXPECT_EQ(catalogue.ImageCount("Formes"), 1);
+    EXPECT_EQ(Names(catalogue.Appearances()), std::vector<std::string>{"Crayons"});
+    EXPECT_TRUE(catalogue.Themes().IsChecked(0));
+    EXPECT_EQ(ThemeContentFile("Ferme", "Points01.bmp"), user + "Themes/Ferme/Points01.bmp");
+
+    // Ticks, marks, settings and coloured pictures are written to the user's folder only.
+    catalogue.Themes().SetChecked(0, false);
+    catalogue.WriteThemeChecks();
+    ThemeDat::ForTheme("Ferme").WriteImprimer(1, true);
+    TGameSettings settings;
+    WriteSettings(UserSettingsFile(m_dir.path().string() + "/Vorlane"), settings);
+    EXPECT_EQ(ReadFile(user + "Themes/Ferme/theme.dat"), "[Configuration]\nCheck=0\n\n[Image01]\nImprimer=1\n");
+    EXPECT_NE(ReadFile(user + "vorlane.ini").find("Tolerance=15"), std::string::npos);
+    EXPECT_EQ(ThemeFileToWrite("Autre", "Couleur01.bmz"), user + "Themes/Autre/Couleur01.bmz");
+    EXPECT_TRUE(std::filesystem::is_directory(user + "Themes/Autre"));
+    EXPECT_TRUE(shared.Unchanged());
+
+    // A newer package adds a picture: the user sees it and keeps their tick and mark.
+    shared.Update([this] {
+        WriteFile(ThemeFile("Ferme"), kValid + "NombreImages=2\n[Image02]\nXPoint01=9\n[Configuration]\nCheck=1\n");
+        WriteFile(ThemePath("Ferme") + "Points02.bmp", "");
+    });
+    catalogue.Scan();
+    EXPECT_EQ(catalogue.ImageCount("Ferme"), 2);
+    const ThemeDat ferme = ThemeDat::ForTheme("Ferme");
+    EXPECT_EQ(ferme.Point(2, 1).X, 9);
+    EXPECT_FALSE(ferme.Check());
+    EXPECT_TRUE(ferme.Imprimer(1));
+    EXPECT_EQ(ThemeContentFile("Ferme", "points02.BMP"), ThemePath("Ferme") + "Points02.bmp");
 }

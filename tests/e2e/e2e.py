@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The installed program played through real X input under Xvfb.
 
-usage: e2e.py BUILD_DIR ARTEFACT_DIR [--depth 32|16]
+usage: e2e.py BUILD_DIR ARTEFACT_DIR [--depth 32|16] [--package DEB]
 
 Installs BUILD_DIR into a fresh folder (cmake --install), starts Xvfb at
 1024x768 and drives `vorlane` with xdotool only: a second copy is refused,
@@ -10,9 +10,16 @@ by dot, three regions are coloured, the picture is saved on "next", the game
 is stopped, the print manager shows the coloured picture, and the launcher is
 closed. Every check reads what the program shows (screenshots, kept in
 ARTEFACT_DIR) or what it writes to disk, decoded here without the program.
+
+With --package, the Debian package DEB is unpacked instead (dpkg-deb -x), its
+program folder made read-only, and the program started from the PATH's
+/usr/games/vorlane as an unprivileged user (nobody, when run as root) whose HOME
+is a fresh folder: everything the child did must land in that HOME's
+.local/share/vorlane, and no byte of the unpacked package may change.
 """
 import argparse
 import configparser
+import hashlib
 import os
 import shutil
 import subprocess
@@ -176,8 +183,10 @@ def coloured_picture(path):
 
 
 class Session:
-    def __init__(self, program_dir, artefacts, env, depth):
+    def __init__(self, program_dir, data_dir, command, artefacts, env, depth):
         self.program_dir = program_dir
+        self.data_dir = data_dir  # where the program writes: the program folder, or the user's own
+        self.command = command
         self.artefacts = artefacts
         self.env = env
         self.depth = depth
@@ -252,7 +261,7 @@ class Session:
         location = self.xdotool("getmouselocation", "--shell")
         values = dict(line.split("=", 1) for line in location.splitlines() if "=" in line)
         self.mouse = (int(values["X"]), int(values["Y"]))
-        return subprocess.Popen([str(self.program_dir / "vorlane"), *arguments], env=self.env,
+        return subprocess.Popen([*self.command, *arguments], env=self.env,
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
 
 
@@ -277,9 +286,10 @@ def share_equal(image, pixels, expected):
 
 
 def play(session, first):
-    program_dir, depth = session.program_dir, session.depth
+    program_dir, data_dir, depth = session.program_dir, session.data_dir, session.depth
     look = Appearance(program_dir / "Apparences" / APPEARANCE)
     theme_dir = program_dir / "Themes" / THEME
+    written_dir = data_dir / "Themes" / THEME
     launcher_size = (397, 415)
 
     # 1. A second copy is refused with its box and ends.
@@ -320,7 +330,8 @@ def play(session, first):
         session.click(*look.mouse_for_picture_point(int(data[f"XPoint{n:02d}"]), int(data[f"YPoint{n:02d}"])))
     time.sleep(0.5)
     session.screenshot("points-relies")
-    eventually(lambda: read_ini(theme_dir / "theme.dat")["Image01"].get("Imprimer") == "1",
+    eventually(lambda: read_ini(written_dir / "theme.dat").has_section("Image01")
+               and read_ini(written_dir / "theme.dat")["Image01"].get("Imprimer") == "1",
                "Imprimer is not 1 once every dot is joined")
 
     # 4. Two colours, three regions; next, "Oui"; the archive holds them.
@@ -346,7 +357,7 @@ def play(session, first):
     session.click(*look.zone_point(YES, panel=True), pause=1.0)
     session.screenshot("image-suivante")
 
-    archive = theme_dir / "Couleur01.bmz"
+    archive = written_dir / "Couleur01.bmz"
     eventually(archive.exists, "no Couleur01.bmz after answering Oui")
     saved = coloured_picture(archive)
     expect(saved.size == finished.size, f"the coloured picture is {saved.size}, not {finished.size}")
@@ -398,45 +409,89 @@ def play(session, first):
     except subprocess.TimeoutExpired:
         raise Failure("the program did not end on Quitter")
     expect(first.returncode == 0, f"the program ended with status {first.returncode}")
-    settings = read_ini(program_dir / "vorlane.ini")["Configuration"]
+    settings = read_ini(data_dir / "vorlane.ini")["Configuration"]
     for key, value in (("Tolerance", str(TOLERANCE)), ("Hazard", "0"), ("Son", "1"), ("Apparence", "0")):
         expect(settings.get(key) == value, f"vorlane.ini: {key}={settings.get(key)}, not {value}")
     for theme, check in ((THEME, "1"), (OTHER_THEME, "0")):
-        stored = read_ini(program_dir / "Themes" / theme / "theme.dat")["Configuration"].get("Check")
+        stored = read_ini(data_dir / "Themes" / theme / "theme.dat")["Configuration"].get("Check")
         expect(stored == check, f"{theme}: Check={stored}, not {check}")
 
 
-def run(build_dir, artefacts, depth):
+def tree_digest(root):
+    """Every path under `root` with its bytes' digest or its link's target."""
+    digest = {}
+    for path in sorted(root.rglob("*")):
+        if path.is_symlink():
+            digest[str(path)] = "-> " + os.readlink(path)
+        elif path.is_file():
+            digest[str(path)] = hashlib.sha256(path.read_bytes()).hexdigest()
+        else:
+            digest[str(path)] = "folder"
+    return digest
+
+
+def unpack(package, work):
+    """The package unpacked under `work` with its program folder read-only:
+    the root, the program folder, the player's fresh HOME and the command
+    prefix that runs a program as the player."""
+    root = work / "racine"
+    subprocess.run(["dpkg-deb", "-x", str(package), str(root)], check=True)
+    program_dir = root / "usr" / "lib" / "vorlane"
+    for path in [program_dir, *program_dir.rglob("*")]:
+        if not path.is_symlink():
+            path.chmod(path.stat().st_mode & ~0o222)
+    home = work / "maison"
+    home.mkdir()
+    user = []
+    if os.geteuid() == 0:  # root may write anywhere: play as nobody, as a child's account would
+        os.chown(home, 65534, 65534)
+        user = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+    return root, program_dir, home, user
+
+
+def run(build_dir, artefacts, depth, package=None):
     artefacts.mkdir(parents=True, exist_ok=True)
     for old in artefacts.glob("*.png"):
         old.unlink()
     work = Path(tempfile.mkdtemp(prefix="vorlane-e2e-"))
+    work.chmod(0o755)
     xvfb = None
     first = None
     try:
-        program_dir = work / "Vorlane"
-        subprocess.run(["cmake", "--install", str(build_dir), "--prefix", str(program_dir)],
-                       check=True, capture_output=True)
         runtime = work / "run"
         runtime.mkdir(mode=0o700)
+        if package is None:
+            program_dir = work / "Vorlane"
+            subprocess.run(["cmake", "--install", str(build_dir), "--prefix", str(program_dir)],
+                           check=True, capture_output=True)
+            home, data_dir, command = work, program_dir, [str(program_dir / "vorlane")]
+        else:
+            root, program_dir, home, user = unpack(package, work)
+            data_dir = home / ".local" / "share" / "vorlane"
+            command = [*user, str(root / "usr" / "games" / "vorlane")]
+            if user:
+                os.chown(runtime, 65534, 65534)
+            before = tree_digest(root)
         display = free_display()
         # Without -noreset the server resets when its last client leaves, and
         # refuses whoever connects at that moment.
         xvfb = subprocess.Popen(["Xvfb", display, "-noreset", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
                                  "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        env = dict(os.environ, DISPLAY=display, XDG_RUNTIME_DIR=str(runtime), HOME=str(work),
+        env = dict(os.environ, DISPLAY=display, XDG_RUNTIME_DIR=str(runtime), HOME=str(home),
                    SDL_AUDIODRIVER="dummy")
-        env.pop("QT_QPA_PLATFORM", None)
-        env.pop("VORLANE_DEPTHS", None)
+        for variable in ("QT_QPA_PLATFORM", "VORLANE_DEPTHS", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"):
+            env.pop(variable, None)
         if depth == 16:
             env["VORLANE_DEPTHS"] = "16"
         wait_for_display(display, env)
-        session = Session(program_dir, artefacts, env, depth)
+        session = Session(program_dir, data_dir, command, artefacts, env, depth)
         # Qt's own options mean nothing to the program: right to left, the
         # theme list's boxes and the tolerance's arrows would swap sides.
         first = session.start("-reverse")
         try:
             play(session, first)
+            if package is not None:
+                expect(tree_digest(root) == before, "the program changed the package's files")
         except Failure:
             session.screenshot("echec")
             raise
@@ -450,6 +505,9 @@ def run(build_dir, artefacts, depth):
         if xvfb is not None:
             xvfb.kill()
             xvfb.wait()
+        for path in work.rglob("*"):  # the read-only folders, so that they can be removed
+            if path.is_dir() and not path.is_symlink():
+                path.chmod(0o755)
         shutil.rmtree(work, ignore_errors=True)
 
 
@@ -474,9 +532,10 @@ def main():
     parser.add_argument("build_dir", type=Path)
     parser.add_argument("artefacts", type=Path)
     parser.add_argument("--depth", type=int, choices=(32, 16), default=32)
+    parser.add_argument("--package", type=Path, help="a Debian package to unpack and play instead")
     args = parser.parse_args()
     try:
-        run(args.build_dir, args.artefacts, args.depth)
+        run(args.build_dir, args.artefacts, args.depth, args.package)
     except Failure as failure:
         print(f"FAILED: {failure} (screenshots in {args.artefacts})", file=sys.stderr)
         return 1

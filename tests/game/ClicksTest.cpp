@@ -7,6 +7,7 @@
 
 #include "print/PrintStore.h"
 #include "print/zipUnzip.h"
+#include "support/SharedProgramFolder.h"
 
 namespace vorlane::test {
 namespace {
@@ -314,6 +315,22 @@ TEST_P(ClicksTest, FinishedPictureThatCannotBeLoadedClosesTheGame)
     EXPECT_EQ(m_errors, std::vector<std::string>{"Impossible d'ouvrir le fichier " + missing});
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(m_launcherShown, 1);
+}
+
+TEST_P(ClicksTest, ReadOnlyProgramFolderKeepsTheChildsWorkInTheirOwnFolder)
+{
+    SharedProgramFolder shared(m_dir.path());
+    Start(GetParam());
+    Finish();
+    ClickAt(PalettePoint(kPaletteColours[2]));
+    ClickPicture(50, 50);
+    ClickAt(ZonePoint(kNextZone));
+    ClickAt(PanelPoint(kYesZone));
+    const std::string mine = shared.UserFolder() + "Themes/Essai/";
+    EXPECT_TRUE(ReadPrintableMark(mine + "theme.dat", "Image01"));
+    EXPECT_TRUE(std::filesystem::exists(mine + "Couleur01.bmz"));
+    EXPECT_TRUE(m_errors.empty());
+    EXPECT_TRUE(shared.Unchanged());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "launcher/TApplication.h"
 #include "launcher/TfrmAide.h"
 #include "print/StoreFiles.h"
+#include "support/SharedProgramFolder.h"
 
 #include <QGroupBox>
 #include <QTest>
@@ -420,6 +421,29 @@ TEST_F(PrintManagerTest, RefusedRemovalsSayWhyAndKeepTheColumn)
     EXPECT_TRUE(ThemeDat(ThemeFile("Animaux")).Imprimer(1));
     EXPECT_EQ(ColorColumn(), Shown::Available);
     EXPECT_EQ(ImageColumn(), Shown::Available);
+}
+
+TEST_F(PrintManagerTest, ReadOnlyProgramFolderTakesRemovalsInTheUsersFolder)
+{
+    AddTheme("Animaux", 1);
+    AddPicture("Animaux", 1, true, false);
+    SharedProgramFolder shared(m_dir.path());
+    const std::string mine = shared.UserFolder() + "Themes/Animaux/";
+    ZipBitmap(SolidBitmap(800, 600, kColouredColour), ThemeFileToWrite("Animaux", "Couleur01.bmz"));
+    Open();
+    Select(Node("Animaux", "Image01"));
+    ASSERT_EQ(ImageColumn(), Shown::Available);
+    ASSERT_EQ(ColorColumn(), Shown::Available);
+
+    form.btnClear->click();
+    form.btnClearColor->click();
+    EXPECT_EQ(ReadFile(mine + "theme.dat"), "[Image01]\nImprimer=0\n");
+    EXPECT_FALSE(FileExists(mine + "Couleur01.bmz"));
+    Select(Node("Animaux"));
+    Select(Node("Animaux", "Image01"));
+    EXPECT_EQ(ImageColumn(), Shown::NotAvailable);
+    EXPECT_EQ(ColorColumn(), Shown::NotAvailable);
+    EXPECT_TRUE(shared.Unchanged());
 }
 
 TEST_F(PrintManagerTest, FermerEndsTheModalRun)

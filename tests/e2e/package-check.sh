@@ -1,0 +1,41 @@
+#!/bin/sh
+# The Debian package as a family installs it: made by cpack from the build,
+# its files where the system looks for them, its dependencies found by
+# dpkg-shlibdeps, accepted by the validators that are installed, then played
+# from a read-only program folder by a user who may not write it.
+# usage: package-check.sh BUILD_DIR ARTEFACT_DIR PYTHON
+set -eu
+build=$1
+artefacts=$2
+python=$3
+here=$(dirname "$0")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+(cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
+deb=$(ls "$work"/vorlane_*.deb)
+dpkg-deb -x "$deb" "$work/root"
+root=$work/root
+for part in usr/games/vorlane usr/games/vorlane-content usr/lib/vorlane/vorlane usr/lib/vorlane/Themes/Formes/theme.dat \
+    usr/lib/vorlane/Aide/index.html usr/share/applications/vorlane.desktop \
+    usr/share/icons/hicolor/scalable/apps/vorlane.svg usr/share/metainfo/org.vorlane.Vorlane.metainfo.xml \
+    usr/share/doc/vorlane/copyright; do
+    [ -e "$root/$part" ] || { echo "missing from the package: /$part"; exit 1; }
+done
+[ ! -e "$root/usr/lib/vorlane/vorlane.desktop" ] || { echo "the portable folder's menu entry is in the package"; exit 1; }
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libqt6widgets6 libqt6printsupport6 libsdl2 libzip qt6-qpa-plugins; do
+    echo "$depends" | grep -q "$library" || { echo "Depends lacks $library: $depends"; exit 1; }
+done
+
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$root/usr/share/applications/vorlane.desktop"
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$root/usr/share/metainfo/org.vorlane.Vorlane.metainfo.xml"
+fi
+if command -v lintian >/dev/null; then
+    lintian --fail-on error "$deb"
+fi
+
+"$python" "$here/e2e.py" "$build" "$artefacts" --package "$deb"
