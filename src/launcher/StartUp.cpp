@@ -5,7 +5,7 @@
 #include "game/TfrmPrincipale.h"
 #include "launcher/Logo.h"
 #include "launcher/SingleInstanceLock.h"
-#include "launcher/TApplication.h"
+#include "app/TApplication.h"
 #include "launcher/TProgramme.h"
 #include "launcher/TfrmAbout.h"
 #include "print/TfrmImpression.h"

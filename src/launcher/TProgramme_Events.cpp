@@ -2,7 +2,7 @@
 
 #include "launcher/TProgramme.h"
 
-#include "launcher/TApplication.h"
+#include "app/TApplication.h"
 #include "launcher/TfrmAbout.h"
 #include "print/TfrmImpression.h"
 

@@ -5,7 +5,7 @@
 #include "content/ContentPaths.h"
 #include "content/GameSettings.h"
 #include "content/PlayList.h"
-#include "launcher/TApplication.h"
+#include "app/TApplication.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "content/IniFile.h"
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
-#include "launcher/TApplication.h"
+#include "app/TApplication.h"
 #include "print/PicturePreview.h"
 #include "print/PrintStore.h"
 #include "print/StoreFiles.h"

@@ -1,9 +1,9 @@
 #include "print/TfrmImpression.h"
 
 #include "PrintManagerFixture.h"
-#include "launcher/MessageBoxWatcher.h"
-#include "launcher/TApplication.h"
-#include "launcher/TfrmAide.h"
+#include "support/MessageBoxWatcher.h"
+#include "app/TApplication.h"
+#include "app/TfrmAide.h"
 #include "print/StoreFiles.h"
 
 #include <QGroupBox>
