@@ -4,11 +4,13 @@
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config git
-  qt6-base-dev libsdl2-dev libzip-dev zlib1g-dev
+  qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libopencv-imgproc-dev
+  libsdl2-dev libzip-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth xdotool x11-utils imagemagick python3 python3-pil unzip sox
-  cups printer-driver-cups-pdf poppler-utils"
+  cups printer-driver-cups-pdf poppler-utils
+  openclipart-svg"
 
 missing=""
 for package in $PACKAGES; do
