@@ -36,6 +36,9 @@ public:
 
     // The picture to colour without its outer outline: the lines the dots picture keeps.
     const QImage& InnerLines() const { return m_innerLines; }
+    // The black band of the outer outline (Grayscale8, 255 on the band): the
+    // parts of it far from the dots stay drawn on the dots picture.
+    const QImage& OutlineBand() const { return m_outlineBand; }
 
     // The drawing as it was read, kept so that the picture can be traced again.
     const QByteArray& SourceBytes() const { return m_sourceBytes; }
@@ -44,7 +47,8 @@ public:
 private:
     QImage m_pictureToColour;
     std::vector<QPoint> m_outline;
-    QImage m_innerLines;  // the picture to colour without the outer outline, for the dots picture
+    QImage m_innerLines;
+    QImage m_outlineBand;
     QByteArray m_sourceBytes;
     QString m_sourceSuffix;
 
