@@ -347,11 +347,20 @@ std::vector<Dot> OrderDots(std::vector<Dot> dots, const DotOptions& options)
     return dots;
 }
 
-QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options)
+namespace {
+
+struct DotsLayout {
+    QImage lines;  // the inner lines and the outline the dots leave out
+    std::vector<Label> labels;
+};
+
+DotsLayout Layout(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options)
 {
-    QImage picture = drawing.InnerLines().convertToFormat(QImage::Format_RGB32);
+    DotsLayout layout;
+    QImage& picture = layout.lines;
+    picture = drawing.InnerLines().convertToFormat(QImage::Format_RGB32);
     if (picture.isNull())
-        return picture;
+        return layout;
     const QPolygonF polygon = Polygon(dots);
 
     // Where the child's line will pass: the outline near it is left to the child.
@@ -392,8 +401,20 @@ QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dot
             painter.drawEllipse(polygon[static_cast<int>(i)], radius, radius);
         }
     }
-    const std::vector<Label> labels = PlaceLabels(dots, options, obstacles);
+    layout.labels = PlaceLabels(dots, options, obstacles);
+    return layout;
+}
 
+}  // namespace
+
+QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options)
+{
+    DotsLayout layout = Layout(drawing, dots, options);
+    QImage& picture = layout.lines;
+    if (picture.isNull())
+        return picture;
+    const QPolygonF polygon = Polygon(dots);
+    const std::vector<Label>& labels = layout.labels;
     QPainter painter(&picture);
     // Nothing reads or fills the dots picture: smooth dots and labels read better.
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -406,6 +427,14 @@ QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dot
         painter.fillPath(labels[i].glyphs, colour);
     }
     return picture;
+}
+
+std::vector<QRectF> LabelBoxes(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options)
+{
+    std::vector<QRectF> boxes;
+    for (const Label& label : Layout(drawing, dots, options).labels)
+        boxes.push_back(label.box);
+    return boxes;
 }
 
 QPoint NearestOutlinePoint(const TracedDrawing& drawing, QPoint point)

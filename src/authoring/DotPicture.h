@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPoint>
+#include <QRectF>
 
 #include <optional>
 #include <vector>
@@ -53,6 +54,9 @@ std::vector<Dot> OrderDots(std::vector<Dot> dots, const DotOptions& options);
 // Points<NN>.bmp: the inner lines, the parts of the outline the dots leave out,
 // the dots and their labels (the first dot larger and green).
 QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options);
+
+// Where DrawDotsPicture puts the label of each dot: the box of its ink.
+std::vector<QRectF> LabelBoxes(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options);
 
 // The outline point nearest `point`: where a dot dragged or added by hand goes.
 QPoint NearestOutlinePoint(const TracedDrawing& drawing, QPoint point);
