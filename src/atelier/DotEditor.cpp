@@ -40,6 +40,8 @@ void DotEditor::SetDots(std::vector<QPoint> dots)
 
 void DotEditor::SetEditable(bool editable)
 {
+    if (editable == m_editable)
+        return;
     m_editable = editable;
     m_dragged = -1;
     m_hovered = -1;

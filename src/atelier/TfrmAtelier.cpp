@@ -332,7 +332,6 @@ void TfrmAtelier::Redraw(const std::vector<Dot>& dots)
         return;
     }
     m_dotsPicture = DrawDotsPicture(*m_state.drawing, dots, m_state.options);
-    Editor->SetEditable(rbPoints->isChecked());
     Editor->SetPicture(ShownPicture());
     std::vector<QPoint> positions;
     positions.reserve(dots.size());
@@ -550,6 +549,7 @@ void TfrmAtelier::cBCouleurChange()
 
 void TfrmAtelier::rbVueClick()
 {
+    Editor->SetEditable(rbPoints->isChecked());
     Redraw(m_state.dots);
 }
 
