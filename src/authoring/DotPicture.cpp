@@ -56,12 +56,14 @@ struct Stretch {
 
 class Placer {
 public:
-    explicit Placer(const std::vector<QPoint>& outline) : m_outline(outline) {}
+    explicit Placer(const TracedDrawing& drawing) : m_drawing(drawing), m_outline(drawing.Outline()) {}
 
     std::size_t Count() const { return m_outline.size(); }
     std::size_t Length(std::size_t from, std::size_t to) const { return (to + Count() - from) % Count(); }
     std::size_t At(std::size_t from, std::size_t step) const { return (from + step) % Count(); }
 
+    // How far the straight line between two dots and the outline between
+    // them stray from each other both ways; where the outline strays most.
     Stretch Measure(std::size_t from, std::size_t to) const
     {
         Stretch stretch;
@@ -73,6 +75,11 @@ public:
                 stretch.deviation = deviation;
                 stretch.farthest = i;
             }
+        }
+        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        for (double t = 0; t < 1; t += 2 / std::max(2.0, length)) {
+            const QPointF on = a + t * (b - a);
+            stretch.deviation = std::max<double>(stretch.deviation, m_drawing.OutlineDistance(on.toPoint()));
         }
         return stretch;
     }
@@ -115,6 +122,7 @@ public:
     }
 
 private:
+    const TracedDrawing& m_drawing;
     const std::vector<QPoint>& m_outline;
 };
 
@@ -179,7 +187,7 @@ std::vector<Label> PlaceLabels(const std::vector<Dot>& dots, const DotOptions& o
     const QPolygonF polygon = Polygon(dots);
     const double outwardSign = Clockwise(dots) ? 1 : -1;
     const QFont font = ContentFont(kLabelSize);
-    constexpr int kDirections = 24;
+    constexpr int kDirections = 32;
 
     std::vector<Label> labels;
     for (std::size_t i = 0; i < dots.size(); ++i) {
@@ -197,7 +205,7 @@ std::vector<Label> PlaceLabels(const std::vector<Dot>& dots, const DotOptions& o
         double bestScore = -1e9;
         QRectF bestBox;
         int bestCovered = std::numeric_limits<int>::max();
-        for (const double ring : {0.0, 5.0, 11.0, 18.0, 26.0}) {
+        for (const double ring : {0.0, 5.0, 11.0, 18.0, 26.0, 36.0, 48.0}) {
             for (int d = 0; d < kDirections; ++d) {
                 const double angle = 2 * std::numbers::pi * d / kDirections;
                 const QPointF dir(std::cos(angle), std::sin(angle));
@@ -266,7 +274,7 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     const bool letters = options.style == LabelStyle::UpperLetters || options.style == LabelStyle::LowerLetters;
     const std::size_t wanted = static_cast<std::size_t>(
         std::clamp(options.count, kFewestDots, letters ? kMostLetterDots : kMostDots));
-    const Placer placer(outline);
+    const Placer placer(drawing);
     const double worthADot = kWorthADot * Diagonal(drawing.PictureSize());
 
     // Start from the top and the point furthest from it; then, while the
@@ -329,7 +337,15 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     std::vector<Dot> placed;
     for (const auto& dot : dots)
         placed.push_back({outline[dot.first], placer.IsCorner(dot.first)});
-    return OrderDots(std::move(placed), options);
+    // The child's line does not close: where the dots cannot follow the
+    // outline (the way back along a drawing made of a single line), that
+    // stretch is left between the last dot and the first, drawn for the child.
+    DotOptions order = options;
+    const auto gap = std::max_element(dots.begin(), dots.end(),
+                                      [](const auto& a, const auto& b) { return a.second.deviation < b.second.deviation; });
+    if (!options.firstDot && gap->second.deviation > kLeftOut * Diagonal(drawing.PictureSize()))
+        order.firstDot = outline[options.direction == Direction::Clockwise ? next(gap->first) : gap->first];
+    return OrderDots(std::move(placed), order);
 }
 
 std::vector<Dot> OrderDots(std::vector<Dot> dots, const DotOptions& options)
@@ -370,7 +386,7 @@ DotsLayout Layout(const TracedDrawing& drawing, const std::vector<Dot>& dots, co
         QPainter painter(&near);
         const double reach = 2 * kLeftOut * Diagonal(picture.size());
         painter.setPen(QPen(Qt::white, reach, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPolygon(polygon);
+        painter.drawPolyline(polygon);
     }
     const QImage& band = drawing.OutlineBand();
     for (int y = 0; y < picture.height(); ++y) {
@@ -393,7 +409,7 @@ DotsLayout Layout(const TracedDrawing& drawing, const std::vector<Dot>& dots, co
     {
         QPainter painter(&obstacles);
         painter.setPen(QPen(Qt::white, options.lineWidth + 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPolygon(polygon);
+        painter.drawPolyline(polygon);
         painter.setPen(Qt::NoPen);
         painter.setBrush(Qt::white);
         for (std::size_t i = 0; i < dots.size(); ++i) {

@@ -381,6 +381,12 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     art.outlineBand = QImage(band.cols, band.rows, QImage::Format_Grayscale8);
     for (int y = 0; y < band.rows; ++y)
         std::copy_n(band.ptr<uchar>(y), band.cols, art.outlineBand.scanLine(y));
+    cv::Mat far(ink.size(), CV_8U, cv::Scalar(255));
+    for (const cv::Point& point : outline)
+        far.at<uchar>(point) = 0;
+    cv::Mat distance;
+    cv::distanceTransform(far, distance, cv::DIST_L2, cv::DIST_MASK_3);
+    art.outlineDistance.assign(distance.begin<float>(), distance.end<float>());
     art.outline.reserve(outline.size());
     for (const cv::Point& point : outline)
         art.outline.emplace_back(point.x, point.y);

@@ -15,6 +15,7 @@ struct LineArt {
     QImage innerLines;       // RGB32, the same without the outer outline's band
     QImage outlineBand;      // Grayscale8, 255 on the outer outline's band
     std::vector<QPoint> outline;  // closed, clockwise, on black pixels of pictureToColour
+    std::vector<float> outlineDistance;  // per pixel, row by row: the distance to the nearest outline point
 };
 
 // Where the drawing lies on its page, in fractions of the page, with a little

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -34,6 +35,14 @@ public:
     // every point lies on a black pixel of the picture to colour.
     const std::vector<QPoint>& Outline() const { return m_outline; }
 
+    // How far the point is from the outline, in pixels (0 outside the picture).
+    float OutlineDistance(QPoint point) const
+    {
+        return QRect(QPoint(), PictureSize()).contains(point)
+                   ? m_outlineDistance[static_cast<std::size_t>(point.y()) * PictureSize().width() + point.x()]
+                   : 0;
+    }
+
     // The picture to colour without its outer outline: the lines the dots picture keeps.
     const QImage& InnerLines() const { return m_innerLines; }
     // The black band of the outer outline (Grayscale8, 255 on the band): the
@@ -47,6 +56,7 @@ public:
 private:
     QImage m_pictureToColour;
     std::vector<QPoint> m_outline;
+    std::vector<float> m_outlineDistance;
     QImage m_innerLines;
     QImage m_outlineBand;
     QByteArray m_sourceBytes;

@@ -79,13 +79,13 @@ double SegmentDistance(QPointF p, const QLineF& line)
     return std::hypot(gap.x(), gap.y());
 }
 
-// The largest distance from the polygon through the dots to the outline, and
-// from every part of the outline that the dots picture leaves out to the polygon.
+// The largest distance from the child's line (dot 1 to the last dot) to the
+// outline, and from every part of the outline that the dots picture leaves out to that line.
 double Straying(const TracedDrawing& drawing, const std::vector<Dot>& dots, const QImage& dotsPicture)
 {
     std::vector<QLineF> sides;
-    for (std::size_t i = 0; i < dots.size(); ++i)
-        sides.emplace_back(QPointF(dots[i].position), QPointF(dots[(i + 1) % dots.size()].position));
+    for (std::size_t i = 0; i + 1 < dots.size(); ++i)
+        sides.emplace_back(QPointF(dots[i].position), QPointF(dots[i + 1].position));
     double worst = 0;
     for (const QLineF& side : sides)
         for (double t = 0; t <= 1; t += 2 / std::max(2.0, side.length())) {
@@ -158,7 +158,7 @@ TEST_P(TraceTest, BecomesAPictureThatIsPlayedToTheEnd)
                 overLines += dotsPicture.pixel(x, y) == qRgb(0, 0, 0);
         EXPECT_EQ(overLines, 0) << "label " << i + 1 << " over a line";
         for (std::size_t j = 0; j < dots.size(); ++j) {
-            const QLineF side(dots[j].position, dots[(j + 1) % dots.size()].position);
+            const QLineF side(dots[j].position, dots[std::min(j + 1, dots.size() - 1)].position);
             for (double t = 0; t <= 1; t += 1 / std::max(1.0, side.length()))
                 ASSERT_FALSE(labels[i].contains(side.pointAt(t))) << "label " << i + 1 << " over side " << j + 1;
             const QPointF centre(dots[j].position);
