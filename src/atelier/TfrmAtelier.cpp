@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -26,6 +27,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QScopeGuard>
 #include <QShortcut>
 #include <QSlider>
@@ -40,6 +43,20 @@ namespace {
 const QString kConseil = QStringLiteral(
     "Glissez un point pour le déplacer. Double-cliquez sur le contour pour ajouter un point ; "
     "clic droit ou touche Suppr pour en retirer un.");
+const QString kConseilColorier =
+    QStringLiteral("Le dessin que l'enfant coloriera. Revenez à « Image avec les points » pour changer les points.");
+
+// A file name as a picture name: "emperor_penguin-01" gives "Emperor penguin".
+QString PictureName(const QString& fileName)
+{
+    QString name = fileName;
+    name.replace(QRegularExpression(QStringLiteral("[_\\-.]+")), QStringLiteral(" "));
+    name.remove(QRegularExpression(QStringLiteral("(\\s+\\d+)+$")));
+    name = name.simplified();
+    if (!name.isEmpty())
+        name[0] = name[0].toUpper();
+    return name.isEmpty() ? fileName : name;
+}
 
 // The child's line colours on offer: bright, and never black, which bounds
 // the regions to colour.
@@ -350,7 +367,8 @@ QImage TfrmAtelier::ShownPicture() const
 void TfrmAtelier::Tell(const QString& text)
 {
     lblConseil->setText(QStringLiteral("<b>%1</b>").arg(text.toHtmlEscaped()));
-    QTimer::singleShot(4000, lblConseil, [this] { lblConseil->setText(kConseil); });
+    QTimer::singleShot(4000, lblConseil,
+                       [this] { lblConseil->setText(rbPoints->isChecked() ? kConseil : kConseilColorier); });
 }
 
 // ---- Opening -----------------------------------------------------------
@@ -363,8 +381,10 @@ void TfrmAtelier::Open(TracedDrawing drawing, const QString& name)
     after.dots = PlaceDots(*after.drawing, after.options);
     Editor->Select(-1);
     Change(QStringLiteral("Ouvrir un dessin"), std::move(after));
-    if (!name.isEmpty())
+    if (!name.isEmpty()) {
         EdNom->setText(name);
+        EdNom->setCursorPosition(0);
+    }
     // A new drawing is a new picture: nothing to replace.
     m_savedPicture = 0;
     chkRemplacer->hide();
@@ -374,7 +394,8 @@ void TfrmAtelier::OpenFile(const QString& path)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-    Open(TracedDrawing::FromFile(path), QFileInfo(path).completeBaseName());
+    Open(TracedDrawing::FromFile(path), PictureName(QFileInfo(path).completeBaseName()));
+    m_lastFolder = QFileInfo(path).absolutePath();
 }
 
 void TfrmAtelier::OpenImage(const QImage& image, const QString& name)
@@ -435,6 +456,11 @@ void TfrmAtelier::btnOuvrirClick()
 {
     QFileDialog dialog(this, QStringLiteral("Ouvrir un dessin"));
     dialog.setFileMode(QFileDialog::ExistingFile);
+    // Where a family's drawings are: the pictures folder, then the last one used.
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    dialog.setDirectory(!m_lastFolder.isEmpty() ? m_lastFolder
+                        : QFileInfo(pictures).isDir() ? pictures
+                                                      : QDir::homePath());
     dialog.setNameFilters({QStringLiteral("Dessins (*.svg *.png *.jpg *.jpeg *.bmp *.gif *.webp)"),
                            QStringLiteral("Tous les fichiers (*)")});
     // Qt's own dialog speaks English unless told: its captions in French.
@@ -550,6 +576,7 @@ void TfrmAtelier::cBCouleurChange()
 void TfrmAtelier::rbVueClick()
 {
     Editor->SetEditable(rbPoints->isChecked());
+    lblConseil->setText(rbPoints->isChecked() ? kConseil : kConseilColorier);
     Redraw(m_state.dots);
 }
 

@@ -116,6 +116,7 @@ private:
     QUndoStack m_undo;
     bool m_showing = false;  // controls set from a state do not make a change of their own
     bool m_placed = false;
+    QString m_lastFolder;  // of the drawing opened last, where the next one is looked for
     // The picture last written or reopened: saving again may replace it.
     std::string m_savedTheme;
     int m_savedPicture = 0;

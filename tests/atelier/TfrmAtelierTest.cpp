@@ -67,7 +67,7 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     atelier.OpenFile(QString::fromStdString(Drawing("maison.svg", kHouse)));
     ASSERT_NE(atelier.State().drawing, nullptr);
     EXPECT_EQ(atelier.State().dots.size(), 20u);
-    EXPECT_EQ(atelier.EdNom->text(), "maison");
+    EXPECT_EQ(atelier.EdNom->text(), "Maison");
     EXPECT_EQ(atelier.ShownPicture().size(), QSize(704, 560));
 
     atelier.ScrBNombre->setValue(12);
