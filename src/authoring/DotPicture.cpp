@@ -24,6 +24,9 @@ constexpr double kSpacing = 3 * kDotRadius;
 // Outline further than this from the child's lines stays drawn on the dots
 // picture (a tail, whiskers), in parts of the picture's diagonal.
 constexpr double kLeftOut = 0.02;
+// A stretch the dots stray from by more than this, in parts of the diagonal,
+// is left to the picture: it goes between the last dot and the first.
+constexpr double kUnfollowable = 0.03;
 // Deviations above this, in parts of the diagonal, are worth a dot of their own.
 constexpr double kWorthADot = 0.008;
 
@@ -343,7 +346,7 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     DotOptions order = options;
     const auto gap = std::max_element(dots.begin(), dots.end(),
                                       [](const auto& a, const auto& b) { return a.second.deviation < b.second.deviation; });
-    if (!options.firstDot && gap->second.deviation > kLeftOut * Diagonal(drawing.PictureSize()))
+    if (!options.firstDot && gap->second.deviation > kUnfollowable * Diagonal(drawing.PictureSize()))
         order.firstDot = outline[options.direction == Direction::Clockwise ? next(gap->first) : gap->first];
     return OrderDots(std::move(placed), order);
 }
