@@ -12,19 +12,22 @@
 
 namespace vorlane {
 
-ReopenDialog::ReopenDialog(const std::string& programDir, QWidget* parent)
+ReopenDialog::ReopenDialog(const std::string& programDir, const std::string& theme, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , cBTheme(new QComboBox(this))
     , lbImages(new QListWidget(this))
 {
     setWindowTitle(QStringLiteral("Vorlane - Rouvrir un dessin"));
-    for (const std::string& theme : ThemeNames(programDir)) {
-        auto pictures = ReopenablePictures(programDir, theme);
+    for (const std::string& name : ThemeNames(programDir)) {
+        auto pictures = ReopenablePictures(programDir, name);
         if (pictures.empty())
             continue;
-        cBTheme->addItem(QFile::decodeName(QByteArray::fromStdString(theme)));
-        m_themes.push_back({theme, std::move(pictures)});
+        cBTheme->addItem(QFile::decodeName(QByteArray::fromStdString(name)));
+        m_themes.push_back({name, std::move(pictures)});
     }
+    for (std::size_t i = 0; i < m_themes.size(); ++i)
+        if (m_themes[i].theme == theme)
+            cBTheme->setCurrentIndex(static_cast<int>(i));
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* open = buttons->addButton(QStringLiteral("&Ouvrir"), QDialogButtonBox::AcceptRole);

@@ -16,7 +16,8 @@ namespace vorlane {
 class ReopenDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit ReopenDialog(const std::string& programDir, QWidget* parent = nullptr);
+    // Opens on `theme` when it holds such pictures.
+    ReopenDialog(const std::string& programDir, const std::string& theme, QWidget* parent = nullptr);
 
     bool HasPictures() const { return !m_themes.empty(); }
     std::string Theme() const;

@@ -167,6 +167,7 @@ TfrmAtelier::TfrmAtelier(std::string programDir, const QString& theme, QWidget* 
     FillThemes();
     if (!theme.isEmpty())
         cBTheme->setCurrentText(theme);
+    ShowSaveChoice();
     Show(m_state);
     btnOuvrir->setFocus();
 }
@@ -257,9 +258,8 @@ void TfrmAtelier::ConnectHandlers()
     btnRetablir->setEnabled(false);
     connect(btnAide, &QPushButton::clicked, this, [] { TApplication::HelpContents(); });
     connect(btnFermer, &QPushButton::clicked, this, &QWidget::close);
-    connect(cBTheme, &QComboBox::currentTextChanged, this, [this] {
-        chkRemplacer->setVisible(m_savedPicture > 0 && Bytes(cBTheme->currentText().trimmed()) == m_savedTheme);
-    });
+    connect(cBTheme, &QComboBox::currentTextChanged, this, &TfrmAtelier::ShowSaveChoice);
+    connect(chkRemplacer, &QCheckBox::toggled, this, &TfrmAtelier::ShowSaveChoice);
 
     connect(Editor, &DotEditor::dotDragged, this, [this](int index, QPoint position) {
         TApplication::Guarded([&] { EditorDotDragged(index, position); });
@@ -387,7 +387,7 @@ void TfrmAtelier::Open(TracedDrawing drawing, const QString& name)
     }
     // A new drawing is a new picture: nothing to replace.
     m_savedPicture = 0;
-    chkRemplacer->hide();
+    ShowSaveChoice();
 }
 
 void TfrmAtelier::OpenFile(const QString& path)
@@ -476,7 +476,7 @@ void TfrmAtelier::btnOuvrirClick()
 
 void TfrmAtelier::btnRouvrirClick()
 {
-    ReopenDialog dialog(m_programDir, this);
+    ReopenDialog dialog(m_programDir, Bytes(cBTheme->currentText().trimmed()), this);
     if (!dialog.HasPictures()) {
         Inform(this, QStringLiteral("Aucun dessin fait dans l'atelier n'a encore été ajouté à un thème."));
         return;
@@ -496,9 +496,8 @@ void TfrmAtelier::Reopen(const std::string& theme, int picture)
     EdNom->setText(QString::fromStdString(reopened.pictureName));
     m_savedTheme = theme;
     m_savedPicture = picture;
-    chkRemplacer->setText(QStringLiteral("Remplacer l'image %1 de ce thème").arg(picture));
     chkRemplacer->setChecked(true);
-    chkRemplacer->show();
+    ShowSaveChoice();
 }
 
 // ---- The options -------------------------------------------------------
@@ -637,6 +636,21 @@ void TfrmAtelier::EditorRemoveRequested(int index)
 
 // ---- Into the game -----------------------------------------------------
 
+// The picture last written or reopened is written again over itself while
+// its theme is the one chosen and the box stays ticked.
+bool TfrmAtelier::Replacing() const
+{
+    return m_savedPicture > 0 && Bytes(cBTheme->currentText().trimmed()) == m_savedTheme && chkRemplacer->isChecked();
+}
+
+void TfrmAtelier::ShowSaveChoice()
+{
+    const bool offered = m_savedPicture > 0 && Bytes(cBTheme->currentText().trimmed()) == m_savedTheme;
+    chkRemplacer->setText(QStringLiteral("Remplacer l'image %1 de ce thème").arg(m_savedPicture));
+    chkRemplacer->setVisible(offered);
+    btnAjouter->setText(Replacing() ? QStringLiteral("Enregistrer dans le &thème") : QStringLiteral("Ajouter au &thème"));
+}
+
 void TfrmAtelier::btnAjouterClick()
 {
     if (m_state.drawing == nullptr)
@@ -653,7 +667,7 @@ void TfrmAtelier::btnAjouterClick()
         EdNom->setFocus();
         return;
     }
-    const bool replacing = chkRemplacer->isVisible() && chkRemplacer->isChecked();
+    const bool replacing = Replacing();
     const bool newTheme = cBTheme->findText(theme) < 0;
     int picture = 0;
     {
@@ -666,17 +680,18 @@ void TfrmAtelier::btnAjouterClick()
     m_savedPicture = picture;
     FillThemes();
     cBTheme->setCurrentText(theme);
-    chkRemplacer->setText(QStringLiteral("Remplacer l'image %1 de ce thème").arg(picture));
     chkRemplacer->setChecked(true);
-    chkRemplacer->show();
+    ShowSaveChoice();
     Inform(this, replacing ? QStringLiteral("L'image %1 du thème « %2 » est remplacée par « %3 ».")
                                  .arg(picture)
                                  .arg(theme, name)
-                           : QStringLiteral("« %1 » est maintenant l'image %2 du thème « %3 »%4.\n"
-                                            "Cochez ce thème dans Vorlane pour y jouer.")
-                                 .arg(name)
-                                 .arg(picture)
-                                 .arg(theme, newTheme ? QStringLiteral(", un nouveau thème") : QString()));
+                 : newTheme ? QStringLiteral("Le thème « %1 » est créé, avec « %2 » pour première image.\n"
+                                             "Cochez-le dans Vorlane pour y jouer.")
+                                  .arg(theme, name)
+                            : QStringLiteral("« %1 » est maintenant l'image %2 du thème « %3 ».")
+                                  .arg(name)
+                                  .arg(picture)
+                                  .arg(theme));
 }
 
 }  // namespace vorlane

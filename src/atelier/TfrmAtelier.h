@@ -109,6 +109,8 @@ private:
     void EditorAddRequested(QPoint position);
     void EditorRemoveRequested(int index);
     void Tell(const QString& text);
+    bool Replacing() const;
+    void ShowSaveChoice();
 
     std::string m_programDir;
     AtelierState m_state;

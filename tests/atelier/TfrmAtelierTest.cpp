@@ -107,7 +107,7 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
     ASSERT_EQ(watcher.Seen().size(), 1u);
     EXPECT_EQ(watcher.Seen()[0].title, "Vorlane");
-    EXPECT_TRUE(watcher.Seen()[0].text.startsWith("« La maison » est maintenant l'image 1 du thème « Mes dessins »"))
+    EXPECT_TRUE(watcher.Seen()[0].text.startsWith("Le thème « Mes dessins » est créé, avec « La maison »"))
         << watcher.Seen()[0].text.toStdString();
     for (const char* file : {"Points01.bmp", "Image01.bmp", "theme.dat"})
         EXPECT_TRUE(std::filesystem::exists(ThemeFolder("Mes dessins") + "/" + file)) << file;
@@ -115,8 +115,9 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     EXPECT_EQ(ReadFile(ThemeFile("Animaux")), animaux);
     EXPECT_GE(atelier.cBTheme->findText(QStringLiteral("Mes dessins")), 0);
     EXPECT_TRUE(atelier.chkRemplacer->isVisible());
+    EXPECT_EQ(atelier.btnAjouter->text(), "Enregistrer dans le &thème");
 
-    ReopenDialog dialog(folder.path().string() + "/");
+    ReopenDialog dialog(folder.path().string() + "/", "Animaux");
     ASSERT_TRUE(dialog.HasPictures());
     EXPECT_EQ(dialog.Theme(), "Mes dessins");
     EXPECT_EQ(dialog.Picture(), 1);
@@ -130,6 +131,14 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     EXPECT_EQ(again.EdNom->text(), "La maison");
     EXPECT_EQ(again.cBTheme->currentText(), "Mes dessins");
     EXPECT_TRUE(again.chkRemplacer->isChecked());
+
+    // Saved again over itself: still one picture in the theme.
+    again.ScrBNombre->setValue(8);
+    QTest::mouseClick(again.btnAjouter, Qt::LeftButton);
+    ASSERT_EQ(watcher.Seen().size(), 2u);
+    EXPECT_TRUE(watcher.Seen()[1].text.startsWith("L'image 1 du thème « Mes dessins » est remplacée"));
+    EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombreImages=1"), std::string::npos);
+    EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombrePoints=8"), std::string::npos);
 }
 
 // A drawing that cannot be traced, dropped or pasted over the one in work,
