@@ -7,7 +7,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/installed" >/dev/null
 mv "$work/installed" "$work/moved"
-for part in vorlane vorlane-content vorlane.svg vorlane.desktop Themes Apparences Aide/index.html Exemples/theme-Formes.json; do
+for part in vorlane vorlane-atelier vorlane-content vorlane.svg vorlane.desktop vorlane-atelier.desktop Themes Apparences Aide/index.html Aide/atelier.html Exemples/theme-Formes.json; do
     [ -e "$work/moved/$part" ] || { echo "missing from the program folder: $part"; exit 1; }
 done
 if find "$work/moved/Themes" -name 'Couleur*' | grep -q .; then
