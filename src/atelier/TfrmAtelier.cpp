@@ -304,10 +304,10 @@ void TfrmAtelier::showEvent(QShowEvent* event)
 
 // ---- State and undo ----------------------------------------------------
 
-void TfrmAtelier::Change(const QString& text, AtelierState after, bool countStep)
+void TfrmAtelier::Change(const QString& text, AtelierState after, AtelierChange::Kind kind)
 {
-    m_undo.push(new AtelierChange(text, countStep ? AtelierChange::Kind::Count : AtelierChange::Kind::Other, m_state,
-                                  std::move(after), [this](const AtelierState& state) { Show(state); }));
+    m_undo.push(new AtelierChange(text, kind, m_state, std::move(after),
+                                  [this](const AtelierState& state) { Show(state); }));
 }
 
 void TfrmAtelier::Show(const AtelierState& state)
@@ -381,10 +381,9 @@ void TfrmAtelier::Open(TracedDrawing drawing, const QString& name)
     after.dots = PlaceDots(*after.drawing, after.options);
     Editor->Select(-1);
     Change(QStringLiteral("Ouvrir un dessin"), std::move(after));
-    if (!name.isEmpty()) {
-        EdNom->setText(name);
-        EdNom->setCursorPosition(0);
-    }
+    // A pasted image has no name: the box is left for the parent to fill.
+    EdNom->setText(name);
+    EdNom->setCursorPosition(0);
     // A new drawing is a new picture: nothing to replace.
     m_savedPicture = 0;
     ShowSaveChoice();
@@ -510,7 +509,7 @@ void TfrmAtelier::ScrBNombreChange()
     AtelierState after = m_state;
     after.options.count = ScrBNombre->value();
     after.dots = PlaceDots(*after.drawing, after.options);
-    Change(QStringLiteral("Nombre de points"), std::move(after), true);
+    Change(QStringLiteral("Nombre de points"), std::move(after), AtelierChange::Kind::Count);
 }
 
 void TfrmAtelier::cBNumerosChange()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "atelier/AtelierChange.h"
 #include "atelier/AtelierState.h"
 
 #include <QImage>
@@ -98,7 +99,7 @@ private:
     void FillThemes();
 
     // A new state through the undo stack; shown at once.
-    void Change(const QString& text, AtelierState after, bool countStep = false);
+    void Change(const QString& text, AtelierState after, AtelierChange::Kind kind = AtelierChange::Kind::Other);
     void Show(const AtelierState& state);
     void Redraw(const std::vector<Dot>& dots);
     void ShowControls(const DotOptions& options);
