@@ -29,7 +29,6 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QScopeGuard>
 #include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
@@ -141,6 +140,15 @@ QString Text(const std::string& bytes)
 {
     return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
+
+// The busy pointer while a drawing is traced or written, whatever happens.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
 
 void Inform(QWidget* parent, const QString& text)
 {
@@ -391,16 +399,14 @@ void TfrmAtelier::Open(TracedDrawing drawing, const QString& name)
 
 void TfrmAtelier::OpenFile(const QString& path)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const WaitCursor waiting;
     Open(TracedDrawing::FromFile(path), PictureName(QFileInfo(path).completeBaseName()));
     m_lastFolder = QFileInfo(path).absolutePath();
 }
 
 void TfrmAtelier::OpenImage(const QImage& image, const QString& name)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const WaitCursor waiting;
     Open(TracedDrawing::FromImage(image), name);
 }
 
@@ -421,8 +427,7 @@ void TfrmAtelier::OpenMimeData(const QMimeData& data)
         return;
     }
     if (data.hasFormat(QStringLiteral("image/svg+xml"))) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const WaitCursor waiting;
         Open(TracedDrawing::FromBytes(data.data(QStringLiteral("image/svg+xml")), QStringLiteral("svg")), QString());
         return;
     }
@@ -670,8 +675,7 @@ void TfrmAtelier::btnAjouterClick()
     const bool newTheme = cBTheme->findText(theme) < 0;
     int picture = 0;
     {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const WaitCursor waiting;
         picture = AddPictureToTheme(m_programDir, Bytes(theme), name.toStdString(), *m_state.drawing, m_state.dots,
                                     m_state.options, replacing ? m_savedPicture : 0);
     }
