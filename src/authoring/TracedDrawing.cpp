@@ -124,11 +124,12 @@ Source RasterSource(const QByteArray& bytes)
         Refuse("Ce dessin est trop grand (" + std::to_string(size.width()) + " × " + std::to_string(size.height()) +
                " pixels) : au plus " + std::to_string(kMostPixels / 1'000'000) + " millions de pixels.");
     reader.setAllocationLimit(static_cast<int>(kMostPixels * 4 / (1 << 20)) + 1);
+    const QByteArray format = reader.format();
     const QImage image = reader.read();
     if (image.isNull())
         Refuse("Ce dessin est illisible : " + reader.errorString().toStdString() + ".");
     Source source = ImageSource(image);
-    source.format = QString::fromLatin1(reader.format());
+    source.format = format.isEmpty() ? QStringLiteral("image") : QString::fromLatin1(format);
     return source;
 }
 

@@ -178,6 +178,7 @@ TEST_P(TraceTest, BecomesAPictureThatIsPlayedToTheEnd)
     ASSERT_EQ(AddPictureToTheme(program, "Dessins", GetParam().name, drawing, dots, options), 1);
     const PackageReport report = CheckTheme(ThemeFolderPath(program, "Dessins"), "Themes/Dessins");
     EXPECT_TRUE(report.faults.empty()) << report.faults.front();
+    EXPECT_EQ(ReopenPicture(program, "Dessins", 1).drawing.PictureToColour(), picture) << "reopened the same";
     UsePlayList({{"Dessins/", 1}});
     TfrmPrincipale& form = Start();
     JoinAllDots();
