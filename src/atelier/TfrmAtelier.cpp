@@ -184,7 +184,7 @@ void TfrmAtelier::CreateControls()
 {
     gbDessin = Place(new QGroupBox(QStringLiteral(" Dessin "), this), 0, 0, 268, 124);
     btnOuvrir = Button(gbDessin, QStringLiteral("&Ouvrir un dessin…"), 10, 22, 248);
-    btnRouvrir = Button(gbDessin, QStringLiteral("&Rouvrir un dessin de l'atelier…"), 10, 56, 248);
+    btnRouvrir = Button(gbDessin, QStringLiteral("&Rouvrir un dessin"), 10, 56, 248);
     lblDepot = Place(new QLabel(QStringLiteral("ou déposez un dessin sur l'aperçu, ou collez une image (Ctrl+V)."),
                                 gbDessin),
                      10, 88, 248, 32);
@@ -652,7 +652,6 @@ void TfrmAtelier::ShowSaveChoice()
     const bool offered = m_savedPicture > 0 && Bytes(cBTheme->currentText().trimmed()) == m_savedTheme;
     chkRemplacer->setText(QStringLiteral("Remplacer l'image %1 de ce thème").arg(m_savedPicture));
     chkRemplacer->setVisible(offered);
-    btnAjouter->setText(Replacing() ? QStringLiteral("Enregistrer dans le &thème") : QStringLiteral("Ajouter au &thème"));
 }
 
 void TfrmAtelier::btnAjouterClick()

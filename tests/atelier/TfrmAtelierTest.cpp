@@ -115,7 +115,6 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     EXPECT_EQ(ReadFile(ThemeFile("Animaux")), animaux);
     EXPECT_GE(atelier.cBTheme->findText(QStringLiteral("Mes dessins")), 0);
     EXPECT_TRUE(atelier.chkRemplacer->isVisible());
-    EXPECT_EQ(atelier.btnAjouter->text(), "Enregistrer dans le &thème");
 
     ReopenDialog dialog(folder.path().string() + "/", "Animaux");
     ASSERT_TRUE(dialog.HasPictures());
