@@ -141,8 +141,9 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
 }
 
 // A drawing that cannot be traced, dropped or pasted over the one in work,
-// is refused in a "Vorlane" box and leaves the work as it was.
-TEST_F(TfrmAtelierTest, RefusedDrawingLeavesTheWorkAsItWas)
+// is refused in a "Vorlane" box and leaves the work as it was; one that can
+// be traced replaces it, and one undo brings the work back.
+TEST_F(TfrmAtelierTest, RefusedOrReplacedDrawingLeavesTheWorkRecoverable)
 {
     TfrmAtelier atelier(folder.path().string());
     Show(atelier);
@@ -165,6 +166,16 @@ TEST_F(TfrmAtelierTest, RefusedDrawingLeavesTheWorkAsItWas)
         EXPECT_EQ(box.title, "Vorlane");
         EXPECT_FALSE(box.text.isEmpty());
     }
+    EXPECT_EQ(atelier.State().drawing, work.drawing);
+    EXPECT_EQ(Positions(atelier.State()), Positions(work));
+
+    // A pasted image replaces the drawing; undo brings the one in work back.
+    QApplication::clipboard()->setImage(work.drawing->PictureToColour());
+    Show(atelier);
+    QTest::keyClick(&atelier, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_NE(atelier.State().drawing, work.drawing);
+    EXPECT_EQ(atelier.EdNom->text(), "");
+    QTest::keyClick(&atelier, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(atelier.State().drawing, work.drawing);
     EXPECT_EQ(Positions(atelier.State()), Positions(work));
 }
