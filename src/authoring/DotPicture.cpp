@@ -24,8 +24,8 @@ constexpr double kSpacing = 3 * kDotRadius;
 // Outline further than this from the child's lines stays drawn on the dots
 // picture (a tail, whiskers), in parts of the picture's diagonal.
 constexpr double kLeftOut = 0.02;
-// A stretch the dots stray from by more than this, in parts of the diagonal,
-// is left to the picture: it goes between the last dot and the first.
+// A stretch without room for more dots that they stray from by more than
+// this, in parts of the diagonal, goes between the last dot and the first.
 constexpr double kUnfollowable = 0.03;
 // Deviations above this, in parts of the diagonal, are worth a dot of their own.
 constexpr double kWorthADot = 0.008;
@@ -340,13 +340,14 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     std::vector<Dot> placed;
     for (const auto& dot : dots)
         placed.push_back({outline[dot.first], placer.IsCorner(dot.first)});
-    // The child's line does not close: where the dots cannot follow the
-    // outline (the way back along a drawing made of a single line), that
+    // The child's line does not close: where the dots have no room to follow
+    // the outline (the way back along a drawing made of a single line), that
     // stretch is left between the last dot and the first, drawn for the child.
     DotOptions order = options;
     const auto gap = std::max_element(dots.begin(), dots.end(),
                                       [](const auto& a, const auto& b) { return a.second.deviation < b.second.deviation; });
-    if (!options.firstDot && gap->second.deviation > kUnfollowable * Diagonal(drawing.PictureSize()))
+    if (!options.firstDot && gap->second.exhausted &&
+        gap->second.deviation > kUnfollowable * Diagonal(drawing.PictureSize()))
         order.firstDot = outline[options.direction == Direction::Clockwise ? next(gap->first) : gap->first];
     return OrderDots(std::move(placed), order);
 }
