@@ -106,6 +106,24 @@ bool Letters(LabelStyle style)
     return style == LabelStyle::UpperLetters || style == LabelStyle::LowerLetters;
 }
 
+// What the labels count by: counting by 5 naturally starts at 5.
+int Step(LabelStyle style)
+{
+    switch (style) {
+    case LabelStyle::ByTwo:
+        return 2;
+    case LabelStyle::ByFive:
+        return 5;
+    case LabelStyle::ByTen:
+        return 10;
+    case LabelStyle::Numbers:
+    case LabelStyle::UpperLetters:
+    case LabelStyle::LowerLetters:
+        break;
+    }
+    return 1;
+}
+
 double SegmentDistance(QPointF p, QPointF a, QPointF b)
 {
     const QPointF ab = b - a;
@@ -523,6 +541,9 @@ void TfrmAtelier::cBNumerosChange()
         return;
     AtelierState after = m_state;
     after.options.style = static_cast<LabelStyle>(cBNumeros->currentIndex());
+    // A first number the parent left as it came follows the new count.
+    if (after.options.firstNumber == Step(m_state.options.style))
+        after.options.firstNumber = Step(after.options.style);
     if (Letters(after.options.style) && after.dots.size() > static_cast<std::size_t>(kMostLetterDots)) {
         after.options.count = kMostLetterDots;
         after.dots = PlaceDots(*after.drawing, after.options);

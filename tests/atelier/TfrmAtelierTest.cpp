@@ -101,6 +101,9 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     EXPECT_EQ(atelier.State().dots.size(), 12u);
     EXPECT_EQ(atelier.State().dots[5].position, NearestOutlinePoint(*atelier.State().drawing, placed[5]));
 
+    atelier.cBNumeros->setCurrentIndex(static_cast<int>(LabelStyle::ByTen));
+    EXPECT_EQ(atelier.State().options.firstNumber, 10);  // counting by ten starts at ten
+
     atelier.cBTheme->setCurrentText(QStringLiteral("Mes dessins"));
     atelier.EdNom->setText(QStringLiteral("La maison"));
     test::MessageBoxWatcher watcher;
@@ -126,6 +129,7 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     again.Reopen("Mes dessins", 1);
     EXPECT_EQ(Positions(again.State()), Positions(atelier.State()));
     EXPECT_EQ(again.State().options.count, 12);
+    EXPECT_EQ(again.State().options.style, LabelStyle::ByTen);
     EXPECT_EQ(again.State().options.lineColour, atelier.State().options.lineColour);
     EXPECT_EQ(again.EdNom->text(), "La maison");
     EXPECT_EQ(again.cBTheme->currentText(), "Mes dessins");
