@@ -4,16 +4,14 @@
 #include "DemoMaker.h"
 #include "DotPicture.h"
 #include "ThemeWriter.h"
-#include "TracedDrawing.h"
-
 #include "ThemeFiles.h"
+#include "TracedDrawing.h"
 
 #include "base/Errors.h"
 #include "content/ThemeDat.h"
 
 #include <QGuiApplication>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -117,16 +115,10 @@ std::optional<TraceRequest> ParseTrace(int argc, char** argv)
                 return std::nullopt;
             request.options.firstNumber = *first;
         } else if (option == "--numeros") {
-            const std::string style = value;
-            using vorlane::LabelStyle;
-            const std::pair<const char*, LabelStyle> styles[] = {{"1", LabelStyle::Numbers},    {"A", LabelStyle::UpperLetters},
-                                                                 {"a", LabelStyle::LowerLetters}, {"2", LabelStyle::ByTwo},
-                                                                 {"5", LabelStyle::ByFive},   {"10", LabelStyle::ByTen}};
-            const auto found = std::find_if(std::begin(styles), std::end(styles),
-                                            [&](const auto& entry) { return style == entry.first; });
-            if (found == std::end(styles))
+            const auto style = vorlane::LabelStyleNamed(QString::fromLocal8Bit(value));
+            if (!style)
                 return std::nullopt;
-            request.options.style = found->second;
+            request.options.style = *style;
         } else {
             return std::nullopt;
         }

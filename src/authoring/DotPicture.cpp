@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <numbers>
 
@@ -249,6 +250,29 @@ std::vector<Label> PlaceLabels(const std::vector<Dot>& dots, const DotOptions& o
 }
 
 }  // namespace
+
+namespace {
+constexpr std::pair<LabelStyle, const char*> kStyleNames[] = {
+    {LabelStyle::Numbers, "1"}, {LabelStyle::UpperLetters, "A"}, {LabelStyle::LowerLetters, "a"},
+    {LabelStyle::ByTwo, "2"},   {LabelStyle::ByFive, "5"},       {LabelStyle::ByTen, "10"},
+};
+}  // namespace
+
+QString LabelStyleName(LabelStyle style)
+{
+    for (const auto& [value, name] : kStyleNames)
+        if (value == style)
+            return QLatin1String(name);
+    return QStringLiteral("1");
+}
+
+std::optional<LabelStyle> LabelStyleNamed(const QString& name)
+{
+    for (const auto& [value, text] : kStyleNames)
+        if (name == QLatin1String(text))
+            return value;
+    return std::nullopt;
+}
 
 QString DotLabel(const DotOptions& options, int index)
 {

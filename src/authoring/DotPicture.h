@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPoint>
+#include <QString>
 #include <QRectF>
 
 #include <optional>
@@ -38,6 +39,11 @@ struct Dot {
 
     bool operator==(const Dot&) const = default;
 };
+
+// The styles as the command line and the saved choices name them: "1", "A",
+// "a", "2", "5", "10".
+QString LabelStyleName(LabelStyle style);
+std::optional<LabelStyle> LabelStyleNamed(const QString& name);
 
 // The text under dot `index` (0 for the first dot) in the given style.
 QString DotLabel(const DotOptions& options, int index);

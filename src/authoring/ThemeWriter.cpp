@@ -32,11 +32,6 @@ std::string ChoicesFileName(std::uint32_t picture)
     return "Dessin" + NumberText(picture) + ".json";
 }
 
-constexpr std::pair<LabelStyle, const char*> kStyleNames[] = {
-    {LabelStyle::Numbers, "1"}, {LabelStyle::UpperLetters, "A"}, {LabelStyle::LowerLetters, "a"},
-    {LabelStyle::ByTwo, "2"},   {LabelStyle::ByFive, "5"},       {LabelStyle::ByTen, "10"},
-};
-
 QByteArray ChoicesText(const std::string& pictureName, const std::string& sourceName, QSize size,
                        const std::vector<Dot>& dots, const DotOptions& options)
 {
@@ -54,10 +49,8 @@ QByteArray ChoicesText(const std::string& pictureName, const std::string& source
                                                                           : QStringLiteral("antihoraire")},
         {QStringLiteral("couleur"), options.lineColour.name()},
         {QStringLiteral("ligne"), options.lineWidth},
+        {QStringLiteral("numeros"), LabelStyleName(options.style)},
     };
-    for (const auto& [style, name] : kStyleNames)
-        if (style == options.style)
-            choices[QStringLiteral("numeros")] = QLatin1String(name);
     return QJsonDocument(choices).toJson();
 }
 
@@ -241,10 +234,7 @@ ReopenedPicture ReopenPicture(const std::string& programDir, const std::string& 
                             : Direction::Clockwise;
     options.lineColour = QColor(choices[QStringLiteral("couleur")].toString(options.lineColour.name()));
     options.lineWidth = choices[QStringLiteral("ligne")].toInt(options.lineWidth);
-    const QString style = choices[QStringLiteral("numeros")].toString();
-    for (const auto& [value, name] : kStyleNames)
-        if (style == QLatin1String(name))
-            options.style = value;
+    options.style = LabelStyleNamed(choices[QStringLiteral("numeros")].toString()).value_or(options.style);
     if (!reopened.dots.empty())
         options.firstDot = reopened.dots.front().position;
     reopened.pictureName = choices[QStringLiteral("nom")].toString().toStdString();
