@@ -1,8 +1,8 @@
 #include "launcher/TfrmAbout.h"
 
 #include "app/CentreOnScreen.h"
-#include "launcher/Logo.h"
 #include "app/TApplication.h"
+#include "launcher/Logo.h"
 
 #include <QDesktopServices>
 #include <QGridLayout>

@@ -1,12 +1,12 @@
 #include "LauncherFixture.h"
 #include "support/MessageBoxWatcher.h"
 
+#include "app/TApplication.h"
+#include "app/TfrmAide.h"
 #include "content/IniFile.h"
 #include "game/TfrmPrincipale.h"
 #include "launcher/StartUp.h"
-#include "app/TApplication.h"
 #include "launcher/TfrmAbout.h"
-#include "app/TfrmAide.h"
 #include "print/TfrmImpression.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "launcher/TfrmAbout.h"
 #include "app/TApplication.h"
 #include "app/TfrmAide.h"
+#include "launcher/TfrmAbout.h"
 
 #include "support/MessageBoxWatcher.h"
 

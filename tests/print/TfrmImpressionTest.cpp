@@ -1,10 +1,10 @@
 #include "print/TfrmImpression.h"
 
 #include "PrintManagerFixture.h"
-#include "support/MessageBoxWatcher.h"
 #include "app/TApplication.h"
 #include "app/TfrmAide.h"
 #include "print/StoreFiles.h"
+#include "support/MessageBoxWatcher.h"
 
 #include <QGroupBox>
 #include <QTest>
