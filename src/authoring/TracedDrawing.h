@@ -61,7 +61,6 @@ private:
     QImage m_outlineBand;
     QByteArray m_sourceBytes;
     QString m_sourceSuffix;
-
 };
 
 }  // namespace vorlane
