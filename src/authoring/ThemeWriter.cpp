@@ -147,7 +147,7 @@ std::vector<std::string> ThemeNames(const std::string& programDir)
 {
     std::vector<std::string> names;
     std::error_code error;
-    const fs::path themes = fs::path(ThemeFolderPath(programDir, "x")).parent_path();
+    const fs::path themes = ThemeFolderPath(programDir, "");
     for (const auto& entry : fs::directory_iterator(themes, error)) {
         const std::string name = entry.path().filename().string();
         if (!name.starts_with('.') && fs::exists(entry.path() / "theme.dat", error))

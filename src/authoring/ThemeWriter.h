@@ -8,8 +8,9 @@
 
 namespace vorlane {
 
-// The one place that says where a theme of a program folder lives, so that a
-// read-only installation can send the writes elsewhere.
+// The one place that says where a theme of a program folder lives (with an
+// empty name, the folder of the themes), so that a read-only installation
+// can send the writes elsewhere.
 std::string ThemeFolderPath(const std::string& programDir, const std::string& theme);
 
 // The themes a picture can be added to: the theme folders of the program
