@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -319,6 +320,27 @@ void TfrmAtelier::FillThemes()
     cBTheme->setCurrentText(current);
 }
 
+// Work not yet in a theme is not thrown away without a word.
+void TfrmAtelier::closeEvent(QCloseEvent* event)
+{
+    if (m_state.drawing == nullptr || m_undo.isClean()) {
+        event->accept();
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Vorlane"),
+                    QStringLiteral("Ce dessin n'a pas été ajouté à un thème depuis ses derniers changements.\n"
+                                   "Fermer l'atelier quand même ?"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Oui"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Non"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    if (box.exec() == QMessageBox::Yes)
+        event->accept();
+    else
+        event->ignore();
+}
+
 void TfrmAtelier::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -449,6 +471,12 @@ void TfrmAtelier::OpenMimeData(const QMimeData& data)
         Open(TracedDrawing::FromBytes(data.data(QStringLiteral("image/svg+xml")), QStringLiteral("svg")), QString());
         return;
     }
+    // The text of an SVG drawing, copied from an editor.
+    if (data.hasText() && data.text().contains(QStringLiteral("<svg"))) {
+        const WaitCursor waiting;
+        Open(TracedDrawing::FromBytes(data.text().toUtf8(), QStringLiteral("svg")), QString());
+        return;
+    }
     throw EVorlaneError("Ceci n'est pas une image. Copiez un dessin (par exemple avec un clic droit sur une image, "
                         "puis « Copier l'image ») et recommencez.");
 }
@@ -520,6 +548,7 @@ void TfrmAtelier::Reopen(const std::string& theme, int picture)
     m_savedPicture = picture;
     chkRemplacer->setChecked(true);
     ShowSaveChoice();
+    m_undo.setClean();
 }
 
 // ---- The options -------------------------------------------------------
@@ -701,6 +730,7 @@ void TfrmAtelier::btnAjouterClick()
     }
     m_savedTheme = Bytes(theme);
     m_savedPicture = picture;
+    m_undo.setClean();
     FillThemes();
     cBTheme->setCurrentText(theme);
     chkRemplacer->setChecked(true);

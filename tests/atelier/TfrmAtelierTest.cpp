@@ -182,6 +182,12 @@ TEST_F(TfrmAtelierTest, RefusedOrReplacedDrawingLeavesTheWorkRecoverable)
     QTest::keyClick(&atelier, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(atelier.State().drawing, work.drawing);
     EXPECT_EQ(Positions(atelier.State()), Positions(work));
+
+    // Work not added to a theme is not closed without a question.
+    atelier.close();
+    ASSERT_EQ(watcher.Seen().size(), 3u);
+    EXPECT_EQ(watcher.Seen()[2].title, "Vorlane");
+    EXPECT_TRUE(watcher.Seen()[2].buttons.contains("Non"));
 }
 
 }  // namespace
