@@ -240,7 +240,7 @@ void TfrmAtelier::CreateControls()
     cBTheme = Place(new QComboBox(gbTheme), 90, 22, 168, 24);
     cBTheme->setEditable(true);
     cBTheme->setInsertPolicy(QComboBox::NoInsert);
-    cBTheme->lineEdit()->setPlaceholderText(QStringLiteral("ou un nouveau nom"));
+    cBTheme->lineEdit()->setPlaceholderText(QStringLiteral("choisir, ou taper un nom"));
     Label(gbTheme, QStringLiteral("Nom :"), 10, 52, 60);
     EdNom = Place(new QLineEdit(gbTheme), 90, 52, 168, 24);
     EdNom->setPlaceholderText(QStringLiteral("le nom de l'image"));
