@@ -237,12 +237,12 @@ void TfrmAtelier::CreateControls()
 
     gbTheme = Place(new QGroupBox(QStringLiteral(" Ajouter au jeu "), this), 0, 470, 268, 140);
     Label(gbTheme, QStringLiteral("Thème :"), 10, 22, 60);
-    cBTheme = Place(new QComboBox(gbTheme), 90, 22, 168, 24);
+    cBTheme = Place(new QComboBox(gbTheme), 70, 22, 188, 24);
     cBTheme->setEditable(true);
     cBTheme->setInsertPolicy(QComboBox::NoInsert);
-    cBTheme->lineEdit()->setPlaceholderText(QStringLiteral("choisir, ou taper un nom"));
+    cBTheme->lineEdit()->setPlaceholderText(QStringLiteral("choisir ou taper un nom"));
     Label(gbTheme, QStringLiteral("Nom :"), 10, 52, 60);
-    EdNom = Place(new QLineEdit(gbTheme), 90, 52, 168, 24);
+    EdNom = Place(new QLineEdit(gbTheme), 70, 52, 188, 24);
     EdNom->setPlaceholderText(QStringLiteral("le nom de l'image"));
     chkRemplacer = Place(new QCheckBox(gbTheme), 10, 80, 248, 22);
     btnAjouter = Button(gbTheme, QStringLiteral("Ajouter au &thème"), 10, 104, 248);
