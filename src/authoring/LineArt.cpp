@@ -278,6 +278,14 @@ void FillSmallHoles(cv::Mat& ink, int smallest)
     }
 }
 
+// Everything the paper round the drawing does not reach: lines and what they enclose.
+cv::Mat Shape(const cv::Mat& ink)
+{
+    cv::Mat outside = ink == 0;
+    cv::floodFill(outside, cv::Point(0, 0), 128, nullptr, 0, 0, 4);
+    return outside != 128;
+}
+
 std::vector<cv::Point> LargestOutside(const cv::Mat& mask)
 {
     std::vector<std::vector<cv::Point>> contours;
@@ -343,12 +351,27 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     FillSmallHoles(ink, std::max(60, static_cast<int>(ink.total() / 4000)));
 
     // The drawing's largest piece, holes filled: what the outline goes round.
-    cv::Mat outside = ink == 0;
-    cv::floodFill(outside, cv::Point(0, 0), 128, nullptr, 0, 0, 4);
-    const cv::Mat shape = outside != 128;
-    const std::vector<cv::Point> around = LargestOutside(shape);
+    cv::Mat shape = Shape(ink);
+    std::vector<cv::Point> around = LargestOutside(shape);
     if (around.empty())
         throw EVorlaneError("Ce dessin n'a pas de traits à suivre.");
+    // A rectangle round the whole drawing (a colouring page's border, a
+    // backdrop) is a frame: the outline goes round the drawing inside it, when
+    // there is one of some size. The frame stays in the picture.
+    const cv::Rect box = cv::boundingRect(around);
+    if (cv::contourArea(around) > 0.95 * box.area() && box.width > 0.9 * place.width &&
+        box.height > 0.9 * place.height) {
+        cv::Mat inside = cv::Mat::zeros(ink.size(), CV_8U);
+        cv::rectangle(inside, box, 255, cv::FILLED);
+        cv::erode(inside, inside, Ellipse(4 * kLineWidth + 1));
+        const cv::Mat framed = Shape(ink & inside);
+        std::vector<cv::Point> drawing = LargestOutside(framed);
+        const cv::Rect extent = cv::boundingRect(drawing);
+        if (!drawing.empty() && std::max(extent.width, extent.height) > 0.4 * std::max(box.width, box.height)) {
+            shape = framed;
+            around = std::move(drawing);
+        }
+    }
     cv::Mat piece = cv::Mat::zeros(ink.size(), CV_8U);
     cv::drawContours(piece, std::vector<std::vector<cv::Point>>{around}, 0, 255, cv::FILLED);
     piece &= shape;

@@ -107,8 +107,29 @@ Source ImageSource(const QImage& read)
     return source;
 }
 
+// libpng trusts the length of each chunk and allocates it before reading
+// it: a few bytes can ask for gigabytes. A PNG whose chunks do not fit in the
+// file is refused before it is decoded.
+bool PngChunksFit(const QByteArray& bytes)
+{
+    if (!bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return true;
+    const auto byte = [&](qsizetype at) { return static_cast<quint32>(static_cast<unsigned char>(bytes[at])); };
+    for (qsizetype at = 8; at + 8 <= bytes.size();) {
+        const quint64 length = byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+        if (length + 12 > static_cast<quint64>(bytes.size() - at))
+            return false;
+        if (bytes.mid(at + 4, 4) == "IEND")
+            break;
+        at += static_cast<qsizetype>(length) + 12;
+    }
+    return true;
+}
+
 Source RasterSource(const QByteArray& bytes)
 {
+    if (!PngChunksFit(bytes))
+        Refuse("Ce fichier PNG est abîmé : il annonce plus de données qu'il n'en contient.");
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
