@@ -471,6 +471,10 @@ void TfrmAtelier::OpenMimeData(const QMimeData& data)
         Open(TracedDrawing::FromBytes(data.data(QStringLiteral("image/svg+xml")), QStringLiteral("svg")), QString());
         return;
     }
+    // An image dragged out of a web browser comes as its address alone.
+    if (data.hasUrls())
+        throw EVorlaneError("Cette image est sur Internet : copiez-la dans le navigateur (clic droit, "
+                            "« Copier l'image »), puis collez-la ici avec Ctrl+V.");
     // The text of an SVG drawing, copied from an editor.
     if (data.hasText() && data.text().contains(QStringLiteral("<svg"))) {
         const WaitCursor waiting;
