@@ -349,10 +349,18 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
         const bool straying = worst->second.deviation > worthADot;
         const auto stretch = straying ? worst : longest;
         const std::size_t from = stretch->first, to = next(from);
-        const std::size_t aim = straying ? stretch->second.farthest : placer.At(from, placer.Length(from, to) / 2);
-        const std::optional<std::size_t> added = placer.RoomNear(from, to, aim, dots);
-        if (!added || (straying && placer.Measure(from, *added).deviation >= stretch->second.deviation &&
-                       placer.Measure(*added, to).deviation >= stretch->second.deviation)) {
+        // A dot where the outline strays most, unless that helps neither
+        // side; else in the middle of the stretch.
+        std::optional<std::size_t> added;
+        if (straying) {
+            added = placer.RoomNear(from, to, stretch->second.farthest, dots);
+            if (added && placer.Measure(from, *added).deviation >= stretch->second.deviation &&
+                placer.Measure(*added, to).deviation >= stretch->second.deviation)
+                added.reset();
+        }
+        if (!added)
+            added = placer.RoomNear(from, to, placer.At(from, placer.Length(from, to) / 2), dots);
+        if (!added) {
             stretch->second.exhausted = true;
             continue;
         }
