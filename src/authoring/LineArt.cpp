@@ -121,9 +121,13 @@ cv::Mat RegionBoundaries(const cv::Mat& bgr, const cv::Mat& lines)
     if (clusters < 2)
         return boundaries;
     cv::Mat sampleLabels, centres;
-    cv::theRNG().state = 0x5EED;  // the same drawing always gives the same picture
+    // The same drawing always gives the same picture; OpenCV's generator is
+    // left as it was found.
+    const cv::RNG before = cv::theRNG();
+    cv::theRNG().state = 0x5EED;
     cv::kmeans(samples, clusters, sampleLabels, cv::TermCriteria(cv::TermCriteria::EPS + cv::TermCriteria::COUNT, 12, 0.5),
                1, cv::KMEANS_PP_CENTERS, centres);
+    cv::theRNG() = before;
     // Colours a child would call the same are one colour.
     std::vector<int> same(static_cast<size_t>(clusters));
     std::iota(same.begin(), same.end(), 0);
