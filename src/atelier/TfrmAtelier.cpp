@@ -247,7 +247,7 @@ void TfrmAtelier::CreateControls()
     chkRemplacer = Place(new QCheckBox(gbTheme), 10, 80, 248, 22);
     btnAjouter = Button(gbTheme, QStringLiteral("Ajouter au &thème"), 10, 104, 248);
 
-    btnAide = Button(this, QStringLiteral("Aide"), 0, 616, 131);
+    btnAide = Button(this, QStringLiteral("Ai&de"), 0, 616, 131);
     btnFermer = Button(this, QStringLiteral("&Fermer"), 137, 616, 131);
 
     gbApercu = Place(new QGroupBox(QStringLiteral(" Aperçu "), this), 276, 0, 724, 646);
@@ -283,6 +283,12 @@ void TfrmAtelier::ConnectHandlers()
     connect(&m_undo, &QUndoStack::canRedoChanged, btnRetablir, &QPushButton::setEnabled);
     btnAnnuler->setEnabled(false);
     btnRetablir->setEnabled(false);
+    // The step each button would take back or again, under the pointer.
+    connect(&m_undo, &QUndoStack::undoTextChanged, btnAnnuler,
+            [this](const QString& text) { btnAnnuler->setToolTip(QStringLiteral("Annuler : %1 (Ctrl+Z)").arg(text)); });
+    connect(&m_undo, &QUndoStack::redoTextChanged, btnRetablir, [this](const QString& text) {
+        btnRetablir->setToolTip(QStringLiteral("Rétablir : %1 (Ctrl+Y)").arg(text));
+    });
     connect(btnAide, &QPushButton::clicked, this, [] { TApplication::HelpContents(); });
     connect(btnFermer, &QPushButton::clicked, this, &QWidget::close);
     connect(cBTheme, &QComboBox::currentTextChanged, this, &TfrmAtelier::ShowSaveChoice);
