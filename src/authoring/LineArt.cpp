@@ -48,6 +48,7 @@ QImage BlackOnWhite(const cv::Mat& ink)
 
 // A photograph or scan has grain: neighbouring pixels seldom agree, where a
 // drawing made on a computer is mostly flat colour or smooth gradients.
+// Without grain, a page that is grey nearly everywhere was photographed too.
 bool LooksPhotographed(const cv::Mat& bgr)
 {
     if (bgr.cols < 2)
@@ -57,7 +58,16 @@ bool LooksPhotographed(const cv::Mat& bgr)
     cv::Mat largest = difference.reshape(1, static_cast<int>(difference.total()));
     cv::reduce(largest, largest, 1, cv::REDUCE_MAX);
     const double flat = cv::countNonZero(largest <= 1) / static_cast<double>(largest.total());
-    return flat < 0.5;
+    if (flat < 0.5)
+        return true;
+    // A clean scan under uneven light: a grey page, hardly any of it white.
+    cv::Mat hsv;
+    cv::cvtColor(bgr, hsv, cv::COLOR_BGR2HSV);
+    cv::Mat white, grey;
+    cv::inRange(hsv, cv::Scalar(0, 0, 235), cv::Scalar(180, 30, 255), white);
+    cv::inRange(hsv, cv::Scalar(0, 0, 0), cv::Scalar(180, 40, 255), grey);
+    const double total = static_cast<double>(bgr.total());
+    return cv::countNonZero(white) < 0.25 * total && cv::countNonZero(grey) > 0.9 * total;
 }
 
 // Dark strokes of a photographed page, whatever its light: each pixel is
