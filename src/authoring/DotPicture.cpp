@@ -370,6 +370,7 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     }
 
     std::vector<Dot> placed;
+    placed.reserve(dots.size());
     for (const auto& dot : dots)
         placed.push_back({outline[dot.first], placer.IsCorner(dot.first)});
     // The child's line does not close: where the dots have no room to follow

@@ -70,7 +70,7 @@ std::string PictureSection(std::uint32_t picture, const std::vector<QPoint>& poi
 std::string WriteFolderWhole(const std::string& parent, const std::string& name,
                              const std::function<void(const std::string& folder)>& write)
 {
-    const std::string folder = parent + "/" + name;
+    std::string folder = parent + "/" + name;
     const std::string staging = parent + "/." + name + ".nouveau";
     std::error_code error;
     std::filesystem::remove_all(staging, error);

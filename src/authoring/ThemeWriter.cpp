@@ -165,6 +165,7 @@ int AddPictureToTheme(const std::string& programDir, const std::string& theme, c
     if (dots.empty() || drawing.PictureToColour().isNull())
         throw EVorlaneError("Il n'y a pas de points à joindre : ouvrez d'abord un dessin.");
     std::vector<QPoint> points;
+    points.reserve(dots.size());
     for (const Dot& dot : dots)
         points.push_back(dot.position);
     const QImage dotsPicture = DrawDotsPicture(drawing, dots, options);
