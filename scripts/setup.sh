@@ -4,12 +4,14 @@
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config git
-  qt6-base-dev libsdl2-dev libzip-dev zlib1g-dev
+  qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libopencv-imgproc-dev
+  libsdl2-dev libzip-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth xdotool x11-utils imagemagick python3 python3-pil unzip sox
   cups printer-driver-cups-pdf poppler-utils
-  dpkg-dev file fakeroot appstream desktop-file-utils lintian"
+  dpkg-dev file fakeroot appstream desktop-file-utils lintian
+  openclipart-svg qt6-translations-l10n"
 
 missing=""
 for package in $PACKAGES; do

@@ -3,6 +3,7 @@
 #include "BitmapWriter.h"
 #include "Preview.h"
 #include "SoundSynth.h"
+#include "ThemeFiles.h"
 #include "WaveWriter.h"
 
 #include "base/AtomicFile.h"
@@ -39,56 +40,21 @@ std::vector<QByteArray> DataFiles(const QString& prefix)
     return files;
 }
 
-void WriteText(const std::string& path, const std::string& text)
-{
-    ReplaceFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-}
-
-std::string Folder(const std::string& path)
-{
-    std::error_code error;
-    std::filesystem::create_directories(path, error);
-    if (error)
-        throw EWriteError(path);
-    return path;
-}
-
 std::string Folder(const std::string& parent, const QString& name)
 {
-    return Folder(parent + "/" + name.toStdString());
+    return MakeFolder(parent + "/" + name.toStdString());
 }
 
-// theme.dat as written on Windows (CR LF), carrying over what the program
-// itself wrote into an earlier one: the launcher's tick and the printable marks.
+// theme.dat, carrying over what the program itself wrote into an earlier one:
+// the launcher's tick and the printable marks.
 std::string ThemeDatText(const ThemeRecipe& theme, const std::vector<RenderedPicture>& pictures, const std::string& path)
 {
     const bool existed = std::filesystem::exists(path);
     const ThemeDat previous(path);
-    const char* eol = "\r\n";
-    std::string text;
-    text += std::string("[General]") + eol + "Version=1" + eol + "SubVersion=0" + eol + "Nom=Vorlane" + eol;
-    text += "NombreImages=" + std::to_string(pictures.size()) + eol + eol;
-    const bool check = !existed || previous.Check();
-    text += std::string("[Configuration]") + eol + "Check=" + (check ? "1" : "0") + eol;
-    for (std::uint32_t n = 1; n <= pictures.size(); ++n) {
-        const RenderedPicture& picture = pictures[n - 1];
-        const QColor colour = picture.lineColour;
-        char couleur[16];
-        std::snprintf(couleur, sizeof couleur, "0x%.8X",
-                      static_cast<unsigned>(colour.red() | colour.green() << 8 | colour.blue() << 16));
-        text += eol + ("[" + ImageSection(n) + "]") + eol;
-        text += "NombrePoints=" + std::to_string(picture.points.size()) + eol;
-        text += std::string("Couleur=") + couleur + eol;
-        if (previous.Imprimer(n))
-            text += std::string("Imprimer=1") + eol;
-        for (std::uint32_t p = 1; p <= picture.points.size(); ++p) {
-            const QPoint point = picture.points[p - 1];
-            const std::string number = NumberText(p);
-            text += "Ligne" + number + "=" + std::to_string(theme.lineWidth) + eol;
-            text += "XPoint" + number + "=" + std::to_string(point.x()) + eol;
-            text += "YPoint" + number + "=" + std::to_string(point.y()) + eol;
-        }
-    }
+    std::string text = ThemeDatHead(pictures.size(), !existed || previous.Check());
+    for (std::uint32_t n = 1; n <= pictures.size(); ++n)
+        text += PictureSection(n, pictures[n - 1].points, pictures[n - 1].lineColour, theme.lineWidth,
+                               previous.Imprimer(n));
     return text;
 }
 
@@ -107,7 +73,7 @@ void WriteThemeFiles(const RenderedTheme& theme, const std::string& folder)
         WriteBitmapFile(theme.pictures[n - 1].finished, folder + "/" + ImageFileName(n));
     }
     const std::string datPath = folder + "/theme.dat";
-    WriteText(datPath, ThemeDatText(theme.recipe, theme.pictures, datPath));
+    WriteTextFile(datPath, ThemeDatText(theme.recipe, theme.pictures, datPath));
 }
 
 // Writes the theme's folder under `themesDir` and returns it. A theme made
@@ -123,19 +89,7 @@ std::string WriteTheme(const RenderedTheme& theme, const std::string& themesDir)
         WriteThemeFiles(theme, folder);
         return folder;
     }
-    const std::string staging = themesDir + "/." + name + ".nouveau";
-    std::filesystem::remove_all(staging, error);
-    try {
-        WriteThemeFiles(theme, Folder(staging));
-        std::filesystem::rename(staging, folder, error);
-        if (error)
-            throw EWriteError(folder);
-        FlushFileAndFolder(folder);
-    } catch (...) {
-        std::filesystem::remove_all(staging, error);
-        throw;
-    }
-    return folder;
+    return WriteFolderWhole(themesDir, name, [&](const std::string& staging) { WriteThemeFiles(theme, staging); });
 }
 
 std::string AppearanceDatText(const AppearanceRecipe& appearance)
@@ -192,7 +146,7 @@ void MakeDemo(const std::string& programDir, const std::string& previewDir)
             const auto bytes = WaveFileBytes(samples, kSampleRate);
             ReplaceFileAtomically(folder + "/" + AppearanceSoundFileName(sound.name.toStdString()), bytes);
         }
-        WriteText(folder + "/apparence.dat", AppearanceDatText(appearance));
+        WriteTextFile(folder + "/apparence.dat", AppearanceDatText(appearance));
         if (!previewDir.empty())
             WritePreview(appearance, images, themes, Folder(previewDir, appearance.folder));
     }
@@ -207,7 +161,7 @@ std::string MakeTheme(const std::string& dataFile, const std::string& programDir
         ParseTheme(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))));
     std::string folder = WriteTheme(theme, Folder(programDir, QStringLiteral("Themes")));
     if (!previewDir.empty())
-        WriteThemePreview(theme, DemoAppearances().front().palette.colours, Folder(previewDir));
+        WriteThemePreview(theme, DemoAppearances().front().palette.colours, MakeFolder(previewDir));
     return folder;
 }
 

@@ -1,5 +1,8 @@
 #include "PictureArt.h"
 
+#include "DotStyle.h"
+#include "ThemeFiles.h"
+
 #include <QFontMetricsF>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,12 +32,8 @@ constexpr qsizetype kMostPictures = 99;
 // Every picture is drawn before anything is written, as two 32-bit images:
 // 320 MB at most.
 constexpr double kMostPixels = 40e6;
-constexpr qsizetype kLongestFolderName = 64;
 // Shapes and points painted per picture, scattered copies counted one by one.
 constexpr double kMostPainted = 10000;
-
-QColor DotColour() { return QColor(0x26, 0x32, 0x38); }
-QColor StartColour() { return QColor(0x2E, 0x9D, 0x3A); }
 
 // What drawing `shape` costs: a shape, a point or a letter counts one, a
 // scattered template counts once per copy.
@@ -86,15 +85,6 @@ PictureRecipe ParsePicture(const QJsonObject& object)
         throw EDemoDataError("détails trop nombreux : au plus " + std::to_string(static_cast<int>(kMostPainted)) +
                              " formes et points, copies de « scatter » comprises");
     return picture;
-}
-
-// A folder name the launcher lists (it skips hidden ones) and that Windows can
-// hold too, since content is shared between both.
-bool IsFolderName(const QString& name)
-{
-    static const QRegularExpression forbidden(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1F]"));
-    return !name.isEmpty() && name.size() <= kLongestFolderName && !name.startsWith(QLatin1Char('.')) &&
-           !name.endsWith(QLatin1Char('.')) && !name.endsWith(QLatin1Char(' ')) && !name.contains(forbidden);
 }
 
 QSize ParseSize(const QJsonValue& value)

@@ -372,15 +372,6 @@ Shape ParseShape(const QJsonValue& value)
     return ParseShapeAt(value, 0);
 }
 
-QFont ContentFont(double pixelSize)
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixelSize))));
-    font.setBold(true);
-    font.setKerning(false);
-    return font;
-}
-
 QPainterPath SmoothPath(const std::vector<QPointF>& points, const std::vector<bool>& corners, bool closed)
 {
     QPainterPath path;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DotStyle.h"
+
 #include <QColor>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -102,8 +104,5 @@ QRectF ShapeBounds(const Shape& shape);
 
 void DrawShape(QPainter& painter, const Shape& shape, const ShapeContext& context);
 void DrawShapes(QPainter& painter, const std::vector<Shape>& shapes, const ShapeContext& context);
-
-// The font of every text of the content.
-QFont ContentFont(double pixelSize);
 
 }  // namespace vorlane

@@ -2,8 +2,13 @@
 
 #include "ContentChecker.h"
 #include "DemoMaker.h"
+#include "DotPicture.h"
+#include "ThemeWriter.h"
+#include "ThemeFiles.h"
+#include "TracedDrawing.h"
 
 #include "base/Errors.h"
+#include "content/ThemeDat.h"
 
 #include <QGuiApplication>
 
@@ -12,6 +17,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +30,11 @@ int Usage()
                "      écrit l'apparence et les thèmes de démonstration dans DOSSIER/Apparences et DOSSIER/Themes\n"
                "  vorlane-content make-theme FICHIER.json DOSSIER [--apercu DOSSIER_PNG]\n"
                "      dessine le thème décrit par FICHIER.json et l'écrit dans DOSSIER/Themes, puis le vérifie\n"
+               "  vorlane-content trace DESSIN DOSSIER --theme NOM [--points N] [--numeros 1|A|a|2|5|10]\n"
+               "                        [--premier K] [--nom NOM] [--apercu DOSSIER_PNG]\n"
+               "      fait du dessin DESSIN (SVG, PNG, JPEG, BMP, GIF, WebP) une image à points de plus du\n"
+               "      thème NOM de DOSSIER/Themes (créé s'il n'existe pas), avec N points (de 5 à 60, 20 par\n"
+               "      défaut) numérotés à partir de K, puis vérifie le thème\n"
                "  vorlane-content check DOSSIER\n"
                "      vérifie chaque thème et chaque apparence du dossier du programme DOSSIER\n",
                stderr);
@@ -61,6 +72,95 @@ int MakeTheme(const char* dataFile, const char* programDir, const char* previewD
     return Print({vorlane::CheckTheme(folder, package)});
 }
 
+struct TraceRequest {
+    std::string drawing, programDir, theme, name, previewDir;
+    vorlane::DotOptions options;
+};
+
+// Reads the options of "trace"; an empty answer is a usage fault, told on stderr.
+std::optional<TraceRequest> ParseTrace(int argc, char** argv)
+{
+    if (argc < 4)
+        return std::nullopt;
+    TraceRequest request{argv[2], argv[3], {}, {}, {}, {}};
+    const auto number = [](const char* text, int lowest, int highest) -> std::optional<int> {
+        char* end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        if (*text == '\0' || *end != '\0' || value < lowest || value > highest)
+            return std::nullopt;
+        return static_cast<int>(value);
+    };
+    for (int i = 4; i < argc; i += 2) {
+        if (i + 1 >= argc)
+            return std::nullopt;
+        const std::string option = argv[i];
+        const char* value = argv[i + 1];
+        if (option == "--theme") {
+            request.theme = value;
+        } else if (option == "--nom") {
+            request.name = value;
+        } else if (option == "--apercu") {
+            request.previewDir = value;
+        } else if (option == "--points") {
+            const auto count = number(value, vorlane::kFewestDots, vorlane::kMostDots);
+            if (!count) {
+                std::fprintf(stderr, "vorlane-content : --points %s : il faut un nombre de %d à %d\n", value,
+                             vorlane::kFewestDots, vorlane::kMostDots);
+                return std::nullopt;
+            }
+            request.options.count = *count;
+        } else if (option == "--premier") {
+            const auto first = number(value, -100000, 100000);
+            if (!first)
+                return std::nullopt;
+            request.options.firstNumber = *first;
+        } else if (option == "--numeros") {
+            const auto style = vorlane::LabelStyleNamed(QString::fromLocal8Bit(value));
+            if (!style)
+                return std::nullopt;
+            request.options.style = *style;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (request.theme.empty())
+        return std::nullopt;
+    const bool letters = request.options.style == vorlane::LabelStyle::UpperLetters ||
+                         request.options.style == vorlane::LabelStyle::LowerLetters;
+    if (letters && request.options.count > vorlane::kMostLetterDots) {
+        std::fprintf(stderr, "vorlane-content : avec des lettres, %d points au plus\n", vorlane::kMostLetterDots);
+        return std::nullopt;
+    }
+    if (request.name.empty())
+        request.name = std::filesystem::path(request.drawing).stem().string();
+    return request;
+}
+
+// Appends the drawing to the theme and prints the checker's verdict. A drawing
+// that cannot be traced is told in French and leaves everything as it was.
+int Trace(const TraceRequest& request)
+{
+    vorlane::TracedDrawing drawing;
+    try {
+        drawing = vorlane::TracedDrawing::FromFile(QString::fromStdString(request.drawing));
+    } catch (const vorlane::EVorlaneError& error) {
+        std::fprintf(stderr, "vorlane-content : %s\n", error.what());
+        return 1;
+    }
+    const std::vector<vorlane::Dot> dots = vorlane::PlaceDots(drawing, request.options);
+    const int picture =
+        vorlane::AddPictureToTheme(request.programDir, request.theme, request.name, drawing, dots, request.options);
+    if (!request.previewDir.empty()) {
+        const std::string stem = vorlane::MakeFolder(request.previewDir) + "/" + request.theme + "-" +
+                                 vorlane::NumberText(static_cast<std::uint32_t>(picture));
+        vorlane::DrawDotsPicture(drawing, dots, request.options).save(QString::fromStdString(stem + "-points.png"));
+        drawing.PictureToColour().save(QString::fromStdString(stem + "-image.png"));
+    }
+    std::printf("%s : image %d, %zu points\n", request.drawing.c_str(), picture, dots.size());
+    return Print({vorlane::CheckTheme(vorlane::ThemeFolderPath(request.programDir, request.theme),
+                                      "Themes/" + request.theme)});
+}
+
 // Qt's notice that it made up a runtime folder says nothing to a content author.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
@@ -79,6 +179,10 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     try {
+        if (argc >= 2 && std::strcmp(argv[1], "trace") == 0) {
+            const auto request = ParseTrace(argc, argv);
+            return request ? Trace(*request) : Usage();
+        }
         if (argc == 3 && std::strcmp(argv[1], "check") == 0)
             return Check(argv[2]);
         if (argc == 3 && std::strcmp(argv[1], "make-demo") == 0) {

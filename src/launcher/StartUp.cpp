@@ -1,11 +1,11 @@
 #include "launcher/StartUp.h"
 
+#include "app/TApplication.h"
 #include "content/ContentPaths.h"
 #include "content/GameSettings.h"
 #include "game/TfrmPrincipale.h"
 #include "launcher/Logo.h"
 #include "launcher/SingleInstanceLock.h"
-#include "launcher/TApplication.h"
 #include "launcher/TProgramme.h"
 #include "launcher/TfrmAbout.h"
 #include "print/TfrmImpression.h"

@@ -1,6 +1,6 @@
 #include "launcher/TProgramme.h"
 
-#include "launcher/CentreOnScreen.h"
+#include "app/CentreOnScreen.h"
 #include "launcher/Logo.h"
 
 #include <QApplication>

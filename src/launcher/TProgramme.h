@@ -52,6 +52,13 @@ public:
     void btnAProposClick();
     void btnAideProgrammeClick();
     void btnQuitterClick();
+    // The theme list's right-click menu: "Ajouter un dessin à ce thème…"
+    // opens the atelier on the theme under the pointer.
+    void clbThemesContextMenu(const QPoint& position);
+    void OpenAtelier(const std::string& theme);
+    // Reads the themes again, keeping the user's ticks and highlighted theme:
+    // the atelier adds pictures and themes while the launcher is open.
+    void RefreshThemes();
 
     // Controls, by container.
     QGroupBox* gbLogo;
@@ -108,6 +115,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -122,6 +130,7 @@ private:
     ContentCatalogue m_catalogue;
     RandomSource m_random{0};
     bool m_centred = false;
+    bool m_atelierOpened = false;  // the themes are read again each time the launcher comes back
 };
 
 // Whether the display offers the full-screen mode width x height at `bits`

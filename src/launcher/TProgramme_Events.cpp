@@ -2,7 +2,7 @@
 
 #include "launcher/TProgramme.h"
 
-#include "launcher/TApplication.h"
+#include "app/TApplication.h"
 #include "launcher/TfrmAbout.h"
 #include "print/TfrmImpression.h"
 
@@ -30,6 +30,10 @@ void TProgramme::ConnectHandlers()
     // themselves: the tolerance pair relies on that to keep the two in step.
     connect(ScrBTolerance, &QScrollBar::valueChanged, this, on(&TProgramme::ScrBToleranceChange));
     connect(EdTolerance, &QLineEdit::textChanged, this, on(&TProgramme::EdToleranceChange));
+    clbThemes->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(clbThemes, &QListView::customContextMenuRequested, this, [this](const QPoint& position) {
+        TApplication::Guarded([this, &position] { clbThemesContextMenu(position); });
+    });
     connect(btnLancer, &QPushButton::clicked, this, on(&TProgramme::btnLancerClick));
     connect(btnUtilitaireImpression, &QPushButton::clicked, this,
             on(&TProgramme::btnUtilitaireImpressionClick));

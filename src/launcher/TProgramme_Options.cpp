@@ -2,10 +2,10 @@
 
 #include "launcher/TProgramme.h"
 
+#include "app/TApplication.h"
 #include "content/ContentPaths.h"
 #include "content/GameSettings.h"
 #include "content/PlayList.h"
-#include "launcher/TApplication.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "launcher/TfrmAbout.h"
 
-#include "launcher/CentreOnScreen.h"
+#include "app/CentreOnScreen.h"
+#include "app/TApplication.h"
 #include "launcher/Logo.h"
-#include "launcher/TApplication.h"
 
 #include <QDesktopServices>
 #include <QGridLayout>

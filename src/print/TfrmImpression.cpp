@@ -1,12 +1,12 @@
 #include "print/TfrmImpression.h"
 
+#include "app/TApplication.h"
 #include "content/ContentCatalogue.h"
 #include "content/ContentPaths.h"
 #include "content/DisplayString.h"
 #include "content/IniFile.h"
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
-#include "launcher/TApplication.h"
 #include "print/PicturePreview.h"
 #include "print/PrintStore.h"
 #include "print/StoreFiles.h"

@@ -16,20 +16,22 @@ trap 'rm -rf "$work"' EXIT
 deb=$(ls "$work"/vorlane_*.deb)
 dpkg-deb -x "$deb" "$work/root"
 root=$work/root
-for part in usr/games/vorlane usr/games/vorlane-content usr/lib/vorlane/vorlane usr/lib/vorlane/Themes/Formes/theme.dat \
-    usr/lib/vorlane/Aide/index.html usr/share/applications/vorlane.desktop \
+for part in usr/games/vorlane usr/games/vorlane-content usr/games/vorlane-atelier usr/lib/vorlane/vorlane usr/lib/vorlane/Themes/Formes/theme.dat \
+    usr/lib/vorlane/Aide/index.html usr/share/applications/vorlane.desktop usr/share/applications/vorlane-atelier.desktop \
     usr/share/icons/hicolor/scalable/apps/vorlane.svg usr/share/metainfo/org.vorlane.Vorlane.metainfo.xml \
     usr/share/doc/vorlane/copyright; do
     [ -e "$root/$part" ] || { echo "missing from the package: /$part"; exit 1; }
 done
-[ ! -e "$root/usr/lib/vorlane/vorlane.desktop" ] || { echo "the portable folder's menu entry is in the package"; exit 1; }
+for entry in vorlane vorlane-atelier; do
+    [ ! -e "$root/usr/lib/vorlane/$entry.desktop" ] || { echo "the portable folder's menu entry $entry is in the package"; exit 1; }
+done
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libqt6widgets6 libqt6printsupport6 libsdl2 libzip qt6-qpa-plugins; do
     echo "$depends" | grep -q "$library" || { echo "Depends lacks $library: $depends"; exit 1; }
 done
 
 if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$root/usr/share/applications/vorlane.desktop"
+    desktop-file-validate "$root/usr/share/applications/vorlane.desktop" "$root/usr/share/applications/vorlane-atelier.desktop"
 fi
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$root/usr/share/metainfo/org.vorlane.Vorlane.metainfo.xml"

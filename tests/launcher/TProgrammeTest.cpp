@@ -1,21 +1,23 @@
 #include "LauncherFixture.h"
-#include "MessageBoxWatcher.h"
+#include "support/MessageBoxWatcher.h"
 
+#include "app/TApplication.h"
+#include "app/TfrmAide.h"
 #include "content/IniFile.h"
 #include "game/TfrmPrincipale.h"
 #include "launcher/StartUp.h"
-#include "launcher/TApplication.h"
 #include "launcher/TfrmAbout.h"
-#include "launcher/TfrmAide.h"
 #include "print/TfrmImpression.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -510,6 +512,61 @@ TEST_F(TProgrammeTest, DisplayTestThatFailsLeavesTheStartPossible)
     EXPECT_TRUE(programme->btnLancer->isEnabled());
     EXPECT_EQ(GameSettings.BitDepth, 32);
     programme.reset();
+}
+
+// ---- The atelier -------------------------------------------------------
+
+// The theme menu starts the program beside the launcher with the theme and the
+// program folder; when the launcher comes back, the picture it added is
+// counted and the ticks made meanwhile are kept. Without the program, a message.
+TEST_F(TProgrammeTest, ThemeMenuOpensTheAtelierAndTheLauncherListsItsPicture)
+{
+    AddTheme("Animaux", 2);
+    AddTheme("Formes", 1);
+    const std::string atelier = folder.file("vorlane-atelier");
+    test::WriteFile(atelier, "#!/bin/sh\n"
+                             "sed -i 's/NombreImages=2/NombreImages=3/' \"$3Themes/$2/theme.dat\"\n"
+                             "printf '%s|' \"$@\" > \"$3arguments\"\n");
+    std::filesystem::permissions(atelier, std::filesystem::perms::owner_all);
+    TProgramme& programme = Create();
+    programme.show();
+    QAbstractItemModel* themes = programme.clbThemes->model();
+    themes->setData(themes->index(1, 0), Qt::Checked, Qt::CheckStateRole);  // Formes, not yet in its file
+
+    const auto rightClickAnimaux = [&programme] {
+        QString offered;
+        QTimer::singleShot(0, [&offered] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr)
+                return;
+            offered = menu->actions().front()->text();
+            menu->actions().front()->trigger();
+            menu->close();
+        });
+        const QPoint at = programme.clbThemes->visualRect(programme.clbThemes->model()->index(0, 0)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, programme.clbThemes->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(programme.clbThemes->viewport(), &event);
+        return offered;
+    };
+    EXPECT_EQ(rightClickAnimaux(), "Ajouter un dessin à ce thème…");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(folder.file("arguments")); }));
+    EXPECT_EQ(ReadFile(folder.file("arguments")), "--theme|Animaux|" + folder.path().string() + "/|");
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTest::qWait(20);
+    programme.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return programme.lblImagesCount->text() == "Animaux : 3 images."; }));
+    EXPECT_EQ(themes->index(1, 0).data(Qt::CheckStateRole), Qt::Checked);
+    EXPECT_EQ(programme.HighlightedTheme(), "Animaux");
+
+    std::filesystem::remove(atelier);
+    test::MessageBoxWatcher watcher;
+    rightClickAnimaux();
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].title, "Vorlane");
+    EXPECT_TRUE(watcher.Seen()[0].text.startsWith("L'atelier de dessins n'est pas installé"));
 }
 
 // ---- Other windows -----------------------------------------------------

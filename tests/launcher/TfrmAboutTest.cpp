@@ -1,8 +1,8 @@
+#include "app/TApplication.h"
+#include "app/TfrmAide.h"
 #include "launcher/TfrmAbout.h"
-#include "launcher/TApplication.h"
-#include "launcher/TfrmAide.h"
 
-#include "MessageBoxWatcher.h"
+#include "support/MessageBoxWatcher.h"
 
 #include <QDesktopServices>
 #include <QLabel>

@@ -1,10 +1,10 @@
 #include "print/TfrmImpression.h"
 
 #include "PrintManagerFixture.h"
-#include "launcher/MessageBoxWatcher.h"
-#include "launcher/TApplication.h"
-#include "launcher/TfrmAide.h"
+#include "app/TApplication.h"
+#include "app/TfrmAide.h"
 #include "print/StoreFiles.h"
+#include "support/MessageBoxWatcher.h"
 #include "support/SharedProgramFolder.h"
 
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 // Test programs of windows need the program's own application object (its
 // help and error handler), made once before any test runs.
-#include "launcher/TApplication.h"
+#include "app/TApplication.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "launcher/CentreOnScreen.h"
+#include "app/CentreOnScreen.h"
 
 #include <QScreen>
 #include <QWidget>

@@ -3,7 +3,7 @@
 // Answers the message boxes a handler shows, and remembers what they said, so
 // that a test can drive handlers that stop on a modal box; finds the help window.
 
-#include "launcher/TfrmAide.h"
+#include "app/TfrmAide.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "launcher/TApplication.h"
+#include "app/TApplication.h"
 
-#include "launcher/TfrmAide.h"
+#include "app/TfrmAide.h"
 
 #include <QMessageBox>
 

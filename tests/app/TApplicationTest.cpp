@@ -1,7 +1,7 @@
-#include "launcher/TApplication.h"
-#include "launcher/TfrmAide.h"
+#include "app/TApplication.h"
+#include "app/TfrmAide.h"
 
-#include "MessageBoxWatcher.h"
+#include "support/MessageBoxWatcher.h"
 
 #include "base/Errors.h"
 

@@ -1,6 +1,6 @@
-#include "launcher/TfrmAide.h"
+#include "app/TfrmAide.h"
 
-#include "launcher/CentreOnScreen.h"
+#include "app/CentreOnScreen.h"
 
 #include <QApplication>
 #include <QFileInfo>

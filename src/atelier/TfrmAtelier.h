@@ -1,0 +1,129 @@
+#pragma once
+
+#include "atelier/AtelierChange.h"
+#include "atelier/AtelierState.h"
+
+#include <QImage>
+#include <QString>
+#include <QUndoStack>
+#include <QWidget>
+
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMimeData;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QSpinBox;
+
+namespace vorlane {
+
+class DotEditor;
+
+// The atelier: a drawing becomes a dots picture that the parent adjusts and
+// adds to a theme of the program folder. Thin over the tracer: the window
+// keeps the state (drawing, dots, options) and its undo; the tracer places,
+// draws and writes.
+class TfrmAtelier : public QWidget {
+    Q_OBJECT
+public:
+    // `programDir` (with its trailing separator) holds the themes the pictures
+    // go to; `theme` is the one chosen at first, when the launcher names one.
+    explicit TfrmAtelier(std::string programDir, const QString& theme = QString(), QWidget* parent = nullptr);
+
+    // Ways in of a drawing. An unreadable one raises the tracer's French
+    // error; what was on show stays, and the change can be undone.
+    void OpenFile(const QString& path);
+    void OpenImage(const QImage& image, const QString& name);
+    void OpenMimeData(const QMimeData& data);
+    void Paste();
+    void Reopen(const std::string& theme, int picture);
+
+    void btnOuvrirClick();
+    void btnRouvrirClick();
+    void btnPremierPointClick();
+    void btnAjouterClick();
+    void ScrBNombreChange();
+    void cBNumerosChange();
+    void EdPremierNumeroChange();
+    void rbSensClick();
+    void cBCouleurChange();
+    void rbVueClick();
+
+    const AtelierState& State() const { return m_state; }
+    QUndoStack& UndoStack() { return m_undo; }
+    // The picture shown: the dots picture or the picture to colour.
+    QImage ShownPicture() const;
+
+    QGroupBox* gbDessin;
+    QPushButton* btnOuvrir;
+    QPushButton* btnRouvrir;
+    QLabel* lblDepot;
+    QGroupBox* gbPoints;
+    QLabel* lblNombre;
+    QSlider* ScrBNombre;
+    QComboBox* cBNumeros;
+    QSpinBox* EdPremierNumero;
+    QRadioButton* rbHoraire;
+    QRadioButton* rbAntiHoraire;
+    QPushButton* btnPremierPoint;
+    QComboBox* cBCouleur;
+    QPushButton* btnAnnuler;
+    QPushButton* btnRetablir;
+    QGroupBox* gbTheme;
+    QComboBox* cBTheme;
+    QLineEdit* EdNom;
+    QCheckBox* chkRemplacer;
+    QPushButton* btnAjouter;
+    QPushButton* btnAide;
+    QPushButton* btnFermer;
+    QGroupBox* gbApercu;
+    QRadioButton* rbPoints;
+    QRadioButton* rbColorier;
+    DotEditor* Editor;
+    QLabel* lblConseil;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectHandlers();
+    void FillThemes();
+
+    // A new state through the undo stack; shown at once.
+    void Change(const QString& text, AtelierState after, AtelierChange::Kind kind = AtelierChange::Kind::Other);
+    void Show(const AtelierState& state);
+    void Redraw(const std::vector<Dot>& dots);
+    void ShowControls(const DotOptions& options);
+    void Open(TracedDrawing drawing, const QString& name);
+
+    void EditorDotDragged(int index, QPoint position);
+    void EditorDotMoved(int index, QPoint position);
+    void EditorAddRequested(QPoint position);
+    void EditorRemoveRequested(int index);
+    void Tell(const QString& text);
+    bool Replacing() const;
+    void ShowSaveChoice();
+
+    std::string m_programDir;
+    AtelierState m_state;
+    QImage m_dotsPicture;
+    QUndoStack m_undo;
+    bool m_showing = false;  // controls set from a state do not make a change of their own
+    bool m_placed = false;
+    QString m_lastFolder;  // of the drawing opened last, where the next one is looked for
+    // The picture last written or reopened: saving again may replace it.
+    std::string m_savedTheme;
+    int m_savedPicture = 0;
+};
+
+}  // namespace vorlane

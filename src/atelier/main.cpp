@@ -1,0 +1,48 @@
+// vorlane-atelier [--theme NOM] [DOSSIER_PROGRAMME]: the atelier window over
+// the themes of a program folder (by default the one it is installed in).
+
+#include "app/TApplication.h"
+#include "atelier/TfrmAtelier.h"
+
+#include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    vorlane::TApplication application(argc, argv);
+    // Qt's own texts (the file dialog, the edit boxes' menus) in French when
+    // the system has Qt's translations.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+
+    QString theme;
+    QString programDir = QApplication::applicationDirPath();
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QStringLiteral("--theme") && i + 1 < arguments.size()) {
+            theme = arguments[++i];
+        } else if (!arguments[i].startsWith(QStringLiteral("-"))) {
+            programDir = arguments[i];
+        } else {
+            std::fputs("Utilisation : vorlane-atelier [--theme NOM] [DOSSIER_PROGRAMME]\n", stderr);
+            return 2;
+        }
+    }
+    vorlane::TApplication::SetHelpFile(QApplication::applicationDirPath() + QStringLiteral("/Aide/index.html"));
+
+    std::unique_ptr<vorlane::TfrmAtelier> atelier;
+    vorlane::TApplication::Guarded([&] {
+        atelier = std::make_unique<vorlane::TfrmAtelier>(QFile::encodeName(programDir).toStdString(), theme);
+        atelier->show();
+    });
+    if (atelier == nullptr)
+        return 1;
+    return QApplication::exec();
+}

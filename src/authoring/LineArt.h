@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRectF>
+#include <QSize>
+
+#include <vector>
+
+namespace vorlane {
+
+// A drawing turned into line art for colouring, with its outer outline.
+struct LineArt {
+    QImage pictureToColour;  // RGB32, pure black lines on white
+    QImage innerLines;       // RGB32, the same without the outer outline's band
+    QImage outlineBand;      // Grayscale8, 255 on the outer outline's band
+    std::vector<QPoint> outline;  // closed, clockwise, on black pixels of pictureToColour
+    std::vector<float> outlineDistance;  // per pixel, row by row: the distance to the nearest outline point
+};
+
+// Where the drawing lies on its page, in fractions of the page, with a little
+// room. Raises EVorlaneError (French) for a page that is blank or all dark.
+QRectF DrawingBounds(const QImage& page);
+
+// Traces `drawing` (drawn on white, at most the picture's size less its
+// margins) and centres the result on a white picture of `pictureSize`.
+// Raises EVorlaneError when nothing closed enough to be coloured is found.
+LineArt TraceLineArt(const QImage& drawing, QSize pictureSize);
+
+}  // namespace vorlane

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <vector>
+
+namespace vorlane {
+
+// The picture size of the demo themes, which the game's appearances show whole.
+inline constexpr QSize kPictureSize{704, 560};
+
+// A drawing read and analysed once: the picture to colour and the outline the
+// child will draw. The costly step; placing dots on it afterwards is cheap.
+class TracedDrawing {
+public:
+    TracedDrawing() = default;
+
+    // SVG, PNG, JPEG, BMP, GIF or WebP. Raises EVorlaneError with a French
+    // message for a file that cannot be read or holds nothing to trace.
+    static TracedDrawing FromFile(const QString& path, QSize pictureSize = kPictureSize);
+    // A pasted or dropped image; transparent pixels count as white.
+    static TracedDrawing FromImage(const QImage& image, QSize pictureSize = kPictureSize);
+    // The encoded bytes of a drawing; `suffix` ("svg", "png"...) names its format.
+    static TracedDrawing FromBytes(const QByteArray& bytes, const QString& suffix, QSize pictureSize = kPictureSize);
+
+    QSize PictureSize() const { return m_pictureToColour.size(); }
+    // Image<NN>.bmp: pure black aliased lines on white, every region closed.
+    const QImage& PictureToColour() const { return m_pictureToColour; }
+    // The closed outer outline, one point per pixel step, in picture pixels;
+    // every point lies on a black pixel of the picture to colour.
+    const std::vector<QPoint>& Outline() const { return m_outline; }
+
+    // How far the point is from the outline, in pixels (0 outside the picture).
+    float OutlineDistance(QPoint point) const
+    {
+        return QRect(QPoint(), PictureSize()).contains(point)
+                   ? m_outlineDistance[static_cast<std::size_t>(point.y()) * PictureSize().width() + point.x()]
+                   : 0;
+    }
+
+    // The picture to colour without its outer outline: the lines the dots picture keeps.
+    const QImage& InnerLines() const { return m_innerLines; }
+    // The black band of the outer outline (Grayscale8, 255 on the band): the
+    // parts of it far from the dots stay drawn on the dots picture.
+    const QImage& OutlineBand() const { return m_outlineBand; }
+
+    // The drawing as it was read, kept so that the picture can be traced again.
+    const QByteArray& SourceBytes() const { return m_sourceBytes; }
+    const QString& SourceSuffix() const { return m_sourceSuffix; }
+
+private:
+    QImage m_pictureToColour;
+    std::vector<QPoint> m_outline;
+    std::vector<float> m_outlineDistance;
+    QImage m_innerLines;
+    QImage m_outlineBand;
+    QByteArray m_sourceBytes;
+    QString m_sourceSuffix;
+};
+
+}  // namespace vorlane

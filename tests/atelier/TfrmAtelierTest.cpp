@@ -1,0 +1,194 @@
+#include "launcher/LauncherFixture.h"
+#include "support/MessageBoxWatcher.h"
+
+#include "atelier/DotEditor.h"
+#include "atelier/ReopenDialog.h"
+#include "atelier/TfrmAtelier.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+namespace vorlane {
+namespace {
+
+using test::ReadFile;
+
+// A house with a door: an outer outline to carry the dots, an inner line to keep.
+constexpr const char* kHouse =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" width="400" height="300" viewBox="0 0 400 300">)"
+    R"(<path d="M50 270 L50 120 L200 30 L350 120 L350 270 Z" fill="none" stroke="black" stroke-width="6"/>)"
+    R"(<rect x="170" y="180" width="60" height="90" fill="none" stroke="black" stroke-width="6"/></svg>)";
+
+class TfrmAtelierTest : public test::LauncherFixture {
+protected:
+    std::string Drawing(const std::string& name, const std::string& content)
+    {
+        test::WriteFile(folder.file(name), content);
+        return folder.file(name);
+    }
+    std::string ThemeFolder(const std::string& theme) const { return (folder.path() / "Themes" / theme).string(); }
+};
+
+// Shown and active, as the window under the parent's hands: its shortcuts work.
+void Show(QWidget& window)
+{
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+std::vector<QPoint> Positions(const AtelierState& state)
+{
+    std::vector<QPoint> positions;
+    for (const Dot& dot : state.dots)
+        positions.push_back(dot.position);
+    return positions;
+}
+
+// The whole road of a picture: opened, its count changed, a dot dragged, the
+// drag undone and redone, added to a new theme beside an untouched one, then
+// reopened in another window as it was written.
+TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritten)
+{
+    AddTheme("Animaux", 2);
+    const std::string animaux = ReadFile(ThemeFile("Animaux"));
+    TfrmAtelier atelier(folder.path().string(), QStringLiteral("Animaux"));
+    Show(atelier);
+    EXPECT_EQ(atelier.cBTheme->currentText(), "Animaux");
+    EXPECT_FALSE(atelier.btnAjouter->isEnabled());
+
+    atelier.OpenFile(QString::fromStdString(Drawing("maison.svg", kHouse)));
+    ASSERT_NE(atelier.State().drawing, nullptr);
+    EXPECT_EQ(atelier.State().dots.size(), 20u);
+    EXPECT_EQ(atelier.EdNom->text(), "Maison");
+    EXPECT_EQ(atelier.ShownPicture().size(), QSize(704, 560));
+
+    atelier.ScrBNombre->setValue(12);
+    ASSERT_EQ(atelier.State().dots.size(), 12u);
+    EXPECT_EQ(atelier.lblNombre->text(), "Nombre de points : 12");
+    const std::vector<QPoint> placed = Positions(atelier.State());
+
+    // The dot goes where it is let go, onto the outline; the picture follows.
+    const QImage before = atelier.ShownPicture();
+    const QPoint from = placed[3];
+    const QPoint to = from + QPoint(0, 25);
+    QTest::mousePress(atelier.Editor, Qt::LeftButton, {}, from);
+    QTest::mouseMove(atelier.Editor, from + QPoint(0, 10));
+    QTest::mouseMove(atelier.Editor, to);
+    QTest::mouseRelease(atelier.Editor, Qt::LeftButton, {}, to);
+    const QPoint moved = atelier.State().dots[3].position;
+    EXPECT_EQ(moved, NearestOutlinePoint(*atelier.State().drawing, to));
+    EXPECT_NE(moved, from);
+    EXPECT_NE(atelier.ShownPicture(), before);
+
+    QTest::keyClick(&atelier, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Positions(atelier.State()), placed);
+    EXPECT_EQ(atelier.ShownPicture(), before);
+    QTest::keyClick(&atelier, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(atelier.State().dots[3].position, moved);
+
+    // A right-click takes a dot away; a double-click on the outline puts one back.
+    QTest::mouseClick(atelier.Editor, Qt::RightButton, {}, placed[5]);
+    EXPECT_EQ(atelier.State().dots.size(), 11u);
+    QTest::mouseDClick(atelier.Editor, Qt::LeftButton, {}, placed[5]);
+    EXPECT_EQ(atelier.State().dots.size(), 12u);
+    EXPECT_EQ(atelier.State().dots[5].position, NearestOutlinePoint(*atelier.State().drawing, placed[5]));
+
+    atelier.cBNumeros->setCurrentIndex(static_cast<int>(LabelStyle::ByTen));
+    EXPECT_EQ(atelier.State().options.firstNumber, 10);  // counting by ten starts at ten
+
+    atelier.cBTheme->setCurrentText(QStringLiteral("Mes dessins"));
+    atelier.EdNom->setText(QStringLiteral("La maison"));
+    test::MessageBoxWatcher watcher;
+    QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].title, "Vorlane");
+    EXPECT_TRUE(watcher.Seen()[0].text.startsWith("Le thème « Mes dessins » est créé, avec « La maison »"))
+        << watcher.Seen()[0].text.toStdString();
+    for (const char* file : {"Points01.bmp", "Image01.bmp", "theme.dat"})
+        EXPECT_TRUE(std::filesystem::exists(ThemeFolder("Mes dessins") + "/" + file)) << file;
+    EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombreImages=1"), std::string::npos);
+    EXPECT_EQ(ReadFile(ThemeFile("Animaux")), animaux);
+    EXPECT_GE(atelier.cBTheme->findText(QStringLiteral("Mes dessins")), 0);
+    EXPECT_TRUE(atelier.chkRemplacer->isVisible());
+
+    ReopenDialog dialog(folder.path().string() + "/", "Animaux");
+    ASSERT_TRUE(dialog.HasPictures());
+    EXPECT_EQ(dialog.Theme(), "Mes dessins");
+    EXPECT_EQ(dialog.Picture(), 1);
+
+    TfrmAtelier again(folder.path().string());
+    again.show();
+    again.Reopen("Mes dessins", 1);
+    EXPECT_EQ(Positions(again.State()), Positions(atelier.State()));
+    EXPECT_EQ(again.State().options.count, 12);
+    EXPECT_EQ(again.State().options.style, LabelStyle::ByTen);
+    EXPECT_EQ(again.State().options.lineColour, atelier.State().options.lineColour);
+    EXPECT_EQ(again.EdNom->text(), "La maison");
+    EXPECT_EQ(again.cBTheme->currentText(), "Mes dessins");
+    EXPECT_TRUE(again.chkRemplacer->isChecked());
+
+    // Saved again over itself: still one picture in the theme.
+    again.ScrBNombre->setValue(8);
+    QTest::mouseClick(again.btnAjouter, Qt::LeftButton);
+    ASSERT_EQ(watcher.Seen().size(), 2u);
+    EXPECT_TRUE(watcher.Seen()[1].text.startsWith("L'image 1 du thème « Mes dessins » est remplacée"));
+    EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombreImages=1"), std::string::npos);
+    EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombrePoints=8"), std::string::npos);
+}
+
+// A drawing that cannot be traced, dropped or pasted over the one in work,
+// is refused in a "Vorlane" box and leaves the work as it was; one that can
+// be traced replaces it, and one undo brings the work back.
+TEST_F(TfrmAtelierTest, RefusedOrReplacedDrawingLeavesTheWorkRecoverable)
+{
+    TfrmAtelier atelier(folder.path().string());
+    Show(atelier);
+    atelier.OpenFile(QString::fromStdString(Drawing("maison.svg", kHouse)));
+    const AtelierState work = atelier.State();
+
+    test::MessageBoxWatcher watcher;
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(Drawing("abime.png", "\x89PNG pas une image")))});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(&atelier, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(&atelier, &drop);
+    QApplication::clipboard()->setText(QStringLiteral("bonjour"));
+    Show(atelier);  // again, after the box
+    QTest::keyClick(&atelier, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(watcher.Seen().size(), 2u) << watcher.Texts().join(" / ").toStdString();
+    for (const test::SeenMessageBox& box : watcher.Seen()) {
+        EXPECT_EQ(box.title, "Vorlane");
+        EXPECT_FALSE(box.text.isEmpty());
+    }
+    EXPECT_EQ(atelier.State().drawing, work.drawing);
+    EXPECT_EQ(Positions(atelier.State()), Positions(work));
+
+    // A pasted image replaces the drawing; undo brings the one in work back.
+    QApplication::clipboard()->setImage(work.drawing->PictureToColour());
+    Show(atelier);
+    QTest::keyClick(&atelier, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_NE(atelier.State().drawing, work.drawing);
+    EXPECT_EQ(atelier.EdNom->text(), "");
+    QTest::keyClick(&atelier, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(atelier.State().drawing, work.drawing);
+    EXPECT_EQ(Positions(atelier.State()), Positions(work));
+
+    // Work not added to a theme is not closed without a question.
+    atelier.close();
+    ASSERT_EQ(watcher.Seen().size(), 3u);
+    EXPECT_EQ(watcher.Seen()[2].title, "Vorlane");
+    EXPECT_TRUE(watcher.Seen()[2].buttons.contains("Non"));
+}
+
+}  // namespace
+}  // namespace vorlane

@@ -1,0 +1,197 @@
+// Drawings nobody here drew, traced and played: each becomes a sound theme
+// picture whose dots lie on its lines, whose polygon follows its outline,
+// whose labels cover nothing, and which a child can join and colour.
+#include "ContentChecker.h"
+#include "DotPicture.h"
+#include "ThemeWriter.h"
+#include "TracedDrawing.h"
+
+#include "GameFixture.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QLineF>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace vorlane::test {
+namespace {
+
+const QString kClipArt = QStringLiteral("/usr/share/openclipart/svg/");
+
+enum class Form { Svg, Png, Photo, Scan };
+
+struct DrawingCase {
+    const char* name;
+    const char* file;
+    Form form = Form::Svg;
+};
+
+void PrintTo(const DrawingCase& drawing, std::ostream* out) { *out << drawing.name; }
+
+QImage Rendered(const QString& svg, int side)
+{
+    QSvgRenderer renderer(svg);
+    QImage image(renderer.defaultSize().scaled(side, side, Qt::KeepAspectRatio), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    return image;
+}
+
+// The drawing as the case wants it: the SVG itself, rendered to a PNG with a
+// transparent background, or printed and photographed (uneven light, grain,
+// a slight blur) or scanned (the same without grain) by ImageMagick.
+std::pair<QByteArray, QString> DrawingBytes(const DrawingCase& drawing, const TempDir& scratch)
+{
+    const QString path = kClipArt + QLatin1String(drawing.file);
+    if (drawing.form == Form::Svg) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return {file.readAll(), QStringLiteral("svg")};
+    }
+    const std::string png = (scratch.path() / "rendu.png").string();
+    Rendered(path, 900).save(QString::fromStdString(png));
+    if (drawing.form == Form::Png) {
+        QFile file(QString::fromStdString(png));
+        file.open(QIODevice::ReadOnly);
+        return {file.readAll(), QStringLiteral("png")};
+    }
+    const std::string jpeg = (scratch.path() / "photo.jpg").string();
+    const std::string grain = drawing.form == Form::Photo ? "-seed 7 -attenuate 0.6 +noise Gaussian " : "";
+    const std::string command = "convert " + png + " -background white -flatten \\( +clone -sparse-color Barycentric "
+                                "'0,0 white %[fx:w],%[fx:h] gray50' \\) -compose multiply -composite " + grain +
+                                "-blur 0x0.8 -quality 90 " + jpeg;
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    QFile file(QString::fromStdString(jpeg));
+    file.open(QIODevice::ReadOnly);
+    return {file.readAll(), QStringLiteral("jpg")};
+}
+
+double SegmentDistance(QPointF p, const QLineF& line)
+{
+    const QPointF ab = line.p2() - line.p1();
+    const double length = QPointF::dotProduct(ab, ab);
+    const double t = length > 0 ? std::clamp(QPointF::dotProduct(p - line.p1(), ab) / length, 0.0, 1.0) : 0.0;
+    const QPointF gap = p - (line.p1() + t * ab);
+    return std::hypot(gap.x(), gap.y());
+}
+
+// The largest distance from the child's line (dot 1 to the last dot) to the
+// outline, and from every part of the outline that the dots picture leaves out to that line.
+double Straying(const TracedDrawing& drawing, const std::vector<Dot>& dots, const QImage& dotsPicture)
+{
+    std::vector<QLineF> sides;
+    for (std::size_t i = 0; i + 1 < dots.size(); ++i)
+        sides.emplace_back(QPointF(dots[i].position), QPointF(dots[i + 1].position));
+    double worst = 0;
+    for (const QLineF& side : sides)
+        for (double t = 0; t <= 1; t += 2 / std::max(2.0, side.length())) {
+            double nearest = 1e9;
+            for (const QPoint& point : drawing.Outline())
+                nearest = std::min(nearest, QLineF(side.pointAt(t), QPointF(point)).length());
+            worst = std::max(worst, nearest);
+        }
+    for (const QPoint& point : drawing.Outline()) {
+        if (dotsPicture.pixel(point) == qRgb(0, 0, 0))
+            continue;  // drawn for the child: a tail, whiskers
+        double nearest = 1e9;
+        for (const QLineF& side : sides)
+            nearest = std::min(nearest, SegmentDistance(QPointF(point), side));
+        worst = std::max(worst, nearest);
+    }
+    return worst;
+}
+
+class TraceTest : public GameFixture, public testing::WithParamInterface<DrawingCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    ClipArt, TraceTest,
+    testing::Values(DrawingCase{"ElephantOutline", "animals/mammals/contour_elephant.svg"},
+                    DrawingCase{"GiraffeOutline", "animals/mammals/contour_giraffe.svg"},
+                    DrawingCase{"SeagullOutline", "animals/birds/seagull_contour_nicu_buc_01.svg"},
+                    DrawingCase{"TigerColour", "animals/mammals/big_cats/color_tiger_susan_park_01.svg"},
+                    DrawingCase{"PigColour", "animals/mammals/a_simple_pig_01.svg"},
+                    DrawingCase{"ShadedDuck", "animals/birds/duck_yellow_kurt_cagle_.svg"},
+                    DrawingCase{"BusColour", "transportation/bus1_jarno_vasamaa_01.svg"},
+                    DrawingCase{"FireEngineColour", "transportation/fire_engine_romus_01.svg"},
+                    DrawingCase{"TeacupWithHandle", "food/beverages/teacup_bw.svg"},
+                    DrawingCase{"Ring", "computer/icons/flat-theme/action/ring.svg"},
+                    DrawingCase{"BicyclePng", "transportation/bicycle_philippe_colin_01.svg", Form::Png},
+                    DrawingCase{"FoxPhotographed", "animals/mammals/contour_fox.svg", Form::Photo},
+                    DrawingCase{"ElephantScanned", "animals/mammals/contour_elephant.svg", Form::Scan}),
+    [](const testing::TestParamInfo<DrawingCase>& info) { return std::string(info.param.name); });
+
+TEST_P(TraceTest, BecomesAPictureThatIsPlayedToTheEnd)
+{
+    const auto [bytes, suffix] = DrawingBytes(GetParam(), m_dir);
+    ASSERT_FALSE(bytes.isEmpty()) << "openclipart-svg installed by scripts/setup.sh?";
+    const TracedDrawing drawing = TracedDrawing::FromBytes(bytes, suffix);
+    const QImage& picture = drawing.PictureToColour();
+    const double diagonal = std::hypot(picture.width(), picture.height());
+
+    DotOptions options;
+    options.count = 30;
+    const std::vector<Dot> dots = PlaceDots(drawing, options);
+    ASSERT_GE(dots.size(), 25u);
+    for (std::size_t i = 0; i < dots.size(); ++i) {
+        EXPECT_EQ(picture.pixel(dots[i].position), qRgb(0, 0, 0)) << "dot " << i + 1 << " off the lines";
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_GE(QLineF(dots[i].position, dots[j].position).length(), 18) << "dots " << j + 1 << ", " << i + 1;
+    }
+    const QImage dotsPicture = DrawDotsPicture(drawing, dots, options);
+    const double straying = Straying(drawing, dots, dotsPicture);
+    RecordProperty("straying_percent", std::to_string(100 * straying / diagonal));
+    EXPECT_LE(straying, 0.03 * diagonal);
+
+    // Labels: inside, over no line, dot, side of the polygon or other label.
+    const std::vector<QRectF> labels = LabelBoxes(drawing, dots, options);
+    ASSERT_EQ(labels.size(), dots.size());
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const QRect box = labels[i].toAlignedRect();
+        EXPECT_TRUE(picture.rect().contains(box)) << "label " << i + 1;
+        EXPECT_GE(box.height(), 12) << "label " << i + 1;
+        int overLines = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                overLines += dotsPicture.pixel(x, y) == qRgb(0, 0, 0);
+        EXPECT_EQ(overLines, 0) << "label " << i + 1 << " over a line";
+        for (std::size_t j = 0; j < dots.size(); ++j) {
+            const QLineF side(dots[j].position, dots[std::min(j + 1, dots.size() - 1)].position);
+            for (double t = 0; t <= 1; t += 1 / std::max(1.0, side.length()))
+                ASSERT_FALSE(labels[i].contains(side.pointAt(t))) << "label " << i + 1 << " over side " << j + 1;
+            const QPointF centre(dots[j].position);
+            const QPointF nearest(std::clamp(centre.x(), labels[i].left(), labels[i].right()),
+                                  std::clamp(centre.y(), labels[i].top(), labels[i].bottom()));
+            EXPECT_GE(QLineF(centre, nearest).length(), 6) << "label " << i + 1 << " over dot " << j + 1;
+            if (j < i) {
+                EXPECT_FALSE(labels[i].intersects(labels[j])) << "labels " << j + 1 << ", " << i + 1;
+            }
+        }
+    }
+
+    // Into a theme of its own, sound, then played: every dot joined, a region filled.
+    m_appearance = "Crayons";
+    CopyDemoContent(m_dir.path().string());
+    const std::string program = m_dir.path().string();
+    ASSERT_EQ(AddPictureToTheme(program, "Dessins", GetParam().name, drawing, dots, options), 1);
+    const PackageReport report = CheckTheme(ThemeFolderPath(program, "Dessins"), "Themes/Dessins");
+    EXPECT_TRUE(report.faults.empty()) << report.faults.front();
+    EXPECT_EQ(ReopenPicture(program, "Dessins", 1).drawing.PictureToColour(), picture) << "reopened the same";
+    UsePlayList({{"Dessins/", 1}});
+    TfrmPrincipale& form = Start();
+    JoinAllDots();
+    EXPECT_EQ(form.NumeroPoint, 0) << "the drawing is finished";
+    const std::vector<QPoint> regions = RegionPoints();
+    ASSERT_FALSE(regions.empty());
+    const std::uint32_t colour = PaletteColours().at(1);
+    ClickAt(PalettePoint(colour));
+    ClickPicture(regions.front().x(), regions.front().y());
+    EXPECT_EQ(PictureColour(regions.front()), AtDepth(colour));
+}
+
+}  // namespace
+}  // namespace vorlane::test
