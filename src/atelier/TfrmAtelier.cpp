@@ -7,6 +7,7 @@
 #include "atelier/ReopenDialog.h"
 #include "authoring/ThemeWriter.h"
 #include "base/Errors.h"
+#include "content/ContentPaths.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,6 +37,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <filesystem>
 
 namespace vorlane {
 namespace {
@@ -732,6 +734,15 @@ void TfrmAtelier::btnAjouterClick()
     }
     const bool replacing = Replacing();
     const bool newTheme = cBTheme->findText(theme) < 0;
+    // A user of a shared program folder cannot change its themes, and a theme
+    // of theirs of the same name would hide the shared one's pictures.
+    if (newTheme && !UserFolder().empty() && std::filesystem::exists(ThemeFile(Bytes(theme)))) {
+        Inform(this, QStringLiteral("Le thème « %1 » est celui de Vorlane et ne peut pas être changé : "
+                                    "donnez un autre nom au thème de vos dessins.")
+                         .arg(theme));
+        cBTheme->setFocus();
+        return;
+    }
     int picture = 0;
     {
         const WaitCursor waiting;

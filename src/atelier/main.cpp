@@ -3,6 +3,7 @@
 
 #include "app/TApplication.h"
 #include "atelier/TfrmAtelier.h"
+#include "content/ContentPaths.h"
 
 #include <QFile>
 #include <QLibraryInfo>
@@ -37,9 +38,15 @@ int main(int argc, char** argv)
     }
     vorlane::TApplication::SetHelpFile(QApplication::applicationDirPath() + QStringLiteral("/Aide/index.html"));
 
+    // A program folder this user may not write (a package) is shared: the
+    // user's pictures and themes go to their own folder, as the game's do.
+    vorlane::SetProgramFolder(QFile::encodeName(programDir).toStdString());
+    const std::string destination =
+        vorlane::UserFolder().empty() ? vorlane::ProgramFolder() : vorlane::UserFolder();
+
     std::unique_ptr<vorlane::TfrmAtelier> atelier;
     vorlane::TApplication::Guarded([&] {
-        atelier = std::make_unique<vorlane::TfrmAtelier>(QFile::encodeName(programDir).toStdString(), theme);
+        atelier = std::make_unique<vorlane::TfrmAtelier>(destination, theme);
         atelier->show();
     });
     if (atelier == nullptr)

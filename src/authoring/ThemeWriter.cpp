@@ -150,7 +150,9 @@ std::vector<std::string> ThemeNames(const std::string& programDir)
     const fs::path themes = ThemeFolderPath(programDir, "");
     for (const auto& entry : fs::directory_iterator(themes, error)) {
         const std::string name = entry.path().filename().string();
-        if (!name.starts_with('.') && fs::exists(entry.path() / "theme.dat", error))
+        // A folder holding only a user's ticks and marks of a shared theme is no theme.
+        if (!name.starts_with('.') && fs::exists(entry.path() / "theme.dat", error) &&
+            ThemeDat((entry.path() / "theme.dat").string()).Identity().IsAccepted())
             names.push_back(name);
     }
     std::sort(names.begin(), names.end());
