@@ -483,7 +483,7 @@ public:
     bool OnForm() const override { return false; }
     void TakeScreen(bool) override {}
     void ReleaseScreen() override {}
-    void ShowFrame(const TDirectDrawSurface&) override {}
+    void ShowFrame(const TDirectDrawSurface&, const QRegion&) override {}
     void DisplayDestroyed() override {}
 };
 
