@@ -14,6 +14,8 @@ namespace vorlane {
 
 namespace {
 
+std::int64_t Area(const QRect& rect) { return std::int64_t{rect.width()} * rect.height(); }
+
 std::string Hex8(std::uint32_t value)
 {
     char text[16];
@@ -127,8 +129,17 @@ std::optional<QRegion> TfrmPrincipale::MovedParts(const FrameLayers& layers) con
         const FrameLayer& now = layers[i];
         if (was.surface != now.surface || was.version != now.version || was.key != now.key)
             return std::nullopt;
-        if (was.x != now.x || was.y != now.y || was.shown != now.shown)
-            moved += QRegion(onScreen(was)) + onScreen(now);
+        if (was.x == now.x && was.y == now.y && was.shown == now.shown)
+            continue;
+        // A pointer's step: one rectangle around where it was and is, fewer
+        // pieces to paint and send than their union.
+        const QRect before = onScreen(was);
+        const QRect after = onScreen(now);
+        const QRect both = before.united(after);
+        if (Area(both) <= 2 * (Area(before) + Area(after)))
+            moved += both;
+        else
+            moved += QRegion(before) + after;
     }
     return moved;
 }
