@@ -59,7 +59,7 @@ void BM_DXTimerTimer(benchmark::State& state)
         x = x == 500 ? 501 : 500;
     }
 }
-BENCHMARK(BM_DXTimerTimer)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DXTimerTimer)->Arg(32)->Arg(16)->Unit(benchmark::kMicrosecond);
 
 // The pointer along a smooth loop over the picture, one step a frame, as a
 // child moves the mouse.
