@@ -117,26 +117,34 @@ void TDirectDrawSurface::DrawSurface(int x, int y, const TDirectDrawSurface* sou
         DrawSurface(x, y, &snapshot, transparency, clip);
         return;
     }
-    // Clip the destination rectangle and cut the source by the same amount, in
-    // 64 bits: a layer may lie anywhere in int's range.
-    const QRect area = clip & Rect();
-    const std::int64_t left = std::max<std::int64_t>(x, area.left());
-    const std::int64_t top = std::max<std::int64_t>(y, area.top());
-    const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + source->m_width, area.left() + area.width());
-    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + source->m_height, area.top() + area.height());
-    if (area.isEmpty() || left >= right || top >= bottom)
+    // Clip the destination rectangle and cut the source by the same amount.
+    const QRect target = Covered(x, y, *source) & clip;
+    if (target.isEmpty())
         return;
-    const auto dx = static_cast<int>(left);
-    const auto dy = static_cast<int>(top);
-    const auto sx = static_cast<int>(left - x);
-    const auto sy = static_cast<int>(top - y);
-    const auto w = static_cast<int>(right - left);
-    const auto h = static_cast<int>(bottom - top);
+    const int dx = target.x();
+    const int dy = target.y();
+    const auto sx = static_cast<int>(dx - std::int64_t{x});
+    const auto sy = static_cast<int>(dy - std::int64_t{y});
+    const int w = target.width();
+    const int h = target.height();
     if (transparency == Transparency::Opaque)
         raster::CopyBlock(WritablePixels(), dx, dy, source->Pixels(), sx, sy, w, h, raster::KeyMode::Opaque, 0);
     else
         raster::CopyBlock(WritablePixels(), dx, dy, source->Pixels(), sx, sy, w, h, raster::KeyMode::SkipKey,
                           source->m_transparentColour, &source->OpaqueRuns());
+}
+
+QRect TDirectDrawSurface::Covered(int x, int y, const TDirectDrawSurface& source) const
+{
+    // In 64 bits: a layer may lie anywhere in int's range.
+    const std::int64_t left = std::max<std::int64_t>(x, 0);
+    const std::int64_t top = std::max<std::int64_t>(y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + source.m_width, m_width);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + source.m_height, m_height);
+    if (left >= right || top >= bottom)
+        return {};
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+            static_cast<int>(bottom - top)};
 }
 
 std::uint32_t TDirectDrawSurface::ColourAt(int x, int y) const

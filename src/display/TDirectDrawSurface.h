@@ -80,6 +80,9 @@ public:
     raster::Pixels Pixels() const;
     // The whole surface, for clipping.
     QRect Rect() const { return {0, 0, m_width, m_height}; }
+    // The part of this surface that `source` covers with its top-left corner
+    // at (x, y): where DrawSurface writes.
+    QRect Covered(int x, int y, const TDirectDrawSurface& source) const;
     // Grows at every write to the pixels and every new size: a frame can tell
     // whether a layer is still what it was when last shown.
     std::uint64_t Version() const { return m_version; }

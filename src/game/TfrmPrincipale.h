@@ -196,6 +196,10 @@ private:
     void RunAction(std::int32_t action);
     void RedrawLines();
     void ReleaseSurfaces();
+    std::array<std::unique_ptr<TDirectDrawSurface>*, 8> Surfaces();
+    // A coordinate for the surface operations: sums past int's range lie
+    // outside every surface anyway.
+    static int Coordinate(std::int64_t value);
 
     // One layer of a frame as it was drawn: which surface in which state, and where.
     struct FrameLayer {
@@ -217,10 +221,6 @@ private:
     // appeared (the pointer, the panel); nothing when more changed than that.
     std::optional<QRegion> MovedParts(const FrameLayers& layers) const;
     void ComposeFrame(const FrameLayers& layers, const QRect& clip);
-    std::array<std::unique_ptr<TDirectDrawSurface>*, 8> Surfaces();
-    // A coordinate for the surface operations: sums past int's range lie
-    // outside every surface anyway.
-    static int Coordinate(std::int64_t value);
 
     DXDrawView* m_view = nullptr;
     // The last frame composed without the debug overlay.

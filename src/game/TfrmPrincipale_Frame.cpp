@@ -2,7 +2,6 @@
 // what each tick of the frame timer draws.
 #include "game/TfrmPrincipale.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "content/GameSettings.h"
@@ -108,20 +107,8 @@ std::optional<QRegion> TfrmPrincipale::MovedParts(const FrameLayers& layers) con
     const TDirectDrawSurface& back = DXPrincipale.BackBuffer();
     if (GameSettings.DebugMode || !m_lastFrame || m_lastFrame->backVersion != back.Version())
         return std::nullopt;
-    // The part of the screen a layer covers, in 64 bits: a layer may lie
-    // anywhere in int's range.
     const auto onScreen = [&back](const FrameLayer& layer) {
-        if (!layer.shown)
-            return QRect();
-        const std::int64_t left = std::max<std::int64_t>(layer.x, 0);
-        const std::int64_t top = std::max<std::int64_t>(layer.y, 0);
-        const std::int64_t right = std::min<std::int64_t>(std::int64_t{layer.x} + layer.surface->Width(), back.Width());
-        const std::int64_t bottom =
-            std::min<std::int64_t>(std::int64_t{layer.y} + layer.surface->Height(), back.Height());
-        if (left >= right || top >= bottom)
-            return QRect();
-        return QRect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
-                     static_cast<int>(bottom - top));
+        return layer.shown ? back.Covered(layer.x, layer.y, *layer.surface) : QRect();
     };
     QRegion moved;
     for (std::size_t i = 0; i < layers.size(); ++i) {
