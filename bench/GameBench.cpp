@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <numbers>
 
 #include "content/ContentPaths.h"
 #include "content/GameSettings.h"
@@ -65,7 +66,7 @@ BENCHMARK(BM_DXTimerTimer)->Arg(32)->Arg(16)->Unit(benchmark::kMicrosecond);
 // child moves the mouse.
 QPoint PointerPath(int step)
 {
-    const double angle = step * 2 * M_PI / 120;
+    const double angle = step * 2 * std::numbers::pi / 120;
     return {512 + static_cast<int>(std::lround(300 * std::cos(angle))),
             384 + static_cast<int>(std::lround(200 * std::sin(2 * angle)))};
 }
