@@ -29,7 +29,9 @@ void NeedApplication()
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    static QApplication application(argc, argv);
+    // Never destroyed: once a window has been shown, a QApplication torn down
+    // among the program's statics crashes in Qt's input devices.
+    [[maybe_unused]] static const auto* application = new QApplication(argc, argv);
 }
 
 // A game on the demo content of the program folder, started at `depth` bits.

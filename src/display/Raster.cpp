@@ -439,18 +439,22 @@ void CopyBlock(const Pixels& target, int dx, int dy, const Pixels& source, int s
 
 namespace {
 
-// Branch-free and alike for every lane, so that -O3 turns them into vector code.
-template <int kRedShift, int kGreenBits>
+// Each component is widened to 8 bits inside 16-bit lanes, eight pixels a
+// vector, and only the last step goes to 32 bits: a third of the work of
+// widening first.
+template <bool kGreen6>
 void WideRow(const std::uint16_t* __restrict in, std::uint32_t* __restrict out, int count)
 {
-    constexpr std::uint32_t kGreenMask = (1u << kGreenBits) - 1;
+    constexpr int kRed = kGreen6 ? 11 : 10;
     for (int i = 0; i < count; ++i) {
-        const std::uint32_t p = in[i];
-        const std::uint32_t r = (p >> kRedShift) & 0x1F;
-        const std::uint32_t g = (p >> 5) & kGreenMask;
-        const std::uint32_t b = p & 0x1F;
-        out[i] = 0xFF000000u | (r << 3 | r >> 2) << 16 | (g << (8 - kGreenBits) | g >> (2 * kGreenBits - 8)) << 8 |
-                 (b << 3 | b >> 2);
+        const std::uint16_t p = in[i];
+        const auto r = static_cast<std::uint16_t>(((p >> (kRed - 3)) & 0xF8) | ((p >> (kRed + 2)) & 0x07));
+        const auto g = static_cast<std::uint16_t>(
+            kGreen6 ? ((p >> 3) & 0xFC) | ((p >> 9) & 0x03) : ((p >> 2) & 0xF8) | ((p >> 7) & 0x07));
+        const auto b = static_cast<std::uint16_t>(((p << 3) & 0xF8) | ((p >> 2) & 0x07));
+        const auto low = static_cast<std::uint16_t>(g << 8 | b);
+        const auto high = static_cast<std::uint16_t>(0xFF00 | r);
+        out[i] = std::uint32_t{high} << 16 | low;
     }
 }
 
@@ -468,9 +472,9 @@ void ToScreenRow(const Pixels& pixels, int y, int x0, int x1, std::uint32_t* out
         return;
     }
     case PixelFormat::Rgb565:
-        return WideRow<11, 6>(reinterpret_cast<const std::uint16_t*>(row) + x0, out, count);
+        return WideRow<true>(reinterpret_cast<const std::uint16_t*>(row) + x0, out, count);
     case PixelFormat::Rgb555:
-        return WideRow<10, 5>(reinterpret_cast<const std::uint16_t*>(row) + x0, out, count);
+        return WideRow<false>(reinterpret_cast<const std::uint16_t*>(row) + x0, out, count);
     case PixelFormat::Indexed8:
     case PixelFormat::Rgb24:
         for (int i = 0; i < count; ++i) {
