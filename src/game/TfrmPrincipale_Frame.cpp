@@ -64,8 +64,8 @@ void TfrmPrincipale::DXTimerTimer(int /*lagCount*/)
     TDirectDrawSurface& back = DXPrincipale.BackBuffer();
     const FrameLayers layers = CurrentLayers();
     // A frame whose layers only moved is composed and presented where they
-    // were and where they are, which a mouse move makes two small rectangles;
-    // any other frame is composed whole and presented where it differs.
+    // were and where they are, for a mouse move one small rectangle; any
+    // other frame is composed whole and presented where it differs.
     if (const std::optional<QRegion> moved = MovedParts(layers)) {
         for (const QRect& part : *moved)
             ComposeFrame(layers, part);
