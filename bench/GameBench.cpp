@@ -3,12 +3,16 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QPainter>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <numbers>
 
 #include "content/ContentPaths.h"
 #include "content/GameSettings.h"
 #include "content/PlayList.h"
+#include "display/DXDrawView.h"
 #include "display/TDIB.h"
 #include "display/TDirectDrawSurfaceCanvas.h"
 #include "game/TfrmPrincipale.h"
@@ -25,7 +29,9 @@ void NeedApplication()
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    static QApplication application(argc, argv);
+    // Never destroyed: once a window has been shown, a QApplication torn down
+    // among the program's statics crashes in Qt's input devices.
+    [[maybe_unused]] static const auto* application = new QApplication(argc, argv);
 }
 
 // A game on the demo content of the program folder, started at `depth` bits.
@@ -56,7 +62,79 @@ void BM_DXTimerTimer(benchmark::State& state)
         x = x == 500 ? 501 : 500;
     }
 }
-BENCHMARK(BM_DXTimerTimer)->Arg(32)->Arg(16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DXTimerTimer)->Arg(32)->Arg(16)->Unit(benchmark::kMicrosecond);
+
+// The pointer along a smooth loop over the picture, one step a frame, as a
+// child moves the mouse.
+QPoint PointerPath(int step)
+{
+    const double angle = step * 2 * std::numbers::pi / 120;
+    return {512 + static_cast<int>(std::lround(300 * std::cos(angle))),
+            384 + static_cast<int>(std::lround(200 * std::sin(2 * angle)))};
+}
+
+// Presenting one frame after a pointer move onto a 16:9 window of the given
+// width: the tick composes and sends what changed, and the window paints it
+// into its backing store, an image of the window's size.
+void BM_PresentPointerMove(benchmark::State& state)
+{
+    const auto form = DemoGame(32);
+    form->DXTimer.SetEnabled(false);  // the benchmark ticks
+    const int width = static_cast<int>(state.range(0));
+    form->setGeometry(0, 0, width, width * 9 / 16);
+    form->show();
+    QCoreApplication::processEvents();
+    // Shows that every frame was painted.
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    form->findChild<DXDrawView*>()->installEventFilter(&counter);
+    int step = 0;
+    for (auto _ : state) {
+        const QPoint pointer = PointerPath(step++);
+        form->DXPrincipaleMouseMove(pointer.x(), pointer.y());
+        form->DXTimerTimer(1);
+        QCoreApplication::processEvents();
+    }
+    state.counters["paints"] = benchmark::Counter(counter.paints, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_PresentPointerMove)->Arg(1920)->Arg(3840)->Unit(benchmark::kMicrosecond);
+
+// The same move presented as every frame once was: the whole frame converted,
+// then scaled whole into an image of the window's size between black bars.
+void BM_PresentPointerMove_WholeFrameReference(benchmark::State& state)
+{
+    const auto form = DemoGame(32);
+    form->DXTimer.SetEnabled(false);
+    const int width = static_cast<int>(state.range(0));
+    QImage window(width, width * 9 / 16, QImage::Format_RGB32);
+    QImage frame(1024, 768, QImage::Format_RGB32);
+    const QSize fitted = frame.size().scaled(window.size(), Qt::KeepAspectRatio);
+    const QRect target(QPoint((window.width() - fitted.width()) / 2, (window.height() - fitted.height()) / 2), fitted);
+    int step = 0;
+    for (auto _ : state) {
+        const QPoint pointer = PointerPath(step++);
+        form->DXPrincipaleMouseMove(pointer.x(), pointer.y());
+        form->DXTimerTimer(1);
+        const raster::Pixels pixels = form->DXPrincipale.PrimarySurface().Pixels();
+        for (int y = 0; y < pixels.height; ++y) {
+            const auto* in = reinterpret_cast<const std::uint32_t*>(pixels.Row(y));
+            auto* out = reinterpret_cast<QRgb*>(frame.scanLine(y));
+            for (int x = 0; x < pixels.width; ++x)
+                out[x] = 0xFF000000u | in[x];
+        }
+        QPainter painter(&window);
+        painter.fillRect(QRect(0, 0, target.left(), window.height()), Qt::black);
+        painter.fillRect(QRect(target.right() + 1, 0, window.width() - target.right() - 1, window.height()), Qt::black);
+        painter.drawImage(target, frame);
+    }
+}
+BENCHMARK(BM_PresentPointerMove_WholeFrameReference)->Arg(1920)->Arg(3840)->Unit(benchmark::kMicrosecond);
 
 // 1023 fills over an 800 × 600 picture of 48 regions of 100 × 100 pixels,
 // each region filled about twenty times in turn.

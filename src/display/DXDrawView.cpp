@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWindowStateChangeEvent>
@@ -51,26 +52,23 @@ void DXDrawView::ReleaseScreen()
     update();
 }
 
-void DXDrawView::ShowFrame(const TDirectDrawSurface& frame)
+void DXDrawView::ShowFrame(const TDirectDrawSurface& frame, const QRegion& changed)
 {
-    if (m_frame.width() != frame.Width() || m_frame.height() != frame.Height())
-        m_frame = QImage(frame.Width(), frame.Height(), QImage::Format_RGB32);
-    const raster::Pixels pixels = frame.Pixels();
-    for (int y = 0; y < pixels.height; ++y) {
-        auto* out = reinterpret_cast<QRgb*>(m_frame.scanLine(y));
-        if (pixels.format == PixelFormat::Rgb32) {
-            const auto* in = reinterpret_cast<const std::uint32_t*>(pixels.Row(y));
-            for (int x = 0; x < pixels.width; ++x)
-                out[x] = 0xFF000000u | in[x];
-            continue;
-        }
-        for (int x = 0; x < pixels.width; ++x) {
-            const std::uint32_t colour = ColourFromPixel(pixels.format, raster::ReadPixel(pixels, x, y));
-            out[x] = qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                          static_cast<int>(colour >> 16));
-        }
+    const QRect whole(0, 0, frame.Width(), frame.Height());
+    QRegion shown = changed;
+    if (m_frame.size() != whole.size()) {
+        m_frame = QImage(whole.size(), QImage::Format_RGB32);
+        shown = whole;
     }
-    update();
+    const raster::Pixels pixels = frame.Pixels();
+    for (const QRect& rect : shown & whole)
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            raster::ToScreenRow(pixels, y, rect.left(), rect.right() + 1,
+                                reinterpret_cast<std::uint32_t*>(m_frame.scanLine(y)) + rect.left());
+    if (shown == QRegion(whole))
+        update();
+    else
+        update(MapFromFrame(shown));
 }
 
 void DXDrawView::DisplayDestroyed() { m_display = nullptr; }
@@ -105,6 +103,32 @@ QPoint DXDrawView::MapToBackBuffer(QPointF position) const
     return {static_cast<int>(x), static_cast<int>(y)};
 }
 
+QRegion DXDrawView::MapFromFrame(const QRegion& frameRegion) const
+{
+    const QSize frame = FrameSize();
+    const QRect target = FrameRect();
+    if (frame.isEmpty())
+        return {};
+    // Floor at the top-left, ceiling at the bottom-right: every view pixel
+    // that shows any part of a changed frame pixel is repainted.
+    const auto scaled = [](int value, int from, int to, bool up) {
+        const std::int64_t product = std::int64_t{value} * to;
+        return static_cast<int>(up ? (product + from - 1) / from : product / from);
+    };
+    QRegion view;
+    for (const QRect& rect : frameRegion) {
+        const QRect grown = rect.adjusted(-1, -1, 1, 1) & QRect(QPoint(0, 0), frame);
+        if (grown.isEmpty())
+            continue;
+        const int left = scaled(grown.left(), frame.width(), target.width(), false);
+        const int top = scaled(grown.top(), frame.height(), target.height(), false);
+        const int right = scaled(grown.right() + 1, frame.width(), target.width(), true);
+        const int bottom = scaled(grown.bottom() + 1, frame.height(), target.height(), true);
+        view += QRect(target.x() + left, target.y() + top, right - left, bottom - top);
+    }
+    return view;
+}
+
 bool DXDrawView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == parentWidget() && event->type() == QEvent::Resize)
@@ -118,7 +142,7 @@ bool DXDrawView::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void DXDrawView::paintEvent(QPaintEvent*)
+void DXDrawView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect target = FrameRect();
@@ -126,13 +150,19 @@ void DXDrawView::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    // The bars, then the frame: every pixel of the view is painted once.
-    painter.fillRect(QRect(0, 0, target.left(), height()), Qt::black);
-    painter.fillRect(QRect(target.right() + 1, 0, width() - target.right() - 1, height()), Qt::black);
-    painter.fillRect(QRect(target.left(), 0, target.width(), target.top()), Qt::black);
-    painter.fillRect(QRect(target.left(), target.bottom() + 1, target.width(), height() - target.bottom() - 1),
-                     Qt::black);
-    painter.drawImage(target, m_frame);
+    // One rectangle at a time: Qt scales an image with its fast path only
+    // under a rectangular clip. The bars, then the frame: every pixel of the
+    // view is painted once.
+    for (const QRect& part : event->region()) {
+        painter.setClipRect(part);
+        painter.fillRect(QRect(0, 0, target.left(), height()), Qt::black);
+        painter.fillRect(QRect(target.right() + 1, 0, width() - target.right() - 1, height()), Qt::black);
+        painter.fillRect(QRect(target.left(), 0, target.width(), target.top()), Qt::black);
+        painter.fillRect(QRect(target.left(), target.bottom() + 1, target.width(), height() - target.bottom() - 1),
+                         Qt::black);
+        if (part.intersects(target))
+            painter.drawImage(target, m_frame);
+    }
 }
 
 void DXDrawView::MoveTo(QPointF position)

@@ -13,7 +13,8 @@ namespace vorlane {
 // The window of a display: a child widget that covers its form's whole client
 // area and shows the last presented frame scaled to fit, proportions kept,
 // black bars at the sides. The system pointer is hidden over it; the game draws
-// its own.
+// its own. Only what a frame changed is converted, scaled and repainted; the
+// whole view is painted when it is shown or resized.
 //
 // Mouse positions are reported in back-buffer pixels; over the bars they fall
 // outside the back buffer. A click is the left button pressed and released over
@@ -35,6 +36,9 @@ public:
     QRect FrameRect() const;
     // A position in the view, in back-buffer pixels.
     QPoint MapToBackBuffer(QPointF position) const;
+    // The part of the view that shows a region of the frame, each rectangle
+    // grown by one frame pixel so that scaling leaves no seams at its edges.
+    QRegion MapFromFrame(const QRegion& frameRegion) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,7 +51,7 @@ private:
     bool OnForm() const override;
     void TakeScreen(bool fullScreen) override;
     void ReleaseScreen() override;
-    void ShowFrame(const TDirectDrawSurface& frame) override;
+    void ShowFrame(const TDirectDrawSurface& frame, const QRegion& changed) override;
     void DisplayDestroyed() override;
     // Size of the frame shown: the last presented, else the back buffer's.
     QSize FrameSize() const;

@@ -59,6 +59,11 @@ OpaqueRuns FindOpaqueRuns(const Pixels& pixels, std::uint32_t key);
 void CopyBlock(const Pixels& target, int dx, int dy, const Pixels& source, int sx, int sy, int w, int h,
                KeyMode mode, std::uint32_t key, const OpaqueRuns* runs = nullptr);
 
+// Pixels [x0, x1) of row y as the colours a window shows them, 0xFFRRGGBB
+// (Qt's RGB32), into `out`. Word formats convert without a per-pixel detour:
+// a 16-bit frame costs a screen no more than a 32-bit one.
+void ToScreenRow(const Pixels& pixels, int y, int x0, int x1, std::uint32_t* out);
+
 // Every pixel four-connected to (x, y) through pixels other than `border`
 // becomes `fill`. Nothing happens when (x, y) is outside or is a border pixel.
 void FillToBorder(const Pixels& pixels, int x, int y, std::uint32_t border, std::uint32_t fill);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 
@@ -51,6 +52,55 @@ std::vector<TDisplayMode> SoftwareModes(const char* depths)
         if (wanted[BitsPerPixel(format)])
             modes.push_back({kModeWidth, kModeHeight, BitsPerPixel(format), format});
     return modes;
+}
+
+// Where two surfaces of one size and format differ: for each band of rows, the
+// columns from the first pixel that differs in it to the last. Rows that are
+// alike cost one memcmp; a pointer's move makes a few bands.
+QRegion Differences(const raster::Pixels& a, const raster::Pixels& b)
+{
+    constexpr int kBand = 16;
+    constexpr std::size_t kChunk = 64;
+    const int bytes = BytesPerPixel(a.format);
+    const auto rowBytes = static_cast<std::size_t>(a.width) * bytes;
+    QRegion region;
+    for (int top = 0; top < a.height; top += kBand) {
+        const int bottom = std::min(top + kBand, a.height);
+        std::size_t first = rowBytes;
+        std::size_t last = 0;
+        for (int y = top; y < bottom; ++y) {
+            const std::uint8_t* p = a.Row(y);
+            const std::uint8_t* q = b.Row(y);
+            if (std::memcmp(p, q, rowBytes) == 0)
+                continue;
+            std::size_t begin = 0;
+            while (begin + kChunk <= rowBytes && std::memcmp(p + begin, q + begin, kChunk) == 0)
+                begin += kChunk;
+            while (p[begin] == q[begin])
+                ++begin;
+            std::size_t end = rowBytes;
+            while (end >= kChunk && std::memcmp(p + end - kChunk, q + end - kChunk, kChunk) == 0)
+                end -= kChunk;
+            while (p[end - 1] == q[end - 1])
+                --end;
+            first = std::min(first, begin);
+            last = std::max(last, end);
+        }
+        if (first < last) {
+            const auto left = static_cast<int>(first) / bytes;
+            const auto right = static_cast<int>(last - 1) / bytes;
+            region += QRect(left, top, right - left + 1, bottom - top);
+        }
+    }
+    return region;
+}
+
+std::int64_t Area(const QRegion& region)
+{
+    std::int64_t area = 0;
+    for (const QRect& rect : region)
+        area += std::int64_t{rect.width()} * rect.height();
+    return area;
 }
 
 }  // namespace
@@ -149,6 +199,7 @@ void TDXDraw::Restore()
     m_primary.FillColour(0);
     m_backBuffer.FillColour(0);
     m_lost = false;
+    m_presentWhole = true;
     if (OnRestoreSurface)
         OnRestoreSurface();
 }
@@ -166,9 +217,25 @@ void TDXDraw::PresentFrame()
 {
     if (!ReadyToDraw())
         return;
-    m_primary.DrawSurface(0, 0, &m_backBuffer, Transparency::Opaque);
+    PresentFrame(Differences(m_backBuffer.Pixels(), m_primary.Pixels()));
+}
+
+void TDXDraw::PresentFrame(const QRegion& changed)
+{
+    if (!ReadyToDraw())
+        return;
+    const QRect whole = m_backBuffer.Rect();
+    QRegion shown = changed & whole;
+    // Past half the frame, one whole copy costs less than many pieces.
+    if (m_presentWhole || 2 * Area(shown) > std::int64_t{whole.width()} * whole.height())
+        shown = whole;
+    m_presentWhole = false;
+    if (shown.isEmpty())
+        return;
+    for (const QRect& rect : shown)
+        m_primary.DrawSurface(0, 0, &m_backBuffer, Transparency::Opaque, rect);
     if (m_screen != nullptr)
-        m_screen->ShowFrame(m_primary);
+        m_screen->ShowFrame(m_primary, shown);
 }
 
 }  // namespace vorlane

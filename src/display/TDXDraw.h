@@ -5,6 +5,8 @@
 #include <set>
 #include <vector>
 
+#include <QRegion>
+
 #include "display/PixelFormat.h"
 #include "display/TDirectDrawSurface.h"
 
@@ -46,8 +48,10 @@ public:
     // The display opened (full screen or in the window) or closed.
     virtual void TakeScreen(bool fullScreen) = 0;
     virtual void ReleaseScreen() = 0;
-    // A frame was presented; `frame` holds it until the next one.
-    virtual void ShowFrame(const TDirectDrawSurface& frame) = 0;
+    // A frame was presented; `frame` holds it until the next one. Only the
+    // pixels in `changed` differ from the frame presented before (all of them
+    // the first time, and after a restore).
+    virtual void ShowFrame(const TDirectDrawSurface& frame, const QRegion& changed) = 0;
     // The display is being destroyed: forget it.
     virtual void DisplayDestroyed() = 0;
 
@@ -98,8 +102,14 @@ public:
     // False while closed, busy (opening, closing, restoring) or without back
     // buffer; restores lost surfaces first.
     bool ReadyToDraw();
-    // Copies the back buffer to the primary surface and shows it.
+    // Copies the back buffer to the primary surface and shows it. Only the
+    // parts that differ from the frame last presented are copied and shown;
+    // they are found by comparing the two surfaces.
     void PresentFrame();
+    // The same when the caller knows what changed: the back buffer outside
+    // `changed` is as it was when last presented. The whole frame goes when
+    // most of it changed, and at the first frame after a restore.
+    void PresentFrame(const QRegion& changed);
 
     // Empty while the display is closed; the same object across openings.
     TDirectDrawSurface& BackBuffer() { return m_backBuffer; }
@@ -128,6 +138,7 @@ private:
     bool m_open = false;
     bool m_busy = false;
     bool m_lost = false;
+    bool m_presentWhole = true;
     bool m_screenTaken = false;
     PixelFormat m_format = PixelFormat::Rgb32;
     TDirectDrawSurface m_primary{PixelFormat::Rgb32};

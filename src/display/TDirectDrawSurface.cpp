@@ -26,6 +26,7 @@ void TDirectDrawSurface::Allocate(int width, int height)
     m_bits.shrink_to_fit();
     m_opaqueRuns.reset();
     m_transparentColour = 0;
+    ++m_version;
     if (width <= 0 || height <= 0)
         return;
     if (width > kMaxSide || height > kMaxSide)
@@ -87,7 +88,23 @@ std::uint32_t TDirectDrawSurface::MatchColour(std::uint32_t colour) const
 
 void TDirectDrawSurface::FillColour(std::uint32_t pixel) { raster::FillAll(WritablePixels(), pixel); }
 
+void TDirectDrawSurface::FillColour(std::uint32_t pixel, const QRect& clip)
+{
+    const QRect area = clip & Rect();
+    if (area.isEmpty())
+        return;
+    const raster::Pixels pixels = WritablePixels();
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        raster::FillSpan(pixels, y, area.left(), area.right() + 1, pixel);
+}
+
 void TDirectDrawSurface::DrawSurface(int x, int y, const TDirectDrawSurface* source, Transparency transparency)
+{
+    DrawSurface(x, y, source, transparency, Rect());
+}
+
+void TDirectDrawSurface::DrawSurface(int x, int y, const TDirectDrawSurface* source, Transparency transparency,
+                                     const QRect& clip)
 {
     if (source == nullptr || source->Empty() || Empty())
         return;
@@ -97,33 +114,37 @@ void TDirectDrawSurface::DrawSurface(int x, int y, const TDirectDrawSurface* sou
         snapshot.Allocate(m_width, m_height);
         snapshot.m_bits = m_bits;
         snapshot.m_transparentColour = m_transparentColour;
-        DrawSurface(x, y, &snapshot, transparency);
+        DrawSurface(x, y, &snapshot, transparency, clip);
         return;
     }
     // Clip the destination rectangle and cut the source by the same amount.
-    int sx = 0;
-    int sy = 0;
-    int w = source->m_width;
-    int h = source->m_height;
-    if (x < 0) {
-        sx = -x;
-        w += x;
-        x = 0;
-    }
-    if (y < 0) {
-        sy = -y;
-        h += y;
-        y = 0;
-    }
-    w = std::min(w, m_width - x);
-    h = std::min(h, m_height - y);
-    if (w <= 0 || h <= 0)
+    const QRect target = Covered(x, y, *source) & clip;
+    if (target.isEmpty())
         return;
+    const int dx = target.x();
+    const int dy = target.y();
+    const auto sx = static_cast<int>(dx - std::int64_t{x});
+    const auto sy = static_cast<int>(dy - std::int64_t{y});
+    const int w = target.width();
+    const int h = target.height();
     if (transparency == Transparency::Opaque)
-        raster::CopyBlock(WritablePixels(), x, y, source->Pixels(), sx, sy, w, h, raster::KeyMode::Opaque, 0);
+        raster::CopyBlock(WritablePixels(), dx, dy, source->Pixels(), sx, sy, w, h, raster::KeyMode::Opaque, 0);
     else
-        raster::CopyBlock(WritablePixels(), x, y, source->Pixels(), sx, sy, w, h, raster::KeyMode::SkipKey,
+        raster::CopyBlock(WritablePixels(), dx, dy, source->Pixels(), sx, sy, w, h, raster::KeyMode::SkipKey,
                           source->m_transparentColour, &source->OpaqueRuns());
+}
+
+QRect TDirectDrawSurface::Covered(int x, int y, const TDirectDrawSurface& source) const
+{
+    // In 64 bits: a layer may lie anywhere in int's range.
+    const std::int64_t left = std::max<std::int64_t>(x, 0);
+    const std::int64_t top = std::max<std::int64_t>(y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + source.m_width, m_width);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + source.m_height, m_height);
+    if (left >= right || top >= bottom)
+        return {};
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+            static_cast<int>(bottom - top)};
 }
 
 std::uint32_t TDirectDrawSurface::ColourAt(int x, int y) const
@@ -160,6 +181,7 @@ TDirectDrawSurfaceCanvas& TDirectDrawSurface::SurfaceCanvas()
 raster::Pixels TDirectDrawSurface::WritablePixels()
 {
     m_opaqueRuns.reset();
+    ++m_version;
     return Pixels();
 }
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include <QRect>
+
 #include "display/PixelFormat.h"
 #include "display/Raster.h"
 
@@ -55,10 +57,15 @@ public:
     void SetTransparentColour(std::uint32_t pixel) { m_transparentColour = pixel; }
     std::uint32_t TransparentColour() const { return m_transparentColour; }
     void FillColour(std::uint32_t pixel);
+    // The pixels inside `clip` only.
+    void FillColour(std::uint32_t pixel, const QRect& clip);
     // Copies `source` whole with its top-left corner at (x, y), clipped on all
     // four sides. Keyed: source pixels equal to the source's transparent
     // colour leave this surface's pixels as they were. Nothing without a source.
     void DrawSurface(int x, int y, const TDirectDrawSurface* source, Transparency transparency);
+    // The same copy, of the pixels that fall inside `clip` only: a frame
+    // composed rectangle by rectangle is the frame composed whole.
+    void DrawSurface(int x, int y, const TDirectDrawSurface* source, Transparency transparency, const QRect& clip);
     // Raw pixel value, no conversion; 0 outside the surface.
     std::uint32_t ColourAt(int x, int y) const;
     // The bitmap becomes 24 bits per pixel at this surface's size, holding the
@@ -71,6 +78,14 @@ public:
 
     // The pixel memory, for reading (presentation, benchmarks).
     raster::Pixels Pixels() const;
+    // The whole surface, for clipping.
+    QRect Rect() const { return {0, 0, m_width, m_height}; }
+    // The part of this surface that `source` covers with its top-left corner
+    // at (x, y): where DrawSurface writes.
+    QRect Covered(int x, int y, const TDirectDrawSurface& source) const;
+    // Grows at every write to the pixels and every new size: a frame can tell
+    // whether a layer is still what it was when last shown.
+    std::uint64_t Version() const { return m_version; }
 
 private:
     friend class TDXDraw;  // its back buffer follows the screen mode
@@ -87,6 +102,7 @@ private:
     int m_stride = 0;
     std::vector<std::uint8_t> m_bits;
     std::uint32_t m_transparentColour = 0;
+    std::uint64_t m_version = 0;
     std::unique_ptr<TDirectDrawSurfaceCanvas> m_canvas;
     // Built at the first keyed copy from this surface after it changed: the
     // layers of a frame are copied sixty times a second and change on clicks.

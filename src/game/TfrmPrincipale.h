@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -204,7 +205,30 @@ private:
     // outside every surface anyway.
     static int Coordinate(std::int64_t value);
 
+    // One layer of a frame as it was drawn: which surface in which state, and where.
+    struct FrameLayer {
+        const TDirectDrawSurface* surface = nullptr;
+        std::uint64_t version = 0;
+        std::uint32_t key = 0;
+        int x = 0;
+        int y = 0;
+        bool shown = false;
+    };
+    // The layers in drawing order: picture, lines, frame, panel, pointer.
+    using FrameLayers = std::array<FrameLayer, 5>;
+    struct ComposedFrame {
+        FrameLayers layers;
+        std::uint64_t backVersion = 0;
+    };
+    FrameLayers CurrentLayers() const;
+    // Where the frame differs from the last one when its layers only moved or
+    // appeared (the pointer, the panel); nothing when more changed than that.
+    std::optional<QRegion> MovedParts(const FrameLayers& layers) const;
+    void ComposeFrame(const FrameLayers& layers, const QRect& clip);
+
     DXDrawView* m_view = nullptr;
+    // The last frame composed without the debug overlay.
+    std::optional<ComposedFrame> m_lastFrame;
 };
 
 // Loads a surface from its bitmap with white as its transparent colour, as

@@ -13,6 +13,8 @@ namespace vorlane {
 
 namespace {
 
+std::int64_t Area(const QRect& rect) { return std::int64_t{rect.width()} * rect.height(); }
+
 std::string Hex8(std::uint32_t value)
 {
     char text[16];
@@ -43,6 +45,7 @@ std::array<std::unique_ptr<TDirectDrawSurface>*, 8> TfrmPrincipale::Surfaces()
 
 void TfrmPrincipale::ReleaseSurfaces()
 {
+    m_lastFrame.reset();
     for (auto* surface : Surfaces())
         *surface = std::make_unique<TDirectDrawSurface>(DXPrincipale);
 }
@@ -59,13 +62,18 @@ void TfrmPrincipale::DXTimerTimer(int /*lagCount*/)
         return;
     RedrawNeeded = false;
     TDirectDrawSurface& back = DXPrincipale.BackBuffer();
-    back.FillColour(back.MatchColour(kWhite));
-    back.DrawSurface(XDessin, YDessin, DXDessinSurface.get(), Transparency::Keyed);
-    back.DrawSurface(0, 0, DXLignesSurface.get(), Transparency::Keyed);
-    back.DrawSurface(0, 0, DXCadreSurface.get(), Transparency::Keyed);
-    if (ConfirmShown)
-        back.DrawSurface(XOuiNon, YouiNon, DXOuiNonSurface.get(), Transparency::Keyed);
-    back.DrawSurface(MouseX, MouseY, DXPointeurSurface.get(), Transparency::Keyed);
+    const FrameLayers layers = CurrentLayers();
+    // A frame whose layers only moved is composed and presented where they
+    // were and where they are, for a mouse move one small rectangle; any
+    // other frame is composed whole and presented where it differs.
+    if (const std::optional<QRegion> moved = MovedParts(layers)) {
+        for (const QRect& part : *moved)
+            ComposeFrame(layers, part);
+        DXPrincipale.PresentFrame(*moved);
+        m_lastFrame = ComposedFrame{layers, back.Version()};
+        return;
+    }
+    ComposeFrame(layers, back.Rect());
     if (GameSettings.DebugMode) {
         TDirectDrawSurfaceCanvas& canvas = back.SurfaceCanvas();
         canvas.SetBrushStyle(TBrushStyle::Clear);
@@ -76,6 +84,60 @@ void TfrmPrincipale::DXTimerTimer(int /*lagCount*/)
         canvas.ReleaseCanvas();
     }
     DXPrincipale.PresentFrame();
+    // The overlay is no layer and changes at every frame: the frame after one
+    // that showed it is composed whole.
+    if (GameSettings.DebugMode)
+        m_lastFrame.reset();
+    else
+        m_lastFrame = ComposedFrame{layers, back.Version()};
+}
+
+TfrmPrincipale::FrameLayers TfrmPrincipale::CurrentLayers() const
+{
+    const auto layer = [](const std::unique_ptr<TDirectDrawSurface>& surface, int x, int y, bool shown) {
+        return FrameLayer{surface.get(), surface->Version(), surface->TransparentColour(), x, y, shown};
+    };
+    return {layer(DXDessinSurface, XDessin, YDessin, true), layer(DXLignesSurface, 0, 0, true),
+            layer(DXCadreSurface, 0, 0, true), layer(DXOuiNonSurface, XOuiNon, YouiNon, ConfirmShown),
+            layer(DXPointeurSurface, MouseX, MouseY, true)};
+}
+
+std::optional<QRegion> TfrmPrincipale::MovedParts(const FrameLayers& layers) const
+{
+    const TDirectDrawSurface& back = DXPrincipale.BackBuffer();
+    if (GameSettings.DebugMode || !m_lastFrame || m_lastFrame->backVersion != back.Version())
+        return std::nullopt;
+    const auto onScreen = [&back](const FrameLayer& layer) {
+        return layer.shown ? back.Covered(layer.x, layer.y, *layer.surface) : QRect();
+    };
+    QRegion moved;
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+        const FrameLayer& was = m_lastFrame->layers[i];
+        const FrameLayer& now = layers[i];
+        if (was.surface != now.surface || was.version != now.version || was.key != now.key)
+            return std::nullopt;
+        if (was.x == now.x && was.y == now.y && was.shown == now.shown)
+            continue;
+        // A pointer's step: one rectangle around where it was and is, fewer
+        // pieces to paint and send than their union.
+        const QRect before = onScreen(was);
+        const QRect after = onScreen(now);
+        const QRect both = before.united(after);
+        if (Area(both) <= 2 * (Area(before) + Area(after)))
+            moved += both;
+        else
+            moved += QRegion(before) + after;
+    }
+    return moved;
+}
+
+void TfrmPrincipale::ComposeFrame(const FrameLayers& layers, const QRect& clip)
+{
+    TDirectDrawSurface& back = DXPrincipale.BackBuffer();
+    back.FillColour(back.MatchColour(kWhite), clip);
+    for (const FrameLayer& layer : layers)
+        if (layer.shown)
+            back.DrawSurface(layer.x, layer.y, layer.surface, Transparency::Keyed, clip);
 }
 
 std::vector<std::pair<int, std::string>> TfrmPrincipale::DebugOverlayLines() const

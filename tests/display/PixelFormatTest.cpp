@@ -4,6 +4,7 @@
 
 #include "DisplayTestSupport.h"
 #include "display/PixelFormat.h"
+#include "display/Raster.h"
 
 namespace vorlane {
 namespace {
@@ -55,6 +56,32 @@ TEST(PixelFormatTest, EveryPixelValueShowsAColourThatMatchesItBack)
         ASSERT_EQ(PixelFromColour(PixelFormat::Rgb555, ColourFromPixel(PixelFormat::Rgb555, pixel)), pixel);
     for (std::uint32_t index = 0; index < 256; ++index)
         ASSERT_EQ(PixelFromColour(PixelFormat::Indexed8, ColourFromPixel(PixelFormat::Indexed8, index)), index);
+}
+
+// The rows a window shows: every 16-bit and 8-bit value (and a sweep of the
+// wider ones) in Qt's 0xFFRRGGBB, as ColourFromPixel gives its colour.
+TEST(PixelFormatTest, ScreenRowsShowEachPixelAsItsColour)
+{
+    for (const PixelFormat format : test::AllFormats()) {
+        SCOPED_TRACE(test::FormatName(format));
+        const int height = BytesPerPixel(format) == 1 ? 1 : 256;
+        std::vector<std::uint8_t> bits(static_cast<std::size_t>(256) * 4 * height);
+        const raster::Pixels pixels{bits.data(), 256, height, 256 * 4, format};
+        const std::uint32_t step = format > PixelFormat::Rgb565 ? 255 : 1;  // 24 and 32 bits: a sweep
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < 256; ++x)
+                raster::WritePixel(pixels, x, y, static_cast<std::uint32_t>(y * 256 + x) * step);
+        std::vector<std::uint32_t> row(256);
+        for (int y = 0; y < height; ++y) {
+            const int from = y % 7;  // rows that start anywhere
+            raster::ToScreenRow(pixels, y, from, 256, row.data());
+            for (int x = from; x < 256; ++x) {
+                const std::uint32_t colour = ColourFromPixel(format, raster::ReadPixel(pixels, x, y));
+                ASSERT_EQ(row[x - from], 0xFF000000u | (colour & 0xFF) << 16 | (colour & 0xFF00) | colour >> 16)
+                    << x << ", " << y;
+            }
+        }
+    }
 }
 
 TEST(PixelFormatTest, EightBitPaletteHasDistinctColoursAndRoundsToTheNearestLevel)

@@ -2,8 +2,12 @@
 // surfaces rebuilt after the display lost them.
 #include "GameFixture.h"
 
+#include <QCoreApplication>
+#include <QPainter>
+#include <QScreen>
 #include <filesystem>
 
+#include "display/DXDrawView.h"
 #include "display/TDirectDrawSurfaceCanvas.h"
 
 namespace vorlane::test {
@@ -274,6 +278,89 @@ TEST_F(FrameTest, FailedRebuildClearsRestoringAndClosesTheGame)
     form.DXPrincipale.DeclareSurfacesLost();
     EXPECT_THROW(form.DXTimerTimer(1), EFOpenError);
     EXPECT_FALSE(form.Restoring);
+}
+
+// Frames are composed and sent where they changed; the screen must still show,
+// frame after frame, what composing and drawing the whole frame gives.
+class ScreenTest : public GameFixture, public testing::WithParamInterface<std::tuple<int, QSize>> {
+protected:
+    // The frame composed whole from the form's layers, as the timer composes it.
+    std::unique_ptr<TDirectDrawSurface> WholeComposition() const
+    {
+        const TfrmPrincipale& form = *m_form;
+        auto composed = std::make_unique<TDirectDrawSurface>(form.DXPrincipale);
+        TDirectDrawSurface& frame = *composed;
+        frame.SetSize(1024, 768);
+        frame.FillColour(frame.MatchColour(0xFFFFFF));
+        frame.DrawSurface(form.XDessin, form.YDessin, form.DXDessinSurface.get(), Transparency::Keyed);
+        frame.DrawSurface(0, 0, form.DXLignesSurface.get(), Transparency::Keyed);
+        frame.DrawSurface(0, 0, form.DXCadreSurface.get(), Transparency::Keyed);
+        if (form.ConfirmShown)
+            frame.DrawSurface(form.XOuiNon, form.YouiNon, form.DXOuiNonSurface.get(), Transparency::Keyed);
+        frame.DrawSurface(form.MouseX, form.MouseY, form.DXPointeurSurface.get(), Transparency::Keyed);
+        return composed;
+    }
+    // The presented frame drawn whole on a black window, converted pixel by pixel.
+    QImage WholeRedraw() const
+    {
+        const TDirectDrawSurface& frame = m_form->DXPrincipale.PrimarySurface();
+        QImage image(frame.Width(), frame.Height(), QImage::Format_RGB32);
+        for (int y = 0; y < frame.Height(); ++y)
+            for (int x = 0; x < frame.Width(); ++x) {
+                const std::uint32_t colour = ColourFromPixel(frame.Format(), frame.ColourAt(x, y));
+                image.setPixel(x, y, qRgb(colour & 0xFF, (colour >> 8) & 0xFF, colour >> 16));
+            }
+        QImage window(m_form->size(), QImage::Format_RGB32);
+        window.fill(Qt::black);
+        QPainter(&window).drawImage(m_form->findChild<DXDrawView*>()->FrameRect(), image);
+        return window;
+    }
+    // What the window's paints have left on the screen.
+    QImage Screen() const
+    {
+        QCoreApplication::processEvents();
+        return m_form->screen()->grabWindow(m_form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    void Tick(const std::string& step)
+    {
+        SCOPED_TRACE(step);
+        m_form->DXTimerTimer(1);
+        EXPECT_TRUE(SameSurface(m_form->DXPrincipale.PrimarySurface(), *WholeComposition()));
+        EXPECT_TRUE(Screen() == WholeRedraw());
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(DepthsAndWindows, ScreenTest,
+                         testing::Combine(testing::Values(32, 16), testing::Values(QSize(1024, 768), QSize(1920, 1080))));
+
+TEST_P(ScreenTest, WhatReachesTheScreenIsTheWholeFrameRedrawn)
+{
+    const auto [depth, size] = GetParam();
+    TfrmPrincipale& form = Start(depth);
+    form.setWindowState(Qt::WindowNoState);
+    form.setGeometry(QRect(QPoint(0, 0), size));
+    Tick("first frame");
+    for (int i = 0; i < 8; ++i) {
+        MoveMouse(130 * i - 20, 100 * i - 15);  // from past the top-left corner to past the bottom-right
+        Tick("pointer at " + std::to_string(i));
+    }
+    const std::vector<ThemePoint> points = Points();
+    ClickPicture(points[0].X, points[0].Y);
+    ClickPicture(points[1].X, points[1].Y);
+    Tick("a line");
+    ClickAt(ZonePoint(kNextZone));
+    ASSERT_TRUE(form.ConfirmShown);
+    Tick("the panel");
+    ClickAt(PanelPoint(kNoZone));
+    ASSERT_FALSE(form.ConfirmShown);
+    Tick("the panel gone");
+    JoinAllDots();
+    ASSERT_EQ(form.NumeroPoint, 0);
+    Tick("the finished picture");
+    ClickAt(PalettePoint(kPaletteColours[0]));
+    ClickPicture(RegionPoints().at(0).x(), RegionPoints().at(0).y());
+    ASSERT_EQ(form.Fills().size(), 1u);
+    Tick("a fill");
 }
 
 }  // namespace

@@ -498,7 +498,7 @@ public:
     bool OnForm() const override { return false; }
     void TakeScreen(bool) override {}
     void ReleaseScreen() override {}
-    void ShowFrame(const TDirectDrawSurface&) override {}
+    void ShowFrame(const TDirectDrawSurface&, const QRegion&) override {}
     void DisplayDestroyed() override {}
 };
 
