@@ -1,5 +1,6 @@
 #include "launcher/LauncherFixture.h"
 #include "support/MessageBoxWatcher.h"
+#include "support/SharedProgramFolder.h"
 
 #include "atelier/DotEditor.h"
 #include "atelier/ReopenDialog.h"
@@ -188,6 +189,30 @@ TEST_F(TfrmAtelierTest, RefusedOrReplacedDrawingLeavesTheWorkRecoverable)
     ASSERT_EQ(watcher.Seen().size(), 3u);
     EXPECT_EQ(watcher.Seen()[2].title, "Vorlane");
     EXPECT_TRUE(watcher.Seen()[2].buttons.contains("Non"));
+}
+
+// In a program folder shared by the family, a drawing goes to the user's own
+// themes: never into the shared folder, and never under a shared theme's
+// name, which would hide that theme's pictures.
+TEST_F(TfrmAtelierTest, SharedProgramFolderTakesDrawingsIntoTheUsersOwnThemes)
+{
+    AddTheme("Animaux", 2);
+    const QString drawing = QString::fromStdString(Drawing("maison.svg", kHouse));
+    test::SharedProgramFolder shared(folder.path());
+    TfrmAtelier atelier(shared.UserFolder());
+    Show(atelier);
+    atelier.OpenFile(drawing);
+    test::MessageBoxWatcher watcher;
+    atelier.cBTheme->setCurrentText(QStringLiteral("Animaux"));
+    QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_TRUE(watcher.Seen()[0].text.startsWith("Le thème « Animaux » est celui de Vorlane"));
+    EXPECT_FALSE(std::filesystem::exists(shared.UserFolder() + "Themes/Animaux/Image01.bmp"));
+
+    atelier.cBTheme->setCurrentText(QStringLiteral("Mes dessins"));
+    QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
+    EXPECT_TRUE(std::filesystem::exists(shared.UserFolder() + "Themes/Mes dessins/Image01.bmp"));
+    EXPECT_TRUE(shared.Unchanged());
 }
 
 }  // namespace
