@@ -2,6 +2,8 @@
 // colouring after a lost display, and one colouring click.
 #include <benchmark/benchmark.h>
 
+#include "BenchApplication.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <cmath>
@@ -20,19 +22,6 @@
 namespace {
 
 using namespace vorlane;
-
-void NeedApplication()
-{
-    static int argc = 1;
-    static char name[] = "vorlane-bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    // Never destroyed: once a window has been shown, a QApplication torn down
-    // among the program's statics crashes in Qt's input devices.
-    [[maybe_unused]] static const auto* application = new QApplication(argc, argv);
-}
 
 // A game on the demo content of the program folder, started at `depth` bits.
 std::unique_ptr<TfrmPrincipale> DemoGame(int depth)

@@ -5,6 +5,8 @@
 #include "content/GameSettings.h"
 #include "launcher/TProgramme.h"
 
+#include "BenchApplication.h"
+
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
@@ -15,19 +17,6 @@
 #include <random>
 
 namespace {
-
-// The program's one application object; the game's benchmarks may have made it.
-void NeedApplication()
-{
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    static int argc = 1;
-    static char name[] = "vorlane-bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication application(argc, argv);
-}
 
 // A program folder with `themes` themes of 12 pictures and two appearances.
 class ProgramFolder {

@@ -3,30 +3,17 @@
 // in 300 ms; the dots placed again and redrawn (the count slider moved) in
 // 30 ms, so that the slider feels instant.
 
+#include "BenchApplication.h"
 #include "DotPicture.h"
 #include "TracedDrawing.h"
 
 #include <QFile>
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
 const char* const kDrawing = "/usr/share/openclipart/svg/transportation/bus1_jarno_vasamaa_01.svg";
-
-// Text and SVG need a GUI application object; another benchmark may have made one.
-void NeedApplication()
-{
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    static int argc = 1;
-    static char name[] = "vorlane-bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication application(argc, argv);
-}
 
 QByteArray Drawing(benchmark::State& state)
 {
