@@ -3,27 +3,17 @@
 // a crash, a hang or a sanitizer report is a finding. Whatever is accepted
 // must give dots on its lines.
 #include "DotPicture.h"
+#include "QtFuzzerSetUp.h"
 #include "TracedDrawing.h"
 
 #include "base/Errors.h"
 
-#include <QGuiApplication>
-
 #include <cstdint>
 #include <cstdlib>
 
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_drawing";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
+    StartGuiApplication();
     return 0;
 }
 
