@@ -20,8 +20,10 @@ namespace vorlane {
 
 namespace {
 
-constexpr int kMinimumPoints = 10;
-constexpr int kMaximumPoints = 40;
+// As many dots as the atelier allows: a toddler's 6 to an older child's 50.
+constexpr int kMinimumPoints = kFewestDots;
+constexpr int kMaximumPoints = kMostDots;
+constexpr int kLargestFirstNumber = 1000;
 // Limits on what a theme file may ask for, so that a mistaken or hostile file
 // is refused at once rather than filling the memory or running for hours.
 constexpr qsizetype kLargestFile = 1 << 20;
@@ -56,7 +58,19 @@ int HighestDot(const Shape& shape)
     return highest;
 }
 
-PictureRecipe ParsePicture(const QJsonObject& object)
+// "labels" and "first" of a theme or a picture, left as they are when absent.
+void ParseLabels(const QJsonObject& object, std::optional<LabelStyle>& style, std::optional<int>& first)
+{
+    if (object.contains(QLatin1String("labels"))) {
+        style = LabelStyleNamed(object[QLatin1String("labels")].toVariant().toString());
+        if (!style)
+            throw EDemoDataError("« labels » : 1, A, a, 2, 5 ou 10");
+    }
+    if (object.contains(QLatin1String("first")))
+        first = static_cast<int>(NumberOr(object, "first", 1, 0, kLargestFirstNumber));
+}
+
+PictureRecipe ParsePicture(const QJsonObject& object, const ThemeRecipe& theme)
 {
     PictureRecipe picture;
     picture.name = object[QLatin1String("name")].toString();
@@ -71,6 +85,15 @@ PictureRecipe ParsePicture(const QJsonObject& object)
     if (count < kMinimumPoints || count > kMaximumPoints)
         throw EDemoDataError(std::to_string(count) + " points ; il en faut de " + std::to_string(kMinimumPoints) +
                              " à " + std::to_string(kMaximumPoints));
+    ParseLabels(object, picture.labels, picture.firstNumber);
+    if (object.contains(QLatin1String("dotRadius")))
+        picture.dotRadius = NumberOr(object, "dotRadius", theme.dotRadius, 1, 50);
+    if (object.contains(QLatin1String("labelSize")))
+        picture.labelSize = NumberOr(object, "labelSize", theme.labelSize, 6, 200);
+    const LabelStyle style = picture.labels.value_or(theme.labels);
+    if ((style == LabelStyle::UpperLetters || style == LabelStyle::LowerLetters) && count > kMostLetterDots)
+        throw EDemoDataError(std::to_string(count) + " points ; une lettre par point, il en faut au plus " +
+                             std::to_string(kMostLetterDots));
     if (object.contains(QLatin1String("details")))
         picture.details = ParseShapes(object[QLatin1String("details")]);
     double painted = 0;
@@ -219,10 +242,11 @@ struct Label {
 
 // Puts each number beside its dot where it is furthest from every line, dot and
 // other number, preferring the outside of the drawing.
-std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const std::vector<QPoint>& points,
-                               const std::vector<QPointF>& obstacles)
+std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const PictureRecipe& recipe, const DotOptions& style,
+                               const std::vector<QPoint>& points, const std::vector<QPointF>& obstacles)
 {
-    const QFont font = ContentFont(theme.labelSize);
+    const double dotRadius = recipe.dotRadius.value_or(theme.dotRadius);
+    const QFont font = ContentFont(recipe.labelSize.value_or(theme.labelSize));
     const QRectF picture(0, 0, theme.size.width(), theme.size.height());
     QPolygonF shape;
     for (const QPoint& point : points)
@@ -232,10 +256,10 @@ std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const std::vector<QPoin
     constexpr int kDirections = 32;
     for (std::size_t i = 0; i < points.size(); ++i) {
         QPainterPath glyphs;
-        glyphs.addText(0, 0, font, QString::number(i + 1));
+        glyphs.addText(0, 0, font, DotLabel(style, static_cast<int>(i)));
         const QRectF ink = glyphs.boundingRect();
         const QPointF outward = Outward(shape, i);
-        const double gap = theme.dotRadius + 4;
+        const double gap = dotRadius + 4;
 
         double bestScore = -1e9;
         QRectF bestBox;
@@ -255,7 +279,7 @@ std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const std::vector<QPoin
                 clearance = std::min(clearance, Distance(box, obstacle));
             for (std::size_t j = 0; j < points.size(); ++j)
                 if (j != i)
-                    clearance = std::min(clearance, Distance(box, QPointF(points[j])) - theme.dotRadius);
+                    clearance = std::min(clearance, Distance(box, QPointF(points[j])) - dotRadius);
             for (const Label& other : labels)
                 clearance = std::min(clearance, Distance(box, other.box) * 2);
             const double score = clearance + 4 * (dir.x() * outward.x() + dir.y() * outward.y());
@@ -319,6 +343,11 @@ ThemeRecipe ParseTheme(const QByteArray& json)
         theme.outlineWidth = NumberOr(object, "outlineWidth", theme.outlineWidth, 3, 50);
         theme.detailWidth = NumberOr(object, "detailWidth", theme.detailWidth, 3, 50);
         theme.lineColour = ParseColour(object[QLatin1String("lineColour")]);
+        std::optional<LabelStyle> labels;
+        std::optional<int> first;
+        ParseLabels(object, labels, first);
+        theme.labels = labels.value_or(theme.labels);
+        theme.firstNumber = first.value_or(theme.firstNumber);
         const QJsonArray pictures = object[QLatin1String("pictures")].toArray();
         if (pictures.isEmpty() || pictures.size() > kMostPictures)
             throw EDemoDataError("« pictures » : de 1 à " + std::to_string(kMostPictures) + " images");
@@ -330,7 +359,7 @@ ThemeRecipe ParseTheme(const QByteArray& json)
                                  " millions de pixels en tout : moins d'images, ou plus petites");
         for (const QJsonValue picture : pictures) {
             try {
-                theme.pictures.push_back(ParsePicture(picture.toObject()));
+                theme.pictures.push_back(ParsePicture(picture.toObject(), theme));
             } catch (const EDemoDataError& fault) {
                 throw EDemoDataError("image " + std::to_string(theme.pictures.size() + 1) + " (" +
                                      picture[QLatin1String("name")].toString().toStdString() + ") : " + fault.what());
@@ -389,8 +418,11 @@ RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& pic
         lines.front().lineTo(point);  // the child's lines
     for (const Shape& detail : dotDetails)
         lines.push_back(ShapePath(detail, art));
+    DotOptions style;
+    style.style = picture.labels.value_or(theme.labels);
+    style.firstNumber = picture.firstNumber.value_or(theme.firstNumber);
     const std::vector<Label> labels =
-        PlaceLabels(theme, result.points, Samples(lines, QRectF(QPointF(), theme.size), kEnough));
+        PlaceLabels(theme, picture, style, result.points, Samples(lines, QRectF(QPointF(), theme.size), kEnough));
     QPainter painter(&result.dots);
     DrawDetails(painter, dotDetails, art, inside);
     // Nothing reads or fills the dots picture: smooth dots and numbers read better.
@@ -399,7 +431,8 @@ RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& pic
     for (std::size_t i = 0; i < result.points.size(); ++i) {
         const bool start = i == 0;
         const QColor colour = start ? StartColour() : DotColour();
-        const double radius = start ? theme.dotRadius + 2 : theme.dotRadius;
+        const double dotRadius = picture.dotRadius.value_or(theme.dotRadius);
+        const double radius = start ? dotRadius + 2 : dotRadius;
         painter.setBrush(colour);
         painter.drawEllipse(QPointF(result.points[i]) + QPointF(0.5, 0.5), radius, radius);
         painter.fillPath(labels[i].glyphs, colour);

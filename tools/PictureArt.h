@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DotPicture.h"
 #include "Shape.h"
 
 #include <QByteArray>
@@ -20,6 +21,13 @@ struct PictureRecipe {
     std::optional<QColor> lineColour;
     std::vector<ShapePoint> dots;
     std::vector<Shape> details;
+    // How the dots are labelled: "labels" 1, A, a, 2, 5 or 10 and "first",
+    // the first number, as the atelier names them; the theme's unless given.
+    std::optional<LabelStyle> labels;
+    std::optional<int> firstNumber;
+    // Bigger dots and numbers for the youngest, on pictures of few dots.
+    std::optional<double> dotRadius;
+    std::optional<double> labelSize;
 };
 
 struct ThemeRecipe {
@@ -32,6 +40,8 @@ struct ThemeRecipe {
     double outlineWidth = 6;   // finished outline
     double detailWidth = 4;    // thinnest inner line
     QColor lineColour;         // theme.dat "Couleur" unless the picture has its own
+    LabelStyle labels = LabelStyle::Numbers;
+    int firstNumber = 1;
     std::vector<PictureRecipe> pictures;
 };
 
