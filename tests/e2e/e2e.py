@@ -33,7 +33,9 @@ from pathlib import Path
 from PIL import Image, ImageChops, ImageDraw
 
 SCREEN = (1024, 768)
-THEME, OTHER_THEME, APPEARANCE = "Formes", "Animaux", "Crayons"
+# OTHER_THEME is listed first and unticked by a click; the other themes are
+# left unticked beforehand, as a parent would have left them.
+THEME, OTHER_THEME, APPEARANCE = "Formes", "Alphabet", "Crayons"
 TOLERANCE = 20
 
 # The launcher's layout in window coordinates (fixed in src/launcher/TProgramme.cpp);
@@ -313,7 +315,7 @@ def play(session, first):
     expect(first.poll() is None, "the first copy ended with the second")
 
     # 2. Only "Formes" ticked, random order off, tolerance 15 -> 20, start.
-    session.click_in(launcher, THEME_ROW_BOX)  # "Animaux", listed first, is unticked
+    session.click_in(launcher, THEME_ROW_BOX)  # OTHER_THEME, listed first, is unticked
     session.click_in(launcher, HAZARD_BOX)
     for _ in range(TOLERANCE - 15):
         session.click_in(launcher, TOLERANCE_RIGHT_ARROW)
@@ -382,15 +384,18 @@ def play(session, first):
     session.wait_gone("Vorlane", SCREEN)
     session.screenshot("retour-lanceur")
 
-    # The print manager shows the coloured picture of Formes' Image01: the
-    # tree holds the focus; End then Up walks back from the last picture.
+    # The print manager shows the coloured picture of the theme's Image01: the
+    # tree holds the focus, every theme unfolded; Home then Down walks past the
+    # themes listed before it and their pictures.
     session.press(launcher, "impressions")
     manager_name = "Vorlane - Gestion des impressions"
     _, manager = session.wait_window(manager_name)
-    pictures = int(read_ini(theme_dir / "theme.dat")["General"]["NombreImages"])
-    session.xdotool("key", "End")
-    for _ in range(pictures - 1):
-        session.xdotool("key", "Up")
+    before = [t for t in sorted(p.name for p in (program_dir / "Themes").iterdir()) if t < THEME]
+    steps = sum(1 + int(read_ini(program_dir / "Themes" / t / "theme.dat")["General"]["NombreImages"])
+                for t in before) + 1
+    session.xdotool("key", "Home")
+    for _ in range(steps):
+        session.xdotool("key", "Down")
     time.sleep(0.8)
     shot = session.screenshot("gestion-impressions")
     x, y, w, h = COLOURED_PREVIEW
@@ -428,6 +433,23 @@ def tree_digest(root):
         else:
             digest[str(path)] = "folder"
     return digest
+
+
+def leave_unticked(program_dir, data_dir, player):
+    """Every theme but THEME and OTHER_THEME unticked in the player's files."""
+    for theme in (p.name for p in (program_dir / "Themes").iterdir()):
+        if theme in (THEME, OTHER_THEME):
+            continue
+        path = data_dir / "Themes" / theme / "theme.dat"
+        if data_dir == program_dir:
+            path.write_bytes(path.read_bytes().replace(b"\r\nCheck=1\r\n", b"\r\nCheck=0\r\n"))
+            continue
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(b"[Configuration]\r\nCheck=0\r\n")
+        if player:  # the folders made here are the player's, as the program would have made them
+            local = data_dir.parent.parent
+            for made in (local, *local.rglob("*")):
+                os.chown(made, 65534, 65534)
 
 
 def unpack(package, work):
@@ -485,6 +507,7 @@ def run(build_dir, artefacts, depth, package=None):
             env["VORLANE_DEPTHS"] = "16"
         wait_for_display(display, env)
         session = Session(program_dir, data_dir, command, artefacts, env, depth)
+        leave_unticked(program_dir, data_dir, package is not None and os.geteuid() == 0)
         # Qt's own options mean nothing to the program: right to left, the
         # theme list's boxes and the tolerance's arrows would swap sides.
         first = session.start("-reverse")

@@ -3,6 +3,7 @@
 #include "GameFixture.h"
 
 #include <QDialog>
+#include <algorithm>
 #include <QTest>
 #include <filesystem>
 
@@ -150,6 +151,50 @@ TEST_F(GameFixture, ChildPlaysByTapsAlone)
     Tap(PalettePoint(kPaletteColours[2]));
     Tap(PictureMouse(50, 50));
     EXPECT_EQ(PictureColour({50, 50}), kPaletteColours[2]);
+}
+
+// The easiest and the hardest picture of every demo theme, played to the end
+// (every dot joined, a region filled, saved), the appearances taken in turn.
+TEST_F(GameFixture, EveryDemoThemeIsPlayedFromItsFirstToItsLastPicture)
+{
+    const std::filesystem::path demo(VORLANE_PROGRAM_DIR);
+    std::vector<std::string> themes;
+    std::vector<std::string> appearances;
+    for (const auto& entry : std::filesystem::directory_iterator(demo / "Themes"))
+        themes.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(demo / "Apparences"))
+        appearances.push_back(entry.path().filename().string());
+    std::sort(themes.begin(), themes.end());
+    std::sort(appearances.begin(), appearances.end());
+    CopyDemoContent(m_dir.path().string());
+    for (std::size_t t = 0; t < themes.size(); ++t) {
+        SCOPED_TRACE(themes[t]);
+        const std::string folder = ThemeFolder(themes[t]);
+        const int last = ThemeDat(folder + "theme.dat").NombreImages();
+        m_appearance = appearances[t % appearances.size()];
+        UsePlayList({{themes[t] + "/", 1}, {themes[t] + "/", last}});
+        TfrmPrincipale& form = Start(32);
+        for (const int picture : {1, last}) {
+            JoinAllDots();
+            ASSERT_EQ(form.NumeroPoint, 0) << picture;
+            const std::uint32_t colour = PaletteColours()[5];
+            const std::vector<QPoint> regions = RegionPoints();
+            ASSERT_FALSE(regions.empty());
+            const QPoint region = regions[regions.size() / 2];
+            ClickAt(PalettePoint(colour));
+            ClickPicture(region.x(), region.y());
+            EXPECT_EQ(PictureColour(region), AtDepth(colour)) << picture;
+            ClickAt(ZonePoint(kNextZone));
+            ClickAt(PanelPoint(kYesZone));
+            EXPECT_TRUE(std::filesystem::exists(folder + CouleurFileName(static_cast<std::uint32_t>(picture))));
+        }
+        EXPECT_EQ(PlayIndex, 1);
+        ClickAt(ZonePoint(kStopZone));
+        EXPECT_FALSE(form.isVisible());
+    }
+    EXPECT_GE(themes.size(), 8u);
+    EXPECT_GE(appearances.size(), 2u);
+    EXPECT_TRUE(m_errors.empty()) << m_errors.front();
 }
 
 }  // namespace

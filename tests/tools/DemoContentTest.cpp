@@ -67,22 +67,29 @@ TEST(DemoContent, PassesTheChecker)
     EXPECT_EQ(packages, (std::vector<std::string>{"Themes/Animaux", "Themes/Formes", "Apparences/Crayons"}));
 }
 
-// Each picture: 10 to 40 dots, each on the black outline of the finished
-// picture and shown on the dots picture; the outline closed around the drawing.
-TEST(DemoContent, DotsLieOnClosedOutlines)
+// Each theme climbs from a toddler's few dots to an older child's many; each
+// dot lies on the black outline of the finished picture and is shown on the
+// dots picture; the outline is closed around the drawing.
+TEST(DemoContent, DotsLieOnClosedOutlinesFromFewToMany)
 {
     for (const ThemeRecipe& theme : DemoThemes()) {
         const auto folder = DemoProgramFolder() / "Themes" / theme.folder.toStdString();
         const ThemeDat dat((folder / "theme.dat").string());
-        ASSERT_GE(theme.pictures.size(), 8u);
+        ASSERT_GE(theme.pictures.size(), 10u);
         ASSERT_EQ(dat.NombreImages(), static_cast<int>(theme.pictures.size()));
+        const bool letters = theme.labels == LabelStyle::UpperLetters;
+        EXPECT_GE(dat.NombrePoints(1), 6) << theme.folder.toStdString();
+        EXPECT_LE(dat.NombrePoints(1), 10) << theme.folder.toStdString();
+        EXPECT_GE(dat.NombrePoints(dat.NombreImages()), letters ? kMostLetterDots : 30) << theme.folder.toStdString();
+        int previous = 0;
         for (std::uint32_t n = 1; n <= theme.pictures.size(); ++n) {
             SCOPED_TRACE(theme.folder.toStdString() + " " + theme.pictures[n - 1].name.toStdString());
             const QImage dots = ReadPicture(folder / PointsFileName(n));
             const QImage finished = ReadPicture(folder / ImageFileName(n));
             const int count = dat.NombrePoints(n);
-            EXPECT_GE(count, 10);
-            EXPECT_LE(count, 40);
+            EXPECT_GE(count, previous);
+            EXPECT_LE(count, 50);
+            previous = count;
             for (int p = 1; p <= count; ++p) {
                 const ThemePoint point = dat.Point(n, static_cast<std::uint32_t>(p));
                 ASSERT_TRUE(finished.rect().contains(point.X, point.Y)) << "point " << p;
@@ -111,79 +118,84 @@ TEST(DemoContent, DotsLieOnClosedOutlines)
 // shows: a palette zone over a crayon's own colour, the picture zone over the picture.
 TEST(DemoContent, ZonesAnswerUnderThePencilTip)
 {
-    const auto folder = DemoProgramFolder() / "Apparences" / "Crayons";
-    const Layout layout = ReadLayout(folder);
-    const QImage mask = ReadPicture(folder / "MF_Principale.qrvi");
-    const QImage keys = ReadPicture(folder / "M_Couleurs.qrvi");
-    const QImage colouring = ReadPicture(folder / "F_Coloriage.qrvi");
-    const QImage pointer = ReadPicture(folder / "C_Pointeur.qrvi");
-    const AppearanceRecipe recipe = DemoAppearances().front();
-    const QRect picture(layout.picture, recipe.picture.size());
+    for (const AppearanceRecipe& recipe : DemoAppearances()) {
+        SCOPED_TRACE(recipe.folder.toStdString());
+        const auto folder = DemoProgramFolder() / "Apparences" / recipe.folder.toStdString();
+        const Layout layout = ReadLayout(folder);
+        const QImage mask = ReadPicture(folder / "MF_Principale.qrvi");
+        const QImage keys = ReadPicture(folder / "M_Couleurs.qrvi");
+        const QImage colouring = ReadPicture(folder / "F_Coloriage.qrvi");
+        const QImage pointer = ReadPicture(folder / "C_Pointeur.qrvi");
+        const QRect picture(layout.picture, recipe.picture.size());
 
-    EXPECT_NE(ColourAt(pointer, layout.hotspot.x(), layout.hotspot.y()), 0xFFFFFFu) << "the tip is see-through";
-    std::vector<std::uint32_t> palette;
-    for (const QColor& colour : recipe.palette.colours)
-        palette.push_back(static_cast<std::uint32_t>(colour.red() | colour.green() << 8 | colour.blue() << 16));
-    EXPECT_GE(palette.size(), 20u);
+        EXPECT_NE(ColourAt(pointer, layout.hotspot.x(), layout.hotspot.y()), 0xFFFFFFu) << "the tip is see-through";
+        std::vector<std::uint32_t> palette;
+        for (const QColor& colour : recipe.palette.colours)
+            palette.push_back(static_cast<std::uint32_t>(colour.red() | colour.green() << 8 | colour.blue() << 16));
+        EXPECT_GE(palette.size(), 20u);
 
-    long paletteZone = 0;
-    for (int y = 0; y < mask.height(); ++y)
-        for (int x = 0; x < mask.width(); ++x) {
-            const std::uint32_t zone = ColourAt(mask, x, y);
-            const QPoint tip = QPoint(x, y) + layout.hotspot;
-            if (zone == ColourAt(keys, 8, 0)) {
-                ++paletteZone;
-                const std::uint32_t picked = ColourAt(colouring, tip.x(), tip.y());
-                ASSERT_NE(std::find(palette.begin(), palette.end(), picked), palette.end())
-                    << "the palette zone at " << x << ", " << y << " picks " << std::hex << picked;
-            } else if (zone == ColourAt(keys, 0, 0)) {
-                ASSERT_TRUE(picture.contains(tip)) << "picture zone at " << x << ", " << y;
+        long paletteZone = 0;
+        for (int y = 0; y < mask.height(); ++y)
+            for (int x = 0; x < mask.width(); ++x) {
+                const std::uint32_t zone = ColourAt(mask, x, y);
+                const QPoint tip = QPoint(x, y) + layout.hotspot;
+                if (zone == ColourAt(keys, 8, 0)) {
+                    ++paletteZone;
+                    const std::uint32_t picked = ColourAt(colouring, tip.x(), tip.y());
+                    ASSERT_NE(std::find(palette.begin(), palette.end(), picked), palette.end())
+                        << "the palette zone at " << x << ", " << y << " picks " << std::hex << picked;
+                } else if (zone == ColourAt(keys, 0, 0)) {
+                    ASSERT_TRUE(picture.contains(tip)) << "picture zone at " << x << ", " << y;
+                }
             }
-        }
-    EXPECT_GT(paletteZone, 0);
-    // Every crayon can be picked.
-    std::vector<std::uint32_t> pickable;
-    for (int y = 0; y < mask.height(); ++y)
-        for (int x = 0; x < mask.width(); ++x)
-            if (ColourAt(mask, x, y) == ColourAt(keys, 8, 0))
-                pickable.push_back(ColourAt(colouring, x + layout.hotspot.x(), y + layout.hotspot.y()));
-    for (const std::uint32_t colour : palette)
-        EXPECT_NE(std::find(pickable.begin(), pickable.end(), colour), pickable.end()) << std::hex << colour;
+        EXPECT_GT(paletteZone, 0);
+        // Every crayon can be picked.
+        std::vector<std::uint32_t> pickable;
+        for (int y = 0; y < mask.height(); ++y)
+            for (int x = 0; x < mask.width(); ++x)
+                if (ColourAt(mask, x, y) == ColourAt(keys, 8, 0))
+                    pickable.push_back(ColourAt(colouring, x + layout.hotspot.x(), y + layout.hotspot.y()));
+        for (const std::uint32_t colour : palette)
+            EXPECT_NE(std::find(pickable.begin(), pickable.end(), colour), pickable.end()) << std::hex << colour;
+    }
 }
 
 // White is see-through at every depth: the frames are opaque except over the
 // picture and the colour indicator, also at 16 bits per pixel.
 TEST(DemoContent, FramesAreOpaqueAroundThePicture)
 {
-    const auto folder = DemoProgramFolder() / "Apparences" / "Crayons";
-    const Layout layout = ReadLayout(folder);
-    const QRect picture(layout.picture, DemoAppearances().front().picture.size());
-    const QImage lines = ReadPicture(folder / "F_Lignes.qrvi");
-    // The indicator: the region of F_Lignes closed by black.
-    const std::vector<bool> outsideIndicator = Outside(lines);
-    for (const char* name : {"F_Principale.qrvi", "F_Coloriage.qrvi"}) {
-        const QImage frame = ReadPicture(folder / name);
-        const bool colouring = std::string(name) == "F_Coloriage.qrvi";
+    for (const AppearanceRecipe& recipe : DemoAppearances()) {
+        SCOPED_TRACE(recipe.folder.toStdString());
+        const auto folder = DemoProgramFolder() / "Apparences" / recipe.folder.toStdString();
+        const Layout layout = ReadLayout(folder);
+        const QRect picture(layout.picture, recipe.picture.size());
+        const QImage lines = ReadPicture(folder / "F_Lignes.qrvi");
+        // The indicator: the region of F_Lignes closed by black.
+        const std::vector<bool> outsideIndicator = Outside(lines);
+        for (const char* name : {"F_Principale.qrvi", "F_Coloriage.qrvi"}) {
+            const QImage frame = ReadPicture(folder / name);
+            const bool colouring = std::string(name) == "F_Coloriage.qrvi";
+            long holes = 0;
+            for (int y = 0; y < frame.height(); ++y)
+                for (int x = 0; x < frame.width(); ++x) {
+                    if (picture.contains(x, y))
+                        continue;
+                    const bool inIndicator = !outsideIndicator[static_cast<std::size_t>(y * frame.width() + x)] &&
+                                             ColourAt(lines, x, y) != 0;
+                    const bool seeThrough = To565(ColourAt(frame, x, y)) == To565(0xFFFFFF);
+                    if (seeThrough != (colouring && inIndicator))
+                        ++holes;
+                }
+            EXPECT_EQ(holes, 0) << name;
+        }
+        // The yes/no panel: see-through only around its rounded corners.
+        const QImage panel = ReadPicture(folder / "F_Confirmation.qrvi");
         long holes = 0;
-        for (int y = 0; y < frame.height(); ++y)
-            for (int x = 0; x < frame.width(); ++x) {
-                if (picture.contains(x, y))
-                    continue;
-                const bool inIndicator = !outsideIndicator[static_cast<std::size_t>(y * frame.width() + x)] &&
-                                         ColourAt(lines, x, y) != 0;
-                const bool seeThrough = To565(ColourAt(frame, x, y)) == To565(0xFFFFFF);
-                if (seeThrough != (colouring && inIndicator))
-                    ++holes;
-            }
-        EXPECT_EQ(holes, 0) << name;
+        for (int y = 24; y < panel.height() - 24; ++y)
+            for (int x = 24; x < panel.width() - 24; ++x)
+                holes += To565(ColourAt(panel, x, y)) == To565(0xFFFFFF) ? 1 : 0;
+        EXPECT_EQ(holes, 0) << "F_Confirmation.qrvi";
     }
-    // The yes/no panel: see-through only around its rounded corners.
-    const QImage panel = ReadPicture(folder / "F_Confirmation.qrvi");
-    long holes = 0;
-    for (int y = 24; y < panel.height() - 24; ++y)
-        for (int x = 24; x < panel.width() - 24; ++x)
-            holes += To565(ColourAt(panel, x, y)) == To565(0xFFFFFF) ? 1 : 0;
-    EXPECT_EQ(holes, 0) << "F_Confirmation.qrvi";
 }
 
 TEST(DemoContent, MakingAgainKeepsTheTicksAndPrintableMarks)

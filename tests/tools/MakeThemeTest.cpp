@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -159,10 +160,22 @@ TEST(MakeThemeTool, RefusesABadFileAndWritesNothing)
         {"too few dots",
          picture([](QJsonObject& p) {
              QJsonArray dots = p["dots"].toArray();
-             dots.removeLast();
+             while (dots.size() > 4)
+                 dots.removeLast();
              p["dots"] = dots;
+             p.remove("details");
          }),
-         "Mes étoiles, image 1 (étoile) : 9 points ; il en faut de 10 à 40"},
+         "Mes étoiles, image 1 (étoile) : 4 points ; il en faut de 5 à 60"},
+        {"unknown labels", with("labels", "B"), "« labels » : 1, A, a, 2, 5 ou 10"},
+        {"more dots than letters",
+         picture([](QJsonObject& p) {
+             QJsonArray dots;
+             for (int i = 0; i < 27; ++i)
+                 dots.append(QJsonArray{100 * std::cos(i * 0.2327), 100 * std::sin(i * 0.2327)});
+             p["dots"] = dots;
+             p["labels"] = "a";
+         }),
+         "27 points ; une lettre par point, il en faut au plus 26"},
         {"absurd size", with("size", QJsonArray{100000, 100000}), "chacune de 64 à 4096"},
         {"negative size", with("size", QJsonArray{-320, 240}), "chacune de 64 à 4096"},
         {"size not a pair", with("size", "320x240"), "« size »"},

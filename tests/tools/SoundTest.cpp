@@ -13,8 +13,11 @@ using namespace vorlane::test;
 
 TEST(DemoSounds, AreShortCleanAndAtTheirPeak)
 {
-    const auto recipes = DemoAppearances().front().sounds;
-    ASSERT_EQ(recipes.size(), 9u);
+    std::vector<SoundRecipe> recipes;
+    for (const AppearanceRecipe& appearance : DemoAppearances()) {
+        ASSERT_EQ(appearance.sounds.size(), 9u) << appearance.folder.toStdString();
+        recipes.insert(recipes.end(), appearance.sounds.begin(), appearance.sounds.end());
+    }
     for (const SoundRecipe& recipe : recipes) {
         SCOPED_TRACE(recipe.name.toStdString());
         const auto samples = Synthesise(recipe, 22050);
