@@ -77,7 +77,8 @@ TEST(DemoContent, DotsLieOnClosedOutlinesFromFewToMany)
         const ThemeDat dat((folder / "theme.dat").string());
         ASSERT_GE(theme.pictures.size(), 10u);
         ASSERT_EQ(dat.NombreImages(), static_cast<int>(theme.pictures.size()));
-        const bool letters = theme.labels == LabelStyle::UpperLetters;
+        const LabelStyle last = theme.pictures.back().labels.value_or(theme.labels);
+        const bool letters = last == LabelStyle::UpperLetters || last == LabelStyle::LowerLetters;
         EXPECT_GE(dat.NombrePoints(1), 6) << theme.folder.toStdString();
         EXPECT_LE(dat.NombrePoints(1), 10) << theme.folder.toStdString();
         EXPECT_GE(dat.NombrePoints(dat.NombreImages()), letters ? kMostLetterDots : 30) << theme.folder.toStdString();
