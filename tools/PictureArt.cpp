@@ -20,7 +20,7 @@ namespace vorlane {
 
 namespace {
 
-// As many dots as the atelier allows: a toddler's 6 to an older child's 50.
+// As many dots as the atelier allows, from a toddler's few to an older child's many.
 constexpr int kMinimumPoints = kFewestDots;
 constexpr int kMaximumPoints = kMostDots;
 constexpr int kLargestFirstNumber = 1000;
@@ -428,10 +428,10 @@ RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& pic
     // Nothing reads or fills the dots picture: smooth dots and numbers read better.
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);
+    const double dotRadius = picture.dotRadius.value_or(theme.dotRadius);
     for (std::size_t i = 0; i < result.points.size(); ++i) {
         const bool start = i == 0;
         const QColor colour = start ? StartColour() : DotColour();
-        const double dotRadius = picture.dotRadius.value_or(theme.dotRadius);
         const double radius = start ? dotRadius + 2 : dotRadius;
         painter.setBrush(colour);
         painter.drawEllipse(QPointF(result.points[i]) + QPointF(0.5, 0.5), radius, radius);

@@ -3,8 +3,8 @@
 #include "GameFixture.h"
 
 #include <QDialog>
-#include <algorithm>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 
 #include "print/PrintStore.h"
