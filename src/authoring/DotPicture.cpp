@@ -3,6 +3,7 @@
 #include "DotStyle.h"
 
 #include <QFontMetricsF>
+#include <QLineF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -12,16 +13,13 @@
 #include <limits>
 #include <map>
 #include <numbers>
+#include <optional>
+#include <set>
 
 namespace vorlane {
 
 namespace {
 
-constexpr double kDotRadius = 6;
-constexpr double kFirstDotRadius = kDotRadius + 2;
-constexpr double kLabelSize = 18;
-// No two dots closer than three dot radii: each stays a target of its own.
-constexpr double kSpacing = 3 * kDotRadius;
 // Outline further than this from the child's lines stays drawn on the dots
 // picture (a tail, whiskers), in parts of the picture's diagonal.
 constexpr double kLeftOut = 0.02;
@@ -30,13 +28,18 @@ constexpr double kLeftOut = 0.02;
 constexpr double kUnfollowable = 0.03;
 // Deviations above this, in parts of the diagonal, are worth a dot of their own.
 constexpr double kWorthADot = 0.008;
+// A turn sharper than this, in degrees, between two sides longer than two dot
+// radii reads as the path going back on itself.
+constexpr double kTurnBack = 160;
+// Room round a label: nothing else within this many pixels of its ink.
+constexpr double kClearance = 2;
 
 double Diagonal(QSize size)
 {
     return std::hypot(size.width(), size.height());
 }
 
-double Distance(QPoint a, QPoint b)
+double Distance(QPointF a, QPointF b)
 {
     return std::hypot(a.x() - b.x(), a.y() - b.y());
 }
@@ -47,8 +50,39 @@ double SegmentDistance(QPointF p, QPointF a, QPointF b)
     const QPointF ab = b - a;
     const double length = QPointF::dotProduct(ab, ab);
     const double t = length > 0 ? std::clamp(QPointF::dotProduct(p - a, ab) / length, 0.0, 1.0) : 0.0;
-    const QPointF closest = a + t * ab;
-    return std::hypot(p.x() - closest.x(), p.y() - closest.y());
+    return Distance(p, a + t * ab);
+}
+
+// Distance from p to the box (0 inside it).
+double BoxDistance(const QRectF& box, QPointF p)
+{
+    const double dx = std::max({box.left() - p.x(), 0.0, p.x() - box.right()});
+    const double dy = std::max({box.top() - p.y(), 0.0, p.y() - box.bottom()});
+    return std::hypot(dx, dy);
+}
+
+// Distance from the segment a–b to the box (0 when it touches it).
+double BoxDistance(const QRectF& box, QPointF a, QPointF b)
+{
+    if (box.contains(a) || box.contains(b))
+        return 0;
+    const QPointF corners[] = {box.topLeft(), box.topRight(), box.bottomRight(), box.bottomLeft()};
+    const QLineF side(a, b);
+    double nearest = std::min(BoxDistance(box, a), BoxDistance(box, b));
+    for (int k = 0; k < 4; ++k) {
+        if (side.intersects(QLineF(corners[k], corners[(k + 1) % 4]), nullptr) == QLineF::BoundedIntersection)
+            return 0;
+        nearest = std::min(nearest, SegmentDistance(corners[k], a, b));
+    }
+    return nearest;
+}
+
+// The turn at b on the way a, b, c, in degrees: 0 straight on, 180 straight back.
+double Turn(QPointF a, QPointF b, QPointF c)
+{
+    const QPointF in = b - a, out = c - b;
+    return std::abs(std::atan2(in.x() * out.y() - in.y() * out.x(), QPointF::dotProduct(in, out))) * 180 /
+           std::numbers::pi;
 }
 
 // A stretch of the outline between two dots.
@@ -58,13 +92,21 @@ struct Stretch {
     bool exhausted = false;  // no room for another dot
 };
 
+using DotMap = std::map<std::size_t, Stretch>;  // outline index -> the stretch to the next dot
+
 class Placer {
 public:
-    explicit Placer(const TracedDrawing& drawing) : m_drawing(drawing), m_outline(drawing.Outline()) {}
+    Placer(const TracedDrawing& drawing, double radius)
+        : m_drawing(drawing), m_outline(drawing.Outline()), m_radius(radius)
+    {
+    }
 
     std::size_t Count() const { return m_outline.size(); }
     std::size_t Length(std::size_t from, std::size_t to) const { return (to + Count() - from) % Count(); }
     std::size_t At(std::size_t from, std::size_t step) const { return (from + step) % Count(); }
+    // The steps of a stretch: a single dot's goes all the way round.
+    std::size_t Span(std::size_t from, std::size_t to) const { return from == to ? Count() : Length(from, to); }
+    QPoint Point(std::size_t i) const { return m_outline[i]; }
 
     // How far the straight line between two dots and the outline between
     // them stray from each other both ways; where the outline strays most.
@@ -72,7 +114,7 @@ public:
     {
         Stretch stretch;
         const QPointF a(m_outline[from]), b(m_outline[to]);
-        for (std::size_t step = 1; step < Length(from, to); ++step) {
+        for (std::size_t step = 1; step < Span(from, to); ++step) {
             const std::size_t i = At(from, step);
             const double deviation = SegmentDistance(QPointF(m_outline[i]), a, b);
             if (deviation > stretch.deviation) {
@@ -80,7 +122,7 @@ public:
                 stretch.farthest = i;
             }
         }
-        const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+        const double length = Distance(a, b);
         for (double t = 0; t < 1; t += 2 / std::max(2.0, length)) {
             const QPointF on = a + t * (b - a);
             stretch.deviation = std::max<double>(stretch.deviation, m_drawing.OutlineDistance(on.toPoint()));
@@ -88,18 +130,19 @@ public:
         return stretch;
     }
 
-    bool HasRoom(std::size_t candidate, const std::map<std::size_t, Stretch>& dots) const
+    // A dot can go on a line of the drawing, three dot radii from every other dot.
+    bool HasRoom(std::size_t candidate, const DotMap& dots) const
     {
-        return std::all_of(dots.begin(), dots.end(), [&](const auto& dot) {
-            return Distance(m_outline[dot.first], m_outline[candidate]) >= kSpacing;
-        });
+        return m_drawing.OnLine(m_outline[candidate]) &&
+               std::all_of(dots.begin(), dots.end(), [&](const auto& dot) {
+                   return dot.first == candidate || Distance(m_outline[dot.first], m_outline[candidate]) >= 3 * m_radius;
+               });
     }
 
-    // The point of the stretch nearest `wanted` (by steps) that keeps its distance from every dot.
-    std::optional<std::size_t> RoomNear(std::size_t from, std::size_t to, std::size_t wanted,
-                                        const std::map<std::size_t, Stretch>& dots) const
+    // The point of the stretch nearest `wanted` (by steps) where a dot has room.
+    std::optional<std::size_t> RoomNear(std::size_t from, std::size_t to, std::size_t wanted, const DotMap& dots) const
     {
-        const std::size_t length = Length(from, to);
+        const std::size_t length = Span(from, to);
         const std::size_t offset = Length(from, wanted);
         for (std::size_t shift = 0; shift < length; ++shift)
             for (const long sign : {1L, -1L}) {
@@ -118,17 +161,123 @@ public:
         constexpr std::size_t kReach = 6;
         if (Count() < 4 * kReach)
             return false;
-        const QPointF before = QPointF(m_outline[i] - m_outline[At(i, Count() - kReach)]);
-        const QPointF after = QPointF(m_outline[At(i, kReach)] - m_outline[i]);
-        const double turn = std::abs(std::atan2(before.x() * after.y() - before.y() * after.x(),
-                                                QPointF::dotProduct(before, after)));
-        return turn > std::numbers::pi / 3.5;
+        return Turn(QPointF(m_outline[At(i, Count() - kReach)]), QPointF(m_outline[i]),
+                    QPointF(m_outline[At(i, kReach)])) > 180 / 3.5;
+    }
+
+    // The stretches (by their first dot) of the closed path that cross
+    // another, or meet the next in a turn back.
+    std::set<std::size_t> Troubles(const DotMap& dots) const
+    {
+        std::set<std::size_t> troubles;
+        std::vector<std::size_t> at;
+        for (const auto& dot : dots)
+            at.push_back(dot.first);
+        const std::size_t n = at.size();
+        if (n < 4)
+            return troubles;
+        const auto side = [&](std::size_t i) { return QLineF(m_outline[at[i]], m_outline[at[(i + 1) % n]]); };
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = i + 2; j < n; ++j)
+                if ((j + 1) % n != i && side(i).intersects(side(j), nullptr) == QLineF::BoundedIntersection) {
+                    troubles.insert(at[i]);
+                    troubles.insert(at[j]);
+                }
+        for (std::size_t i = 0; i < n; ++i) {
+            const QLineF before = side((i + n - 1) % n), after = side(i);
+            if (before.length() > 2 * m_radius && after.length() > 2 * m_radius &&
+                Turn(before.p1(), before.p2(), after.p2()) > kTurnBack)
+                troubles.insert(before.length() > after.length() ? at[(i + n - 1) % n] : at[i]);
+        }
+        return troubles;
     }
 
 private:
     const TracedDrawing& m_drawing;
     const std::vector<QPoint>& m_outline;
+    double m_radius;
 };
+
+// Dots on the outline, up to `wanted`, each where the path strays most from
+// the outline, stretches that cross or turn back first.
+DotMap Spread(const Placer& placer, std::size_t wanted, double worthADot)
+{
+    // Start from the top and the point furthest from it; then, while the
+    // polygon strays from the outline, a dot where it strays most (corners
+    // first); then dots in the middle of the longest stretches.
+    std::size_t top = placer.Count(), far = placer.Count();
+    for (std::size_t i = 0; i < placer.Count(); ++i) {
+        const QPoint at = placer.Point(i);
+        if (top == placer.Count() || std::pair(at.y(), at.x()) < std::pair(placer.Point(top).y(), placer.Point(top).x()))
+            top = i;
+    }
+    for (std::size_t i = 0; i < placer.Count(); ++i)
+        if (far == placer.Count() || Distance(placer.Point(i), placer.Point(top)) > Distance(placer.Point(far), placer.Point(top)))
+            far = i;
+    DotMap dots;
+    for (const std::size_t start : {top, far}) {
+        std::size_t at = start;
+        if (!placer.HasRoom(at, dots))
+            at = placer.RoomNear(start, start, start, dots).value_or(placer.Count());
+        if (at < placer.Count())
+            dots[at] = {};
+    }
+    if (dots.empty())
+        return dots;
+    const auto next = [&](std::size_t at) {
+        auto found = dots.upper_bound(at);
+        return found == dots.end() ? dots.begin()->first : found->first;
+    };
+    const auto measure = [&](std::size_t at) {
+        Stretch& stretch = dots[at];
+        const bool exhausted = stretch.exhausted;
+        stretch = placer.Measure(at, next(at));
+        stretch.exhausted = exhausted;
+    };
+    for (auto& dot : dots)
+        dot.second = placer.Measure(dot.first, next(dot.first));
+
+    while (dots.size() < wanted) {
+        const std::set<std::size_t> troubles = placer.Troubles(dots);
+        auto worst = dots.end();
+        auto longest = dots.end();
+        for (auto it = dots.begin(); it != dots.end(); ++it) {
+            if (it->second.exhausted)
+                continue;
+            const bool troubled = troubles.contains(it->first);
+            if (worst == dots.end() || troubled > troubles.contains(worst->first) ||
+                (troubled == troubles.contains(worst->first) && it->second.deviation > worst->second.deviation))
+                worst = it;
+            if (longest == dots.end() || placer.Span(it->first, next(it->first)) >
+                                             placer.Span(longest->first, next(longest->first)))
+                longest = it;
+        }
+        if (worst == dots.end())
+            break;
+        const bool straying = troubles.contains(worst->first) || worst->second.deviation > worthADot;
+        const auto stretch = straying ? worst : longest;
+        const std::size_t from = stretch->first, to = next(from);
+        // A dot where the outline strays most, unless that helps neither
+        // side; else in the middle of the stretch.
+        std::optional<std::size_t> added;
+        if (straying) {
+            added = placer.RoomNear(from, to, stretch->second.farthest, dots);
+            if (added && placer.Measure(from, *added).deviation >= stretch->second.deviation &&
+                placer.Measure(*added, to).deviation >= stretch->second.deviation)
+                added.reset();
+        }
+        if (!added)
+            added = placer.RoomNear(from, to, placer.At(from, placer.Span(from, to) / 2), dots);
+        if (!added) {
+            stretch->second.exhausted = true;
+            continue;
+        }
+        dots[*added] = {};
+        measure(from);
+        measure(*added);
+    }
+    return dots;
+}
 
 bool Clockwise(const std::vector<Dot>& dots)
 {
@@ -176,78 +325,212 @@ QPolygonF Polygon(const std::vector<Dot>& dots)
     return polygon;
 }
 
+double RadiusOf(std::size_t index, const DotSize& size)
+{
+    return index == 0 ? size.radius + 2 : size.radius;
+}
+
 struct Label {
     QString text;
     QRectF box;  // where its ink goes
     QPainterPath glyphs;
+    bool outside = false;  // beside its dot, outside the figure, plainly its own
 };
 
-// Each label beside its dot, outside the outline where there is room, never
-// over a line, a dot or another label, always inside the picture.
-std::vector<Label> PlaceLabels(const std::vector<Dot>& dots, const DotOptions& options, const QImage& obstacles)
+// The outward normal of the figure's outline at the outline point nearest `at`.
+QPointF Outward(const std::vector<QPoint>& outline, QPoint at)
 {
-    const AreaSums taken(obstacles);
-    const QRect inside = obstacles.rect().adjusted(2, 2, -2, -2);
-    const QPolygonF polygon = Polygon(dots);
-    const double outwardSign = Clockwise(dots) ? 1 : -1;
-    const QFont font = ContentFont(kLabelSize);
-    constexpr int kDirections = 32;
+    if (outline.size() < 3)
+        return QPointF(0, -1);
+    std::size_t nearest = 0;
+    for (std::size_t i = 1; i < outline.size(); ++i)
+        if (Distance(outline[i], at) < Distance(outline[nearest], at))
+            nearest = i;
+    const std::size_t reach = std::min<std::size_t>(8, outline.size() / 3);
+    const QPointF along = QPointF(outline[(nearest + reach) % outline.size()] -
+                                  outline[(nearest + outline.size() - reach) % outline.size()]);
+    // The outline turns clockwise on the screen: the outside is on its left.
+    const QPointF outward(along.y(), -along.x());
+    const double length = std::hypot(outward.x(), outward.y());
+    return length > 0 ? outward / length : QPointF(0, -1);
+}
 
-    std::vector<Label> labels;
-    for (std::size_t i = 0; i < dots.size(); ++i) {
-        Label label;
-        label.text = DotLabel(options, static_cast<int>(i));
-        label.glyphs.addText(0, 0, font, label.text);
+// Where the labels go: beside their dot along the outline's outward normal
+// where there is room, else turned further round it, always clear of the
+// lines, the dots, the child's line and the other labels, and nearer their
+// own dot than any other by a clear margin.
+class LabelPlacer {
+public:
+    LabelPlacer(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options,
+                const QImage& lines)
+        : m_drawing(drawing), m_dots(dots), m_options(options), m_size(DotSizeFor(dots.size())),
+          m_lines(lines), m_figure(drawing.Figure()), m_font(ContentFont(m_size.labelSize)),
+          m_inside(lines.rect().adjusted(2, 2, -2, -2))
+    {
+    }
+
+    std::vector<Label> Place() const
+    {
+        std::vector<Label> labels;
+        for (std::size_t i = 0; i < m_dots.size(); ++i)
+            labels.push_back(PlaceOne(i, labels));
+        return labels;
+    }
+
+    // The label of dot `i` beside and outside it, or nothing when there is no
+    // room for one there (the dots before `i` already labelled in `labels`).
+    std::optional<Label> Outside(std::size_t i, const std::vector<Label>& labels) const
+    {
+        Label label = Glyphs(i);
         const QRectF ink = label.glyphs.boundingRect();
-        const QPointF at = QPointF(dots[i].position) + QPointF(0.5, 0.5);
-        const QPointF tangent = QPointF(dots[(i + 1) % dots.size()].position - dots[(i + dots.size() - 1) % dots.size()].position);
-        QPointF outward(tangent.y() * outwardSign, -tangent.x() * outwardSign);
-        if (const double length = std::hypot(outward.x(), outward.y()); length > 0)
-            outward /= length;
-        const double gap = (i == 0 ? kFirstDotRadius : kDotRadius) + 3;
+        const QPointF at = Centre(i);
+        const QPointF outward = Outward(m_drawing.Outline(), m_dots[i].position);
+        const double gap = RadiusOf(i, m_size) + kClearance + 1;
+        // Nearest the normal and the dot first.
+        for (const double turn : {0.0, 15.0, -15.0, 30.0, -30.0, 45.0, -45.0, 60.0, -60.0, 80.0, -80.0, 100.0,
+                                  -100.0, 125.0, -125.0})
+            for (const double ring : {0.0, 4.0, 9.0}) {
+                const double angle = turn * std::numbers::pi / 180;
+                const QPointF dir(outward.x() * std::cos(angle) - outward.y() * std::sin(angle),
+                                  outward.x() * std::sin(angle) + outward.y() * std::cos(angle));
+                // From the box's centre to its edge along dir.
+                const double reach = std::min(std::abs(dir.x()) > 1e-9 ? ink.width() / 2 / std::abs(dir.x()) : 1e9,
+                                              std::abs(dir.y()) > 1e-9 ? ink.height() / 2 / std::abs(dir.y()) : 1e9);
+                QRectF box(0, 0, ink.width(), ink.height());
+                box.moveCenter(at + dir * (gap + reach + ring));
+                if (Fits(box, labels) && Owned(i, box) && m_figure.Sum(Pixels(box)) == 0) {
+                    label.glyphs.translate(box.center() - ink.center());
+                    label.box = box;
+                    label.outside = true;
+                    return label;
+                }
+            }
+        return std::nullopt;
+    }
 
-        double bestScore = -1e9;
-        QRectF bestBox;
-        int bestCovered = std::numeric_limits<int>::max();
+    // The labels placed beside their dot are still clear of the dots and the
+    // path, and still plainly their dot's (after a dot moved).
+    bool StillPlain(const std::vector<Label>& labels) const
+    {
+        for (std::size_t j = 0; j < labels.size(); ++j)
+            if (labels[j].outside && !(Clear(labels[j].box) && Owned(j, labels[j].box)))
+                return false;
+        return true;
+    }
+
+private:
+    Label PlaceOne(std::size_t i, const std::vector<Label>& labels) const
+    {
+        if (auto outside = Outside(i, labels))
+            return *outside;
+        // A crowded place: the free spot nearest the dot, inside the figure if
+        // need be, that is still plainly this dot's.
+        Label label = Glyphs(i);
+        const QRectF ink = label.glyphs.boundingRect();
+        const QPointF at = Centre(i);
+        QRectF best;
+        double bestScore = std::numeric_limits<double>::max();
+        constexpr int kDirections = 32;
         for (const double ring : {0.0, 5.0, 11.0, 18.0, 26.0, 36.0, 48.0}) {
             for (int d = 0; d < kDirections; ++d) {
                 const double angle = 2 * std::numbers::pi * d / kDirections;
                 const QPointF dir(std::cos(angle), std::sin(angle));
-                const double reach =
-                    std::min(std::abs(dir.x()) > 1e-9 ? ink.width() / 2 / std::abs(dir.x()) : 1e9,
-                             std::abs(dir.y()) > 1e-9 ? ink.height() / 2 / std::abs(dir.y()) : 1e9);
+                const double reach = std::min(std::abs(dir.x()) > 1e-9 ? ink.width() / 2 / std::abs(dir.x()) : 1e9,
+                                              std::abs(dir.y()) > 1e-9 ? ink.height() / 2 / std::abs(dir.y()) : 1e9);
                 QRectF box(0, 0, ink.width(), ink.height());
-                box.moveCenter(at + dir * (gap + reach + ring));
-                const QRect pixels = box.adjusted(-1, -1, 1, 1).toAlignedRect();
-                if (!inside.contains(pixels))
+                box.moveCenter(at + dir * (RadiusOf(i, m_size) + kClearance + 1 + reach + ring));
+                if (!m_inside.contains(Pixels(box)))
                     continue;
-                if (std::any_of(labels.begin(), labels.end(),
-                                [&](const Label& other) { return other.box.adjusted(-2, -2, 2, 2).intersects(box); }))
-                    continue;
-                const int covered = taken.Sum(pixels);
-                const bool outside = !polygon.containsPoint(box.center(), Qt::OddEvenFill);
-                const double score = QPointF::dotProduct(dir, outward) + (outside ? 1.5 : 0);
-                if (covered < bestCovered || (covered == bestCovered && score > bestScore)) {
-                    bestCovered = covered;
+                const double score = (Fits(box, labels) ? 0 : 1000) + (Owned(i, box) ? 0 : 100) + ring;
+                if (score < bestScore) {
                     bestScore = score;
-                    bestBox = box;
+                    best = box;
                 }
             }
-            if (bestCovered == 0)
+            if (bestScore < 100)
                 break;
         }
-        if (bestBox.isNull()) {  // a crowded corner: at least inside the picture
-            bestBox = QRectF(0, 0, ink.width(), ink.height());
-            bestBox.moveCenter(at);
-            bestBox.moveLeft(std::clamp(bestBox.left(), 2.0, obstacles.width() - 3 - bestBox.width()));
-            bestBox.moveTop(std::clamp(bestBox.top(), 2.0, obstacles.height() - 3 - bestBox.height()));
+        if (best.isNull()) {  // at least inside the picture
+            best = QRectF(0, 0, ink.width(), ink.height());
+            best.moveCenter(at);
+            best.moveLeft(std::clamp(best.left(), 2.0, m_lines.Width() - 3 - best.width()));
+            best.moveTop(std::clamp(best.top(), 2.0, m_lines.Height() - 3 - best.height()));
         }
-        label.glyphs.translate(bestBox.center() - ink.center());
-        label.box = bestBox;
-        labels.push_back(std::move(label));
+        label.glyphs.translate(best.center() - ink.center());
+        label.box = best;
+        return label;
     }
-    return labels;
-}
+
+    Label Glyphs(std::size_t i) const
+    {
+        Label label;
+        label.text = DotLabel(m_options, static_cast<int>(i));
+        label.glyphs.addText(0, 0, m_font, label.text);
+        return label;
+    }
+
+    QPointF Centre(std::size_t i) const { return QPointF(m_dots[i].position) + QPointF(0.5, 0.5); }
+
+    static QRect Pixels(const QRectF& box)
+    {
+        return box.adjusted(-kClearance, -kClearance, kClearance, kClearance).toAlignedRect();
+    }
+
+    // Over no dot or side of the child's path.
+    bool Clear(const QRectF& box) const
+    {
+        const double halfPen = m_options.lineWidth / 2.0 + kClearance;
+        for (std::size_t j = 0; j < m_dots.size(); ++j) {
+            if (BoxDistance(box, Centre(j)) < RadiusOf(j, m_size) + kClearance)
+                return false;
+            if (j + 1 < m_dots.size() && BoxDistance(box, Centre(j), Centre(j + 1)) < halfPen)
+                return false;
+        }
+        return true;
+    }
+
+    // Inside the picture, over no line, dot, side of the child's path or other label.
+    bool Fits(const QRectF& box, const std::vector<Label>& labels) const
+    {
+        const QRect pixels = Pixels(box);
+        if (!m_inside.contains(pixels) || m_lines.Sum(pixels) > 0 || !Clear(box))
+            return false;
+        return std::none_of(labels.begin(), labels.end(), [&](const Label& other) {
+            return other.box.adjusted(-kClearance, -kClearance, kClearance, kClearance).intersects(box);
+        });
+    }
+
+    // Plainly dot i's: every other dot clearly further from the label.
+    bool Owned(std::size_t i, const QRectF& box) const
+    {
+        const double own = Distance(box.center(), Centre(i));
+        for (std::size_t j = 0; j < m_dots.size(); ++j)
+            if (j != i && Distance(box.center(), Centre(j)) < 1.4 * own)
+                return false;
+        return true;
+    }
+
+    class Mask {
+    public:
+        explicit Mask(const QImage& image) : m_size(image.size()), m_sums(image) {}
+        int Sum(const QRect& box) const { return QRect(QPoint(), m_size).contains(box) ? m_sums.Sum(box) : 1; }
+        double Width() const { return m_size.width(); }
+        double Height() const { return m_size.height(); }
+
+    private:
+        QSize m_size;
+        AreaSums m_sums;
+    };
+
+    const TracedDrawing& m_drawing;
+    const std::vector<Dot>& m_dots;
+    const DotOptions& m_options;
+    DotSize m_size;
+    Mask m_lines;
+    Mask m_figure;
+    QFont m_font;
+    QRect m_inside;
+};
 
 }  // namespace
 
@@ -293,6 +576,114 @@ QString DotLabel(const DotOptions& options, int index)
     return QString::number(options.firstNumber + index);
 }
 
+namespace {
+
+// The lines of the dots picture: the inner lines and the parts of the outline
+// far from the child's path (a tail, whiskers, the stretch between the last
+// dot and the first).
+QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
+{
+    QImage picture = drawing.InnerLines().convertToFormat(QImage::Format_RGB32);
+    if (picture.isNull())
+        return picture;
+    // Where the child's line will pass: the outline near it is left to the child.
+    QImage near(picture.size(), QImage::Format_Grayscale8);
+    near.fill(0);
+    {
+        QPainter painter(&near);
+        const double reach = 2 * kLeftOut * Diagonal(picture.size());
+        painter.setPen(QPen(Qt::white, reach, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPolyline(Polygon(dots));
+    }
+    const QImage& band = drawing.OutlineBand();
+    for (int y = 0; y < picture.height(); ++y) {
+        const uchar* onBand = band.constScanLine(y);
+        const uchar* covered = near.constScanLine(y);
+        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (onBand[x] && !covered[x])
+                out[x] = qRgb(0, 0, 0);
+    }
+    return picture;
+}
+
+// Grayscale8, 255 where the picture is dark: what a label must not cover.
+QImage Dark(const QImage& picture)
+{
+    QImage dark(picture.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        uchar* out = dark.scanLine(y);
+        for (int x = 0; x < picture.width(); ++x)
+            out[x] = qGray(in[x]) < 128 ? 255 : 0;
+    }
+    return dark;
+}
+
+// The sides of the path next to dot i cross no other side and turn back at
+// none of the dots they join.
+bool CleanAround(const std::vector<Dot>& dots, std::size_t i, double radius)
+{
+    const auto at = [&](std::size_t k) { return QPointF(dots[k].position); };
+    for (std::size_t side = (i > 0 ? i - 1 : 0); side <= i && side + 1 < dots.size(); ++side)
+        for (std::size_t other = 0; other + 1 < dots.size(); ++other)
+            if (other + 1 < side || other > side + 1)
+                if (QLineF(at(side), at(side + 1)).intersects(QLineF(at(other), at(other + 1)), nullptr) ==
+                    QLineF::BoundedIntersection)
+                    return false;
+    for (std::size_t k = std::max<std::size_t>(i, 2) - 1; k <= i + 1 && k + 1 < dots.size(); ++k)
+        if (k >= 1 && Distance(at(k - 1), at(k)) > 2 * radius && Distance(at(k), at(k + 1)) > 2 * radius &&
+            Turn(at(k - 1), at(k), at(k + 1)) > kTurnBack)
+            return false;
+    return true;
+}
+
+// Where a label has no room beside its dot outside the figure, the dot moves
+// along the outline to where it has, rather than a number being printed
+// where it could be read as another dot's.
+std::vector<Dot> MakeRoomForLabels(const TracedDrawing& drawing, std::vector<Dot> dots, const DotOptions& options)
+{
+    const std::vector<QPoint>& outline = drawing.Outline();
+    const double radius = DotSizeFor(dots.size()).radius;
+    const double furthest = 4 * radius;
+    const QImage lines = Dark(DotsLines(drawing, dots));
+    const LabelPlacer placer(drawing, dots, options, lines);
+    std::vector<Label> labels;
+    for (std::size_t i = 0; i < dots.size(); ++i) {
+        std::optional<Label> label = placer.Outside(i, labels);
+        const QPoint was = dots[i].position;
+        const auto start = static_cast<std::size_t>(std::distance(
+            outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
+                return Distance(a, was) < Distance(b, was);
+            })));
+        for (std::size_t step = 2; !label && step < outline.size() / 2; step += 2) {
+            bool inReach = false;
+            for (const std::size_t index : {(start + step) % outline.size(), (start + outline.size() - step) % outline.size()}) {
+                const QPoint candidate = outline[index];
+                if (Distance(candidate, was) > furthest)
+                    continue;
+                inReach = true;
+                if (!drawing.OnLine(candidate) || std::any_of(dots.begin(), dots.end(), [&](const Dot& other) {
+                        return &other != &dots[i] && Distance(other.position, candidate) < 3 * radius;
+                    }))
+                    continue;
+                dots[i].position = candidate;
+                if (CleanAround(dots, i, radius) && placer.StillPlain(labels))
+                    label = placer.Outside(i, labels);
+                if (label)
+                    break;
+                dots[i].position = was;
+            }
+            if (!inReach)
+                break;
+        }
+        labels.push_back(label ? *label : Label{});
+    }
+    return dots;
+}
+
+}  // namespace
+
 std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& options)
 {
     const std::vector<QPoint>& outline = drawing.Outline();
@@ -301,73 +692,18 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     const bool letters = options.style == LabelStyle::UpperLetters || options.style == LabelStyle::LowerLetters;
     const std::size_t wanted = static_cast<std::size_t>(
         std::clamp(options.count, kFewestDots, letters ? kMostLetterDots : kMostDots));
-    const Placer placer(drawing);
     const double worthADot = kWorthADot * Diagonal(drawing.PictureSize());
-
-    // Start from the top and the point furthest from it; then, while the
-    // polygon strays from the outline, a dot where it strays most (corners
-    // first); then dots in the middle of the longest stretches.
-    const auto top = static_cast<std::size_t>(std::distance(
-        outline.begin(), std::min_element(outline.begin(), outline.end(), [](QPoint a, QPoint b) {
-            return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
-        })));
-    std::size_t far = top;
-    for (std::size_t i = 0; i < outline.size(); ++i)
-        if (Distance(outline[i], outline[top]) > Distance(outline[far], outline[top]))
-            far = i;
-    std::map<std::size_t, Stretch> dots;  // outline index -> the stretch to the next dot
-    dots[top] = {};
-    if (far != top)
-        dots[far] = {};
-    const auto next = [&](std::size_t at) {
-        auto found = dots.upper_bound(at);
-        return found == dots.end() ? dots.begin()->first : found->first;
-    };
-    const auto measure = [&](std::size_t at) {
-        Stretch& stretch = dots[at];
-        const bool exhausted = stretch.exhausted;
-        stretch = placer.Measure(at, next(at));
-        stretch.exhausted = exhausted;
-    };
-    for (auto& dot : dots)
-        dot.second = placer.Measure(dot.first, next(dot.first));
-
-    while (dots.size() < wanted) {
-        auto worst = dots.end();
-        auto longest = dots.end();
-        for (auto it = dots.begin(); it != dots.end(); ++it) {
-            if (it->second.exhausted)
-                continue;
-            if (worst == dots.end() || it->second.deviation > worst->second.deviation)
-                worst = it;
-            if (longest == dots.end() || placer.Length(it->first, next(it->first)) >
-                                             placer.Length(longest->first, next(longest->first)))
-                longest = it;
-        }
-        if (worst == dots.end())
-            break;
-        const bool straying = worst->second.deviation > worthADot;
-        const auto stretch = straying ? worst : longest;
-        const std::size_t from = stretch->first, to = next(from);
-        // A dot where the outline strays most, unless that helps neither
-        // side; else in the middle of the stretch.
-        std::optional<std::size_t> added;
-        if (straying) {
-            added = placer.RoomNear(from, to, stretch->second.farthest, dots);
-            if (added && placer.Measure(from, *added).deviation >= stretch->second.deviation &&
-                placer.Measure(*added, to).deviation >= stretch->second.deviation)
-                added.reset();
-        }
-        if (!added)
-            added = placer.RoomNear(from, to, placer.At(from, placer.Length(from, to) / 2), dots);
-        if (!added) {
-            stretch->second.exhausted = true;
-            continue;
-        }
-        dots[*added] = {};
-        measure(from);
-        measure(*added);
+    double radius = DotSizeFor(wanted).radius;
+    DotMap dots = Spread(Placer(drawing, radius), wanted, worthADot);
+    // An outline too short for the dots asked: the few it holds are big ones,
+    // kept the further apart.
+    if (DotSizeFor(dots.size()).radius > radius) {
+        radius = DotSizeFor(dots.size()).radius;
+        dots = Spread(Placer(drawing, radius), dots.size(), worthADot);
     }
+    if (dots.empty())
+        return {};
+    const Placer placer(drawing, radius);
 
     std::vector<Dot> placed;
     placed.reserve(dots.size());
@@ -380,9 +716,11 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     const auto gap = std::max_element(dots.begin(), dots.end(),
                                       [](const auto& a, const auto& b) { return a.second.deviation < b.second.deviation; });
     if (!options.firstDot && gap->second.exhausted &&
-        gap->second.deviation > kUnfollowable * Diagonal(drawing.PictureSize()))
-        order.firstDot = outline[options.direction == Direction::Clockwise ? next(gap->first) : gap->first];
-    return OrderDots(std::move(placed), order);
+        gap->second.deviation > kUnfollowable * Diagonal(drawing.PictureSize())) {
+        const auto after = std::next(gap) == dots.end() ? dots.begin() : std::next(gap);
+        order.firstDot = outline[options.direction == Direction::Clockwise ? after->first : gap->first];
+    }
+    return MakeRoomForLabels(drawing, OrderDots(std::move(placed), order), options);
 }
 
 std::vector<Dot> OrderDots(std::vector<Dot> dots, const DotOptions& options)
@@ -400,81 +738,21 @@ std::vector<Dot> OrderDots(std::vector<Dot> dots, const DotOptions& options)
     return dots;
 }
 
-namespace {
-
-struct DotsLayout {
-    QImage lines;  // the inner lines and the outline the dots leave out
-    std::vector<Label> labels;
-};
-
-DotsLayout Layout(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options)
-{
-    DotsLayout layout;
-    QImage& picture = layout.lines;
-    picture = drawing.InnerLines().convertToFormat(QImage::Format_RGB32);
-    if (picture.isNull())
-        return layout;
-    const QPolygonF polygon = Polygon(dots);
-
-    // Where the child's line will pass: the outline near it is left to the child.
-    QImage near(picture.size(), QImage::Format_Grayscale8);
-    near.fill(0);
-    {
-        QPainter painter(&near);
-        const double reach = 2 * kLeftOut * Diagonal(picture.size());
-        painter.setPen(QPen(Qt::white, reach, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPolyline(polygon);
-    }
-    const QImage& band = drawing.OutlineBand();
-    for (int y = 0; y < picture.height(); ++y) {
-        const uchar* onBand = band.constScanLine(y);
-        const uchar* covered = near.constScanLine(y);
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x)
-            if (onBand[x] && !covered[x])
-                out[x] = qRgb(0, 0, 0);
-    }
-
-    // What a label must not cover: the lines drawn, the child's lines, the dots.
-    QImage obstacles(picture.size(), QImage::Format_Grayscale8);
-    for (int y = 0; y < picture.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        uchar* out = obstacles.scanLine(y);
-        for (int x = 0; x < picture.width(); ++x)
-            out[x] = qGray(in[x]) < 128 ? 255 : 0;
-    }
-    {
-        QPainter painter(&obstacles);
-        painter.setPen(QPen(Qt::white, options.lineWidth + 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPolyline(polygon);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(Qt::white);
-        for (std::size_t i = 0; i < dots.size(); ++i) {
-            const double radius = (i == 0 ? kFirstDotRadius : kDotRadius) + 1;
-            painter.drawEllipse(polygon[static_cast<int>(i)], radius, radius);
-        }
-    }
-    layout.labels = PlaceLabels(dots, options, obstacles);
-    return layout;
-}
-
-}  // namespace
-
 QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options)
 {
-    DotsLayout layout = Layout(drawing, dots, options);
-    QImage& picture = layout.lines;
+    QImage picture = DotsLines(drawing, dots);
     if (picture.isNull())
         return picture;
+    const std::vector<Label> labels = LabelPlacer(drawing, dots, options, Dark(picture)).Place();
     const QPolygonF polygon = Polygon(dots);
-    const std::vector<Label>& labels = layout.labels;
+    const DotSize size = DotSizeFor(dots.size());
     QPainter painter(&picture);
     // Nothing reads or fills the dots picture: smooth dots and labels read better.
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);
     for (std::size_t i = 0; i < dots.size(); ++i) {
         const QColor colour = i == 0 ? StartColour() : DotColour();
-        const double radius = i == 0 ? kFirstDotRadius : kDotRadius;
+        const double radius = RadiusOf(i, size);
         painter.setBrush(colour);
         painter.drawEllipse(polygon[static_cast<int>(i)], radius, radius);
         painter.fillPath(labels[i].glyphs, colour);
@@ -484,8 +762,11 @@ QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dot
 
 std::vector<QRectF> LabelBoxes(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options)
 {
+    const QImage picture = DotsLines(drawing, dots);
+    if (picture.isNull())
+        return {};
     std::vector<QRectF> boxes;
-    for (const Label& label : Layout(drawing, dots, options).labels)
+    for (const Label& label : LabelPlacer(drawing, dots, options, Dark(picture)).Place())
         boxes.push_back(label.box);
     return boxes;
 }
@@ -495,8 +776,16 @@ QPoint NearestOutlinePoint(const TracedDrawing& drawing, QPoint point)
     const std::vector<QPoint>& outline = drawing.Outline();
     if (outline.empty())
         return point;
-    return *std::min_element(outline.begin(), outline.end(),
-                             [&](QPoint a, QPoint b) { return Distance(a, point) < Distance(b, point); });
+    // A dot goes on a line of the drawing where the outline has one there.
+    const auto nearest = [&](bool onLine) {
+        std::optional<QPoint> best;
+        for (const QPoint& candidate : outline)
+            if ((!onLine || drawing.OnLine(candidate)) &&
+                (!best || Distance(candidate, point) < Distance(*best, point)))
+                best = candidate;
+        return best;
+    };
+    return nearest(true).value_or(*nearest(false));
 }
 
 }  // namespace vorlane

@@ -5,12 +5,25 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace vorlane {
 
 // How the dots of every picture look, drawn by hand or traced.
 inline QColor DotColour() { return QColor(0x26, 0x32, 0x38); }
 inline QColor StartColour() { return QColor(0x2E, 0x9D, 0x3A); }  // the first dot, where the child begins
+
+// Pictures of a few dots are for the youngest: their dots and numbers are
+// bigger, as in the library's first pictures. The first dot is 2 pixels wider.
+inline constexpr std::size_t kFewDots = 12;
+struct DotSize {
+    double radius;
+    double labelSize;  // pixel size of the numbers
+};
+inline DotSize DotSizeFor(std::size_t count)
+{
+    return count <= kFewDots ? DotSize{9, 26} : DotSize{6, 18};
+}
 
 // The bold face of the numbers and of every text drawn into content.
 inline QFont ContentFont(double pixelSize)

@@ -18,6 +18,9 @@ namespace {
 constexpr int kLineWidth = 5;
 // How deep the outer outline's band reaches in from the outside.
 constexpr int kBandDepth = 7;
+// Parts of the drawing thinner than three dot radii get no dots (odd, for a
+// centred disc).
+constexpr int kThinPart = 19;
 
 cv::Mat Ellipse(int size)
 {
@@ -110,10 +113,61 @@ void RemoveSpecks(cv::Mat& ink, int smallest)
     }
 }
 
+// The middle of white shapes on black, with each pixel's distance to the
+// shape's edge: the crest of that distance, the pixels higher than their
+// neighbours across it (where it curves down most). OpenCV's thinning is in a
+// contrib module whose Debian package pulls in GDAL and, through it, a GPL
+// library.
+cv::Mat Ridge(const cv::Mat& shapes, cv::Mat& distance)
+{
+    cv::distanceTransform(shapes, distance, cv::DIST_L2, cv::DIST_MASK_5);
+    // Smoothed, so that a bump of a ragged edge raises no spur.
+    cv::Mat height;
+    cv::GaussianBlur(distance, height, cv::Size(5, 5), 1.2);
+    cv::Mat xx, yy, xy;
+    cv::Sobel(height, xx, CV_32F, 2, 0);
+    cv::Sobel(height, yy, CV_32F, 0, 2);
+    cv::Sobel(height, xy, CV_32F, 1, 1);
+    // Only near the top: the flanks of a ragged edge have crests of their own.
+    cv::Mat top;
+    cv::dilate(height, top, Ellipse(5));
+    cv::Mat ridge = cv::Mat::zeros(shapes.size(), CV_8U);
+    for (int y = 1; y + 1 < shapes.rows; ++y)
+        for (int x = 1; x + 1 < shapes.cols; ++x) {
+            if (distance.at<float>(y, x) < 1.5f || height.at<float>(y, x) < 0.85f * top.at<float>(y, x))
+                continue;
+            // Across the crest: the direction of the steepest fall of the slope.
+            const float a = xx.at<float>(y, x), b = xy.at<float>(y, x), c = yy.at<float>(y, x);
+            const float fall = (a + c) / 2 - std::sqrt((a - c) * (a - c) / 4 + b * b);
+            const float across = std::abs(b) > 1e-6f ? std::atan2(b, fall - c) : (a < c ? 0.0f : 1.5708f);
+            const int octant = static_cast<int>(std::lround(across / 0.785398f)) & 3;
+            const cv::Point step = std::array{cv::Point(1, 0), cv::Point(1, 1), cv::Point(0, 1), cv::Point(-1, 1)}[octant];
+            const float here = height.at<float>(y, x);
+            const float before = height.at<float>(y - step.y, x - step.x), after = height.at<float>(y + step.y, x + step.x);
+            // Not lower than either neighbour, higher than one: a plateau two
+            // pixels wide is a crest, a flat edge is not.
+            if (here >= before && here >= after && (here > before || here > after))
+                ridge.at<uchar>(y, x) = 255;
+        }
+    return ridge;
+}
+
+// The colour regions of clip art, with the lines that part them.
+struct Regions {
+    cv::Mat boundaries;  // where two regions meet
+    cv::Mat strokes;     // the middles of regions drawn as strokes of a pen
+};
+
+// A region no wider than this nearly everywhere, and long, is a stroke of a
+// felt pen or a brush: it becomes one line along its middle rather than a
+// tube of two lines with a sliver to colour between them.
+constexpr float kStrokeHalfWidth = 8;
+constexpr double kStrokeLength = 4;  // area at least this many squares of its width
+
 // Colour regions of clip art, told apart by a few representative colours;
 // regions too small or too thin for a child's fill melt into their
-// neighbours. Returns where two regions meet.
-cv::Mat RegionBoundaries(const cv::Mat& bgr, const cv::Mat& lines)
+// neighbours, and strokes become their middle line.
+Regions FindRegions(const cv::Mat& bgr, const cv::Mat& lines)
 {
     cv::Mat lab;
     cv::cvtColor(bgr, lab, cv::COLOR_BGR2Lab);
@@ -126,10 +180,10 @@ cv::Mat RegionBoundaries(const cv::Mat& bgr, const cv::Mat& lines)
                                       static_cast<float>(pixel[2])};
                 samples.push_back(cv::Mat(1, 3, CV_32F, const_cast<float*>(row)));
             }
-    cv::Mat boundaries = cv::Mat::zeros(bgr.size(), CV_8U);
+    Regions found{cv::Mat::zeros(bgr.size(), CV_8U), cv::Mat::zeros(bgr.size(), CV_8U)};
     const int clusters = std::min(8, samples.rows / 8);
     if (clusters < 2)
-        return boundaries;
+        return found;
     cv::Mat sampleLabels, centres;
     // The same drawing always gives the same picture; OpenCV's generator is
     // left as it was found.
@@ -173,16 +227,69 @@ cv::Mat RegionBoundaries(const cv::Mat& bgr, const cv::Mat& lines)
         const cv::Mat mask = (cluster == c) & ~lines;
         cv::Mat labels, stats, centroids;
         const int count = cv::connectedComponentsWithStats(mask, labels, stats, centroids, 4, CV_32S);
+        cv::Mat distance;
+        const cv::Mat middle = Ridge(mask, distance);
+        // How wide each region typically is: most of its middle no wider.
+        std::vector<std::vector<float>> widths(static_cast<size_t>(count));
+        for (int y = 0; y < mask.rows; ++y) {
+            const int* label = labels.ptr<int>(y);
+            const uchar* onMiddle = middle.ptr<uchar>(y);
+            const float* depth = distance.ptr<float>(y);
+            for (int x = 0; x < mask.cols; ++x)
+                if (onMiddle[x] && label[x] > 0)
+                    widths[static_cast<size_t>(label[x])].push_back(depth[x]);
+        }
+        // A stroke is long and thin, and drawn on one colour (a felt pen's
+        // line on the paper); a thin band between two colours is shading.
+        std::vector<uchar> stroke(static_cast<size_t>(count), 0);
+        for (int i = 1; i < count; ++i) {
+            auto& depths = widths[static_cast<size_t>(i)];
+            if (depths.empty())
+                continue;
+            const auto typical = depths.begin() + static_cast<long>(depths.size() * 4 / 5);
+            std::nth_element(depths.begin(), typical, depths.end());
+            const double width = 2.0 * *typical;
+            stroke[static_cast<size_t>(i)] =
+                *typical <= kStrokeHalfWidth && stats.at<int>(i, cv::CC_STAT_AREA) >= kStrokeLength * width * width;
+        }
+        if (std::find(stroke.begin(), stroke.end(), 1) != stroke.end()) {
+            cv::Mat owner;
+            labels.convertTo(owner, CV_32F);
+            cv::dilate(owner, owner, cv::Mat());
+            std::vector<std::array<int, 8>> around(static_cast<size_t>(count), std::array<int, 8>{});
+            for (int y = 0; y < mask.rows; ++y) {
+                const int* label = labels.ptr<int>(y);
+                const float* next = owner.ptr<float>(y);
+                const uchar* colour = cluster.ptr<uchar>(y);
+                const uchar* line = lines.ptr<uchar>(y);
+                for (int x = 0; x < mask.cols; ++x)
+                    if (label[x] == 0 && next[x] > 0 && !line[x])
+                        ++around[static_cast<size_t>(next[x])][colour[x]];
+            }
+            for (int i = 1; i < count; ++i) {
+                const auto& colours = around[static_cast<size_t>(i)];
+                const int total = std::accumulate(colours.begin(), colours.end(), 0);
+                if (*std::max_element(colours.begin(), colours.end()) < 0.8 * total)
+                    stroke[static_cast<size_t>(i)] = 0;
+            }
+        }
         cv::Mat core;
         cv::erode(mask, core, Ellipse(5));
         std::vector<float> id(static_cast<size_t>(count), 0);
         for (int y = 0; y < mask.rows; ++y) {
             const int* label = labels.ptr<int>(y);
             const uchar* inner = core.ptr<uchar>(y);
-            for (int x = 0; x < mask.cols; ++x)
-                if (inner[x] && id[static_cast<size_t>(label[x])] == 0 &&
-                    stats.at<int>(label[x], cv::CC_STAT_AREA) >= smallest)
-                    id[static_cast<size_t>(label[x])] = next++;
+            const uchar* onMiddle = middle.ptr<uchar>(y);
+            uchar* strokes = found.strokes.ptr<uchar>(y);
+            for (int x = 0; x < mask.cols; ++x) {
+                const auto region = static_cast<size_t>(label[x]);
+                if (stroke[region]) {
+                    strokes[x] = onMiddle[x];
+                    continue;
+                }
+                if (inner[x] && id[region] == 0 && stats.at<int>(label[x], cv::CC_STAT_AREA) >= smallest)
+                    id[region] = next++;
+            }
         }
         for (int y = 0; y < mask.rows; ++y) {
             const int* label = labels.ptr<int>(y);
@@ -192,7 +299,7 @@ cv::Mat RegionBoundaries(const cv::Mat& bgr, const cv::Mat& lines)
                     out[x] = id[static_cast<size_t>(label[x])];
         }
     }
-    // Lines and melted regions take the region next to them.
+    // Lines, strokes and melted regions take the region next to them.
     for (int pass = 0; pass < 64; ++pass) {
         const cv::Mat unassigned = regions == 0;
         if (cv::countNonZero(unassigned) == 0)
@@ -204,90 +311,64 @@ cv::Mat RegionBoundaries(const cv::Mat& bgr, const cv::Mat& lines)
     const cv::Rect left(0, 0, bgr.cols - 1, bgr.rows), right(1, 0, bgr.cols - 1, bgr.rows);
     const cv::Rect top(0, 0, bgr.cols, bgr.rows - 1), bottom(0, 1, bgr.cols, bgr.rows - 1);
     cv::Mat across = regions(left) != regions(right);
-    boundaries(left) |= across;
+    found.boundaries(left) |= across;
     cv::Mat down = regions(top) != regions(bottom);
-    boundaries(top) |= down;
-    return boundaries;
+    found.boundaries(top) |= down;
+    // A stroke between two regions already has their border along its middle.
+    cv::Mat bordered;
+    cv::dilate(found.boundaries, bordered, Ellipse(7));
+    found.strokes &= ~bordered;
+    return found;
 }
 
-// Lines of black-and-white line art and the borders between the colours of
-// clip art. Large dark areas count as colours, so that they can be filled.
+// Lines of black-and-white line art, the borders between the colours of
+// clip art and the middles of its strokes. Large dark areas count as colours,
+// so that they can be filled.
 cv::Mat CleanLines(const cv::Mat& bgr)
 {
     const cv::Mat ink = DarkInk(bgr);
     cv::Mat thick;
     cv::morphologyEx(ink, thick, cv::MORPH_OPEN, Ellipse(9));
     const cv::Mat lines = ink & ~thick;
-    return lines | RegionBoundaries(bgr, lines);
+    const Regions regions = FindRegions(bgr, lines);
+    return lines | regions.boundaries | regions.strokes;
 }
 
-// Thins white shapes on black to lines one pixel wide (Zhang and Suen).
-void Thin(cv::Mat& image)
-{
-    cv::Mat padded;
-    cv::copyMakeBorder(image, padded, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
-    padded = padded / 255;
-    const int stride = padded.cols;
-    std::vector<int> live;
-    for (int y = 1; y < padded.rows - 1; ++y)
-        for (int x = 1; x < padded.cols - 1; ++x)
-            if (padded.at<uchar>(y, x))
-                live.push_back(y * stride + x);
-    uchar* p = padded.data;
-    std::vector<int> removed;
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (int step = 0; step < 2; ++step) {
-            removed.clear();
-            for (int i : live) {
-                if (!p[i])
-                    continue;
-                const int n[8] = {p[i - stride],     p[i - stride + 1], p[i + 1], p[i + stride + 1],
-                                  p[i + stride],     p[i + stride - 1], p[i - 1], p[i - stride - 1]};
-                const int count = n[0] + n[1] + n[2] + n[3] + n[4] + n[5] + n[6] + n[7];
-                if (count < 2 || count > 6)
-                    continue;
-                int rises = 0;
-                for (int k = 0; k < 8; ++k)
-                    rises += !n[k] && n[(k + 1) % 8];
-                if (rises != 1)
-                    continue;
-                const bool free = step == 0 ? (!(n[0] && n[2] && n[4]) && !(n[2] && n[4] && n[6]))
-                                            : (!(n[0] && n[2] && n[6]) && !(n[0] && n[4] && n[6]));
-                if (free)
-                    removed.push_back(i);
-            }
-            for (int i : removed)
-                p[i] = 0;
-            changed = changed || !removed.empty();
-        }
-        std::erase_if(live, [p](int i) { return !p[i]; });
-    }
-    image = padded(cv::Rect(1, 1, image.cols, image.rows)) * 255;
-}
-
-// Every line the same width; gaps narrower than the width closed.
+// Every line the same width, along the middle of what was drawn; gaps
+// narrower than the width closed.
 cv::Mat EvenLines(const cv::Mat& lines)
 {
     cv::Mat closed;
     cv::dilate(lines, closed, Ellipse(kLineWidth));
-    Thin(closed);
-    cv::Mat even;
-    cv::dilate(closed, even, Ellipse(kLineWidth));
+    cv::Mat distance, even;
+    cv::dilate(Ridge(closed, distance), even, Ellipse(kLineWidth));
     return even;
 }
 
-// Regions too small for a child's fill become part of the lines around them.
+// Regions too small for a child's fill become part of the lines around them,
+// except the inside of a small closed shape (an eye, a button), which stays
+// so that the shape keeps its outline instead of becoming a blob.
 void FillSmallHoles(cv::Mat& ink, int smallest)
 {
+    constexpr float kRoundHole = 3;  // half the width of the narrowest hole kept
     cv::Mat labels, stats, centroids;
     const cv::Mat paper = ink == 0;
-    cv::connectedComponentsWithStats(paper, labels, stats, centroids, 4, CV_32S);
+    const int count = cv::connectedComponentsWithStats(paper, labels, stats, centroids, 4, CV_32S);
+    cv::Mat depth;
+    cv::distanceTransform(paper, depth, cv::DIST_L2, cv::DIST_MASK_5);
+    std::vector<float> widest(static_cast<size_t>(count), 0);
+    for (int y = 0; y < ink.rows; ++y) {
+        const int* label = labels.ptr<int>(y);
+        const float* inside = depth.ptr<float>(y);
+        for (int x = 0; x < ink.cols; ++x)
+            widest[static_cast<size_t>(label[x])] = std::max(widest[static_cast<size_t>(label[x])], inside[x]);
+    }
     for (int y = 0; y < ink.rows; ++y) {
         const int* label = labels.ptr<int>(y);
         uchar* out = ink.ptr<uchar>(y);
         for (int x = 0; x < ink.cols; ++x)
-            if (label[x] > 0 && stats.at<int>(label[x], cv::CC_STAT_AREA) < smallest)
+            if (label[x] > 0 && stats.at<int>(label[x], cv::CC_STAT_AREA) < smallest &&
+                widest[static_cast<size_t>(label[x])] < kRoundHole)
                 out[x] = 255;
     }
 }
@@ -314,6 +395,42 @@ std::vector<cv::Point> LargestOutside(const cv::Mat& mask)
         }
     }
     return largest;
+}
+
+// The figure the child goes round: the piece without its parts thinner than
+// three dot radii (whiskers, antennae, stems, a ground line, the band between
+// a double outline) and with its gaps as narrow bridged, so that the path
+// never runs out along a thin part and back, nor into a slit and out. A
+// drawing made mostly of thin lines keeps them all.
+cv::Mat Figure(const cv::Mat& piece)
+{
+    cv::Mat opened;
+    cv::morphologyEx(piece, opened, cv::MORPH_OPEN, Ellipse(kThinPart));
+    cv::morphologyEx(opened, opened, cv::MORPH_CLOSE, Ellipse(kThinPart));
+    const std::vector<cv::Point> around = LargestOutside(opened);
+    if (around.empty() || cv::contourArea(around) < 0.3 * cv::countNonZero(piece))
+        return piece;
+    cv::Mat figure = cv::Mat::zeros(piece.size(), CV_8U);
+    cv::drawContours(figure, std::vector<std::vector<cv::Point>>{around}, 0, 255, cv::FILLED);
+    return figure;
+}
+
+// The inside of the areas wider than a line (an eye, a seed, a spot): on the
+// dots picture they would look like dots, so there they keep only their edge.
+cv::Mat FilledAreas(const cv::Mat& ink)
+{
+    cv::Mat filled;
+    cv::morphologyEx(ink, filled, cv::MORPH_OPEN, Ellipse(kLineWidth + 4));
+    cv::erode(filled, filled, Ellipse(5));
+    return filled;
+}
+
+QImage Grey(const cv::Mat& mask)
+{
+    QImage image(mask.cols, mask.rows, QImage::Format_Grayscale8);
+    for (int y = 0; y < mask.rows; ++y)
+        std::copy_n(mask.ptr<uchar>(y), mask.cols, image.scanLine(y));
+    return image;
 }
 
 }  // namespace
@@ -365,7 +482,11 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     FillSmallHoles(ink, std::max(60, static_cast<int>(ink.total() / 4000)));
 
     // The drawing's largest piece, holes filled: what the outline goes round.
-    cv::Mat shape = Shape(ink);
+    // Gaps narrower than a thin part are closed there (an outline drawn
+    // with a gap between two legs still has an inside).
+    cv::Mat bridged;
+    cv::morphologyEx(ink, bridged, cv::MORPH_CLOSE, Ellipse(kThinPart));
+    cv::Mat shape = Shape(bridged);
     std::vector<cv::Point> around = LargestOutside(shape);
     if (around.empty())
         throw EVorlaneError("Ce dessin n'a pas de traits à suivre.");
@@ -378,7 +499,7 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
         cv::Mat inside = cv::Mat::zeros(ink.size(), CV_8U);
         cv::rectangle(inside, box, 255, cv::FILLED);
         cv::erode(inside, inside, Ellipse(4 * kLineWidth + 1));
-        const cv::Mat framed = Shape(ink & inside);
+        const cv::Mat framed = Shape(bridged & inside);
         std::vector<cv::Point> drawing = LargestOutside(framed);
         const cv::Rect extent = cv::boundingRect(drawing);
         if (!drawing.empty() && std::max(extent.width, extent.height) > 0.4 * std::max(box.width, box.height)) {
@@ -389,9 +510,10 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     cv::Mat piece = cv::Mat::zeros(ink.size(), CV_8U);
     cv::drawContours(piece, std::vector<std::vector<cv::Point>>{around}, 0, 255, cv::FILLED);
     piece &= shape;
-    // The outline runs inside its black line, so that every dot is on black.
+    const cv::Mat figure = Figure(piece);
+    // The outline runs inside the figure's black line, so that the dots can sit on black.
     cv::Mat inner;
-    cv::erode(piece, inner, Ellipse(kLineWidth));
+    cv::erode(figure, inner, Ellipse(kLineWidth));
     std::vector<cv::Point> outline = LargestOutside(inner);
     const cv::Rect extent = cv::boundingRect(outline);
     if (outline.size() < 8 || std::max(extent.width, extent.height) < 48)
@@ -405,19 +527,17 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     }
     if (twiceArea < 0)
         std::reverse(outline.begin(), outline.end());
-    for (const cv::Point& point : outline)
-        ink.at<uchar>(point) = 255;
 
     cv::Mat deep;
-    cv::erode(piece, deep, Ellipse(2 * kBandDepth + 1));
-    const cv::Mat band = piece & ~deep & ink;
+    cv::erode(figure, deep, Ellipse(2 * kBandDepth + 1));
+    const cv::Mat band = figure & ~deep & ink;
+    const cv::Mat filled = FilledAreas(ink);
 
     LineArt art;
     art.pictureToColour = BlackOnWhite(ink);
-    art.innerLines = BlackOnWhite(ink & ~band);
-    art.outlineBand = QImage(band.cols, band.rows, QImage::Format_Grayscale8);
-    for (int y = 0; y < band.rows; ++y)
-        std::copy_n(band.ptr<uchar>(y), band.cols, art.outlineBand.scanLine(y));
+    art.innerLines = BlackOnWhite(ink & ~band & ~filled);
+    art.outlineBand = Grey(band & ~filled);
+    art.figure = Grey(figure);
     cv::Mat far(ink.size(), CV_8U, cv::Scalar(255));
     for (const cv::Point& point : outline)
         far.at<uchar>(point) = 0;

@@ -12,9 +12,10 @@ namespace vorlane {
 // A drawing turned into line art for colouring, with its outer outline.
 struct LineArt {
     QImage pictureToColour;  // RGB32, pure black lines on white
-    QImage innerLines;       // RGB32, the same without the outer outline's band
+    QImage innerLines;       // RGB32, the lines the dots picture keeps: no outer outline, filled areas hollowed
     QImage outlineBand;      // Grayscale8, 255 on the outer outline's band
-    std::vector<QPoint> outline;  // closed, clockwise, on black pixels of pictureToColour
+    QImage figure;           // Grayscale8, 255 on the figure the outline goes round
+    std::vector<QPoint> outline;  // closed, clockwise, just inside the figure's edge
     std::vector<float> outlineDistance;  // per pixel, row by row: the distance to the nearest outline point
 };
 

@@ -31,8 +31,9 @@ public:
     QSize PictureSize() const { return m_pictureToColour.size(); }
     // Image<NN>.bmp: pure black aliased lines on white, every region closed.
     const QImage& PictureToColour() const { return m_pictureToColour; }
-    // The closed outer outline, one point per pixel step, in picture pixels;
-    // every point lies on a black pixel of the picture to colour.
+    // The closed outline of the figure, one point per pixel step, in picture
+    // pixels: the main piece of the drawing without its thin parts. Dots go
+    // on its points that lie on a black pixel of the picture to colour.
     const std::vector<QPoint>& Outline() const { return m_outline; }
 
     // How far the point is from the outline, in pixels (0 outside the picture).
@@ -43,11 +44,15 @@ public:
                    : 0;
     }
 
-    // The picture to colour without its outer outline: the lines the dots picture keeps.
+    // The picture to colour without its outer outline, its filled areas
+    // hollowed so that none looks like a dot: the lines the dots picture keeps.
     const QImage& InnerLines() const { return m_innerLines; }
     // The black band of the outer outline (Grayscale8, 255 on the band): the
     // parts of it far from the dots stay drawn on the dots picture.
     const QImage& OutlineBand() const { return m_outlineBand; }
+    // The figure the outline goes round (Grayscale8, 255 inside): labels go outside it.
+    const QImage& Figure() const { return m_figure; }
+    bool OnLine(QPoint point) const { return m_pictureToColour.pixel(point) == qRgb(0, 0, 0); }
 
     // The drawing as it was read, kept so that the picture can be traced again.
     const QByteArray& SourceBytes() const { return m_sourceBytes; }
@@ -59,6 +64,7 @@ private:
     std::vector<float> m_outlineDistance;
     QImage m_innerLines;
     QImage m_outlineBand;
+    QImage m_figure;
     QByteArray m_sourceBytes;
     QString m_sourceSuffix;
 };
