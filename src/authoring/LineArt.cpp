@@ -123,18 +123,23 @@ cv::Mat Ridge(const cv::Mat& shapes, cv::Mat& distance)
     cv::distanceTransform(shapes, distance, cv::DIST_L2, cv::DIST_MASK_5);
     // Smoothed, so that a bump of a ragged edge raises no spur.
     cv::Mat height;
-    cv::GaussianBlur(distance, height, cv::Size(5, 5), 1.2);
-    cv::Mat xx, yy, xy;
+    cv::GaussianBlur(distance, height, cv::Size(9, 9), 2.0);
+    cv::Mat x1, y1, xx, yy, xy;
+    cv::Sobel(height, x1, CV_32F, 1, 0, 3, 1.0 / 8);
+    cv::Sobel(height, y1, CV_32F, 0, 1, 3, 1.0 / 8);
     cv::Sobel(height, xx, CV_32F, 2, 0);
     cv::Sobel(height, yy, CV_32F, 0, 2);
     cv::Sobel(height, xy, CV_32F, 1, 1);
-    // Only near the top: the flanks of a ragged edge have crests of their own.
     cv::Mat top;
     cv::dilate(height, top, Ellipse(5));
     cv::Mat ridge = cv::Mat::zeros(shapes.size(), CV_8U);
     for (int y = 1; y + 1 < shapes.rows; ++y)
         for (int x = 1; x + 1 < shapes.cols; ++x) {
-            if (distance.at<float>(y, x) < 1.5f || height.at<float>(y, x) < 0.85f * top.at<float>(y, x))
+            const float here = height.at<float>(y, x);
+            // A spur that a bump of the edge raises climbs steeply to the
+            // crest; a crest is level, or high (a narrowing closing a gap).
+            if (distance.at<float>(y, x) < 1.5f ||
+                (here < 0.8f * top.at<float>(y, x) && std::hypot(x1.at<float>(y, x), y1.at<float>(y, x)) > 0.35f))
                 continue;
             // Across the crest: the direction of the steepest fall of the slope.
             const float a = xx.at<float>(y, x), b = xy.at<float>(y, x), c = yy.at<float>(y, x);
@@ -142,7 +147,6 @@ cv::Mat Ridge(const cv::Mat& shapes, cv::Mat& distance)
             const float across = std::abs(b) > 1e-6f ? std::atan2(b, fall - c) : (a < c ? 0.0f : 1.5708f);
             const int octant = static_cast<int>(std::lround(across / 0.785398f)) & 3;
             const cv::Point step = std::array{cv::Point(1, 0), cv::Point(1, 1), cv::Point(0, 1), cv::Point(-1, 1)}[octant];
-            const float here = height.at<float>(y, x);
             const float before = height.at<float>(y - step.y, x - step.x), after = height.at<float>(y + step.y, x + step.x);
             // Not lower than either neighbour, higher than one: a plateau two
             // pixels wide is a crest, a flat edge is not.
