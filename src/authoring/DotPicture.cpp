@@ -8,6 +8,8 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <opencv2/imgproc.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -20,23 +22,30 @@ namespace vorlane {
 
 namespace {
 
+// Distances below are in parts of the diagonal of the drawing's extent.
 // Outline further than this from the child's lines stays drawn on the dots
-// picture (a tail, whiskers), in parts of the picture's diagonal.
+// picture (a tail, whiskers): the child's line must pass within 3 % of all
+// the outline the dots picture does not show.
 constexpr double kLeftOut = 0.02;
+constexpr double kTolerated = 0.027;
 // A stretch without room for more dots that they stray from by more than
-// this, in parts of the diagonal, goes between the last dot and the first.
+// this goes between the last dot and the first.
 constexpr double kUnfollowable = 0.03;
-// Deviations above this, in parts of the diagonal, are worth a dot of their own.
-constexpr double kWorthADot = 0.008;
+// Deviations above this are worth a dot of their own.
+constexpr double kWorthADot = 0.01;
 // A turn sharper than this, in degrees, between two sides longer than two dot
 // radii reads as the path going back on itself.
 constexpr double kTurnBack = 160;
-// Room round a label: nothing else within this many pixels of its ink.
+// Room round a label: no dot or side of the child's line within this many
+// pixels of its ink.
 constexpr double kClearance = 2;
+// Between a label and a line or another label, in parts of the label's
+// height: closer, a reader takes them together ("2" beside "4" reads "24").
+constexpr double kApart = 0.5;
 
-double Diagonal(QSize size)
+double Diagonal(const QRect& extent)
 {
-    return std::hypot(size.width(), size.height());
+    return std::hypot(extent.width(), extent.height());
 }
 
 double Distance(QPointF a, QPointF b)
@@ -365,7 +374,8 @@ public:
                 const QImage& lines)
         : m_drawing(drawing), m_dots(dots), m_options(options), m_size(DotSizeFor(dots.size())),
           m_lines(lines), m_figure(drawing.Figure()), m_font(ContentFont(m_size.labelSize)),
-          m_inside(lines.rect().adjusted(2, 2, -2, -2))
+          m_inside(lines.rect().adjusted(2, 2, -2, -2)),
+          m_apart(std::max(kClearance, kApart * QFontMetricsF(m_font).tightBoundingRect(QStringLiteral("0")).height()))
     {
     }
 
@@ -471,9 +481,9 @@ private:
 
     QPointF Centre(std::size_t i) const { return QPointF(m_dots[i].position) + QPointF(0.5, 0.5); }
 
-    static QRect Pixels(const QRectF& box)
+    static QRect Pixels(const QRectF& box, double margin = kClearance)
     {
-        return box.adjusted(-kClearance, -kClearance, kClearance, kClearance).toAlignedRect();
+        return box.adjusted(-margin, -margin, margin, margin).toAlignedRect();
     }
 
     // Over no dot or side of the child's path.
@@ -492,20 +502,20 @@ private:
     // Inside the picture, over no line, dot, side of the child's path or other label.
     bool Fits(const QRectF& box, const std::vector<Label>& labels) const
     {
-        const QRect pixels = Pixels(box);
-        if (!m_inside.contains(pixels) || m_lines.Sum(pixels) > 0 || !Clear(box))
+        if (!m_inside.contains(Pixels(box)) || m_lines.Sum(Pixels(box, m_apart)) > 0 || !Clear(box))
             return false;
         return std::none_of(labels.begin(), labels.end(), [&](const Label& other) {
-            return other.box.adjusted(-kClearance, -kClearance, kClearance, kClearance).intersects(box);
+            return other.box.adjusted(-m_apart, -m_apart, m_apart, m_apart).intersects(box);
         });
     }
 
-    // Plainly dot i's: every other dot clearly further from the label.
+    // Plainly dot i's: every other dot's edge a dot radius further from the
+    // label than its own dot's, and then some.
     bool Owned(std::size_t i, const QRectF& box) const
     {
-        const double own = Distance(box.center(), Centre(i));
+        const double own = BoxDistance(box, Centre(i)) - RadiusOf(i, m_size);
         for (std::size_t j = 0; j < m_dots.size(); ++j)
-            if (j != i && Distance(box.center(), Centre(j)) < 1.4 * own)
+            if (j != i && BoxDistance(box, Centre(j)) - RadiusOf(j, m_size) < own + m_size.radius + kClearance)
                 return false;
         return true;
     }
@@ -530,6 +540,7 @@ private:
     Mask m_figure;
     QFont m_font;
     QRect m_inside;
+    double m_apart;
 };
 
 }  // namespace
@@ -586,23 +597,74 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     QImage picture = drawing.InnerLines().convertToFormat(QImage::Format_RGB32);
     if (picture.isNull())
         return picture;
-    // Where the child's line will pass: the outline near it is left to the child.
-    QImage near(picture.size(), QImage::Format_Grayscale8);
-    near.fill(0);
-    {
+    // Where the child's line will pass: the outline near it is left to the
+    // child. A bit of outline that only just leaves that reach would be a
+    // speck to puzzle over: it is left out too while it stays in the tolerance.
+    const auto reach = [&](double part) {
+        QImage near(picture.size(), QImage::Format_Grayscale8);
+        near.fill(0);
         QPainter painter(&near);
-        const double reach = 2 * kLeftOut * Diagonal(picture.size());
-        painter.setPen(QPen(Qt::white, reach, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(QPen(Qt::white, 2 * part * Diagonal(drawing.Extent()), Qt::SolidLine, Qt::RoundCap,
+                            Qt::RoundJoin));
         painter.drawPolyline(Polygon(dots));
-    }
+        return near;
+    };
+    const QImage near = reach(kLeftOut), tolerated = reach(kTolerated);
     const QImage& band = drawing.OutlineBand();
+    cv::Mat shown = cv::Mat::zeros(picture.height(), picture.width(), CV_8U);
     for (int y = 0; y < picture.height(); ++y) {
         const uchar* onBand = band.constScanLine(y);
         const uchar* covered = near.constScanLine(y);
+        uchar* out = shown.ptr<uchar>(y);
+        for (int x = 0; x < picture.width(); ++x)
+            out[x] = onBand[x] && !covered[x] ? 255 : 0;
+    }
+    cv::Mat parts;
+    const int count = cv::connectedComponents(shown, parts, 8, CV_32S);
+    std::vector<uchar> beyond(static_cast<std::size_t>(count), 0);
+    for (int y = 0; y < picture.height(); ++y) {
+        const int* part = parts.ptr<int>(y);
+        const uchar* within = tolerated.constScanLine(y);
+        for (int x = 0; x < picture.width(); ++x)
+            if (part[x] > 0 && !within[x])
+                beyond[static_cast<std::size_t>(part[x])] = 1;
+    }
+    for (int y = 0; y < picture.height(); ++y) {
+        const int* part = parts.ptr<int>(y);
         auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
         for (int x = 0; x < picture.width(); ++x)
-            if (onBand[x] && !covered[x])
+            if (beyond[static_cast<std::size_t>(part[x])])
                 out[x] = qRgb(0, 0, 0);
+    }
+    // Nor is a stub no bigger than a number beside the path kept (a line cut
+    // where it met the outline): read as a number, it would puzzle.
+    cv::Mat ink(picture.height(), picture.width(), CV_8U);
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        uchar* out = ink.ptr<uchar>(y);
+        for (int x = 0; x < picture.width(); ++x)
+            out[x] = qGray(in[x]) < 128 ? 255 : 0;
+    }
+    cv::Mat stats, centres;
+    const int pieces = cv::connectedComponentsWithStats(ink, parts, stats, centres, 8, CV_32S);
+    const int stub = static_cast<int>(3 * DotSizeFor(dots.size()).radius);
+    std::vector<uchar> cut(static_cast<std::size_t>(pieces), 0);
+    for (int i = 1; i < pieces; ++i)
+        cut[static_cast<std::size_t>(i)] =
+            std::max(stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT)) <= stub;
+    for (int y = 0; y < picture.height(); ++y) {
+        const int* part = parts.ptr<int>(y);
+        const uchar* within = tolerated.constScanLine(y);
+        for (int x = 0; x < picture.width(); ++x)
+            if (!within[x])
+                cut[static_cast<std::size_t>(part[x])] = 0;
+    }
+    for (int y = 0; y < picture.height(); ++y) {
+        const int* part = parts.ptr<int>(y);
+        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (cut[static_cast<std::size_t>(part[x])])
+                out[x] = qRgb(255, 255, 255);
     }
     return picture;
 }
@@ -692,7 +754,7 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     const bool letters = options.style == LabelStyle::UpperLetters || options.style == LabelStyle::LowerLetters;
     const std::size_t wanted = static_cast<std::size_t>(
         std::clamp(options.count, kFewestDots, letters ? kMostLetterDots : kMostDots));
-    const double worthADot = kWorthADot * Diagonal(drawing.PictureSize());
+    const double worthADot = kWorthADot * Diagonal(drawing.Extent());
     double radius = DotSizeFor(wanted).radius;
     DotMap dots = Spread(Placer(drawing, radius), wanted, worthADot);
     // An outline too short for the dots asked: the few it holds are big ones,
@@ -716,7 +778,7 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     const auto gap = std::max_element(dots.begin(), dots.end(),
                                       [](const auto& a, const auto& b) { return a.second.deviation < b.second.deviation; });
     if (!options.firstDot && gap->second.exhausted &&
-        gap->second.deviation > kUnfollowable * Diagonal(drawing.PictureSize())) {
+        gap->second.deviation > kUnfollowable * Diagonal(drawing.Extent())) {
         const auto after = std::next(gap) == dots.end() ? dots.begin() : std::next(gap);
         order.firstDot = outline[options.direction == Direction::Clockwise ? after->first : gap->first];
     }

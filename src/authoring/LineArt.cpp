@@ -21,6 +21,9 @@ constexpr int kBandDepth = 7;
 // Parts of the drawing thinner than three dot radii get no dots (odd, for a
 // centred disc).
 constexpr int kThinPart = 19;
+// Gaps narrower than this between parts of the drawing are bridged by the
+// child's path (between two legs, in an outline drawn with gaps).
+constexpr int kNarrowGap = 31;
 
 cv::Mat Ellipse(int size)
 {
@@ -410,7 +413,7 @@ cv::Mat Figure(const cv::Mat& piece)
 {
     cv::Mat opened;
     cv::morphologyEx(piece, opened, cv::MORPH_OPEN, Ellipse(kThinPart));
-    cv::morphologyEx(opened, opened, cv::MORPH_CLOSE, Ellipse(kThinPart));
+    cv::morphologyEx(opened, opened, cv::MORPH_CLOSE, Ellipse(kNarrowGap));
     const std::vector<cv::Point> around = LargestOutside(opened);
     if (around.empty() || cv::contourArea(around) < 0.3 * cv::countNonZero(piece))
         return piece;
@@ -424,7 +427,7 @@ cv::Mat Figure(const cv::Mat& piece)
 cv::Mat FilledAreas(const cv::Mat& ink)
 {
     cv::Mat filled;
-    cv::morphologyEx(ink, filled, cv::MORPH_OPEN, Ellipse(kLineWidth + 4));
+    cv::morphologyEx(ink, filled, cv::MORPH_OPEN, Ellipse(kLineWidth + 2));
     cv::erode(filled, filled, Ellipse(5));
     return filled;
 }
@@ -489,7 +492,7 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     // Gaps narrower than a thin part are closed there (an outline drawn
     // with a gap between two legs still has an inside).
     cv::Mat bridged;
-    cv::morphologyEx(ink, bridged, cv::MORPH_CLOSE, Ellipse(kThinPart));
+    cv::morphologyEx(ink, bridged, cv::MORPH_CLOSE, Ellipse(kNarrowGap));
     cv::Mat shape = Shape(bridged);
     std::vector<cv::Point> around = LargestOutside(shape);
     if (around.empty())
@@ -542,6 +545,8 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     art.innerLines = BlackOnWhite(ink & ~band & ~filled);
     art.outlineBand = Grey(band & ~filled);
     art.figure = Grey(figure);
+    const cv::Rect bounds = cv::boundingRect(ink);
+    art.extent = QRect(bounds.x, bounds.y, bounds.width, bounds.height);
     cv::Mat far(ink.size(), CV_8U, cv::Scalar(255));
     for (const cv::Point& point : outline)
         far.at<uchar>(point) = 0;

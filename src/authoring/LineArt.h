@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QRectF>
 #include <QSize>
 
@@ -15,6 +16,7 @@ struct LineArt {
     QImage innerLines;       // RGB32, the lines the dots picture keeps: no outer outline, filled areas hollowed
     QImage outlineBand;      // Grayscale8, 255 on the outer outline's band
     QImage figure;           // Grayscale8, 255 on the figure the outline goes round
+    QRect extent;            // the bounds of the lines
     std::vector<QPoint> outline;  // closed, clockwise, just inside the figure's edge
     std::vector<float> outlineDistance;  // per pixel, row by row: the distance to the nearest outline point
 };

@@ -224,6 +224,7 @@ TracedDrawing TracedDrawing::FromBytes(const QByteArray& bytes, const QString& s
     traced.m_innerLines = std::move(art.innerLines);
     traced.m_outlineBand = std::move(art.outlineBand);
     traced.m_figure = std::move(art.figure);
+    traced.m_extent = art.extent;
     traced.m_outline = std::move(art.outline);
     traced.m_outlineDistance = std::move(art.outlineDistance);
     traced.m_sourceBytes = bytes;

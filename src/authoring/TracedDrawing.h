@@ -29,6 +29,8 @@ public:
     static TracedDrawing FromBytes(const QByteArray& bytes, const QString& suffix, QSize pictureSize = kPictureSize);
 
     QSize PictureSize() const { return m_pictureToColour.size(); }
+    // Where the drawing's lines are on the picture.
+    QRect Extent() const { return m_extent; }
     // Image<NN>.bmp: pure black aliased lines on white, every region closed.
     const QImage& PictureToColour() const { return m_pictureToColour; }
     // The closed outline of the figure, one point per pixel step, in picture
@@ -65,6 +67,7 @@ private:
     QImage m_innerLines;
     QImage m_outlineBand;
     QImage m_figure;
+    QRect m_extent;
     QByteArray m_sourceBytes;
     QString m_sourceSuffix;
 };
