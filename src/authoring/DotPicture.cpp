@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <map>
 #include <numbers>
@@ -27,7 +28,9 @@ namespace {
 // picture (a tail, whiskers): the child's line must pass within 3 % of all
 // the outline the dots picture does not show.
 constexpr double kLeftOut = 0.02;
-constexpr double kTolerated = 0.027;
+// The outline the child's line must pass near, 2 pixels kept for rounding.
+constexpr double kTolerated = 0.03;
+constexpr double kRounding = 2;
 // A stretch without room for more dots that they stray from by more than
 // this goes between the last dot and the first.
 constexpr double kUnfollowable = 0.03;
@@ -36,6 +39,9 @@ constexpr double kWorthADot = 0.01;
 // A turn sharper than this, in degrees, between two sides longer than two dot
 // radii reads as the path going back on itself.
 constexpr double kTurnBack = 160;
+// Dots no closer than this many dot radii: each a target of its own, with
+// room for its number.
+constexpr double kSpacing = 4;
 // Room round a label: no dot or side of the child's line within this many
 // pixels of its ink.
 constexpr double kClearance = 2;
@@ -139,12 +145,12 @@ public:
         return stretch;
     }
 
-    // A dot can go on a line of the drawing, three dot radii from every other dot.
+    // A dot can go on a line of the drawing, kSpacing dot radii from every other dot.
     bool HasRoom(std::size_t candidate, const DotMap& dots) const
     {
         return m_drawing.OnLine(m_outline[candidate]) &&
                std::all_of(dots.begin(), dots.end(), [&](const auto& dot) {
-                   return dot.first == candidate || Distance(m_outline[dot.first], m_outline[candidate]) >= 3 * m_radius;
+                   return dot.first == candidate || Distance(m_outline[dot.first], m_outline[candidate]) >= kSpacing * m_radius;
                });
     }
 
@@ -343,7 +349,7 @@ struct Label {
     QString text;
     QRectF box;  // where its ink goes
     QPainterPath glyphs;
-    bool outside = false;  // beside its dot, outside the figure, plainly its own
+    bool plain = false;  // plainly its dot's, touching nothing
 };
 
 // The outward normal of the figure's outline at the outline point nearest `at`.
@@ -399,7 +405,7 @@ public:
         // Nearest the normal and the dot first.
         for (const double turn : {0.0, 15.0, -15.0, 30.0, -30.0, 45.0, -45.0, 60.0, -60.0, 80.0, -80.0, 100.0,
                                   -100.0, 125.0, -125.0})
-            for (const double ring : {0.0, 4.0, 9.0}) {
+            for (const double ring : {0.0, 4.0, 9.0, 15.0}) {
                 const double angle = turn * std::numbers::pi / 180;
                 const QPointF dir(outward.x() * std::cos(angle) - outward.y() * std::sin(angle),
                                   outward.x() * std::sin(angle) + outward.y() * std::cos(angle));
@@ -408,40 +414,42 @@ public:
                                               std::abs(dir.y()) > 1e-9 ? ink.height() / 2 / std::abs(dir.y()) : 1e9);
                 QRectF box(0, 0, ink.width(), ink.height());
                 box.moveCenter(at + dir * (gap + reach + ring));
-                if (Fits(box, labels) && Owned(i, box) && m_figure.Sum(Pixels(box)) == 0) {
+                if (Fits(box, labels, m_apart) && Owned(i, box) && m_figure.Sum(Pixels(box)) == 0) {
                     label.glyphs.translate(box.center() - ink.center());
                     label.box = box;
-                    label.outside = true;
+                    label.plain = true;
                     return label;
                 }
             }
         return std::nullopt;
     }
 
-    // The labels placed beside their dot are still clear of the dots and the
-    // path, and still plainly their dot's (after a dot moved).
+    // The plain labels are still clear of the dots and the path, and still
+    // plainly their dot's (after a dot moved).
     bool StillPlain(const std::vector<Label>& labels) const
     {
         for (std::size_t j = 0; j < labels.size(); ++j)
-            if (labels[j].outside && !(Clear(labels[j].box) && Owned(j, labels[j].box)))
+            if (labels[j].plain && !(Clear(labels[j].box) && Owned(j, labels[j].box)))
                 return false;
         return true;
     }
 
-private:
+    // The label of dot `i`, clear of `labels`: outside the figure where there
+    // is room, else in the best place round the dot.
     Label PlaceOne(std::size_t i, const std::vector<Label>& labels) const
     {
         if (auto outside = Outside(i, labels))
             return *outside;
-        // A crowded place: the free spot nearest the dot, inside the figure if
-        // need be, that is still plainly this dot's.
+        // A crowded place: the spot nearest the dot that is plainly its own,
+        // outside the figure if it can, clear of the lines by the full
+        // distance if it can, at least touching none.
         Label label = Glyphs(i);
         const QRectF ink = label.glyphs.boundingRect();
         const QPointF at = Centre(i);
         QRectF best;
         double bestScore = std::numeric_limits<double>::max();
         constexpr int kDirections = 32;
-        for (const double ring : {0.0, 5.0, 11.0, 18.0, 26.0, 36.0, 48.0}) {
+        for (const double ring : {0.0, 3.0, 6.0, 10.0, 15.0, 21.0, 28.0}) {
             for (int d = 0; d < kDirections; ++d) {
                 const double angle = 2 * std::numbers::pi * d / kDirections;
                 const QPointF dir(std::cos(angle), std::sin(angle));
@@ -451,14 +459,14 @@ private:
                 box.moveCenter(at + dir * (RadiusOf(i, m_size) + kClearance + 1 + reach + ring));
                 if (!m_inside.contains(Pixels(box)))
                     continue;
-                const double score = (Fits(box, labels) ? 0 : 1000) + (Owned(i, box) ? 0 : 100) + ring;
+                const double score = ring + (Owned(i, box) ? 0 : 1000) +
+                                     (Fits(box, labels, m_apart) ? 0 : Fits(box, labels, kClearance) ? 50 : 10000) +
+                                     (m_figure.Sum(Pixels(box)) == 0 ? 0 : 20);
                 if (score < bestScore) {
                     bestScore = score;
                     best = box;
                 }
             }
-            if (bestScore < 100)
-                break;
         }
         if (best.isNull()) {  // at least inside the picture
             best = QRectF(0, 0, ink.width(), ink.height());
@@ -468,9 +476,11 @@ private:
         }
         label.glyphs.translate(best.center() - ink.center());
         label.box = best;
+        label.plain = Owned(i, best) && Fits(best, labels, kClearance);
         return label;
     }
 
+private:
     Label Glyphs(std::size_t i) const
     {
         Label label;
@@ -499,13 +509,14 @@ private:
         return true;
     }
 
-    // Inside the picture, over no line, dot, side of the child's path or other label.
-    bool Fits(const QRectF& box, const std::vector<Label>& labels) const
+    // Inside the picture, `apart` from every line and other label, over no
+    // dot or side of the child's path.
+    bool Fits(const QRectF& box, const std::vector<Label>& labels, double apart) const
     {
-        if (!m_inside.contains(Pixels(box)) || m_lines.Sum(Pixels(box, m_apart)) > 0 || !Clear(box))
+        if (!m_inside.contains(Pixels(box)) || m_lines.Sum(Pixels(box, apart)) > 0 || !Clear(box))
             return false;
         return std::none_of(labels.begin(), labels.end(), [&](const Label& other) {
-            return other.box.adjusted(-m_apart, -m_apart, m_apart, m_apart).intersects(box);
+            return other.box.adjusted(-apart, -apart, apart, apart).intersects(box);
         });
     }
 
@@ -515,7 +526,7 @@ private:
     {
         const double own = BoxDistance(box, Centre(i)) - RadiusOf(i, m_size);
         for (std::size_t j = 0; j < m_dots.size(); ++j)
-            if (j != i && BoxDistance(box, Centre(j)) - RadiusOf(j, m_size) < own + m_size.radius + kClearance)
+            if (j != i && BoxDistance(box, Centre(j)) - RadiusOf(j, m_size) < own + m_size.radius + 2 * kClearance)
                 return false;
         return true;
     }
@@ -600,16 +611,16 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     // Where the child's line will pass: the outline near it is left to the
     // child. A bit of outline that only just leaves that reach would be a
     // speck to puzzle over: it is left out too while it stays in the tolerance.
-    const auto reach = [&](double part) {
+    const auto reach = [&](double distance) {
         QImage near(picture.size(), QImage::Format_Grayscale8);
         near.fill(0);
         QPainter painter(&near);
-        painter.setPen(QPen(Qt::white, 2 * part * Diagonal(drawing.Extent()), Qt::SolidLine, Qt::RoundCap,
-                            Qt::RoundJoin));
+        painter.setPen(QPen(Qt::white, 2 * distance, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawPolyline(Polygon(dots));
         return near;
     };
-    const QImage near = reach(kLeftOut), tolerated = reach(kTolerated);
+    const double diagonal = Diagonal(drawing.Extent());
+    const QImage near = reach(kLeftOut * diagonal), tolerated = reach(kTolerated * diagonal - kRounding);
     const QImage& band = drawing.OutlineBand();
     cv::Mat shown = cv::Mat::zeros(picture.height(), picture.width(), CV_8U);
     for (int y = 0; y < picture.height(); ++y) {
@@ -637,7 +648,8 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
                 out[x] = qRgb(0, 0, 0);
     }
     // Nor is a stub no bigger than a number beside the path kept (a line cut
-    // where it met the outline): read as a number, it would puzzle.
+    // where it met the outline, a tip between two dots): read as a number, it
+    // would puzzle.
     cv::Mat ink(picture.height(), picture.width(), CV_8U);
     for (int y = 0; y < picture.height(); ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
@@ -645,9 +657,13 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
         for (int x = 0; x < picture.width(); ++x)
             out[x] = qGray(in[x]) < 128 ? 255 : 0;
     }
+    const DotSize size = DotSizeFor(dots.size());
+    for (std::size_t i = 0; i < dots.size(); ++i)
+        cv::circle(ink, cv::Point(dots[i].position.x(), dots[i].position.y()),
+                   static_cast<int>(std::ceil(RadiusOf(i, size) + kClearance)), 0, cv::FILLED);
     cv::Mat stats, centres;
     const int pieces = cv::connectedComponentsWithStats(ink, parts, stats, centres, 8, CV_32S);
-    const int stub = static_cast<int>(3 * DotSizeFor(dots.size()).radius);
+    const int stub = static_cast<int>(3 * size.radius);
     std::vector<uchar> cut(static_cast<std::size_t>(pieces), 0);
     for (int i = 1; i < pieces; ++i)
         cut[static_cast<std::size_t>(i)] =
@@ -707,39 +723,68 @@ std::vector<Dot> MakeRoomForLabels(const TracedDrawing& drawing, std::vector<Dot
 {
     const std::vector<QPoint>& outline = drawing.Outline();
     const double radius = DotSizeFor(dots.size()).radius;
-    const double furthest = 4 * radius;
     const QImage lines = Dark(DotsLines(drawing, dots));
     const LabelPlacer placer(drawing, dots, options, lines);
-    std::vector<Label> labels;
-    for (std::size_t i = 0; i < dots.size(); ++i) {
-        std::optional<Label> label = placer.Outside(i, labels);
+    // Tries the places on a line of the outline near where dot i was, nearest
+    // first, keeping the dots apart and the path clean, until `fits` agrees.
+    const auto move = [&](std::size_t i, const std::function<bool()>& fits) {
         const QPoint was = dots[i].position;
         const auto start = static_cast<std::size_t>(std::distance(
             outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
                 return Distance(a, was) < Distance(b, was);
             })));
-        for (std::size_t step = 2; !label && step < outline.size() / 2; step += 2) {
+        for (std::size_t step = 2; step < outline.size() / 2; step += 2) {
             bool inReach = false;
-            for (const std::size_t index : {(start + step) % outline.size(), (start + outline.size() - step) % outline.size()}) {
+            for (const std::size_t index :
+                 {(start + step) % outline.size(), (start + outline.size() - step) % outline.size()}) {
                 const QPoint candidate = outline[index];
-                if (Distance(candidate, was) > furthest)
+                if (Distance(candidate, was) > kSpacing * radius)
                     continue;
                 inReach = true;
                 if (!drawing.OnLine(candidate) || std::any_of(dots.begin(), dots.end(), [&](const Dot& other) {
-                        return &other != &dots[i] && Distance(other.position, candidate) < 3 * radius;
+                        return &other != &dots[i] && Distance(other.position, candidate) < kSpacing * radius;
                     }))
                     continue;
                 dots[i].position = candidate;
-                if (CleanAround(dots, i, radius) && placer.StillPlain(labels))
-                    label = placer.Outside(i, labels);
-                if (label)
-                    break;
-                dots[i].position = was;
+                if (CleanAround(dots, i, radius) && fits())
+                    return true;
             }
             if (!inReach)
                 break;
         }
+        dots[i].position = was;
+        return false;
+    };
+
+    // First each label outside the figure, dot after dot.
+    std::vector<Label> labels;
+    for (std::size_t i = 0; i < dots.size(); ++i) {
+        std::optional<Label> label = placer.Outside(i, labels);
+        if (!label)
+            move(i, [&] { return placer.StillPlain(labels) && (label = placer.Outside(i, labels)).has_value(); });
         labels.push_back(label ? *label : Label{});
+    }
+    // Then the labels as they will be drawn: one that is still not plainly
+    // its dot's moves its dot again.
+    for (int pass = 0; pass < 2; ++pass) {
+        labels = placer.Place();
+        bool moved = false;
+        for (std::size_t i = 0; i < dots.size(); ++i) {
+            if (labels[i].plain)
+                continue;
+            labels[i] = Label{};
+            moved = move(i, [&] {
+                        if (!placer.StillPlain(labels))
+                            return false;
+                        labels[i] = placer.PlaceOne(i, labels);
+                        return labels[i].plain;
+                    }) ||
+                    moved;
+            if (!labels[i].plain)
+                labels[i] = placer.PlaceOne(i, labels);
+        }
+        if (!moved)
+            break;
     }
     return dots;
 }

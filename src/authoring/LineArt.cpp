@@ -422,12 +422,28 @@ cv::Mat Figure(const cv::Mat& piece)
     return figure;
 }
 
-// The inside of the areas wider than a line (an eye, a seed, a spot): on the
-// dots picture they would look like dots, so there they keep only their edge.
+// The inside of the roundish areas wider than a line and not much wider than
+// a dot (an eye, a seed, a spot): on the dots picture they would look like
+// dots, so there they keep only their edge.
 cv::Mat FilledAreas(const cv::Mat& ink)
 {
+    constexpr double kLargest = 26;  // radius, in pixels, of the largest area taken for a dot
     cv::Mat filled;
     cv::morphologyEx(ink, filled, cv::MORPH_OPEN, Ellipse(kLineWidth + 2));
+    cv::Mat areas, stats, centres;
+    const int count = cv::connectedComponentsWithStats(filled, areas, stats, centres, 8, CV_32S);
+    std::vector<uchar> dotLike(static_cast<size_t>(count), 0);
+    for (int i = 1; i < count; ++i) {
+        const int width = stats.at<int>(i, cv::CC_STAT_WIDTH), height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+        dotLike[static_cast<size_t>(i)] = stats.at<int>(i, cv::CC_STAT_AREA) <= CV_PI * kLargest * kLargest &&
+                                          2 * std::min(width, height) >= std::max(width, height);
+    }
+    for (int y = 0; y < filled.rows; ++y) {
+        const int* area = areas.ptr<int>(y);
+        uchar* out = filled.ptr<uchar>(y);
+        for (int x = 0; x < filled.cols; ++x)
+            out[x] = dotLike[static_cast<size_t>(area[x])] ? out[x] : 0;
+    }
     cv::erode(filled, filled, Ellipse(5));
     return filled;
 }
