@@ -284,11 +284,17 @@ bool ContentPlaces::HoldsProgressOnly(const std::string& folder)
 {
     const std::string dat = ResolveContentFile(WithSlash(folder) + kThemeDat);
     std::error_code error;
-    if (!fs::exists(dat, error))
-        return fs::exists(ResolveContentFile(WithSlash(folder) + kProgress), error);
-    const IniFile file(dat);
-    const char* section = PackageIdentity::kSection;
-    return !file.HasKey(section, "Version") && !file.HasKey(section, "SubVersion") && !file.HasKey(section, "Nom");
+    if (fs::exists(dat, error)) {
+        const IniFile file(dat);
+        const char* section = PackageIdentity::kSection;
+        return !file.HasKey(section, "Version") && !file.HasKey(section, "SubVersion") && !file.HasKey(section, "Nom");
+    }
+    const std::vector<std::string> entries = Entries(folder);
+    return std::any_of(entries.begin(), entries.end(), [](const std::string& entry) {
+        const std::string name = LowerAscii(entry);
+        return name == kProgress || name == std::string(kThemeDat) + ".ancien" ||
+               (name.starts_with("couleur") && name.ends_with(".bmz"));
+    });
 }
 
 const std::string& ContentPlaces::UserFolder() const

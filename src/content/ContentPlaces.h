@@ -100,9 +100,9 @@ public:
     // The settings file this user reads and writes, for the executable `executablePath`.
     std::string SettingsFile(const std::string& executablePath) const;
 
-    // Whether the theme folder `folder` of a user's folder holds only their
+    // Whether the theme folder `folder` of a user's folder holds their
     // progress on a shared theme (a progress file, an older version's partial
-    // theme.dat, coloured pictures), not a theme.
+    // theme.dat, coloured pictures) and no theme.
     static bool HoldsProgressOnly(const std::string& folder);
 
 private:
