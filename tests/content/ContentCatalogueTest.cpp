@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vorlane;
 using vorlane::test::ReadFile;
@@ -76,6 +77,9 @@ TEST_F(Catalogue, OnlyAcceptedThemesAreListed)
     std::filesystem::create_directories(m_dir.path() / "Themes" / "SansDescription");
     WriteFile(ThemesPath() + "Notes.txt", kValid);
     std::filesystem::create_symlink(m_dir.path() / "nulle-part", m_dir.path() / "Themes" / "Lien");
+    // A FIFO is skipped, never opened waiting for a writer.
+    std::filesystem::create_directories(m_dir.path() / "Themes" / "Tube");
+    ASSERT_EQ(::mkfifo(ThemeFile("Tube").c_str(), 0644), 0);
 
     ContentCatalogue catalogue;
     catalogue.Scan();

@@ -4,6 +4,7 @@
 #include "ContentChecker.h"
 #include "ToolTestSupport.h"
 #include "content/ThemeDat.h"
+#include "support/SharedProgramFolder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -101,6 +102,29 @@ TEST(MakeThemeTool, WritesAThemeTheGameReads)
             EXPECT_EQ(ColourAt(finished, point.X, point.Y), 0u) << "picture " << n << " point " << p;
         }
     }
+}
+
+// Given a program folder this user may not write, the theme goes to their own
+// folder; a shared theme's name in any letter case is refused.
+TEST(MakeThemeTool, SharedProgramFolderTakesTheThemeIntoTheUsersFolder)
+{
+    NeedGuiApplication();
+    TempDir work;
+    const fs::path program = work.path() / "programme";
+    fs::create_directories(program / "Themes" / "mes étoiles");
+    WriteFile((program / "Themes" / "mes étoiles" / "theme.dat").string(), "");
+    QJsonObject other = SmallTheme();
+    other["folder"] = "Autres étoiles";
+    const std::string clash = WriteTheme(work, SmallTheme()), mine = WriteTheme(work, other, "autre.json");
+    const SharedProgramFolder shared(program);
+    try {
+        MakeTheme(clash, ContentPlaces::Current());
+        ADD_FAILURE() << "a shared theme's name was taken";
+    } catch (const EVorlaneError& error) {
+        EXPECT_TRUE(std::string(error.what()).starts_with("Le thème « Mes étoiles » est celui de Vorlane « mes étoiles »"));
+    }
+    EXPECT_EQ(MakeTheme(mine, ContentPlaces::Current()), shared.UserFolder() + "Themes/Autres étoiles");
+    EXPECT_TRUE(shared.Unchanged());
 }
 
 // The launcher's tick, the printable marks and a child's colouring survive a
