@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <filesystem>
 #include <pwd.h>
 #include <system_error>
@@ -30,9 +31,12 @@ std::string WithSlash(std::string folder)
     return folder;
 }
 
-bool IsAbsolute(const char* path)
+// An environment value or a home that is an absolute path, or nothing.
+std::optional<std::string> Absolute(const char* path)
 {
-    return path != nullptr && path[0] == '/';
+    if (path == nullptr || path[0] != '/')
+        return std::nullopt;
+    return WithSlash(path);
 }
 
 // Whether the writes will be let through, as this user meets them: a path
@@ -102,16 +106,15 @@ bool ProgramFolderIsTheUsers(const std::string& program)
 // there is no absolute home at all.
 std::string UserDataFolder(std::string& why)
 {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (IsAbsolute(data))
-        return WithSlash(data) + "vorlane/";
-    const char* home = std::getenv("HOME");
-    if (!IsAbsolute(home)) {
+    if (const auto data = Absolute(std::getenv("XDG_DATA_HOME")))
+        return *data + "vorlane/";
+    auto home = Absolute(std::getenv("HOME"));
+    if (!home) {
         const passwd* entry = ::getpwuid(::geteuid());
-        home = entry != nullptr ? entry->pw_dir : nullptr;
+        home = Absolute(entry != nullptr ? entry->pw_dir : nullptr);
     }
-    if (IsAbsolute(home))
-        return WithSlash(home) + ".local/share/vorlane/";
+    if (home)
+        return *home + ".local/share/vorlane/";
     why = "Vorlane ne trouve pas le dossier personnel de cet utilisateur (HOME n'est pas un chemin absolu) : "
           "ses réglages et ses images ne peuvent être gardés nulle part.";
     return {};
@@ -235,10 +238,10 @@ std::string ContentPlaces::ThemeContentFile(const std::string& theme, const std:
 
 std::string ContentPlaces::AppearanceContentFile(const std::string& appearance, const std::string& file) const
 {
-    const std::string shared = ResolveContentFile(AppearancePath(appearance) + file);
+    // A shared appearance is read from the program folder, a user's own from theirs.
     std::error_code error;
     if (!m_shared || m_user.empty() || fs::exists(ResolveContentFile(AppearancesPath() + appearance), error))
-        return shared;
+        return ResolveContentFile(AppearancePath(appearance) + file);
     return ResolveContentFile(m_user + kAppearances + appearance + '/' + file);
 }
 
