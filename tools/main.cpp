@@ -3,11 +3,13 @@
 #include "ContentChecker.h"
 #include "DemoMaker.h"
 #include "DotPicture.h"
+#include "PictureJudge.h"
 #include "ThemeWriter.h"
 #include "ThemeFiles.h"
 #include "TracedDrawing.h"
 
 #include "base/Errors.h"
+#include "content/ContentPaths.h"
 #include "content/ContentPlaces.h"
 #include "content/ThemeDat.h"
 
@@ -39,28 +41,39 @@ int Usage()
                "      Quand DOSSIER est en lecture seule (/usr/lib/vorlane), make-theme et trace écrivent\n"
                "      dans le dossier de l'utilisateur, ~/.local/share/vorlane ; un thème de DOSSIER ne peut\n"
                "      pas y être changé, ni repris sous son nom, quelle que soit la casse des lettres\n"
-               "  vorlane-content check DOSSIER\n"
+               "  vorlane-content judge DOSSIER_DU_THEME\n"
+               "      juge chaque image à points du thème et donne les mesures de chaque critère\n"
+               "  vorlane-content check DOSSIER [--strict]\n"
                "      vérifie chaque thème et chaque apparence du dossier DOSSIER (celui du programme,\n"
-               "      ou celui d'un utilisateur : sa progression sur les thèmes partagés n'est pas un thème)\n",
+               "      ou celui d'un utilisateur : sa progression sur les thèmes partagés n'est pas un thème),\n"
+               "      et juge chaque image à points ; avec --strict, une image à revoir est une erreur\n",
                stderr);
     return 2;
 }
 
-// Prints "<package> : OK" or one line per fault; returns 1 when there are faults.
-int Print(const std::vector<vorlane::PackageReport>& reports)
+// What becomes of the pages the picture judge finds doubtful.
+enum class Doubtful { Warned, Faulty, Unsaid };
+
+// Prints "<package> : OK" or one line per fault and warning; returns 1 when
+// there are faults.
+int Print(const std::vector<vorlane::PackageReport>& reports, Doubtful doubtful = Doubtful::Warned)
 {
     bool faulty = false;
     for (const auto& report : reports) {
-        if (report.faults.empty())
+        const bool warned = doubtful != Doubtful::Unsaid && !report.warnings.empty();
+        if (report.faults.empty() && !warned)
             std::printf("%s : OK\n", report.package.c_str());
         for (const std::string& fault : report.faults)
             std::printf("%s : %s\n", report.package.c_str(), fault.c_str());
-        faulty = faulty || !report.faults.empty();
+        for (const std::string& warning : warned ? report.warnings : std::vector<std::string>{})
+            std::printf("%s : %s%s\n", report.package.c_str(), doubtful == Doubtful::Faulty ? "" : "avertissement : ",
+                        warning.c_str());
+        faulty = faulty || !report.faults.empty() || (doubtful == Doubtful::Faulty && warned);
     }
     return faulty ? 1 : 0;
 }
 
-int Check(const char* programDir)
+int Check(const char* programDir, Doubtful doubtful)
 {
     const auto reports = vorlane::CheckProgramFolder(programDir);
     if (reports.empty()) {
@@ -72,7 +85,32 @@ int Check(const char* programDir)
                     folders ? " à vérifier" : " (dossiers Themes/ et Apparences/)");
         return folders ? 0 : 1;
     }
-    return Print(reports);
+    return Print(reports, doubtful);
+}
+
+// Each picture of a theme folder with the judge's figures: what a content
+// author looks at to see how far a page is from good.
+int Judge(const char* themeFolder)
+{
+    const std::filesystem::path folder(themeFolder);
+    const int pictures = vorlane::ThemeDat(vorlane::ResolveContentFile((folder / "theme.dat").string())).NombreImages();
+    if (pictures < 1) {
+        std::printf("%s : aucune image\n", themeFolder);
+        return 1;
+    }
+    bool doubtful = false;
+    for (int picture = 1; picture <= pictures; ++picture) {
+        const vorlane::PageVerdict verdict = vorlane::PictureJudge::JudgeThemePicture(folder.string(), picture);
+        std::printf("%s : écart %.1f %%, numéros %g, faux points %g, trait %g, rayon %.1f, numéros de %.0f px, "
+                    "contour montré %.0f %%, %d morceau(x)\n  %s\n",
+                    vorlane::ImageSection(static_cast<std::uint32_t>(picture)).c_str(),
+                    verdict[vorlane::Criterion::Similarity].figure, verdict[vorlane::Criterion::Labels].figure,
+                    verdict[vorlane::Criterion::LookAlikes].figure, verdict[vorlane::Criterion::CleanPath].figure,
+                    verdict.dotRadius, verdict.labelHeight, 100 * verdict.shownOutline, verdict.pieces,
+                    verdict.Line().c_str());
+        doubtful = doubtful || !verdict.Good();
+    }
+    return doubtful ? 1 : 0;
 }
 
 // A program folder this user may not write sends the theme to their own folder.
@@ -174,7 +212,8 @@ int Trace(const TraceRequest& request)
     }
     const std::filesystem::path folder = std::filesystem::path(places.UserThemePath(request.theme)).parent_path();
     std::printf("%s : image %d, %zu points\n", request.drawing.c_str(), picture, dots.size());
-    return Print({vorlane::CheckTheme(folder.string(), "Themes/" + folder.filename().string())});
+    std::printf("%s\n", vorlane::PictureJudge::JudgeThemePicture(folder.string(), picture).Line().c_str());
+    return Print({vorlane::CheckTheme(folder.string(), "Themes/" + folder.filename().string())}, Doubtful::Unsaid);
 }
 
 // Qt's notice that it made up a runtime folder says nothing to a content author.
@@ -199,8 +238,12 @@ int main(int argc, char** argv)
             const auto request = ParseTrace(argc, argv);
             return request ? Trace(*request) : Usage();
         }
+        if (argc == 3 && std::strcmp(argv[1], "judge") == 0)
+            return Judge(argv[2]);
         if (argc == 3 && std::strcmp(argv[1], "check") == 0)
-            return Check(argv[2]);
+            return Check(argv[2], Doubtful::Warned);
+        if (argc == 4 && std::strcmp(argv[1], "check") == 0 && std::strcmp(argv[3], "--strict") == 0)
+            return Check(argv[2], Doubtful::Faulty);
         if (argc == 3 && std::strcmp(argv[1], "make-demo") == 0) {
             vorlane::MakeDemo(argv[2]);
             return 0;
