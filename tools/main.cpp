@@ -6,6 +6,7 @@
 #include "PictureJudge.h"
 #include "ThemeWriter.h"
 #include "ThemeFiles.h"
+#include "TracingBench.h"
 #include "TracedDrawing.h"
 
 #include "base/Errors.h"
@@ -46,7 +47,12 @@ int Usage()
                "  vorlane-content check DOSSIER [--strict]\n"
                "      vérifie chaque thème et chaque apparence du dossier DOSSIER (celui du programme,\n"
                "      ou celui d'un utilisateur : sa progression sur les thèmes partagés n'est pas un thème),\n"
-               "      et juge chaque image à points ; avec --strict, une image à revoir est une erreur\n",
+               "      et juge chaque image à points ; avec --strict, une image à revoir est une erreur\n"
+               "  vorlane-content trace-corpus LISTE [--partie tuned|held-out] [--cinquieme] [--points N]\n"
+               "                               [--apercu DOSSIER_PNG]\n"
+               "      trace chaque dessin de la liste (tests/data/tracing/corpus.tsv, chemins sous\n"
+               "      /usr/share/openclipart/svg), le juge et donne les totaux ; réussit quand 90 % des\n"
+               "      dessins au moins font une bonne image et que chacun des autres est dit « à revoir »\n",
                stderr);
     return 2;
 }
@@ -216,6 +222,33 @@ int Trace(const TraceRequest& request)
     return Print({vorlane::CheckTheme(folder.string(), "Themes/" + folder.filename().string())}, Doubtful::Unsaid);
 }
 
+// Reads the options of "trace-corpus" and measures the tracer on the corpus.
+int TraceCorpus(int argc, char** argv)
+{
+    if (argc < 3)
+        return Usage();
+    vorlane::CorpusPart which;
+    int dots = 20;
+    std::string previewDir;
+    for (int i = 3; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--cinquieme") {
+            which.fifth = true;
+        } else if (i + 1 < argc && option == "--partie") {
+            which.part = argv[++i];
+        } else if (i + 1 < argc && option == "--apercu") {
+            previewDir = argv[++i];
+        } else if (i + 1 < argc && option == "--points") {
+            dots = std::atoi(argv[++i]);
+            if (dots < vorlane::kFewestDots || dots > vorlane::kMostDots)
+                return Usage();
+        } else {
+            return Usage();
+        }
+    }
+    return vorlane::MeasureTracing(argv[2], "/usr/share/openclipart/svg", which, dots, previewDir, stdout);
+}
+
 // Qt's notice that it made up a runtime folder says nothing to a content author.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
@@ -240,6 +273,8 @@ int main(int argc, char** argv)
         }
         if (argc == 3 && std::strcmp(argv[1], "judge") == 0)
             return Judge(argv[2]);
+        if (argc >= 2 && std::strcmp(argv[1], "trace-corpus") == 0)
+            return TraceCorpus(argc, argv);
         if (argc == 3 && std::strcmp(argv[1], "check") == 0)
             return Check(argv[2], Doubtful::Warned);
         if (argc == 4 && std::strcmp(argv[1], "check") == 0 && std::strcmp(argv[3], "--strict") == 0)

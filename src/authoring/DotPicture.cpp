@@ -24,13 +24,10 @@ namespace vorlane {
 namespace {
 
 // Distances below are in parts of the diagonal of the drawing's extent.
-// Outline further than this from the child's lines stays drawn on the dots
-// picture (a tail, whiskers): the child's line must pass within 3 % of all
-// the outline the dots picture does not show.
-constexpr double kLeftOut = 0.02;
-// The outline the child's line must pass near, 2 pixels kept for rounding.
+// The child's line must pass within this of all the outline the dots picture
+// does not show (a pixel kept for rounding); the rest stays drawn.
 constexpr double kTolerated = 0.03;
-constexpr double kRounding = 2;
+constexpr double kRounding = 1;
 // A stretch without room for more dots that they stray from by more than
 // this goes between the last dot and the first.
 constexpr double kUnfollowable = 0.03;
@@ -608,45 +605,39 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     QImage picture = drawing.InnerLines().convertToFormat(QImage::Format_RGB32);
     if (picture.isNull())
         return picture;
-    // Where the child's line will pass: the outline near it is left to the
-    // child. A bit of outline that only just leaves that reach would be a
-    // speck to puzzle over: it is left out too while it stays in the tolerance.
-    const auto reach = [&](double distance) {
-        QImage near(picture.size(), QImage::Format_Grayscale8);
-        near.fill(0);
-        QPainter painter(&near);
-        painter.setPen(QPen(Qt::white, 2 * distance, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.drawPolyline(Polygon(dots));
-        return near;
+    // How far each pixel is from the child's line (dot 1 to the last, open).
+    cv::Mat away(picture.height(), picture.width(), CV_8U, cv::Scalar(255));
+    std::vector<cv::Point> path;
+    for (const Dot& dot : dots)
+        path.emplace_back(dot.position.x(), dot.position.y());
+    cv::polylines(away, path, false, 0, 1, cv::LINE_8);
+    cv::Mat distance;
+    cv::distanceTransform(away, distance, cv::DIST_L2, cv::DIST_MASK_5);
+    const double tolerated = kTolerated * Diagonal(drawing.Extent()) - kRounding;
+
+    // The outline's band, stretch by stretch between two dots along the
+    // outline: a stretch the child's line passes near all along is left to
+    // the child; any other stays drawn whole, so that no speck of it is left.
+    const std::vector<QPoint>& outline = drawing.Outline();
+    std::vector<std::size_t> ends;
+    for (const Dot& dot : dots)
+        ends.push_back(static_cast<std::size_t>(std::distance(
+            outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
+                return Distance(a, dot.position) < Distance(b, dot.position);
+            }))));
+    std::sort(ends.begin(), ends.end());
+    const auto stretchOf = [&](std::size_t index) {
+        const auto after = std::upper_bound(ends.begin(), ends.end(), index);
+        return after == ends.begin() ? ends.size() - 1 : static_cast<std::size_t>(after - ends.begin()) - 1;
     };
-    const double diagonal = Diagonal(drawing.Extent());
-    const QImage near = reach(kLeftOut * diagonal), tolerated = reach(kTolerated * diagonal - kRounding);
-    const QImage& band = drawing.OutlineBand();
-    cv::Mat shown = cv::Mat::zeros(picture.height(), picture.width(), CV_8U);
-    for (int y = 0; y < picture.height(); ++y) {
-        const uchar* onBand = band.constScanLine(y);
-        const uchar* covered = near.constScanLine(y);
-        uchar* out = shown.ptr<uchar>(y);
-        for (int x = 0; x < picture.width(); ++x)
-            out[x] = onBand[x] && !covered[x] ? 255 : 0;
-    }
-    cv::Mat parts;
-    const int count = cv::connectedComponents(shown, parts, 8, CV_32S);
-    std::vector<uchar> beyond(static_cast<std::size_t>(count), 0);
-    for (int y = 0; y < picture.height(); ++y) {
-        const int* part = parts.ptr<int>(y);
-        const uchar* within = tolerated.constScanLine(y);
-        for (int x = 0; x < picture.width(); ++x)
-            if (part[x] > 0 && !within[x])
-                beyond[static_cast<std::size_t>(part[x])] = 1;
-    }
-    for (int y = 0; y < picture.height(); ++y) {
-        const int* part = parts.ptr<int>(y);
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x)
-            if (beyond[static_cast<std::size_t>(part[x])])
-                out[x] = qRgb(0, 0, 0);
-    }
+    std::vector<uchar> drawn(std::max<std::size_t>(ends.size(), 1), ends.empty() ? 1 : 0);
+    for (const BandPixel& pixel : drawing.OutlineBand())
+        if (!ends.empty() && distance.at<float>(pixel.at.y(), pixel.at.x()) > tolerated)
+            drawn[stretchOf(pixel.outlineIndex)] = 1;
+    for (const BandPixel& pixel : drawing.OutlineBand())
+        if (drawn[ends.empty() ? 0 : stretchOf(pixel.outlineIndex)])
+            picture.setPixel(pixel.at, qRgb(0, 0, 0));
+
     // Nor is a stub no bigger than a number beside the path kept (a line cut
     // where it met the outline, a tip between two dots): read as a number, it
     // would puzzle.
@@ -661,7 +652,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     for (std::size_t i = 0; i < dots.size(); ++i)
         cv::circle(ink, cv::Point(dots[i].position.x(), dots[i].position.y()),
                    static_cast<int>(std::ceil(RadiusOf(i, size) + kClearance)), 0, cv::FILLED);
-    cv::Mat stats, centres;
+    cv::Mat parts, stats, centres;
     const int pieces = cv::connectedComponentsWithStats(ink, parts, stats, centres, 8, CV_32S);
     const int stub = static_cast<int>(3 * size.radius);
     std::vector<uchar> cut(static_cast<std::size_t>(pieces), 0);
@@ -670,9 +661,9 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
             std::max(stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT)) <= stub;
     for (int y = 0; y < picture.height(); ++y) {
         const int* part = parts.ptr<int>(y);
-        const uchar* within = tolerated.constScanLine(y);
+        const float* from = distance.ptr<float>(y);
         for (int x = 0; x < picture.width(); ++x)
-            if (!within[x])
+            if (from[x] > tolerated)
                 cut[static_cast<std::size_t>(part[x])] = 0;
     }
     for (int y = 0; y < picture.height(); ++y) {
@@ -725,14 +716,32 @@ std::vector<Dot> MakeRoomForLabels(const TracedDrawing& drawing, std::vector<Dot
     const double radius = DotSizeFor(dots.size()).radius;
     const QImage lines = Dark(DotsLines(drawing, dots));
     const LabelPlacer placer(drawing, dots, options, lines);
+    const Placer stretches(drawing, radius);
+    const auto indexOf = [&](QPoint point) {
+        return static_cast<std::size_t>(std::distance(
+            outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
+                return Distance(a, point) < Distance(b, point);
+            })));
+    };
+    // How far the outline strays from the sides of the path at dot i.
+    const auto straying = [&](std::size_t i) {
+        double worst = 0;
+        for (const std::size_t k : {i - 1, i + 1})
+            if (k < dots.size()) {
+                const std::size_t a = indexOf(dots[i].position), b = indexOf(dots[k].position);
+                worst = std::max(worst, stretches.Span(a, b) < stretches.Span(b, a) ? stretches.Measure(a, b).deviation
+                                                                                    : stretches.Measure(b, a).deviation);
+            }
+        return worst;
+    };
+    const double worthADot = kWorthADot * Diagonal(drawing.Extent());
     // Tries the places on a line of the outline near where dot i was, nearest
-    // first, keeping the dots apart and the path clean, until `fits` agrees.
+    // first, keeping the dots apart, the path clean and as near the outline,
+    // until `fits` agrees.
     const auto move = [&](std::size_t i, const std::function<bool()>& fits) {
         const QPoint was = dots[i].position;
-        const auto start = static_cast<std::size_t>(std::distance(
-            outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
-                return Distance(a, was) < Distance(b, was);
-            })));
+        const double strayed = std::max(worthADot, straying(i));
+        const std::size_t start = indexOf(was);
         for (std::size_t step = 2; step < outline.size() / 2; step += 2) {
             bool inReach = false;
             for (const std::size_t index :
@@ -746,7 +755,7 @@ std::vector<Dot> MakeRoomForLabels(const TracedDrawing& drawing, std::vector<Dot
                     }))
                     continue;
                 dots[i].position = candidate;
-                if (CleanAround(dots, i, radius) && fits())
+                if (CleanAround(dots, i, radius) && straying(i) <= strayed && fits())
                     return true;
             }
             if (!inReach)

@@ -24,6 +24,9 @@ constexpr int kThinPart = 19;
 // Gaps narrower than this between parts of the drawing are bridged by the
 // child's path (between two legs, in an outline drawn with gaps).
 constexpr int kNarrowGap = 31;
+// A figure covers at least this share of the hull of the drawing's largest
+// line, else the drawing's gaps are bridged wider.
+constexpr double kSubstantial = 0.35;
 
 cv::Mat Ellipse(int size)
 {
@@ -388,6 +391,17 @@ cv::Mat Shape(const cv::Mat& ink)
     return outside != 128;
 }
 
+// The same, with the gaps narrower than `gap` in its lines closed (an
+// outline drawn with gaps still has an inside): the lines are thickened to
+// close them, and what they enclose thinned back.
+cv::Mat BridgedShape(const cv::Mat& ink, int gap)
+{
+    cv::Mat thick, shape;
+    cv::dilate(ink, thick, Ellipse(gap));
+    cv::erode(Shape(thick), shape, Ellipse(gap));
+    return shape | Shape(ink);
+}
+
 std::vector<cv::Point> LargestOutside(const cv::Mat& mask)
 {
     std::vector<std::vector<cv::Point>> contours;
@@ -409,17 +423,114 @@ std::vector<cv::Point> LargestOutside(const cv::Mat& mask)
 // a double outline) and with its gaps as narrow bridged, so that the path
 // never runs out along a thin part and back, nor into a slit and out. A
 // drawing made mostly of thin lines keeps them all.
-cv::Mat Figure(const cv::Mat& piece)
+cv::Mat Figure(const cv::Mat& piece, int gap)
 {
     cv::Mat opened;
     cv::morphologyEx(piece, opened, cv::MORPH_OPEN, Ellipse(kThinPart));
-    cv::morphologyEx(opened, opened, cv::MORPH_CLOSE, Ellipse(kNarrowGap));
+    cv::morphologyEx(opened, opened, cv::MORPH_CLOSE, Ellipse(gap));
     const std::vector<cv::Point> around = LargestOutside(opened);
     if (around.empty() || cv::contourArea(around) < 0.3 * cv::countNonZero(piece))
         return piece;
     cv::Mat figure = cv::Mat::zeros(piece.size(), CV_8U);
     cv::drawContours(figure, std::vector<std::vector<cv::Point>>{around}, 0, 255, cv::FILLED);
     return figure;
+}
+
+// The figure of the drawing's largest piece, gaps narrower than `gap`
+// bridged. A rectangle round the whole drawing (a colouring page's border, a
+// backdrop) is a frame: the figure is the drawing inside it, when there is
+// one of some size. The frame stays in the picture.
+cv::Mat FindFigure(const cv::Mat& ink, int gap, const cv::Rect& place)
+{
+    cv::Mat shape = BridgedShape(ink, gap);
+    std::vector<cv::Point> around = LargestOutside(shape);
+    if (around.empty())
+        throw EVorlaneError("Ce dessin n'a pas de traits à suivre.");
+    const cv::Rect box = cv::boundingRect(around);
+    if (cv::contourArea(around) > 0.95 * box.area() && box.width > 0.9 * place.width &&
+        box.height > 0.9 * place.height) {
+        cv::Mat inside = cv::Mat::zeros(ink.size(), CV_8U);
+        cv::rectangle(inside, box, 255, cv::FILLED);
+        cv::erode(inside, inside, Ellipse(4 * kLineWidth + 1));
+        const cv::Mat framed = BridgedShape(ink & inside, gap);
+        std::vector<cv::Point> drawing = LargestOutside(framed);
+        const cv::Rect extent = cv::boundingRect(drawing);
+        if (!drawing.empty() && std::max(extent.width, extent.height) > 0.4 * std::max(box.width, box.height)) {
+            shape = framed;
+            around = std::move(drawing);
+        }
+    }
+    cv::Mat piece = cv::Mat::zeros(ink.size(), CV_8U);
+    cv::drawContours(piece, std::vector<std::vector<cv::Point>>{around}, 0, 255, cv::FILLED);
+    return Figure(piece & shape, gap);
+}
+
+// Where the outline crosses a gap of the drawing's lines into its inside, a
+// line closes the gap: the child's fill stays inside, and dots can go there.
+// Where it crosses the mouth of a narrow bay (between two legs), nothing is
+// drawn: only a few pixels of paper would be shut in.
+void CloseGaps(cv::Mat& ink, const std::vector<cv::Point>& outline, int figureArea)
+{
+    constexpr double kInside = 0.05;  // of the figure's area: shut in behind a gap, not a bay
+    // The runs of the outline over paper, each with a black point at both ends.
+    std::vector<std::vector<cv::Point>> runs;
+    const std::size_t count = outline.size();
+    std::size_t start = 0;
+    while (start < count && !ink.at<uchar>(outline[start]))
+        ++start;
+    for (std::size_t step = 1; start < count && step < count; ++step) {
+        if (ink.at<uchar>(outline[(start + step) % count]))
+            continue;
+        std::vector<cv::Point> run{outline[(start + step - 1) % count]};
+        for (; step < count && !ink.at<uchar>(outline[(start + step) % count]); ++step)
+            run.push_back(outline[(start + step) % count]);
+        run.push_back(outline[(start + step) % count]);
+        runs.push_back(std::move(run));
+    }
+    if (runs.empty())
+        return;
+    // What closing them all shuts in, piece by piece.
+    cv::Mat closed = ink.clone();
+    cv::polylines(closed, runs, false, 255, kLineWidth, cv::LINE_8);
+    const cv::Mat shutIn = ~Shape(ink) & Shape(closed) & ~closed;
+    cv::Mat pieces, stats, centres;
+    cv::connectedComponentsWithStats(shutIn, pieces, stats, centres, 4, CV_32S);
+    const int reach = kLineWidth + 4;
+    for (const std::vector<cv::Point>& run : runs) {
+        const cv::Rect box = (cv::boundingRect(run) + cv::Size(2 * reach, 2 * reach) - cv::Point(reach, reach)) &
+                             cv::Rect(cv::Point(), ink.size());
+        cv::Mat beside = cv::Mat::zeros(box.size(), CV_8U);
+        std::vector<cv::Point> local;
+        for (const cv::Point& point : run)
+            local.push_back(point - box.tl());
+        cv::polylines(beside, local, false, 255, reach, cv::LINE_8);
+        bool inside = false;
+        for (int y = 0; y < box.height && !inside; ++y)
+            for (int x = 0; x < box.width && !inside; ++x) {
+                const int piece = pieces.at<int>(box.y + y, box.x + x);
+                inside = beside.at<uchar>(y, x) && piece > 0 && stats.at<int>(piece, cv::CC_STAT_AREA) >= kInside * figureArea;
+            }
+        if (inside)
+            cv::polylines(ink, run, false, 255, kLineWidth, cv::LINE_8);
+    }
+}
+
+// The area of the hull of the drawing's largest line: what a figure that
+// stands for the drawing covers a good part of.
+double InkHullArea(const cv::Mat& ink)
+{
+    cv::Mat labels, stats, centres;
+    const int count = cv::connectedComponentsWithStats(ink, labels, stats, centres, 8, CV_32S);
+    int largest = 0;
+    for (int i = 1; i < count; ++i)
+        if (largest == 0 || stats.at<int>(i, cv::CC_STAT_AREA) > stats.at<int>(largest, cv::CC_STAT_AREA))
+            largest = i;
+    std::vector<cv::Point> points, hull;
+    cv::findNonZero(labels == largest, points);
+    if (largest == 0 || points.size() < 3)
+        return 0;
+    cv::convexHull(points, hull);
+    return cv::contourArea(hull);
 }
 
 // The inside of the roundish areas wider than a line and not much wider than
@@ -504,36 +615,17 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     lines.copyTo(ink(place));
     FillSmallHoles(ink, std::max(60, static_cast<int>(ink.total() / 4000)));
 
-    // The drawing's largest piece, holes filled: what the outline goes round.
-    // Gaps narrower than a thin part are closed there (an outline drawn
-    // with a gap between two legs still has an inside).
-    cv::Mat bridged;
-    cv::morphologyEx(ink, bridged, cv::MORPH_CLOSE, Ellipse(kNarrowGap));
-    cv::Mat shape = Shape(bridged);
-    std::vector<cv::Point> around = LargestOutside(shape);
-    if (around.empty())
-        throw EVorlaneError("Ce dessin n'a pas de traits à suivre.");
-    // A rectangle round the whole drawing (a colouring page's border, a
-    // backdrop) is a frame: the outline goes round the drawing inside it, when
-    // there is one of some size. The frame stays in the picture.
-    const cv::Rect box = cv::boundingRect(around);
-    if (cv::contourArea(around) > 0.95 * box.area() && box.width > 0.9 * place.width &&
-        box.height > 0.9 * place.height) {
-        cv::Mat inside = cv::Mat::zeros(ink.size(), CV_8U);
-        cv::rectangle(inside, box, 255, cv::FILLED);
-        cv::erode(inside, inside, Ellipse(4 * kLineWidth + 1));
-        const cv::Mat framed = Shape(bridged & inside);
-        std::vector<cv::Point> drawing = LargestOutside(framed);
-        const cv::Rect extent = cv::boundingRect(drawing);
-        if (!drawing.empty() && std::max(extent.width, extent.height) > 0.4 * std::max(box.width, box.height)) {
-            shape = framed;
-            around = std::move(drawing);
-        }
+    // Gaps in the lines are bridged as narrow as will do: an outline drawn
+    // with wide gaps (a quick sketch) still has an inside to go round.
+    const double hull = InkHullArea(ink);
+    cv::Mat figure;
+    for (const int gap : {kNarrowGap, kNarrowGap + 16, kNarrowGap + 32}) {
+        cv::Mat found = FindFigure(ink, gap, place);
+        if (figure.empty() || cv::countNonZero(found) > cv::countNonZero(figure))
+            figure = std::move(found);
+        if (cv::countNonZero(figure) >= kSubstantial * hull)
+            break;
     }
-    cv::Mat piece = cv::Mat::zeros(ink.size(), CV_8U);
-    cv::drawContours(piece, std::vector<std::vector<cv::Point>>{around}, 0, 255, cv::FILLED);
-    piece &= shape;
-    const cv::Mat figure = Figure(piece);
     // The outline runs inside the figure's black line, so that the dots can sit on black.
     cv::Mat inner;
     cv::erode(figure, inner, Ellipse(kLineWidth));
@@ -550,6 +642,7 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     }
     if (twiceArea < 0)
         std::reverse(outline.begin(), outline.end());
+    CloseGaps(ink, outline, cv::countNonZero(figure));
 
     cv::Mat deep;
     cv::erode(figure, deep, Ellipse(2 * kBandDepth + 1));
@@ -559,16 +652,24 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     LineArt art;
     art.pictureToColour = BlackOnWhite(ink);
     art.innerLines = BlackOnWhite(ink & ~band & ~filled);
-    art.outlineBand = Grey(band & ~filled);
     art.figure = Grey(figure);
     const cv::Rect bounds = cv::boundingRect(ink);
     art.extent = QRect(bounds.x, bounds.y, bounds.width, bounds.height);
+    // Each pixel's distance to the outline, and which outline point is nearest.
     cv::Mat far(ink.size(), CV_8U, cv::Scalar(255));
     for (const cv::Point& point : outline)
         far.at<uchar>(point) = 0;
-    cv::Mat distance;
-    cv::distanceTransform(far, distance, cv::DIST_L2, cv::DIST_MASK_3);
+    cv::Mat distance, nearest;
+    cv::distanceTransform(far, distance, nearest, cv::DIST_L2, cv::DIST_MASK_5, cv::DIST_LABEL_PIXEL);
     art.outlineDistance.assign(distance.begin<float>(), distance.end<float>());
+    std::vector<std::size_t> indexOf(outline.size() + 1, 0);
+    for (std::size_t i = 0; i < outline.size(); ++i)
+        indexOf[static_cast<std::size_t>(nearest.at<int>(outline[i]))] = i;
+    const cv::Mat shownBand = band & ~filled;
+    for (int y = 0; y < shownBand.rows; ++y)
+        for (int x = 0; x < shownBand.cols; ++x)
+            if (shownBand.at<uchar>(y, x))
+                art.outlineBand.push_back({QPoint(x, y), indexOf[static_cast<std::size_t>(nearest.at<int>(y, x))]});
     art.outline.reserve(outline.size());
     for (const cv::Point& point : outline)
         art.outline.emplace_back(point.x, point.y);

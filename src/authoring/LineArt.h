@@ -10,11 +10,17 @@
 
 namespace vorlane {
 
+// A pixel of the outline's band, with the outline point it lies beside.
+struct BandPixel {
+    QPoint at;
+    std::size_t outlineIndex;
+};
+
 // A drawing turned into line art for colouring, with its outer outline.
 struct LineArt {
     QImage pictureToColour;  // RGB32, pure black lines on white
     QImage innerLines;       // RGB32, the lines the dots picture keeps: no outer outline, filled areas hollowed
-    QImage outlineBand;      // Grayscale8, 255 on the outer outline's band
+    std::vector<BandPixel> outlineBand;  // the black band of the outline, filled areas hollowed
     QImage figure;           // Grayscale8, 255 on the figure the outline goes round
     QRect extent;            // the bounds of the lines
     std::vector<QPoint> outline;  // closed, clockwise, just inside the figure's edge

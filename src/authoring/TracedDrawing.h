@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineArt.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QPoint>
@@ -49,9 +51,10 @@ public:
     // The picture to colour without its outer outline, its filled areas
     // hollowed so that none looks like a dot: the lines the dots picture keeps.
     const QImage& InnerLines() const { return m_innerLines; }
-    // The black band of the outer outline (Grayscale8, 255 on the band): the
-    // parts of it far from the dots stay drawn on the dots picture.
-    const QImage& OutlineBand() const { return m_outlineBand; }
+    // The black band of the outline, each pixel with the outline point it lies
+    // beside: the stretches of it the child's line does not follow stay drawn
+    // on the dots picture.
+    const std::vector<BandPixel>& OutlineBand() const { return m_outlineBand; }
     // The figure the outline goes round (Grayscale8, 255 inside): labels go outside it.
     const QImage& Figure() const { return m_figure; }
     bool OnLine(QPoint point) const { return m_pictureToColour.pixel(point) == qRgb(0, 0, 0); }
@@ -65,7 +68,7 @@ private:
     std::vector<QPoint> m_outline;
     std::vector<float> m_outlineDistance;
     QImage m_innerLines;
-    QImage m_outlineBand;
+    std::vector<BandPixel> m_outlineBand;
     QImage m_figure;
     QRect m_extent;
     QByteArray m_sourceBytes;

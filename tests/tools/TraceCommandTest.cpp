@@ -192,5 +192,16 @@ TEST(TraceCommandTest, ConcurrentWritersOfOneThemeLoseNothing)
     EXPECT_EQ(after.NombrePoints(first) + after.NombrePoints(first + 1), 12 + 13);
 }
 
+// The quality bar on real drawings, over a fixed fifth of the corpus (the
+// whole corpus: vorlane-content trace-corpus without --cinquieme).
+TEST(TraceCorpusTest, AFifthOfTheCorpusMakesGoodPagesOrSaysWhy)
+{
+    int status = -1;
+    const std::string output = CommandOutput(kTool + " trace-corpus " VORLANE_TEST_DATA "/tracing/corpus.tsv --cinquieme 2>&1",
+                                             &status);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("Total : "), std::string::npos) << output;
+}
+
 }  // namespace
 }  // namespace vorlane::test

@@ -1,0 +1,115 @@
+#include "TracingBench.h"
+
+#include "DotPicture.h"
+#include "PictureJudge.h"
+#include "ThemeFiles.h"
+#include "TracedDrawing.h"
+
+#include "base/Errors.h"
+#include "content/ThemeDat.h"
+
+#include <array>
+#include <fstream>
+#include <vector>
+
+namespace vorlane {
+
+namespace {
+
+constexpr double kBar = 0.9;
+
+struct Entry {
+    std::string path, part;
+};
+
+std::vector<Entry> ReadList(const std::string& listFile)
+{
+    std::ifstream in(listFile);
+    if (!in)
+        throw EVorlaneError("Impossible de lire la liste de dessins " + listFile);
+    std::vector<Entry> entries;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line.front() == '#')
+            continue;
+        const std::size_t tab = line.find('\t');
+        entries.push_back({line.substr(0, tab), tab == std::string::npos ? std::string() : line.substr(tab + 1)});
+    }
+    return entries;
+}
+
+std::string Percent(double share)
+{
+    return std::to_string(static_cast<int>(100 * share + 0.5)) + " %";
+}
+
+}  // namespace
+
+int MeasureTracing(const std::string& listFile, const std::string& root, const CorpusPart& which, int dots,
+                   const std::string& previewDir, std::FILE* out)
+{
+    std::vector<Entry> entries;
+    try {
+        entries = ReadList(listFile);
+    } catch (const EVorlaneError& error) {
+        std::fprintf(out, "%s\n", error.what());
+        return 2;
+    }
+    DotOptions options;
+    options.count = dots;
+    int measured = 0, good = 0, refused = 0, untold = 0;
+    std::array<int, kCriteria> failing{};
+    for (std::size_t line = 0; line < entries.size(); ++line) {
+        const Entry& entry = entries[line];
+        if ((which.fifth && line % 5 != 0) || (!which.part.empty() && entry.part != which.part))
+            continue;
+        ++measured;
+        std::fprintf(out, "%s : ", entry.path.c_str());
+        TracedDrawing drawing;
+        try {
+            drawing = TracedDrawing::FromFile(QString::fromStdString(root + "/" + entry.path));
+        } catch (const EVorlaneError& error) {
+            // Told, in French: a refusal is not a page to judge.
+            ++refused;
+            std::fprintf(out, "refusé : %s\n", error.what());
+            continue;
+        }
+        JudgedPage page;
+        const std::vector<Dot> placed = PlaceDots(drawing, options);
+        page.dotsPicture = DrawDotsPicture(drawing, placed, options);
+        page.finishedPicture = drawing.PictureToColour();
+        page.lineWidth = options.lineWidth;
+        for (const Dot& dot : placed)
+            page.dots.push_back(dot.position);
+        const PageVerdict verdict = PictureJudge::Judge(page);
+        const std::string said = verdict.Line();
+        good += verdict.Good() ? 1 : 0;
+        untold += !verdict.Good() && said.rfind("Qualité : à revoir", 0) != 0 ? 1 : 0;
+        for (std::size_t criterion = 0; criterion < kCriteria; ++criterion)
+            failing[criterion] += verdict.criteria[criterion].passed ? 0 : 1;
+        std::fprintf(out, "%zu points, écart %.1f %%, numéros %g, faux points %g, trait %g, rayon %.1f, "
+                          "contour montré %.0f %%, %d morceau(x)\n  %s\n",
+                     placed.size(), verdict[Criterion::Similarity].figure, verdict[Criterion::Labels].figure,
+                     verdict[Criterion::LookAlikes].figure, verdict[Criterion::CleanPath].figure, verdict.dotRadius,
+                     100 * verdict.shownOutline, verdict.pieces, said.c_str());
+        if (!previewDir.empty()) {
+            const std::string stem = MakeFolder(previewDir) + "/" + NumberText(static_cast<std::uint32_t>(line + 1));
+            page.dotsPicture.save(QString::fromStdString(stem + "-points.png"));
+            page.finishedPicture.save(QString::fromStdString(stem + "-image.png"));
+        }
+    }
+    if (measured == 0) {
+        std::fprintf(out, "%s : aucun dessin à mesurer\n", listFile.c_str());
+        return 2;
+    }
+    std::fprintf(out, "Total : %d / %d bonnes (%s), %d refusés ; à revoir pour %s : %d, %s : %d, %s : %d, %s : %d, "
+                      "%s : %d ; sans le dire : %d\n",
+                 good, measured, Percent(static_cast<double>(good) / measured).c_str(), refused,
+                 CriterionName(Criterion::Similarity), failing[0], CriterionName(Criterion::Labels), failing[1],
+                 CriterionName(Criterion::LookAlikes), failing[2], CriterionName(Criterion::CleanPath), failing[3],
+                 CriterionName(Criterion::Sizes), failing[4], untold);
+    return good >= kBar * measured && untold == 0 ? 0 : 1;
+}
+
+}  // namespace vorlane
