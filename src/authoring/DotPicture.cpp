@@ -38,10 +38,13 @@ constexpr double kWorthADot = 0.01;
 constexpr double kTurnBack = 160;
 // Dots no closer than this many dot radii: each a target of its own, with
 // room for its number.
-constexpr double kSpacing = 4;
+constexpr double kSpacing = 6;
 // Room round a label: no dot or side of the child's line within this many
 // pixels of its ink.
 constexpr double kClearance = 2;
+// A label's nearest other dot is further than its own by a dot radius and
+// this many pixels (the ink of a number spreads a little when drawn).
+constexpr double kOwnMargin = 1.5;
 // Between a label and a line or another label, in parts of the label's
 // height: closer, a reader takes them together ("2" beside "4" reads "24").
 constexpr double kApart = 0.5;
@@ -523,7 +526,7 @@ private:
     {
         const double own = BoxDistance(box, Centre(i)) - RadiusOf(i, m_size);
         for (std::size_t j = 0; j < m_dots.size(); ++j)
-            if (j != i && BoxDistance(box, Centre(j)) - RadiusOf(j, m_size) < own + m_size.radius + 2 * kClearance)
+            if (j != i && BoxDistance(box, Centre(j)) - RadiusOf(j, m_size) < own + m_size.radius + kOwnMargin)
                 return false;
         return true;
     }

@@ -533,9 +533,10 @@ double InkHullArea(const cv::Mat& ink)
     return cv::contourArea(hull);
 }
 
-// The inside of the roundish areas wider than a line and not much wider than
-// a dot (an eye, a seed, a spot): on the dots picture they would look like
-// dots, so there they keep only their edge.
+// What the dots picture leaves out of the roundish areas wider than a line
+// and not much wider than a dot (an eye, a seed, a spot), which would look
+// like dots there: one standing alone goes whole (the finished picture keeps
+// it), one on a line keeps only its edge.
 cv::Mat FilledAreas(const cv::Mat& ink)
 {
     constexpr double kLargest = 26;  // radius, in pixels, of the largest area taken for a dot
@@ -543,11 +544,25 @@ cv::Mat FilledAreas(const cv::Mat& ink)
     cv::morphologyEx(ink, filled, cv::MORPH_OPEN, Ellipse(kLineWidth + 2));
     cv::Mat areas, stats, centres;
     const int count = cv::connectedComponentsWithStats(filled, areas, stats, centres, 8, CV_32S);
-    std::vector<uchar> dotLike(static_cast<size_t>(count), 0);
-    for (int i = 1; i < count; ++i) {
-        const int width = stats.at<int>(i, cv::CC_STAT_WIDTH), height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-        dotLike[static_cast<size_t>(i)] = stats.at<int>(i, cv::CC_STAT_AREA) <= CV_PI * kLargest * kLargest &&
-                                          2 * std::min(width, height) >= std::max(width, height);
+    cv::Mat pieces, pieceStats;
+    const int pieceCount = cv::connectedComponentsWithStats(ink, pieces, pieceStats, centres, 8, CV_32S);
+    std::vector<uchar> dotLike(static_cast<size_t>(count), 0), alone(static_cast<size_t>(pieceCount), 0);
+    for (int y = 0; y < filled.rows; ++y) {
+        const int* area = areas.ptr<int>(y);
+        const int* piece = pieces.ptr<int>(y);
+        for (int x = 0; x < filled.cols; ++x) {
+            const int i = area[x];
+            if (i == 0 || dotLike[static_cast<size_t>(i)])
+                continue;
+            const int width = stats.at<int>(i, cv::CC_STAT_WIDTH), height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+            if (stats.at<int>(i, cv::CC_STAT_AREA) > CV_PI * kLargest * kLargest ||
+                2 * std::min(width, height) < std::max(width, height))
+                continue;
+            dotLike[static_cast<size_t>(i)] = 1;
+            alone[static_cast<size_t>(piece[x])] |=
+                pieceStats.at<int>(piece[x], cv::CC_STAT_WIDTH) <= width + 2 * kLineWidth &&
+                pieceStats.at<int>(piece[x], cv::CC_STAT_HEIGHT) <= height + 2 * kLineWidth;
+        }
     }
     for (int y = 0; y < filled.rows; ++y) {
         const int* area = areas.ptr<int>(y);
@@ -556,6 +571,12 @@ cv::Mat FilledAreas(const cv::Mat& ink)
             out[x] = dotLike[static_cast<size_t>(area[x])] ? out[x] : 0;
     }
     cv::erode(filled, filled, Ellipse(5));
+    for (int y = 0; y < filled.rows; ++y) {
+        const int* piece = pieces.ptr<int>(y);
+        uchar* out = filled.ptr<uchar>(y);
+        for (int x = 0; x < filled.cols; ++x)
+            out[x] = alone[static_cast<size_t>(piece[x])] ? 255 : out[x];
+    }
     return filled;
 }
 
