@@ -570,7 +570,8 @@ cv::Mat FilledAreas(const cv::Mat& ink)
         for (int x = 0; x < filled.cols; ++x)
             out[x] = dotLike[static_cast<size_t>(area[x])] ? out[x] : 0;
     }
-    cv::erode(filled, filled, Ellipse(5));
+    // The edge left as wide as a line.
+    cv::erode(filled, filled, Ellipse(kLineWidth + 2));
     for (int y = 0; y < filled.rows; ++y) {
         const int* piece = pieces.ptr<int>(y);
         uchar* out = filled.ptr<uchar>(y);
