@@ -1,6 +1,7 @@
 #include "DotPicture.h"
 
 #include "DotStyle.h"
+#include "DotsLines.h"
 
 #include <QFontMetricsF>
 #include <QLineF>
@@ -24,10 +25,6 @@ namespace vorlane {
 namespace {
 
 // Distances below are in parts of the diagonal of the drawing's extent.
-// The child's line must pass within this of all the outline the dots picture
-// does not show (a pixel kept for rounding); the rest stays drawn.
-constexpr double kTolerated = 0.03;
-constexpr double kRounding = 1;
 // A stretch without room for more dots that they stray from by more than
 // this goes between the last dot and the first.
 constexpr double kUnfollowable = 0.03;
@@ -599,85 +596,6 @@ QString DotLabel(const DotOptions& options, int index)
 }
 
 namespace {
-
-// The lines of the dots picture: the inner lines and the parts of the outline
-// far from the child's path (a tail, whiskers, the stretch between the last
-// dot and the first).
-QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
-{
-    QImage picture = drawing.InnerLines().convertToFormat(QImage::Format_RGB32);
-    if (picture.isNull())
-        return picture;
-    // How far each pixel is from the child's line (dot 1 to the last, open).
-    cv::Mat away(picture.height(), picture.width(), CV_8U, cv::Scalar(255));
-    std::vector<cv::Point> path;
-    for (const Dot& dot : dots)
-        path.emplace_back(dot.position.x(), dot.position.y());
-    cv::polylines(away, path, false, 0, 1, cv::LINE_8);
-    cv::Mat distance;
-    cv::distanceTransform(away, distance, cv::DIST_L2, cv::DIST_MASK_5);
-    const double tolerated = kTolerated * Diagonal(drawing.Extent()) - kRounding;
-
-    // The outline's band, stretch by stretch between two dots along the
-    // outline: a stretch the child's line passes near all along is left to
-    // the child; any other stays drawn whole, so that no speck of it is left.
-    const std::vector<QPoint>& outline = drawing.Outline();
-    std::vector<std::size_t> ends;
-    for (const Dot& dot : dots)
-        ends.push_back(static_cast<std::size_t>(std::distance(
-            outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
-                return Distance(a, dot.position) < Distance(b, dot.position);
-            }))));
-    std::sort(ends.begin(), ends.end());
-    const auto stretchOf = [&](std::size_t index) {
-        const auto after = std::upper_bound(ends.begin(), ends.end(), index);
-        return after == ends.begin() ? ends.size() - 1 : static_cast<std::size_t>(after - ends.begin()) - 1;
-    };
-    std::vector<uchar> drawn(std::max<std::size_t>(ends.size(), 1), ends.empty() ? 1 : 0);
-    for (const BandPixel& pixel : drawing.OutlineBand())
-        if (!ends.empty() && distance.at<float>(pixel.at.y(), pixel.at.x()) > tolerated)
-            drawn[stretchOf(pixel.outlineIndex)] = 1;
-    for (const BandPixel& pixel : drawing.OutlineBand())
-        if (drawn[ends.empty() ? 0 : stretchOf(pixel.outlineIndex)])
-            picture.setPixel(pixel.at, qRgb(0, 0, 0));
-
-    // Nor is a stub no bigger than a number beside the path kept (a line cut
-    // where it met the outline, a tip between two dots): read as a number, it
-    // would puzzle.
-    cv::Mat ink(picture.height(), picture.width(), CV_8U);
-    for (int y = 0; y < picture.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        uchar* out = ink.ptr<uchar>(y);
-        for (int x = 0; x < picture.width(); ++x)
-            out[x] = qGray(in[x]) < 128 ? 255 : 0;
-    }
-    const DotSize size = DotSizeFor(dots.size());
-    for (std::size_t i = 0; i < dots.size(); ++i)
-        cv::circle(ink, cv::Point(dots[i].position.x(), dots[i].position.y()),
-                   static_cast<int>(std::ceil(RadiusOf(i, size) + kClearance)), 0, cv::FILLED);
-    cv::Mat parts, stats, centres;
-    const int pieces = cv::connectedComponentsWithStats(ink, parts, stats, centres, 8, CV_32S);
-    const int stub = static_cast<int>(3 * size.radius);
-    std::vector<uchar> cut(static_cast<std::size_t>(pieces), 0);
-    for (int i = 1; i < pieces; ++i)
-        cut[static_cast<std::size_t>(i)] =
-            std::max(stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT)) <= stub;
-    for (int y = 0; y < picture.height(); ++y) {
-        const int* part = parts.ptr<int>(y);
-        const float* from = distance.ptr<float>(y);
-        for (int x = 0; x < picture.width(); ++x)
-            if (from[x] > tolerated)
-                cut[static_cast<std::size_t>(part[x])] = 0;
-    }
-    for (int y = 0; y < picture.height(); ++y) {
-        const int* part = parts.ptr<int>(y);
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x)
-            if (cut[static_cast<std::size_t>(part[x])])
-                out[x] = qRgb(255, 255, 255);
-    }
-    return picture;
-}
 
 // Grayscale8, 255 where the picture is dark: what a label must not cover.
 QImage Dark(const QImage& picture)

@@ -13,9 +13,6 @@ namespace vorlane {
 
 namespace {
 
-// The width of every black line of the picture to colour: wide enough that a
-// fill never leaks through a diagonal step, thin enough to look drawn.
-constexpr int kLineWidth = 5;
 // How deep the outer outline's band reaches in from the outside.
 constexpr int kBandDepth = 7;
 // Parts of the drawing thinner than three dot radii get no dots (odd, for a
@@ -533,54 +530,6 @@ double InkHullArea(const cv::Mat& ink)
     return cv::contourArea(hull);
 }
 
-// What the dots picture leaves out of the roundish areas wider than a line
-// and not much wider than a dot (an eye, a seed, a spot), which would look
-// like dots there: one standing alone goes whole (the finished picture keeps
-// it), one on a line keeps only its edge.
-cv::Mat FilledAreas(const cv::Mat& ink)
-{
-    constexpr double kLargest = 26;  // radius, in pixels, of the largest area taken for a dot
-    cv::Mat filled;
-    cv::morphologyEx(ink, filled, cv::MORPH_OPEN, Ellipse(kLineWidth + 2));
-    cv::Mat areas, stats, centres;
-    const int count = cv::connectedComponentsWithStats(filled, areas, stats, centres, 8, CV_32S);
-    cv::Mat pieces, pieceStats;
-    const int pieceCount = cv::connectedComponentsWithStats(ink, pieces, pieceStats, centres, 8, CV_32S);
-    std::vector<uchar> dotLike(static_cast<size_t>(count), 0), alone(static_cast<size_t>(pieceCount), 0);
-    for (int y = 0; y < filled.rows; ++y) {
-        const int* area = areas.ptr<int>(y);
-        const int* piece = pieces.ptr<int>(y);
-        for (int x = 0; x < filled.cols; ++x) {
-            const int i = area[x];
-            if (i == 0 || dotLike[static_cast<size_t>(i)])
-                continue;
-            const int width = stats.at<int>(i, cv::CC_STAT_WIDTH), height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-            if (stats.at<int>(i, cv::CC_STAT_AREA) > CV_PI * kLargest * kLargest ||
-                2 * std::min(width, height) < std::max(width, height))
-                continue;
-            dotLike[static_cast<size_t>(i)] = 1;
-            alone[static_cast<size_t>(piece[x])] |=
-                pieceStats.at<int>(piece[x], cv::CC_STAT_WIDTH) <= width + 2 * kLineWidth &&
-                pieceStats.at<int>(piece[x], cv::CC_STAT_HEIGHT) <= height + 2 * kLineWidth;
-        }
-    }
-    for (int y = 0; y < filled.rows; ++y) {
-        const int* area = areas.ptr<int>(y);
-        uchar* out = filled.ptr<uchar>(y);
-        for (int x = 0; x < filled.cols; ++x)
-            out[x] = dotLike[static_cast<size_t>(area[x])] ? out[x] : 0;
-    }
-    // The edge left as wide as a line.
-    cv::erode(filled, filled, Ellipse(kLineWidth + 2));
-    for (int y = 0; y < filled.rows; ++y) {
-        const int* piece = pieces.ptr<int>(y);
-        uchar* out = filled.ptr<uchar>(y);
-        for (int x = 0; x < filled.cols; ++x)
-            out[x] = alone[static_cast<size_t>(piece[x])] ? 255 : out[x];
-    }
-    return filled;
-}
-
 QImage Grey(const cv::Mat& mask)
 {
     QImage image(mask.cols, mask.rows, QImage::Format_Grayscale8);
@@ -669,11 +618,10 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     cv::Mat deep;
     cv::erode(figure, deep, Ellipse(2 * kBandDepth + 1));
     const cv::Mat band = figure & ~deep & ink;
-    const cv::Mat filled = FilledAreas(ink);
 
     LineArt art;
     art.pictureToColour = BlackOnWhite(ink);
-    art.innerLines = BlackOnWhite(ink & ~band & ~filled);
+    art.innerLines = BlackOnWhite(ink & ~band);
     art.figure = Grey(figure);
     const cv::Rect bounds = cv::boundingRect(ink);
     art.extent = QRect(bounds.x, bounds.y, bounds.width, bounds.height);
@@ -687,10 +635,9 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     std::vector<std::size_t> indexOf(outline.size() + 1, 0);
     for (std::size_t i = 0; i < outline.size(); ++i)
         indexOf[static_cast<std::size_t>(nearest.at<int>(outline[i]))] = i;
-    const cv::Mat shownBand = band & ~filled;
-    for (int y = 0; y < shownBand.rows; ++y)
-        for (int x = 0; x < shownBand.cols; ++x)
-            if (shownBand.at<uchar>(y, x))
+    for (int y = 0; y < band.rows; ++y)
+        for (int x = 0; x < band.cols; ++x)
+            if (band.at<uchar>(y, x))
                 art.outlineBand.push_back({QPoint(x, y), indexOf[static_cast<std::size_t>(nearest.at<int>(y, x))]});
     art.outline.reserve(outline.size());
     for (const cv::Point& point : outline)

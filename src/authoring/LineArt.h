@@ -10,6 +10,10 @@
 
 namespace vorlane {
 
+// The width of every black line of the picture to colour: wide enough that a
+// fill never leaks through a diagonal step, thin enough to look drawn.
+inline constexpr int kLineWidth = 5;
+
 // A pixel of the outline's band, with the outline point it lies beside.
 struct BandPixel {
     QPoint at;

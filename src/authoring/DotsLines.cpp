@@ -1,0 +1,176 @@
+#include "DotsLines.h"
+
+#include "DotStyle.h"
+#include "LineArt.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vorlane {
+
+namespace {
+
+// The child's line must pass within this part of the diagonal of the
+// drawing's extent of all the outline the dots picture does not show (a
+// pixel kept for rounding); the rest stays drawn.
+constexpr double kTolerated = 0.03;
+constexpr double kRounding = 1;
+// Room round a dot that nothing is read beside.
+constexpr double kClearance = 2;
+
+double Distance(QPoint a, QPoint b)
+{
+    return std::hypot(a.x() - b.x(), a.y() - b.y());
+}
+
+double RadiusOf(std::size_t index, const DotSize& size)
+{
+    return index == 0 ? size.radius + 2 : size.radius;
+}
+
+cv::Mat Disc(int size)
+{
+    return cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(size, size));
+}
+
+// What the dots picture leaves out of the roundish areas wider than a line
+// and not much wider than a dot (an eye, a seed, a spot), which would look
+// like dots there: one standing alone goes whole (the finished picture keeps
+// it), one on a line keeps only its edge.
+cv::Mat FilledAreas(const cv::Mat& ink)
+{
+    constexpr double kLargest = 26;  // radius, in pixels, of the largest area taken for a dot
+    cv::Mat filled;
+    cv::morphologyEx(ink, filled, cv::MORPH_OPEN, Disc(kLineWidth + 2));
+    cv::Mat areas, stats, centres;
+    const int count = cv::connectedComponentsWithStats(filled, areas, stats, centres, 8, CV_32S);
+    cv::Mat pieces, pieceStats;
+    const int pieceCount = cv::connectedComponentsWithStats(ink, pieces, pieceStats, centres, 8, CV_32S);
+    std::vector<uchar> dotLike(static_cast<size_t>(count), 0), alone(static_cast<size_t>(pieceCount), 0);
+    for (int y = 0; y < filled.rows; ++y) {
+        const int* area = areas.ptr<int>(y);
+        const int* piece = pieces.ptr<int>(y);
+        for (int x = 0; x < filled.cols; ++x) {
+            const int i = area[x];
+            if (i == 0 || dotLike[static_cast<size_t>(i)])
+                continue;
+            const int width = stats.at<int>(i, cv::CC_STAT_WIDTH), height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+            if (stats.at<int>(i, cv::CC_STAT_AREA) > CV_PI * kLargest * kLargest ||
+                2 * std::min(width, height) < std::max(width, height))
+                continue;
+            dotLike[static_cast<size_t>(i)] = 1;
+            alone[static_cast<size_t>(piece[x])] |=
+                pieceStats.at<int>(piece[x], cv::CC_STAT_WIDTH) <= width + 2 * kLineWidth &&
+                pieceStats.at<int>(piece[x], cv::CC_STAT_HEIGHT) <= height + 2 * kLineWidth;
+        }
+    }
+    for (int y = 0; y < filled.rows; ++y) {
+        const int* area = areas.ptr<int>(y);
+        uchar* out = filled.ptr<uchar>(y);
+        for (int x = 0; x < filled.cols; ++x)
+            out[x] = dotLike[static_cast<size_t>(area[x])] ? out[x] : 0;
+    }
+    // The edge left as wide as a line.
+    cv::erode(filled, filled, Disc(kLineWidth + 2));
+    for (int y = 0; y < filled.rows; ++y) {
+        const int* piece = pieces.ptr<int>(y);
+        uchar* out = filled.ptr<uchar>(y);
+        for (int x = 0; x < filled.cols; ++x)
+            out[x] = alone[static_cast<size_t>(piece[x])] ? 255 : out[x];
+    }
+    return filled;
+}
+
+}  // namespace
+
+QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
+{
+    QImage picture = drawing.InnerLines().convertToFormat(QImage::Format_RGB32);
+    if (picture.isNull())
+        return picture;
+    // How far each pixel is from the child's line (dot 1 to the last, open).
+    cv::Mat away(picture.height(), picture.width(), CV_8U, cv::Scalar(255));
+    std::vector<cv::Point> path;
+    for (const Dot& dot : dots)
+        path.emplace_back(dot.position.x(), dot.position.y());
+    cv::polylines(away, path, false, 0, 1, cv::LINE_8);
+    cv::Mat distance;
+    cv::distanceTransform(away, distance, cv::DIST_L2, cv::DIST_MASK_5);
+    const double tolerated = kTolerated * std::hypot(drawing.Extent().width(), drawing.Extent().height()) - kRounding;
+
+    // The outline's band, stretch by stretch between two dots along the
+    // outline: a stretch the child's line passes near all along is left to
+    // the child; any other stays drawn whole, so that no speck of it is left.
+    const std::vector<QPoint>& outline = drawing.Outline();
+    std::vector<std::size_t> ends;
+    for (const Dot& dot : dots)
+        ends.push_back(static_cast<std::size_t>(std::distance(
+            outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
+                return Distance(a, dot.position) < Distance(b, dot.position);
+            }))));
+    std::sort(ends.begin(), ends.end());
+    const auto stretchOf = [&](std::size_t index) {
+        const auto after = std::upper_bound(ends.begin(), ends.end(), index);
+        return after == ends.begin() ? ends.size() - 1 : static_cast<std::size_t>(after - ends.begin()) - 1;
+    };
+    std::vector<uchar> drawn(std::max<std::size_t>(ends.size(), 1), ends.empty() ? 1 : 0);
+    for (const BandPixel& pixel : drawing.OutlineBand())
+        if (!ends.empty() && distance.at<float>(pixel.at.y(), pixel.at.x()) > tolerated)
+            drawn[stretchOf(pixel.outlineIndex)] = 1;
+    for (const BandPixel& pixel : drawing.OutlineBand())
+        if (drawn[ends.empty() ? 0 : stretchOf(pixel.outlineIndex)])
+            picture.setPixel(pixel.at, qRgb(0, 0, 0));
+
+    // Nor is a stub no bigger than a number beside the path kept (a line cut
+    // where it met the outline, a tip between two dots): read as a number, it
+    // would puzzle.
+    cv::Mat ink(picture.height(), picture.width(), CV_8U);
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        uchar* out = ink.ptr<uchar>(y);
+        for (int x = 0; x < picture.width(); ++x)
+            out[x] = qGray(in[x]) < 128 ? 255 : 0;
+    }
+    const DotSize size = DotSizeFor(dots.size());
+    for (std::size_t i = 0; i < dots.size(); ++i)
+        cv::circle(ink, cv::Point(dots[i].position.x(), dots[i].position.y()),
+                   static_cast<int>(std::ceil(RadiusOf(i, size) + kClearance)), 0, cv::FILLED);
+    cv::Mat parts, stats, centres;
+    const int pieces = cv::connectedComponentsWithStats(ink, parts, stats, centres, 8, CV_32S);
+    const int stub = static_cast<int>(3 * size.radius);
+    std::vector<uchar> cut(static_cast<std::size_t>(pieces), 0);
+    for (int i = 1; i < pieces; ++i)
+        cut[static_cast<std::size_t>(i)] =
+            std::max(stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT)) <= stub;
+    for (int y = 0; y < picture.height(); ++y) {
+        const int* part = parts.ptr<int>(y);
+        const float* from = distance.ptr<float>(y);
+        for (int x = 0; x < picture.width(); ++x)
+            if (from[x] > tolerated)
+                cut[static_cast<std::size_t>(part[x])] = 0;
+    }
+    for (int y = 0; y < picture.height(); ++y) {
+        const int* part = parts.ptr<int>(y);
+        uchar* left = ink.ptr<uchar>(y);
+        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (cut[static_cast<std::size_t>(part[x])]) {
+                out[x] = qRgb(255, 255, 255);
+                left[x] = 0;
+            }
+    }
+    // Areas that would look like dots, seen as the dots will leave them.
+    const cv::Mat filled = FilledAreas(ink);
+    for (int y = 0; y < picture.height(); ++y) {
+        const uchar* out = filled.ptr<uchar>(y);
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (out[x])
+                line[x] = qRgb(255, 255, 255);
+    }
+    return picture;
+}
+
+}  // namespace vorlane
