@@ -137,7 +137,7 @@ public:
         const double length = Distance(a, b);
         for (double t = 0; t < 1; t += 2 / std::max(2.0, length)) {
             const QPointF on = a + t * (b - a);
-            stretch.deviation = std::max<double>(stretch.deviation, m_drawing.OutlineDistance(on.toPoint()));
+            stretch.deviation = std::max<double>(stretch.deviation, m_drawing.EdgeDistance(on.toPoint()));
         }
         return stretch;
     }

@@ -19,8 +19,11 @@ constexpr int kBandDepth = 7;
 // centred disc).
 constexpr int kThinPart = 19;
 // Gaps narrower than this between parts of the drawing are bridged by the
-// child's path (between two legs, in an outline drawn with gaps).
+// child's path (between two legs, in an outline drawn with gaps), and wider
+// ones when the drawing is mostly gaps; never wider than twice what the
+// child's line may stray from the drawing's edge (in parts of its diagonal).
 constexpr int kNarrowGap = 31;
+constexpr double kStraying = 0.03;
 // A figure covers at least this share of the hull of the drawing's largest
 // line, else the drawing's gaps are bridged wider.
 constexpr double kSubstantial = 0.35;
@@ -588,13 +591,18 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
 
     // Gaps in the lines are bridged as narrow as will do: an outline drawn
     // with wide gaps (a quick sketch) still has an inside to go round.
+    // No wider than the child's line may stray from the drawing's edge when
+    // it crosses one.
+    const cv::Rect bounds = cv::boundingRect(ink);
+    const int widest = static_cast<int>(2 * (kStraying * std::hypot(bounds.width, bounds.height) - 1)) | 1;
     const double hull = InkHullArea(ink);
     cv::Mat figure;
-    for (const int gap : {kNarrowGap, kNarrowGap + 16, kNarrowGap + 32}) {
+    for (const int wanted : {kNarrowGap, kNarrowGap + 16, kNarrowGap + 32}) {
+        const int gap = std::max(kThinPart, std::min(wanted, widest));
         cv::Mat found = FindFigure(ink, gap, place);
         if (figure.empty() || cv::countNonZero(found) > cv::countNonZero(figure))
             figure = std::move(found);
-        if (cv::countNonZero(figure) >= kSubstantial * hull)
+        if (cv::countNonZero(figure) >= kSubstantial * hull || gap < wanted)
             break;
     }
     // The outline runs inside the figure's black line, so that the dots can sit on black.
@@ -623,15 +631,20 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     art.pictureToColour = BlackOnWhite(ink);
     art.innerLines = BlackOnWhite(ink & ~band);
     art.figure = Grey(figure);
-    const cv::Rect bounds = cv::boundingRect(ink);
     art.extent = QRect(bounds.x, bounds.y, bounds.width, bounds.height);
-    // Each pixel's distance to the outline, and which outline point is nearest.
+    // Which outline point is nearest each pixel.
     cv::Mat far(ink.size(), CV_8U, cv::Scalar(255));
     for (const cv::Point& point : outline)
         far.at<uchar>(point) = 0;
     cv::Mat distance, nearest;
     cv::distanceTransform(far, distance, nearest, cv::DIST_L2, cv::DIST_MASK_5, cv::DIST_LABEL_PIXEL);
-    art.outlineDistance.assign(distance.begin<float>(), distance.end<float>());
+    // How far each pixel is from the drawing's edge: its lines next to the
+    // page's outside, which the child's line must keep near.
+    cv::Mat edge, edgeDistance;
+    cv::dilate(~Shape(ink), edge, cv::Mat());
+    edge &= ink;
+    cv::distanceTransform(~edge, edgeDistance, cv::DIST_L2, cv::DIST_MASK_5);
+    art.edgeDistance.assign(edgeDistance.begin<float>(), edgeDistance.end<float>());
     std::vector<std::size_t> indexOf(outline.size() + 1, 0);
     for (std::size_t i = 0; i < outline.size(); ++i)
         indexOf[static_cast<std::size_t>(nearest.at<int>(outline[i]))] = i;

@@ -28,7 +28,7 @@ struct LineArt {
     QImage figure;           // Grayscale8, 255 on the figure the outline goes round
     QRect extent;            // the bounds of the lines
     std::vector<QPoint> outline;  // closed, clockwise, just inside the figure's edge
-    std::vector<float> outlineDistance;  // per pixel, row by row: the distance to the nearest outline point
+    std::vector<float> edgeDistance;  // per pixel, row by row: the distance to the drawing's outer edge
 };
 
 // Where the drawing lies on its page, in fractions of the page, with a little

@@ -226,7 +226,7 @@ TracedDrawing TracedDrawing::FromBytes(const QByteArray& bytes, const QString& s
     traced.m_figure = std::move(art.figure);
     traced.m_extent = art.extent;
     traced.m_outline = std::move(art.outline);
-    traced.m_outlineDistance = std::move(art.outlineDistance);
+    traced.m_edgeDistance = std::move(art.edgeDistance);
     traced.m_sourceBytes = bytes;
     traced.m_sourceSuffix = source.format;
     return traced;

@@ -40,11 +40,12 @@ public:
     // on its points that lie on a black pixel of the picture to colour.
     const std::vector<QPoint>& Outline() const { return m_outline; }
 
-    // How far the point is from the outline, in pixels (0 outside the picture).
-    float OutlineDistance(QPoint point) const
+    // How far the point is from the drawing's edge, its lines next to the
+    // page's outside, in pixels (0 outside the picture).
+    float EdgeDistance(QPoint point) const
     {
         return QRect(QPoint(), PictureSize()).contains(point)
-                   ? m_outlineDistance[static_cast<std::size_t>(point.y()) * PictureSize().width() + point.x()]
+                   ? m_edgeDistance[static_cast<std::size_t>(point.y()) * PictureSize().width() + point.x()]
                    : 0;
     }
 
@@ -66,7 +67,7 @@ public:
 private:
     QImage m_pictureToColour;
     std::vector<QPoint> m_outline;
-    std::vector<float> m_outlineDistance;
+    std::vector<float> m_edgeDistance;
     QImage m_innerLines;
     std::vector<BandPixel> m_outlineBand;
     QImage m_figure;
