@@ -133,6 +133,20 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
         for (int x = 0; x < picture.width(); ++x)
             out[x] = qGray(in[x]) < 128 ? 255 : 0;
     }
+    // A line that met the outline at a slant keeps a sliver where the
+    // outline went: too thin to be a line, it goes too.
+    cv::Mat kept;
+    cv::morphologyEx(ink, kept, cv::MORPH_OPEN, Disc(3));
+    for (int y = 0; y < picture.height(); ++y) {
+        const uchar* line = kept.ptr<uchar>(y);
+        uchar* in = ink.ptr<uchar>(y);
+        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (in[x] && !line[x]) {
+                in[x] = 0;
+                out[x] = qRgb(255, 255, 255);
+            }
+    }
     const DotSize size = DotSizeFor(dots.size());
     for (std::size_t i = 0; i < dots.size(); ++i)
         cv::circle(ink, cv::Point(dots[i].position.x(), dots[i].position.y()),
