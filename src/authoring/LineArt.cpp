@@ -623,9 +623,24 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
         std::reverse(outline.begin(), outline.end());
     CloseGaps(ink, outline, cv::countNonZero(figure));
 
+    // The outline's band: the lines along the figure's edge, each across its
+    // whole width (where the middle of a line runs, the line goes).
     cv::Mat deep;
     cv::erode(figure, deep, Ellipse(2 * kBandDepth + 1));
-    const cv::Mat band = figure & ~deep & ink;
+    cv::Mat middleDistance, nearestMiddle;
+    const cv::Mat middle = Ridge(ink, middleDistance);
+    cv::distanceTransform(~middle, middleDistance, nearestMiddle, cv::DIST_L2, cv::DIST_MASK_5, cv::DIST_LABEL_PIXEL);
+    std::vector<uchar> inBand(static_cast<std::size_t>(cv::countNonZero(middle)) + 1, 0);
+    const cv::Mat rim = figure & ~deep;
+    for (int y = 0; y < ink.rows; ++y)
+        for (int x = 0; x < ink.cols; ++x)
+            if (middle.at<uchar>(y, x))
+                inBand[static_cast<std::size_t>(nearestMiddle.at<int>(y, x))] = rim.at<uchar>(y, x);
+    cv::Mat band = cv::Mat::zeros(ink.size(), CV_8U);
+    for (int y = 0; y < ink.rows; ++y)
+        for (int x = 0; x < ink.cols; ++x)
+            if (ink.at<uchar>(y, x) && inBand[static_cast<std::size_t>(nearestMiddle.at<int>(y, x))])
+                band.at<uchar>(y, x) = 255;
 
     LineArt art;
     art.pictureToColour = BlackOnWhite(ink);
