@@ -746,14 +746,14 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     placed.reserve(dots.size());
     for (const auto& dot : dots)
         placed.push_back({outline[dot.first], placer.IsCorner(dot.first)});
-    // The child's line does not close: where the dots have no room to follow
-    // the outline (the way back along a drawing made of a single line), that
-    // stretch is left between the last dot and the first, drawn for the child.
+    // The child's line does not close: where the dots follow the outline
+    // least (the way back along a drawing made of a single line, a part too
+    // intricate for the dots asked), that stretch is left between the last
+    // dot and the first, drawn for the child.
     DotOptions order = options;
     const auto gap = std::max_element(dots.begin(), dots.end(),
                                       [](const auto& a, const auto& b) { return a.second.deviation < b.second.deviation; });
-    if (!options.firstDot && gap->second.exhausted &&
-        gap->second.deviation > kUnfollowable * Diagonal(drawing.Extent())) {
+    if (!options.firstDot && gap->second.deviation > kUnfollowable * Diagonal(drawing.Extent())) {
         const auto after = std::next(gap) == dots.end() ? dots.begin() : std::next(gap);
         order.firstDot = outline[options.direction == Direction::Clockwise ? after->first : gap->first];
     }

@@ -27,6 +27,8 @@ constexpr double kStraying = 0.03;
 // A figure covers at least this share of the hull of the drawing's largest
 // line, else the drawing's gaps are bridged wider.
 constexpr double kSubstantial = 0.35;
+// A frame holds a page that is mostly blank (this share of it at least).
+constexpr double kBlankPage = 0.6;
 
 cv::Mat Ellipse(int size)
 {
@@ -437,10 +439,11 @@ cv::Mat Figure(const cv::Mat& piece, int gap)
 }
 
 // The figure of the drawing's largest piece, gaps narrower than `gap`
-// bridged. A rectangle round the whole drawing (a colouring page's border, a
-// backdrop) is a frame: the figure is the drawing inside it, when there is
-// one of some size. The frame stays in the picture.
-cv::Mat FindFigure(const cv::Mat& ink, int gap, const cv::Rect& place)
+// bridged. A rectangle round the whole drawing on blank paper (a colouring
+// page's border) is a frame: the figure is the drawing inside it, when there
+// is one of some size; the frame stays in the picture. A rectangle filled
+// with colour is a thing drawn (a box, a game, a van from above).
+cv::Mat FindFigure(const cv::Mat& ink, const cv::Mat& paper, int gap, const cv::Rect& place)
 {
     cv::Mat shape = BridgedShape(ink, gap);
     std::vector<cv::Point> around = LargestOutside(shape);
@@ -452,8 +455,10 @@ cv::Mat FindFigure(const cv::Mat& ink, int gap, const cv::Rect& place)
         cv::Mat inside = cv::Mat::zeros(ink.size(), CV_8U);
         cv::rectangle(inside, box, 255, cv::FILLED);
         cv::erode(inside, inside, Ellipse(4 * kLineWidth + 1));
-        const cv::Mat framed = BridgedShape(ink & inside, gap);
-        std::vector<cv::Point> drawing = LargestOutside(framed);
+        const cv::Mat framed = cv::countNonZero(paper & inside) > kBlankPage * cv::countNonZero(inside)
+                                   ? BridgedShape(ink & inside, gap)
+                                   : cv::Mat();
+        std::vector<cv::Point> drawing = framed.empty() ? std::vector<cv::Point>() : LargestOutside(framed);
         const cv::Rect extent = cv::boundingRect(drawing);
         if (!drawing.empty() && std::max(extent.width, extent.height) > 0.4 * std::max(box.width, box.height)) {
             shape = framed;
@@ -591,6 +596,10 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
 
     // Gaps in the lines are bridged as narrow as will do: an outline drawn
     // with wide gaps (a quick sketch) still has an inside to go round.
+    // Where the drawing leaves the paper blank.
+    cv::Mat paper(ink.size(), CV_8U, cv::Scalar(255)), blank;
+    cv::inRange(bgr, cv::Scalar(235, 235, 235), cv::Scalar(255, 255, 255), blank);
+    blank.copyTo(paper(place));
     // No wider than the child's line may stray from the drawing's edge when
     // it crosses one.
     const cv::Rect bounds = cv::boundingRect(ink);
@@ -599,7 +608,7 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     cv::Mat figure;
     for (const int wanted : {kNarrowGap, kNarrowGap + 16, kNarrowGap + 32}) {
         const int gap = std::max(kThinPart, std::min(wanted, widest));
-        cv::Mat found = FindFigure(ink, gap, place);
+        cv::Mat found = FindFigure(ink, paper, gap, place);
         if (figure.empty() || cv::countNonZero(found) > cv::countNonZero(figure))
             figure = std::move(found);
         if (cv::countNonZero(figure) >= kSubstantial * hull || gap < wanted)
