@@ -246,7 +246,7 @@ std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const PictureRecipe& re
                                const std::vector<QPoint>& points, const std::vector<QPointF>& obstacles)
 {
     const double dotRadius = recipe.dotRadius.value_or(theme.dotRadius);
-    const QFont font = ContentFont(recipe.labelSize.value_or(theme.labelSize));
+    const QFont font = LabelFont(recipe.labelSize.value_or(theme.labelSize));
     const QRectF picture(0, 0, theme.size.width(), theme.size.height());
     QPolygonF shape;
     for (const QPoint& point : points)
