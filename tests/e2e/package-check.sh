@@ -26,7 +26,7 @@ for entry in vorlane vorlane-atelier; do
     [ ! -e "$root/usr/lib/vorlane/$entry.desktop" ] || { echo "the portable folder's menu entry $entry is in the package"; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libqt6printsupport6 libsdl2 libzip qt6-qpa-plugins; do
+for library in libqt6widgets6 libqt6printsupport6 libsdl2 libzip qt6-qpa-plugins fonts-sil-andika; do
     echo "$depends" | grep -q "$library" || { echo "Depends lacks $library: $depends"; exit 1; }
 done
 
