@@ -3,11 +3,13 @@
 #include "ContentChecker.h"
 #include "DemoMaker.h"
 #include "DotPicture.h"
+#include "PictureJudge.h"
 #include "ThemeWriter.h"
 #include "ThemeFiles.h"
 #include "TracedDrawing.h"
 
 #include "base/Errors.h"
+#include "content/ContentPaths.h"
 #include "content/ThemeDat.h"
 
 #include <QGuiApplication>
@@ -35,34 +37,70 @@ int Usage()
                "      fait du dessin DESSIN (SVG, PNG, JPEG, BMP, GIF, WebP) une image à points de plus du\n"
                "      thème NOM de DOSSIER/Themes (créé s'il n'existe pas), avec N points (de 5 à 60, 20 par\n"
                "      défaut) numérotés à partir de K, puis vérifie le thème\n"
-               "  vorlane-content check DOSSIER\n"
-               "      vérifie chaque thème et chaque apparence du dossier du programme DOSSIER\n",
+               "  vorlane-content judge DOSSIER_DU_THEME\n"
+               "      juge chaque image à points du thème et donne les mesures de chaque critère\n"
+               "  vorlane-content check DOSSIER [--strict]\n"
+               "      vérifie chaque thème et chaque apparence du dossier du programme DOSSIER, et juge\n"
+               "      chaque image à points ; avec --strict, une image à revoir est une erreur\n",
                stderr);
     return 2;
 }
 
-// Prints "<package> : OK" or one line per fault; returns 1 when there are faults.
-int Print(const std::vector<vorlane::PackageReport>& reports)
+// What becomes of the pages the picture judge finds doubtful.
+enum class Doubtful { Warned, Faulty, Unsaid };
+
+// Prints "<package> : OK" or one line per fault and warning; returns 1 when
+// there are faults.
+int Print(const std::vector<vorlane::PackageReport>& reports, Doubtful doubtful = Doubtful::Warned)
 {
     bool faulty = false;
     for (const auto& report : reports) {
-        if (report.faults.empty())
+        const bool warned = doubtful != Doubtful::Unsaid && !report.warnings.empty();
+        if (report.faults.empty() && !warned)
             std::printf("%s : OK\n", report.package.c_str());
         for (const std::string& fault : report.faults)
             std::printf("%s : %s\n", report.package.c_str(), fault.c_str());
-        faulty = faulty || !report.faults.empty();
+        for (const std::string& warning : warned ? report.warnings : std::vector<std::string>{})
+            std::printf("%s : %s%s\n", report.package.c_str(), doubtful == Doubtful::Faulty ? "" : "avertissement : ",
+                        warning.c_str());
+        faulty = faulty || !report.faults.empty() || (doubtful == Doubtful::Faulty && warned);
     }
     return faulty ? 1 : 0;
 }
 
-int Check(const char* programDir)
+int Check(const char* programDir, Doubtful doubtful)
 {
     const auto reports = vorlane::CheckProgramFolder(programDir);
     if (reports.empty()) {
         std::printf("%s : aucun thème ni aucune apparence (dossiers Themes/ et Apparences/)\n", programDir);
         return 1;
     }
-    return Print(reports);
+    return Print(reports, doubtful);
+}
+
+// Each picture of a theme folder with the judge's figures: what a content
+// author looks at to see how far a page is from good.
+int Judge(const char* themeFolder)
+{
+    const std::filesystem::path folder(themeFolder);
+    const int pictures = vorlane::ThemeDat(vorlane::ResolveContentFile((folder / "theme.dat").string())).NombreImages();
+    if (pictures < 1) {
+        std::printf("%s : aucune image\n", themeFolder);
+        return 1;
+    }
+    bool doubtful = false;
+    for (int picture = 1; picture <= pictures; ++picture) {
+        const vorlane::PageVerdict verdict = vorlane::PictureJudge::JudgeThemePicture(folder.string(), picture);
+        std::printf("%s : écart %.1f %%, numéros %g, faux points %g, trait %g, rayon %.1f, numéros de %.0f px, "
+                    "contour montré %.0f %%, %d morceau(x)\n  %s\n",
+                    vorlane::ImageSection(static_cast<std::uint32_t>(picture)).c_str(),
+                    verdict[vorlane::Criterion::Similarity].figure, verdict[vorlane::Criterion::Labels].figure,
+                    verdict[vorlane::Criterion::LookAlikes].figure, verdict[vorlane::Criterion::CleanPath].figure,
+                    verdict.dotRadius, verdict.labelHeight, 100 * verdict.shownOutline, verdict.pieces,
+                    verdict.Line().c_str());
+        doubtful = doubtful || !verdict.Good();
+    }
+    return doubtful ? 1 : 0;
 }
 
 int MakeTheme(const char* dataFile, const char* programDir, const char* previewDir)
@@ -156,9 +194,10 @@ int Trace(const TraceRequest& request)
         vorlane::DrawDotsPicture(drawing, dots, request.options).save(QString::fromStdString(stem + "-points.png"));
         drawing.PictureToColour().save(QString::fromStdString(stem + "-image.png"));
     }
+    const std::string folder = vorlane::ThemeFolderPath(request.programDir, request.theme);
     std::printf("%s : image %d, %zu points\n", request.drawing.c_str(), picture, dots.size());
-    return Print({vorlane::CheckTheme(vorlane::ThemeFolderPath(request.programDir, request.theme),
-                                      "Themes/" + request.theme)});
+    std::printf("%s\n", vorlane::PictureJudge::JudgeThemePicture(folder, picture).Line().c_str());
+    return Print({vorlane::CheckTheme(folder, "Themes/" + request.theme)}, Doubtful::Unsaid);
 }
 
 // Qt's notice that it made up a runtime folder says nothing to a content author.
@@ -183,8 +222,12 @@ int main(int argc, char** argv)
             const auto request = ParseTrace(argc, argv);
             return request ? Trace(*request) : Usage();
         }
+        if (argc == 3 && std::strcmp(argv[1], "judge") == 0)
+            return Judge(argv[2]);
         if (argc == 3 && std::strcmp(argv[1], "check") == 0)
-            return Check(argv[2]);
+            return Check(argv[2], Doubtful::Warned);
+        if (argc == 4 && std::strcmp(argv[1], "check") == 0 && std::strcmp(argv[3], "--strict") == 0)
+            return Check(argv[2], Doubtful::Faulty);
         if (argc == 3 && std::strcmp(argv[1], "make-demo") == 0) {
             vorlane::MakeDemo(argv[2]);
             return 0;

@@ -122,6 +122,7 @@ TEST(TraceCommandTest, AppendsToAThemeTouchingNothingElseAndReopens)
                                              &status);
     EXPECT_EQ(status, 0) << output;
     EXPECT_NE(output.find("Themes/Animaux : OK"), std::string::npos) << output;
+    EXPECT_NE(output.find("\nQualité : "), std::string::npos) << "the page's verdict: " << output;
 
     for (const auto& [path, bytes] : files)
         EXPECT_EQ(Slurp(path), bytes) << path;
