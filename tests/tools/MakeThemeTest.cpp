@@ -22,11 +22,13 @@ namespace {
 
 const char* kFolder = "Mes étoiles";
 
-// Two small pictures: the second takes the theme's line colour.
+// Two small pictures with the big dots of few-dot pages: the second takes the
+// theme's line colour.
 QJsonObject SmallTheme()
 {
     const char* json = R"({
-      "folder": "Mes étoiles", "size": [320, 240], "margin": 24, "lineWidth": 4, "lineColour": "#1565C0",
+      "folder": "Mes étoiles", "size": [704, 560], "margin": 44, "lineWidth": 4, "lineColour": "#1565C0",
+      "dotRadius": 9, "labelSize": 26,
       "pictures": [
         {"name": "étoile", "lineColour": "#F57F17",
          "dots": [[350, 40, "c"], [413, 213, "c"], [597, 220, "c"], [453, 333, "c"], [503, 510, "c"],
@@ -93,7 +95,7 @@ TEST(MakeThemeTool, WritesAThemeTheGameReads)
     EXPECT_EQ(dat.Couleur(2), 0xC06515);  // the theme's
     for (std::uint32_t n = 1; n <= 2; ++n) {
         const QImage finished = ReadPicture(fs::path(folder) / ImageFileName(n));
-        EXPECT_EQ(finished.size(), QSize(320, 240));
+        EXPECT_EQ(finished.size(), QSize(704, 560));
         ASSERT_EQ(dat.NombrePoints(n), 10);
         for (std::uint32_t p = 1; p <= 10; ++p) {
             const ThemePoint point = dat.Point(n, p);
@@ -203,7 +205,7 @@ TEST(MakeThemeTool, RefusesABadFileAndWritesNothing)
         {"absurd size", with("size", QJsonArray{100000, 100000}), "chacune de 64 à 4096"},
         {"negative size", with("size", QJsonArray{-320, 240}), "chacune de 64 à 4096"},
         {"size not a pair", with("size", "320x240"), "« size »"},
-        {"margin leaving no room", with("margin", 110), "« margin » ne laisse pas 32 pixels"},
+        {"margin leaving no room", with("margin", 270), "« margin » ne laisse pas 32 pixels"},
         {"absurd number", with("dotRadius", 1e300), "« dotRadius » va de 1 à 50"},
         {"number as text", with("lineWidth", "4"), "nombre attendu pour « lineWidth »"},
         {"folder outside Themes", with("folder", "../dehors"), "« folder »"},
