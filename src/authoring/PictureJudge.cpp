@@ -599,6 +599,23 @@ private:
             Fail(Criterion::Labels, "numéro qui touche un trait ou un point : " + DotList(touching), touching);
     }
 
+    // A blob that stands alone, as a dot does, rather than where lines meet:
+    // little of the ring around it is dark.
+    static bool Standalone(const Mask& dark, const cv::Mat& ids, int blob, const cv::Mat& stats)
+    {
+        constexpr int kRoom = 4;
+        const cv::Rect box = cv::Rect(stats.at<int>(blob, cv::CC_STAT_LEFT) - kRoom, stats.at<int>(blob, cv::CC_STAT_TOP) - kRoom,
+                                      stats.at<int>(blob, cv::CC_STAT_WIDTH) + 2 * kRoom,
+                                      stats.at<int>(blob, cv::CC_STAT_HEIGHT) + 2 * kRoom) &
+                             cv::Rect(0, 0, dark.cols, dark.rows);
+        const Mask shape = ids(box) == blob;
+        Mask near, far;
+        cv::dilate(shape, near, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(3, 3)));
+        cv::dilate(shape, far, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(7, 7)));
+        const Mask ring = far & ~near;
+        return cv::countNonZero(ring & dark(box)) * 4 <= cv::countNonZero(ring);
+    }
+
     // Dark, filled, roughly round and of a dot's size, where no dot is.
     void MeasureLookAlikes()
     {
@@ -623,8 +640,8 @@ private:
             const double area = stats.at<int>(c, cv::CC_STAT_AREA);
             const double radius = std::sqrt(area / std::numbers::pi);
             const double fill = area / (std::numbers::pi * width * height / 4);
-            if (radius < 0.6 * m_radius || radius > 2.5 * m_radius || std::min(width, height) < 0.6 * std::max(width, height) ||
-                fill < 0.75 || fill > 1.15)
+            if (radius < 0.6 * m_radius || radius > 3 * m_radius || std::min(width, height) < 0.6 * std::max(width, height) ||
+                fill < 0.75 || fill > 1.15 || !Standalone(dark, ids, c, stats))
                 continue;
             ++blobs;
             const cv::Point2d centre(centroids.at<double>(c, 0), centroids.at<double>(c, 1));
