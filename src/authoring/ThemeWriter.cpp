@@ -192,7 +192,8 @@ int AddPictureToTheme(const std::string& programDir, const std::string& theme, c
         WriteFolderWhole(MakeFolder(path.parent_path().string()), path.filename().string(),
                          [&](const std::string& staging) {
                              writePicture(staging, 1);
-                             WriteTextFile(staging + "/theme.dat", ThemeDatHead(1, true) + section(1, false));
+                             // Not ticked: the parent ticks it in the launcher, as the atelier tells them.
+                             WriteTextFile(staging + "/theme.dat", ThemeDatHead(1, false) + section(1, false));
                          });
         return 1;
     }

@@ -18,7 +18,7 @@ std::string ThemeFolderPath(const std::string& programDir, const std::string& th
 std::vector<std::string> ThemeNames(const std::string& programDir);
 
 // Appends one picture to theme `theme` of the program folder (the theme is
-// created when the name is new) and returns its number; with `replacing`, a
+// created, not ticked, when the name is new) and returns its number; with `replacing`, a
 // picture this function wrote earlier is written again under its number. The new files appear
 // whole before theme.dat counts them; no other picture's files or marks are
 // touched. The source drawing, the dots and the options are kept beside the
