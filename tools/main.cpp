@@ -10,6 +10,7 @@
 
 #include "base/Errors.h"
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/ThemeDat.h"
 
 #include <QGuiApplication>
@@ -37,11 +38,15 @@ int Usage()
                "      fait du dessin DESSIN (SVG, PNG, JPEG, BMP, GIF, WebP) une image à points de plus du\n"
                "      thème NOM de DOSSIER/Themes (créé s'il n'existe pas), avec N points (de 5 à 60, 20 par\n"
                "      défaut) numérotés à partir de K, puis vérifie le thème\n"
+               "      Quand DOSSIER est en lecture seule (/usr/lib/vorlane), make-theme et trace écrivent\n"
+               "      dans le dossier de l'utilisateur, ~/.local/share/vorlane ; un thème de DOSSIER ne peut\n"
+               "      pas y être changé, ni repris sous son nom, quelle que soit la casse des lettres\n"
                "  vorlane-content judge DOSSIER_DU_THEME\n"
                "      juge chaque image à points du thème et donne les mesures de chaque critère\n"
                "  vorlane-content check DOSSIER [--strict]\n"
-               "      vérifie chaque thème et chaque apparence du dossier du programme DOSSIER, et juge\n"
-               "      chaque image à points ; avec --strict, une image à revoir est une erreur\n",
+               "      vérifie chaque thème et chaque apparence du dossier DOSSIER (celui du programme,\n"
+               "      ou celui d'un utilisateur : sa progression sur les thèmes partagés n'est pas un thème),\n"
+               "      et juge chaque image à points ; avec --strict, une image à revoir est une erreur\n",
                stderr);
     return 2;
 }
@@ -72,8 +77,13 @@ int Check(const char* programDir, Doubtful doubtful)
 {
     const auto reports = vorlane::CheckProgramFolder(programDir);
     if (reports.empty()) {
-        std::printf("%s : aucun thème ni aucune apparence (dossiers Themes/ et Apparences/)\n", programDir);
-        return 1;
+        // A user's folder holding only their progress on the shared themes has nothing amiss.
+        std::error_code error;
+        const bool folders = std::filesystem::is_directory(std::filesystem::path(programDir) / "Themes", error) ||
+                             std::filesystem::is_directory(std::filesystem::path(programDir) / "Apparences", error);
+        std::printf("%s : aucun thème ni aucune apparence%s\n", programDir,
+                    folders ? " à vérifier" : " (dossiers Themes/ et Apparences/)");
+        return folders ? 0 : 1;
     }
     return Print(reports, doubtful);
 }
@@ -103,9 +113,10 @@ int Judge(const char* themeFolder)
     return doubtful ? 1 : 0;
 }
 
+// A program folder this user may not write sends the theme to their own folder.
 int MakeTheme(const char* dataFile, const char* programDir, const char* previewDir)
 {
-    const std::string folder = vorlane::MakeTheme(dataFile, programDir, previewDir);
+    const std::string folder = vorlane::MakeTheme(dataFile, vorlane::ContentPlaces::Settle(programDir), previewDir);
     const std::string package = "Themes/" + std::filesystem::path(folder).filename().string();
     return Print({vorlane::CheckTheme(folder, package)});
 }
@@ -178,6 +189,12 @@ std::optional<TraceRequest> ParseTrace(int argc, char** argv)
 // that cannot be traced is told in French and leaves everything as it was.
 int Trace(const TraceRequest& request)
 {
+    // A shared theme's name is refused before the drawing is traced.
+    const vorlane::ContentPlaces& places = vorlane::ContentPlaces::Settle(request.programDir);
+    if (const std::string refusal = vorlane::ThemeNameRefusal(places, request.theme); !refusal.empty()) {
+        std::fprintf(stderr, "vorlane-content : %s\n", refusal.c_str());
+        return 1;
+    }
     vorlane::TracedDrawing drawing;
     try {
         drawing = vorlane::TracedDrawing::FromFile(QString::fromStdString(request.drawing));
@@ -186,18 +203,17 @@ int Trace(const TraceRequest& request)
         return 1;
     }
     const std::vector<vorlane::Dot> dots = vorlane::PlaceDots(drawing, request.options);
-    const int picture =
-        vorlane::AddPictureToTheme(request.programDir, request.theme, request.name, drawing, dots, request.options);
+    const int picture = vorlane::AddPictureToTheme(places, request.theme, request.name, drawing, dots, request.options);
     if (!request.previewDir.empty()) {
         const std::string stem = vorlane::MakeFolder(request.previewDir) + "/" + request.theme + "-" +
                                  vorlane::NumberText(static_cast<std::uint32_t>(picture));
         vorlane::DrawDotsPicture(drawing, dots, request.options).save(QString::fromStdString(stem + "-points.png"));
         drawing.PictureToColour().save(QString::fromStdString(stem + "-image.png"));
     }
-    const std::string folder = vorlane::ThemeFolderPath(request.programDir, request.theme);
+    const std::filesystem::path folder = std::filesystem::path(places.UserThemePath(request.theme)).parent_path();
     std::printf("%s : image %d, %zu points\n", request.drawing.c_str(), picture, dots.size());
-    std::printf("%s\n", vorlane::PictureJudge::JudgeThemePicture(folder, picture).Line().c_str());
-    return Print({vorlane::CheckTheme(folder, "Themes/" + request.theme)}, Doubtful::Unsaid);
+    std::printf("%s\n", vorlane::PictureJudge::JudgeThemePicture(folder.string(), picture).Line().c_str());
+    return Print({vorlane::CheckTheme(folder.string(), "Themes/" + folder.filename().string())}, Doubtful::Unsaid);
 }
 
 // Qt's notice that it made up a runtime folder says nothing to a content author.

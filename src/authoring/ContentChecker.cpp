@@ -4,6 +4,7 @@
 
 #include "content/AppearanceDat.h"
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/IniFile.h"
 #include "content/ThemeDat.h"
 #include "display/TDIB.h"
@@ -14,6 +15,7 @@
 #include <climits>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace vorlane {
 
@@ -420,7 +422,9 @@ std::vector<PackageReport> CheckProgramFolder(const std::string& programDir)
         std::error_code error;
         for (const auto& entry : fs::directory_iterator(fs::path(programDir) / kind, error)) {
             const std::string name = entry.path().filename().string();
-            if (!name.starts_with(".") && entry.is_directory(error))
+            // A user's progress on a shared theme is no theme of theirs.
+            if (!name.starts_with(".") && entry.is_directory(error) &&
+                !(kind == std::string_view("Themes") && ContentPlaces::HoldsProgressOnly(entry.path().string())))
                 names.push_back(name);
         }
         std::sort(names.begin(), names.end());

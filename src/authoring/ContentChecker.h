@@ -24,7 +24,8 @@ PackageReport CheckTheme(const std::string& folder, const std::string& package);
 // Checks an appearance folder.
 PackageReport CheckAppearance(const std::string& folder, const std::string& package);
 // Every theme under Themes/ and every appearance under Apparences/ of a program
-// folder, in name order; hidden folders are skipped as the launcher skips them.
+// folder or of a user's folder, in name order; hidden folders are skipped as
+// the launcher skips them, and so are a user's progress folders of shared themes.
 std::vector<PackageReport> CheckProgramFolder(const std::string& programDir);
 
 }  // namespace vorlane
