@@ -8,6 +8,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
@@ -56,19 +57,24 @@ using Mask = cv::Mat;  // CV_8U, 255 where set
 
 QImage JudgedPage::GreyPicture(const TDIB& bitmap)
 {
+    const auto grey = [](std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+        return static_cast<uchar>((r * 11 + g * 16 + b * 5) / 32);  // as qGray
+    };
+    std::array<uchar, 256> palette{};  // an index beyond the palette reads as black
+    for (std::size_t i = 0; i < std::min<std::size_t>(bitmap.Palette().size(), palette.size()); ++i) {
+        const std::uint32_t colour = bitmap.Palette()[i];
+        palette[i] = grey(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    }
     QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_Grayscale8);
     for (int y = 0; y < bitmap.Height(); ++y) {
         const std::uint8_t* in = bitmap.ScanLine(y);
         uchar* out = image.scanLine(y);
-        for (int x = 0; x < bitmap.Width(); ++x) {
-            std::uint32_t colour = 0;
-            if (bitmap.IsIndexed())
-                colour = in[x] < bitmap.Palette().size() ? bitmap.Palette()[in[x]] : 0;
-            else
-                colour = in[3 * x + 2] | in[3 * x + 1] << 8 | static_cast<std::uint32_t>(in[3 * x]) << 16;
-            out[x] = static_cast<uchar>(qGray(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                                              static_cast<int>((colour >> 16) & 0xFF)));
-        }
+        if (bitmap.IsIndexed())
+            for (int x = 0; x < bitmap.Width(); ++x)
+                out[x] = palette[in[x]];
+        else
+            for (int x = 0; x < bitmap.Width(); ++x, in += 3)
+                out[x] = grey(in[2], in[1], in[0]);
     }
     return image;
 }
@@ -137,9 +143,10 @@ double BoxDistance(cv::Point2d p, const cv::Rect& box)
 double DrawnRadius(const Mask& ink, cv::Point centre)
 {
     constexpr int kSamples = 32;
-    constexpr double kWidest = 40;
+    constexpr int kWidestHalves = 80;  // 40 pixels, in half-pixel steps
     double radius = 0;
-    for (double r = 0.5; r <= kWidest; r += 0.5) {
+    for (int halves = 1; halves <= kWidestHalves; ++halves) {
+        const double r = halves / 2.0;
         int inked = 0;
         for (int s = 0; s < kSamples; ++s) {
             const double angle = 2 * std::numbers::pi * s / kSamples;
