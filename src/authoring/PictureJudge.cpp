@@ -273,8 +273,10 @@ private:
         const int side = std::max(size.width(), size.height());
         if (side > kLargestSide) {
             m_scale = static_cast<double>(kLargestSide) / side;
-            cv::resize(m_dots, m_dots, cv::Size(), m_scale, m_scale, cv::INTER_AREA);
-            cv::resize(m_finished, m_finished, cv::Size(), m_scale, m_scale, cv::INTER_AREA);
+            const cv::Size scaled(std::max(1, static_cast<int>(std::lround(size.width() * m_scale))),
+                                  std::max(1, static_cast<int>(std::lround(size.height() * m_scale))));
+            cv::resize(m_dots, m_dots, scaled, 0, 0, cv::INTER_AREA);
+            cv::resize(m_finished, m_finished, scaled, 0, 0, cv::INTER_AREA);
         }
         for (const QPoint& dot : page.dots)
             m_points.emplace_back(std::clamp(static_cast<int>(std::lround(dot.x() * m_scale)), 0, m_dots.cols - 1),
@@ -824,7 +826,15 @@ const char* CriterionName(Criterion criterion)
 
 PageVerdict PictureJudge::Judge(const JudgedPage& page)
 {
-    return Judgement(page).Run();
+    // A page from a user's folder may be odder than any measured here: the
+    // image library's refusal is a page to look at, not the end of a check.
+    try {
+        return Judgement(page).Run();
+    } catch (const cv::Exception&) {
+        PageVerdict verdict;
+        verdict[Criterion::Similarity] = {false, 0, {}, "l'image n'a pas pu être jugée"};
+        return verdict;
+    }
 }
 
 PageVerdict PictureJudge::JudgeThemePicture(const std::string& themeFolder, int number)
