@@ -53,7 +53,7 @@ inline void SaveBitmap(const TDIB& bitmap, const std::string& path)
 
 // What the print manager asked of the printer.
 struct PrintRecord {
-    std::vector<std::string> calls;  // "BeginDoc", "StretchDraw", "EndDoc" in order
+    std::vector<std::string> calls;  // "BeginDoc", "DrawPicture", "EndDoc" in order
     QRect target;
     QSize imageSize;
     QRgb topLeft = 0;
@@ -68,9 +68,9 @@ public:
 protected:
     void BeginDoc() override { m_record.calls.push_back("BeginDoc"); }
     QSize PageSize() const override { return m_page; }
-    void StretchDraw(const QRect& target, const QImage& image) override
+    void DrawPicture(const QRect& target, const QImage& image) override
     {
-        m_record.calls.push_back("StretchDraw");
+        m_record.calls.push_back("DrawPicture");
         if (failDrawing)
             throw EPrinterError("plus de papier");
         m_record.target = target;
