@@ -169,11 +169,12 @@ protected:
 
     enum class Shown { Available, NotAvailable, Reset };
     // The state a column shows, read from its controls; fails on a mixture.
-    static Shown ColumnShows(const QPushButton* print, const QPushButton* clear,
+    static Shown ColumnShows(const QPushButton* print, const QPushButton* clear, const QPushButton* savePdf,
                              const QLabel* hint, const QLabel* alert)
     {
         const bool enabled = print->isEnabled();
         EXPECT_EQ(clear->isEnabled(), enabled);
+        EXPECT_EQ(savePdf->isEnabled(), enabled);
         EXPECT_EQ(!hint->isHidden(), enabled);
         if (enabled) {
             EXPECT_TRUE(alert->isHidden());
@@ -183,11 +184,14 @@ protected:
     }
     Shown ImageColumn() const
     {
-        return ColumnShows(form.btnPrintImage, form.btnClear, form.lblClearHint, form.lblImageCommentAlert);
+        return ColumnShows(form.btnPrintImage, form.btnClear, form.btnSavePdfImage, form.lblClearHint,
+                           form.lblImageCommentAlert);
     }
     Shown ColorColumn() const
     {
-        return ColumnShows(form.btnPrintColor, form.btnClearColor, form.lblClearColorHint, form.lblImageColorAlert);
+        EXPECT_EQ(form.btnSaveImage->isEnabled(), form.btnPrintColor->isEnabled());
+        return ColumnShows(form.btnPrintColor, form.btnClearColor, form.btnSavePdfColor, form.lblClearColorHint,
+                           form.lblImageColorAlert);
     }
 
     struct SeenQuestion {
