@@ -8,10 +8,15 @@
 #include "TracedDrawing.h"
 
 #include "base/Errors.h"
+#include "content/ContentPaths.h"
 #include "content/ThemeDat.h"
+#include "print/Booklet.h"
+#include "print/Paper.h"
 
 #include <QGuiApplication>
+#include <QPageSize>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,7 +41,11 @@ int Usage()
                "      thème NOM de DOSSIER/Themes (créé s'il n'existe pas), avec N points (de 5 à 60, 20 par\n"
                "      défaut) numérotés à partir de K, puis vérifie le thème\n"
                "  vorlane-content check DOSSIER\n"
-               "      vérifie chaque thème et chaque apparence du dossier du programme DOSSIER\n",
+               "      vérifie chaque thème et chaque apparence du dossier du programme DOSSIER\n"
+               "  vorlane-content cahier DOSSIER --theme NOM [--theme NOM...] [--formes points,colorier,solutions]\n"
+               "                         [--papier A4|Letter] SORTIE.pdf\n"
+               "      fait de thèmes du dossier du programme DOSSIER un cahier à imprimer : une couverture, les\n"
+               "      images à relier, les images à colorier et les solutions (toutes par défaut)\n",
                stderr);
     return 2;
 }
@@ -161,6 +170,61 @@ int Trace(const TraceRequest& request)
                                       "Themes/" + request.theme)});
 }
 
+struct BookletRequest {
+    std::string programDir, output;
+    std::vector<std::string> themes;
+    vorlane::BookletForms forms;
+    std::optional<QPageSize> paper;
+};
+
+// Reads the options of "cahier"; an empty answer is a usage fault, told on stderr.
+std::optional<BookletRequest> ParseBooklet(int argc, char** argv)
+{
+    if (argc < 4)
+        return std::nullopt;
+    BookletRequest request{argv[2], argv[argc - 1], {}, {}, {}};
+    for (int i = 3; i + 1 < argc; i += 2) {
+        if (i + 2 >= argc)
+            return std::nullopt;
+        const std::string option = argv[i];
+        const std::string value = argv[i + 1];
+        if (option == "--theme") {
+            request.themes.push_back(value);
+        } else if (option == "--formes") {
+            if (!vorlane::ParseBookletForms(value, request.forms)) {
+                std::fprintf(stderr, "vorlane-content : --formes %s : points, colorier ou solutions, séparés par des virgules\n",
+                             value.c_str());
+                return std::nullopt;
+            }
+        } else if (option == "--papier" && (value == "A4" || value == "Letter")) {
+            request.paper = QPageSize(value == "A4" ? QPageSize::A4 : QPageSize::Letter);
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (request.themes.empty())
+        return std::nullopt;
+    return request;
+}
+
+// Writes the booklet; a theme that is not in the program folder is told in French.
+int Booklet(const BookletRequest& request)
+{
+    vorlane::SetProgramFolder(request.programDir);
+    const std::vector<std::string> installed = vorlane::ThemeFolderNames();
+    for (const std::string& theme : request.themes) {
+        if (std::find(installed.begin(), installed.end(), theme) == installed.end()) {
+            std::fprintf(stderr, "vorlane-content : pas de thème « %s » dans %s/Themes\n", theme.c_str(),
+                         request.programDir.c_str());
+            return 1;
+        }
+    }
+    const vorlane::PageDocument booklet = vorlane::MakeBooklet(request.themes, request.forms);
+    booklet.SaveAsPdf(request.output, request.paper.value_or(vorlane::DefaultPaper()));
+    std::printf("%s : %d pages\n", request.output.c_str(), booklet.PageCount());
+    return 0;
+}
+
 // Qt's notice that it made up a runtime folder says nothing to a content author.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
@@ -182,6 +246,10 @@ int main(int argc, char** argv)
         if (argc >= 2 && std::strcmp(argv[1], "trace") == 0) {
             const auto request = ParseTrace(argc, argv);
             return request ? Trace(*request) : Usage();
+        }
+        if (argc >= 2 && std::strcmp(argv[1], "cahier") == 0) {
+            const auto request = ParseBooklet(argc, argv);
+            return request ? Booklet(*request) : Usage();
         }
         if (argc == 3 && std::strcmp(argv[1], "check") == 0)
             return Check(argv[2]);
