@@ -266,12 +266,13 @@ std::vector<OutlinePoint> Resample(const std::vector<OutlinePoint>& polygon, dou
         const OutlinePoint& from = polygon[i];
         const OutlinePoint& to = polygon[(i + 1) % polygon.size()];
         const double length = std::hypot(to.at.x() - from.at.x(), to.at.y() - from.at.y());
-        double at = untilNext;
-        for (; at < length; at += spacing) {
-            const double t = at / length;
+        // Counted in steps, not summed, so that no rounding drifts along a long outline.
+        int steps = 0;
+        for (; untilNext + steps * spacing < length; ++steps) {
+            const double t = (untilNext + steps * spacing) / length;
             points.push_back({from.at + (to.at - from.at) * t, from.slack + (to.slack - from.slack) * t});
         }
-        untilNext = at - length;
+        untilNext += steps * spacing - length;
     }
     return points;
 }
@@ -414,6 +415,7 @@ std::vector<QPointF> SmoothPolygon(const std::vector<OutlinePoint>& polygon)
     HoldCorners(start);
     if (start.size() < 8) {
         std::vector<QPointF> corners;
+        corners.reserve(polygon.size());
         for (const OutlinePoint& point : polygon)
             corners.push_back(point.at);
         return corners;

@@ -87,8 +87,8 @@ TEST(SmoothPicture, KeepsColoursRoundnessAndThinLinesWithoutGaps)
     // Round the dot too: as wide as high, and as wide across its diagonal.
     const auto across = [&](double dx, double dy) {
         int dark = 0;
-        for (double t = -7; t < 7; t += 1.0 / kScale)
-            dark += qGray(at(48 + t * dx, 10 + t * dy)) < 128 ? 1 : 0;
+        for (int step = -7 * kScale; step < 7 * kScale; ++step)
+            dark += qGray(at(48 + step * dx / kScale, 10 + step * dy / kScale)) < 128 ? 1 : 0;
         return dark * std::hypot(dx, dy) / kScale;
     };
     EXPECT_NEAR(across(1, 0), 10, 0.5);
@@ -96,8 +96,10 @@ TEST(SmoothPicture, KeepsColoursRoundnessAndThinLinesWithoutGaps)
     EXPECT_NEAR(across(std::sqrt(0.5), std::sqrt(0.5)), 10, 0.5);
 
     // The one-pixel line is one stroke from end to end, through its pixels' middles.
-    for (double x = 39; x < 57; x += 0.25)
+    for (int quarter = 39 * 4; quarter < 57 * 4; ++quarter) {
+        const double x = quarter / 4.0;
         EXPECT_LT(qGray(at(x, 20.5 + (x - 39) / 2)), 64) << x;
+    }
 }
 
 TEST(SmoothPicture, PictureOfManyColoursIsDrawnAsItIs)
