@@ -109,13 +109,17 @@ std::vector<QRgb> FlatColours(const QImage& image)
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         const auto* above = reinterpret_cast<const QRgb*>(image.constScanLine(std::max(y - 1, 0)));
         const auto* below = reinterpret_cast<const QRgb*>(image.constScanLine(std::min(y + 1, height - 1)));
+        ColourCount* count = nullptr;
         for (int x = 0; x < width; ++x) {
-            ColourCount& count = counts[row[x]];
-            count.colour = row[x];
-            ++count.pixels;
+            // Drawings come in runs of one colour: the table is looked up once a run.
+            if (count == nullptr || count->colour != row[x]) {
+                count = &counts[row[x]];
+                count->colour = row[x];
+            }
+            ++count->pixels;
             if (row[std::max(x - 1, 0)] == row[x] && row[std::min(x + 1, width - 1)] == row[x] && above[x] == row[x] &&
                 below[x] == row[x])
-                ++count.inner;
+                ++count->inner;
         }
         if (counts.size() > 4096)
             return {};
@@ -343,9 +347,9 @@ void Hold(std::vector<QPointF>& points, const std::vector<OutlinePoint>& start)
 {
     for (std::size_t i = 0; i < points.size(); ++i) {
         const QPointF moved = points[i] - start[i].at;
-        const double distance = std::hypot(moved.x(), moved.y());
-        if (distance > start[i].slack)
-            points[i] = start[i].at + moved * (start[i].slack / distance);
+        const double squared = QPointF::dotProduct(moved, moved);
+        if (squared > start[i].slack * start[i].slack)
+            points[i] = start[i].at + moved * (start[i].slack / std::sqrt(squared));
     }
 }
 
@@ -518,6 +522,10 @@ SmoothPicture::SmoothPicture(const QImage& picture)
     for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < width; ++x) {
+            if (x > 0 && row[x] == row[x - 1]) {
+                labels.at(x, y) = labels.at(x - 1, y);
+                continue;
+            }
             auto found = nearest.find(row[x]);
             if (found == nearest.end())
                 found = nearest.emplace(row[x], NearestFlatColour(row[x], flat)).first;
@@ -543,23 +551,22 @@ SmoothPicture::SmoothPicture(const QImage& picture)
     // What lies under the dark shapes: the colour of the nearest light pixel,
     // so that a smooth edge drawn over never uncovers the paper.
     Grid<std::uint8_t> light(width, height, 0);
-    for (std::size_t i = 0; i < labels.values.size(); ++i)
-        light.values[i] = rank[labels.values[i]] < 0 ? 1 : 0;
-    Grid<std::int32_t> nearestLight;
-    DistanceToFeatures(light, &nearestLight);
-    QImage underneath(width, height, QImage::Format_RGB32);
     bool onlyWhite = true;
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(underneath.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const std::int32_t from = nearestLight.at(x, y);
-            const QRgb colour = from < 0 ? qRgb(255, 255, 255) : flat[labels.values[static_cast<std::size_t>(from)]];
-            row[x] = colour;
-            onlyWhite = onlyWhite && (colour & 0xFFFFFF) == 0xFFFFFF;
+    for (std::size_t i = 0; i < labels.values.size(); ++i) {
+        light.values[i] = rank[labels.values[i]] < 0 ? 1 : 0;
+        onlyWhite = onlyWhite && (light.values[i] == 0 || (flat[labels.values[i]] & 0xFFFFFF) == 0xFFFFFF);
+    }
+    // Line art and dots pages have nothing but the paper's white under them.
+    if (!onlyWhite) {
+        Grid<std::int32_t> nearestLight;
+        DistanceToFeatures(light, &nearestLight);
+        m_underneath = QImage(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(m_underneath.scanLine(y));
+            for (int x = 0; x < width; ++x)
+                row[x] = flat[labels.values[static_cast<std::size_t>(nearestLight.at(x, y))]];
         }
     }
-    if (!onlyWhite)
-        m_underneath = underneath;
 
     // An edge between two flat colours lies halfway between their pixels,
     // give or take half a pixel; an anti-aliased edge tells where it lies
