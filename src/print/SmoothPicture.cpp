@@ -21,6 +21,8 @@ constexpr int kFewestPixels = 12;
 constexpr int kFewestInnerPixels = 24;  // pixels whose four neighbours share their colour
 constexpr double kBlendDistance = 14;   // in RGB levels, from the line between two flat colours
 constexpr std::size_t kMostFlatColours = 48;
+// A picture of more pixels than this is as fine as a printed page already.
+constexpr qsizetype kMostPixels = 2048 * 2048;
 // Colours darker than this are outlines, dots and numbers: drawn as smooth shapes.
 constexpr int kDarkGrey = 128;
 
@@ -32,7 +34,7 @@ constexpr int kPasses = 16;
 // How far a point may move: the outline of a drawing of pure colours passed
 // anywhere between two pixels' centres; an anti-aliased edge says more closely where.
 constexpr double kPixelSlack = 0.5;
-constexpr double kBlendSlack = 0.3;
+constexpr double kBlendSlack = 0.15;
 constexpr double kFinalSigma = 0.75;
 // How far the polygon drawn may stray from the smooth outline: 0.015 mm on a page.
 constexpr double kTolerance = 0.04;
@@ -508,7 +510,8 @@ SmoothPicture::SmoothPicture(const QImage& picture)
     const int width = image.width();
     const int height = image.height();
 
-    const std::vector<QRgb> flat = FlatColours(image);
+    const std::vector<QRgb> flat = static_cast<qsizetype>(width) * height > kMostPixels ? std::vector<QRgb>()
+                                                                                       : FlatColours(image);
     if (flat.empty()) {
         m_underneath = image;
         m_smoothUnderneath = true;
@@ -583,15 +586,22 @@ SmoothPicture::SmoothPicture(const QImage& picture)
     for (std::size_t i = 0; i < dark.size(); ++i) {
         const int layerRank = static_cast<int>(i);
         Grid<std::uint8_t> mask(width, height, 0);
-        QRect box;
+        int left = width;
+        int top = height;
+        int right = -1;
+        int bottom = -1;
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 if (rank[labels.at(x, y)] == layerRank) {
                     mask.at(x, y) = 1;
-                    box |= QRect(x, y, 1, 1);
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
                 }
             }
         }
+        const QRect box(QPoint(left, top), QPoint(right, bottom));
         // A shape with darker ones drawn over it spreads a little under them,
         // up to halfway across the thinnest, so that no gap opens between the
         // two smooth edges. Within a few pixels of the shape, so its

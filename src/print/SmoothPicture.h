@@ -18,11 +18,13 @@ namespace vorlane {
 // instead of the pixels' steps, and its light colours lie underneath as
 // they are, each spread under the outlines next to it, where no step shows.
 //
-// The outlines come from the signed distance field of each dark colour,
-// smoothed along the outline (never across it, so thin strokes and small
-// numbers keep their width) and traced as polygons. A picture of many
-// colours (a photograph, a gradient) has no flat colours to trace: it is
-// drawn as it is, smoothly stretched.
+// Each dark colour's outline is traced between its pixels and those around
+// it (an anti-aliased edge placed by how much of each colour its pixels
+// hold), then smoothed along itself, every point kept within half a pixel
+// of where the drawing passed: the steps go, and thin strokes, small numbers,
+// round dots and sharp corners stay what they were. A picture of many colours
+// (a photograph, a gradient) has no flat colours to trace, and one already
+// as fine as a page needs none: either is drawn as it is, smoothly stretched.
 class SmoothPicture {
 public:
     SmoothPicture() = default;
