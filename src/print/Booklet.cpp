@@ -246,6 +246,11 @@ PageDocument MakeBooklet(const std::vector<std::string>& themes, BookletForms fo
     return booklet;
 }
 
+int AnswerPages(int pictures)
+{
+    return (pictures + kAnswersPerPage - 1) / kAnswersPerPage;
+}
+
 bool ParseBookletForms(const std::string& names, BookletForms& forms)
 {
     BookletForms chosen{false, false, false};

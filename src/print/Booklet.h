@@ -24,6 +24,9 @@ struct BookletForms {
 // EInvalidGraphic, EInvalidBitmap for an empty file).
 PageDocument MakeBooklet(const std::vector<std::string>& themes, BookletForms forms);
 
+// The pages of answers a booklet of `pictures` pictures ends with.
+int AnswerPages(int pictures);
+
 // The forms named on the command line: "points", "colorier", "solutions",
 // separated by commas. False for an unknown name or none at all.
 bool ParseBookletForms(const std::string& names, BookletForms& forms);

@@ -15,14 +15,12 @@
 #include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
-#include <QStandardPaths>
 
 namespace vorlane {
 namespace {
 
 constexpr int kFolderRole = Qt::UserRole;
 constexpr int kPicturesRole = Qt::UserRole + 1;
-constexpr int kAnswersPerPage = 6;
 
 // The wait cursor while a document is made, whatever leaves the block.
 class BusyCursor {
@@ -153,7 +151,7 @@ void BookletDialog::UpdateSummary()
     } else {
         const int dots = chkDots->isChecked() ? pictures : 0;
         const int toColour = chkToColour->isChecked() ? pictures : 0;
-        const int answers = chkAnswers->isChecked() ? (pictures + kAnswersPerPage - 1) / kAnswersPerPage : 0;
+        const int answers = chkAnswers->isChecked() ? AnswerPages(pictures) : 0;
         something = dots + toColour + answers > 0;
         QStringList parts;
         if (dots > 0)
@@ -193,12 +191,9 @@ QString BookletDialog::DocumentName() const
 
 void BookletDialog::btnSavePdfClick()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
-    const QString path = m_dialogs.saveFile(this, QStringLiteral("Enregistrer en PDF"),
-                                            folder + QLatin1Char('/') + DocumentName() + QStringLiteral(".pdf"),
-                                            QStringLiteral("Documents PDF (*.pdf)"));
+    const QString path = m_dialogs.FileToWrite(this, QStringLiteral("Enregistrer en PDF"),
+                                               DocumentName() + QStringLiteral(".pdf"),
+                                               QStringLiteral("Documents PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     MakeDocument().SaveAsPdf(path.toStdString(), DefaultPaper());

@@ -222,12 +222,12 @@ void TfrmImpression::CreateControls()
     CreateSharingControls();
 
     // Down each column in turn: its print button, what else it offers, then the next column.
-    const QWidget* const chain[] = {tvThemes,          btnPrintImageDotsOnly, btnBooklet,    btnAlbum,
-                                    btnSavePdfDotsOnly, btnPrintImage,         btnClear,      btnSavePdfImage,
-                                    btnPrintColor,      btnClearColor,         btnSavePdfColor, btnSaveImage,
-                                    btnExit};
+    QWidget* const chain[] = {tvThemes,           btnPrintImageDotsOnly, btnBooklet,      btnAlbum,
+                              btnSavePdfDotsOnly, btnPrintImage,         btnClear,        btnSavePdfImage,
+                              btnPrintColor,      btnClearColor,         btnSavePdfColor, btnSaveImage,
+                              btnExit};
     for (std::size_t i = 0; i + 1 < std::size(chain); ++i)
-        setTabOrder(const_cast<QWidget*>(chain[i]), const_cast<QWidget*>(chain[i + 1]));
+        setTabOrder(chain[i], chain[i + 1]);
 
     m_imageColumn = {imgPreviewImage, btnPrintImage, btnClear, lblClearHint, lblImageCommentAlert, btnSavePdfImage,
                      nullptr};

@@ -127,9 +127,6 @@ private:
     // printing does, and gives the picture of `form`: a view of its preview's
     // bitmap. An empty picture raises EInvalidBitmap.
     QImage ReloadForm(Form form);
-    // The file the user chooses to write, suggested in the documents folder
-    // under `name`; empty when cancelled.
-    QString ChooseFile(const QString& caption, const QString& name, const QString& filter);
     // The theme the booklet and album dialogs tick first: the one looked at.
     std::string ThemeLookedAt() const;
     void RunBookletDialog(bool album);

@@ -8,8 +8,6 @@
 #include "print/SmoothPicture.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QStandardPaths>
 
 namespace vorlane {
 namespace {
@@ -20,23 +18,15 @@ constexpr int kImageScale = 3;
 
 }  // namespace
 
-QString TfrmImpression::ChooseFile(const QString& caption, const QString& name, const QString& filter)
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
-    return m_dialogs.saveFile(this, caption, folder + QLatin1Char('/') + name, filter);
-}
-
 void TfrmImpression::btnSavePdfClick(Form form)
 {
     const QString suffix = form == Form::DotsOnly   ? QStringLiteral(" - points.pdf")
                            : form == Form::ToColour ? QStringLiteral(" - à colorier.pdf")
                                                     : QStringLiteral(" - coloriée.pdf");
-    const QString path =
-        ChooseFile(QStringLiteral("Enregistrer en PDF"),
-                   DisplayString(m_currentTheme) + QStringLiteral(" - ") + QString::fromStdString(m_currentImage) + suffix,
-                   QStringLiteral("Documents PDF (*.pdf)"));
+    const QString path = m_dialogs.FileToWrite(
+        this, QStringLiteral("Enregistrer en PDF"),
+        DisplayString(m_currentTheme) + QStringLiteral(" - ") + QString::fromStdString(m_currentImage) + suffix,
+        QStringLiteral("Documents PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     PdfPrinter(path.toStdString()).PrintPage(ReloadForm(form));
@@ -44,10 +34,10 @@ void TfrmImpression::btnSavePdfClick(Form form)
 
 void TfrmImpression::btnSaveImageClick()
 {
-    const QString path = ChooseFile(QStringLiteral("Enregistrer l'image"),
-                                    DisplayString(m_currentTheme) + QStringLiteral(" - ") +
-                                        QString::fromStdString(m_currentImage) + QStringLiteral(".png"),
-                                    QStringLiteral("Images PNG (*.png)"));
+    const QString path = m_dialogs.FileToWrite(this, QStringLiteral("Enregistrer l'image"),
+                                               DisplayString(m_currentTheme) + QStringLiteral(" - ") +
+                                                   QString::fromStdString(m_currentImage) + QStringLiteral(".png"),
+                                               QStringLiteral("Images PNG (*.png)"));
     if (path.isEmpty())
         return;
     const SmoothPicture picture(ReloadForm(Form::Coloured));

@@ -1,9 +1,11 @@
 #include "print/UserDialogs.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 
 namespace vorlane {
 
@@ -20,6 +22,15 @@ UserDialogs UserDialogs::System()
     };
     dialogs.run = [](QDialog& dialog) { dialog.exec(); };
     return dialogs;
+}
+
+QString UserDialogs::FileToWrite(QWidget* parent, const QString& caption, const QString& name,
+                                 const QString& filter) const
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    return saveFile(parent, caption, folder + QLatin1Char('/') + name, filter);
 }
 
 }  // namespace vorlane

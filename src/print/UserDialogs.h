@@ -23,6 +23,10 @@ struct UserDialogs {
     std::function<void(QDialog& dialog)> run;
 
     static UserDialogs System();
+
+    // Asks saveFile for a file to write, suggesting `name` in the user's
+    // documents folder (else the home folder); empty when cancelled.
+    QString FileToWrite(QWidget* parent, const QString& caption, const QString& name, const QString& filter) const;
 };
 
 }  // namespace vorlane
