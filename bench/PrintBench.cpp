@@ -5,7 +5,7 @@
 // colour, answers: 23 pages) in 2 s.
 
 #include "BenchApplication.h"
-#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "display/TDIB.h"
 #include "print/Booklet.h"
 #include "print/DibImage.h"
@@ -90,9 +90,9 @@ BENCHMARK(BM_PrintPage)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 void BM_BookletTheme(benchmark::State& state)
 {
     NeedApplication();
-    vorlane::SetProgramFolder(VORLANE_PROGRAM_DIR);
+    const vorlane::ContentPlaces places(VORLANE_PROGRAM_DIR);
     for (auto _ : state)
-        benchmark::DoNotOptimize(vorlane::MakeBooklet({"La ferme"}, {}).Pdf(QPageSize(QPageSize::A4)).size());
+        benchmark::DoNotOptimize(vorlane::MakeBooklet(places, {"La ferme"}, {}).Pdf(QPageSize(QPageSize::A4)).size());
 }
 // Two threads make the pictures smooth: the time is the wall clock, the CPU that of both.
 BENCHMARK(BM_BookletTheme)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);

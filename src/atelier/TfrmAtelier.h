@@ -2,6 +2,7 @@
 
 #include "atelier/AtelierChange.h"
 #include "atelier/AtelierState.h"
+#include "content/ContentPlaces.h"
 
 #include <QImage>
 #include <QString>
@@ -26,15 +27,16 @@ namespace vorlane {
 class DotEditor;
 
 // The atelier: a drawing becomes a dots picture that the parent adjusts and
-// adds to a theme of the program folder. Thin over the tracer: the window
+// adds to one of the user's themes. Thin over the tracer: the window
 // keeps the state (drawing, dots, options) and its undo; the tracer places,
 // draws and writes.
 class TfrmAtelier : public QWidget {
     Q_OBJECT
 public:
-    // `programDir` (with its trailing separator) holds the themes the pictures
-    // go to; `theme` is the one chosen at first, when the launcher names one.
-    explicit TfrmAtelier(std::string programDir, const QString& theme = QString(), QWidget* parent = nullptr);
+    // `places` says where the user's themes are, which the pictures go to;
+    // `theme` is the one chosen at first, when the launcher names one (a
+    // shared theme is not chosen, and the window says why).
+    explicit TfrmAtelier(ContentPlaces places, const QString& theme = QString(), QWidget* parent = nullptr);
 
     // Ways in of a drawing. An unreadable one raises the tracer's French
     // error; what was on show stays, and the change can be undone.
@@ -57,7 +59,8 @@ public:
 
     const AtelierState& State() const { return m_state; }
     QUndoStack& UndoStack() { return m_undo; }
-    // The picture shown: the dots picture or the picture to colour.
+    // The picture shown: the dots picture (with the child's line when asked
+    // for) or the picture to colour.
     QImage ShownPicture() const;
 
     QGroupBox* gbDessin;
@@ -85,13 +88,16 @@ public:
     QGroupBox* gbApercu;
     QRadioButton* rbPoints;
     QRadioButton* rbColorier;
+    QCheckBox* chkTrait;
     DotEditor* Editor;
+    QLabel* lblQualite;
     QLabel* lblConseil;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -103,6 +109,10 @@ private:
     void Change(const QString& text, AtelierState after, AtelierChange::Kind kind = AtelierChange::Kind::Other);
     void Show(const AtelierState& state);
     void Redraw(const std::vector<Dot>& dots);
+    // The picture judge's verdict on the page as it would be written, and the
+    // child's line over the dots picture (TfrmAtelier_Verdict.cpp).
+    void ShowVerdict();
+    static QImage WithChildsLine(QImage picture, const std::vector<Dot>& dots, const DotOptions& options);
     void ShowControls(const DotOptions& options);
     void Open(TracedDrawing drawing, const QString& name);
 
@@ -114,9 +124,10 @@ private:
     bool Replacing() const;
     void ShowSaveChoice();
 
-    std::string m_programDir;
+    ContentPlaces m_places;
     AtelierState m_state;
     QImage m_dotsPicture;
+    QImage m_childsLine;  // the dots picture with the child's line over it, when asked for
     QUndoStack m_undo;
     bool m_showing = false;  // controls set from a state do not make a change of their own
     bool m_placed = false;

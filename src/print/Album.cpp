@@ -1,6 +1,6 @@
 #include "print/Album.h"
 
-#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/DisplayString.h"
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
@@ -20,15 +20,15 @@
 
 namespace vorlane {
 
-std::vector<ColouredPicture> ColouredPictures(const std::vector<std::string>& themes)
+std::vector<ColouredPicture> ColouredPictures(const ContentPlaces& places, const std::vector<std::string>& themes)
 {
     std::vector<ColouredPicture> pictures;
     for (const std::string& theme : themes) {
         const auto count = static_cast<std::uint32_t>(
-            std::clamp(ThemeDat::ForTheme(theme).NombreImages(), 0, kMaxThemePictures));
+            std::clamp(ThemeDat::ForTheme(theme, places).NombreImages(), 0, kMaxThemePictures));
         for (std::uint32_t number = 1; number <= count; ++number) {
             // The user's own, as the print manager finds it.
-            const std::string archive = ThemeUserFile(theme, CouleurFileName(number));
+            const std::string archive = places.ThemeUserFile(theme, CouleurFileName(number));
             if (FileExists(archive))
                 pictures.push_back({theme, number, archive});
         }

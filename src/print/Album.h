@@ -7,13 +7,16 @@
 
 namespace vorlane {
 
-// The coloured pictures of `themes` (folder names), in theme then picture order.
+class ContentPlaces;
+
+// This user's coloured pictures of `themes` (folder names), in theme then
+// picture order, found where `places` keeps them.
 struct ColouredPicture {
     std::string theme;
     std::uint32_t number = 0;
     std::string archive;  // where the user's coloured picture is kept
 };
-std::vector<ColouredPicture> ColouredPictures(const std::vector<std::string>& themes);
+std::vector<ColouredPicture> ColouredPictures(const ContentPlaces& places, const std::vector<std::string>& themes);
 
 // An album of a child's coloured pictures, to keep or to send: one to a page,
 // each turned as its picture is, under its name and the day it was coloured

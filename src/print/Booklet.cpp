@@ -1,6 +1,6 @@
 #include "print/Booklet.h"
 
-#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/DisplayString.h"
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
@@ -125,7 +125,7 @@ QString ContentsLine(const BookletForms& forms, std::size_t pictures)
 
 }  // namespace
 
-PageDocument MakeBooklet(const std::vector<std::string>& themes, BookletForms forms)
+PageDocument MakeBooklet(const ContentPlaces& places, const std::vector<std::string>& themes, BookletForms forms)
 {
     QStringList names;
     std::vector<BookletPicture> pictures;
@@ -133,11 +133,11 @@ PageDocument MakeBooklet(const std::vector<std::string>& themes, BookletForms fo
     for (const std::string& theme : themes) {
         names << DisplayString(theme);
         const auto count = static_cast<std::uint32_t>(
-            std::clamp(ThemeDat::ForTheme(theme).NombreImages(), 0, kMaxThemePictures));
+            std::clamp(ThemeDat::ForTheme(theme, places).NombreImages(), 0, kMaxThemePictures));
         for (std::uint32_t number = 1; number <= count; ++number) {
             pictures.push_back({DisplayString(theme), number, nullptr, nullptr, 0});
-            files.emplace_back(ThemeContentFile(theme, PointsFileName(number)),
-                               ThemeContentFile(theme, ImageFileName(number)));
+            files.emplace_back(places.ThemeContentFile(theme, PointsFileName(number)),
+                               places.ThemeContentFile(theme, ImageFileName(number)));
         }
     }
     // Each picture is made smooth on its own: the two halves of the booklet

@@ -7,6 +7,8 @@
 
 namespace vorlane {
 
+class ContentPlaces;
+
 // What a booklet holds besides its cover.
 struct BookletForms {
     bool dots = true;      // the pages to join, "points"
@@ -19,10 +21,10 @@ struct BookletForms {
 // inside; the dots pages, then the pictures to colour, each in its theme's
 // order (easy to hard), each page turned as its picture is; then the answers.
 // Pages are numbered from the first after the cover. The themes are folder
-// names of the catalogue; their pictures are read through the content layer.
+// names listed by `places`, whose pictures are read where `places` says.
 // A picture that cannot be read raises its error (EFOpenError,
 // EInvalidGraphic, EInvalidBitmap for an empty file).
-PageDocument MakeBooklet(const std::vector<std::string>& themes, BookletForms forms);
+PageDocument MakeBooklet(const ContentPlaces& places, const std::vector<std::string>& themes, BookletForms forms);
 
 // The pages of answers a booklet of `pictures` pictures ends with.
 int AnswerPages(int pictures);

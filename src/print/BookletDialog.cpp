@@ -1,6 +1,7 @@
 #include "print/BookletDialog.h"
 
 #include "app/TApplication.h"
+#include "content/ContentPlaces.h"
 #include "content/DisplayString.h"
 #include "print/Album.h"
 #include "print/Booklet.h"
@@ -143,7 +144,7 @@ void BookletDialog::UpdateSummary()
     QString summary;
     bool something = false;
     if (m_kind == Kind::Album) {
-        const auto coloured = static_cast<int>(ColouredPictures(CheckedThemes()).size());
+        const auto coloured = static_cast<int>(ColouredPictures(ContentPlaces::Current(), CheckedThemes()).size());
         something = coloured > 0;
         summary = something ? Plural(coloured, QStringLiteral("Une image coloriée"), QStringLiteral("images coloriées")) +
                                   QStringLiteral(", une par page, avec son nom et le jour où elle a été coloriée.")
@@ -175,8 +176,9 @@ PageDocument BookletDialog::MakeDocument() const
 {
     BusyCursor busy;
     if (m_kind == Kind::Album)
-        return MakeAlbum(ColouredPictures(CheckedThemes()));
-    return MakeBooklet(CheckedThemes(), {chkDots->isChecked(), chkToColour->isChecked(), chkAnswers->isChecked()});
+        return MakeAlbum(ColouredPictures(ContentPlaces::Current(), CheckedThemes()));
+    return MakeBooklet(ContentPlaces::Current(), CheckedThemes(),
+                       {chkDots->isChecked(), chkToColour->isChecked(), chkAnswers->isChecked()});
 }
 
 QString BookletDialog::DocumentName() const

@@ -5,6 +5,8 @@
 #include "atelier/DotEditor.h"
 #include "atelier/ReopenDialog.h"
 #include "atelier/TfrmAtelier.h"
+#include "authoring/PictureJudge.h"
+#include "content/ThemeDat.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -13,6 +15,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 
@@ -60,7 +63,7 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
 {
     AddTheme("Animaux", 2);
     const std::string animaux = ReadFile(ThemeFile("Animaux"));
-    TfrmAtelier atelier(folder.path().string(), QStringLiteral("Animaux"));
+    TfrmAtelier atelier(ContentPlaces(folder.path().string()), QStringLiteral("Animaux"));
     Show(atelier);
     EXPECT_EQ(atelier.cBTheme->currentText(), "Animaux");
     EXPECT_FALSE(atelier.btnAjouter->isEnabled());
@@ -113,6 +116,8 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     EXPECT_EQ(watcher.Seen()[0].title, "Vorlane");
     EXPECT_TRUE(watcher.Seen()[0].text.startsWith("Le thème « Mes dessins » est créé, avec « La maison »"))
         << watcher.Seen()[0].text.toStdString();
+    EXPECT_TRUE(watcher.Seen()[0].text.contains("cochez-le dans la liste des thèmes"));
+    EXPECT_FALSE(ThemeDat(ThemeFile("Mes dessins")).Check()) << "as the message says";
     for (const char* file : {"Points01.bmp", "Image01.bmp", "theme.dat"})
         EXPECT_TRUE(std::filesystem::exists(ThemeFolder("Mes dessins") + "/" + file)) << file;
     EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombreImages=1"), std::string::npos);
@@ -120,12 +125,12 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     EXPECT_GE(atelier.cBTheme->findText(QStringLiteral("Mes dessins")), 0);
     EXPECT_TRUE(atelier.chkRemplacer->isVisible());
 
-    ReopenDialog dialog(folder.path().string() + "/", "Animaux");
+    ReopenDialog dialog(ContentPlaces(folder.path().string()), "Animaux");
     ASSERT_TRUE(dialog.HasPictures());
     EXPECT_EQ(dialog.Theme(), "Mes dessins");
     EXPECT_EQ(dialog.Picture(), 1);
 
-    TfrmAtelier again(folder.path().string());
+    TfrmAtelier again(ContentPlaces(folder.path().string()));
     again.show();
     again.Reopen("Mes dessins", 1);
     EXPECT_EQ(Positions(again.State()), Positions(atelier.State()));
@@ -145,12 +150,53 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombrePoints=8"), std::string::npos);
 }
 
+// Under the picture, the judge's verdict on the page as it would be written;
+// the switch draws the child's line over the dots; a theme made elsewhere is
+// in the list when the window is active again, and is added to, not created.
+TEST_F(TfrmAtelierTest, TellsTheVerdictShowsTheChildsLineAndKnowsThemesMadeElsewhere)
+{
+    TfrmAtelier atelier(ContentPlaces(folder.path().string()));
+    Show(atelier);
+    EXPECT_TRUE(atelier.lblQualite->text().isEmpty());
+    EXPECT_FALSE(atelier.chkTrait->isEnabled());
+    atelier.OpenFile(QString::fromStdString(Drawing("maison.svg", kHouse)));
+    atelier.ScrBNombre->setValue(12);
+
+    const AtelierState& state = atelier.State();
+    JudgedPage page{atelier.ShownPicture(), state.drawing->PictureToColour(), Positions(state), state.options.lineWidth};
+    const PageVerdict verdict = PictureJudge::Judge(page);
+    EXPECT_EQ(atelier.lblQualite->text().toStdString(), verdict.Line());
+    EXPECT_TRUE(atelier.lblQualite->styleSheet().contains(verdict.Good() ? "#2e7d32" : "#e65100"));
+
+    const QPoint middle = (state.dots[0].position + state.dots[1].position) / 2;
+    EXPECT_NE(atelier.ShownPicture().pixelColor(middle), state.options.lineColour);
+    atelier.chkTrait->setChecked(true);
+    EXPECT_EQ(atelier.ShownPicture().pixelColor(middle), state.options.lineColour);
+    atelier.rbColorier->setChecked(true);
+    EXPECT_FALSE(atelier.chkTrait->isEnabled());
+    EXPECT_EQ(atelier.ShownPicture(), state.drawing->PictureToColour());
+
+    // Made elsewhere while the window was open: the list knows it once the
+    // window is active again, and the message tells what was done.
+    AddTheme("Jardin", 0);
+    QWidget other;
+    Show(other);
+    Show(atelier);
+    EXPECT_GE(atelier.cBTheme->findText(QStringLiteral("Jardin")), 0);
+    AddTheme("Maisons", 1);
+    atelier.cBTheme->setCurrentText(QStringLiteral("  Maisons "));
+    test::MessageBoxWatcher watcher;
+    QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].text, "« Maison » est maintenant l'image 2 du thème « Maisons ».");
+}
+
 // A drawing that cannot be traced, dropped or pasted over the one in work,
 // is refused in a "Vorlane" box and leaves the work as it was; one that can
 // be traced replaces it, and one undo brings the work back.
 TEST_F(TfrmAtelierTest, RefusedOrReplacedDrawingLeavesTheWorkRecoverable)
 {
-    TfrmAtelier atelier(folder.path().string());
+    TfrmAtelier atelier(ContentPlaces(folder.path().string()));
     Show(atelier);
     atelier.OpenFile(QString::fromStdString(Drawing("maison.svg", kHouse)));
     const AtelierState work = atelier.State();
@@ -193,21 +239,28 @@ TEST_F(TfrmAtelierTest, RefusedOrReplacedDrawingLeavesTheWorkRecoverable)
 
 // In a program folder shared by the family, a drawing goes to the user's own
 // themes: never into the shared folder, and never under a shared theme's
-// name, which would hide that theme's pictures.
+// name in any letter case, which would hide that theme's pictures.
 TEST_F(TfrmAtelierTest, SharedProgramFolderTakesDrawingsIntoTheUsersOwnThemes)
 {
     AddTheme("Animaux", 2);
     const QString drawing = QString::fromStdString(Drawing("maison.svg", kHouse));
     test::SharedProgramFolder shared(folder.path());
-    TfrmAtelier atelier(shared.UserFolder());
-    Show(atelier);
-    atelier.OpenFile(drawing);
     test::MessageBoxWatcher watcher;
-    atelier.cBTheme->setCurrentText(QStringLiteral("Animaux"));
-    QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
-    ASSERT_EQ(watcher.Seen().size(), 1u);
-    EXPECT_TRUE(watcher.Seen()[0].text.startsWith("Le thème « Animaux » est celui de Vorlane"));
-    EXPECT_FALSE(std::filesystem::exists(shared.UserFolder() + "Themes/Animaux/Image01.bmp"));
+    // Named on the command line, the shared theme is not taken, and the parent learns why at once.
+    TfrmAtelier atelier(ContentPlaces::Current(), QStringLiteral("Animaux"));
+    atelier.show();
+    QTRY_COMPARE(watcher.Seen().size(), 1u);
+    EXPECT_TRUE(atelier.cBTheme->currentText().isEmpty());
+    atelier.OpenFile(drawing);
+    for (const char* name : {"Animaux", "animaux"}) {
+        atelier.cBTheme->setCurrentText(QString::fromUtf8(name));
+        QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
+    }
+    ASSERT_EQ(watcher.Seen().size(), 3u);
+    EXPECT_TRUE(watcher.Seen()[0].text.startsWith("Le thème « Animaux » est celui de Vorlane,"));
+    EXPECT_TRUE(watcher.Seen()[2].text.startsWith("Le thème « animaux » est celui de Vorlane « Animaux »"));
+    EXPECT_FALSE(std::filesystem::exists(shared.UserFolder() + "Themes/Animaux"));
+    EXPECT_FALSE(std::filesystem::exists(shared.UserFolder() + "Themes/animaux"));
 
     atelier.cBTheme->setCurrentText(QStringLiteral("Mes dessins"));
     QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
