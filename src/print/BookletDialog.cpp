@@ -1,6 +1,7 @@
 #include "print/BookletDialog.h"
 
 #include "app/TApplication.h"
+#include "app/WaitCursor.h"
 #include "content/ContentPlaces.h"
 #include "content/DisplayString.h"
 #include "print/Album.h"
@@ -8,7 +9,6 @@
 #include "print/PageDocument.h"
 #include "print/Paper.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -22,15 +22,6 @@ namespace {
 
 constexpr int kFolderRole = Qt::UserRole;
 constexpr int kPicturesRole = Qt::UserRole + 1;
-
-// The wait cursor while a document is made, whatever leaves the block.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
 {
@@ -174,7 +165,7 @@ void BookletDialog::UpdateSummary()
 
 PageDocument BookletDialog::MakeDocument() const
 {
-    BusyCursor busy;
+    const WaitCursor waiting;
     if (m_kind == Kind::Album)
         return MakeAlbum(ColouredPictures(ContentPlaces::Current(), CheckedThemes()));
     return MakeBooklet(ContentPlaces::Current(), CheckedThemes(),
