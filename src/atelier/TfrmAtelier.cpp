@@ -2,6 +2,7 @@
 
 #include "app/CentreOnScreen.h"
 #include "app/TApplication.h"
+#include "app/WaitCursor.h"
 #include "atelier/AtelierChange.h"
 #include "atelier/DotEditor.h"
 #include "atelier/ReopenDialog.h"
@@ -160,15 +161,6 @@ QString Text(const std::string& bytes)
 {
     return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
-
-// The busy pointer while a drawing is traced or written, whatever happens.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 void Inform(QWidget* parent, const QString& text)
 {
