@@ -376,7 +376,7 @@ public:
     LabelPlacer(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options,
                 const QImage& lines)
         : m_drawing(drawing), m_dots(dots), m_options(options), m_size(DotSizeFor(dots.size())),
-          m_lines(lines), m_figure(drawing.Figure()), m_font(ContentFont(m_size.labelSize)),
+          m_lines(lines), m_figure(drawing.Figure()), m_font(LabelFont(m_size.labelSize)),
           m_inside(lines.rect().adjusted(2, 2, -2, -2)),
           m_apart(std::max(kClearance, kApart * QFontMetricsF(m_font).tightBoundingRect(QStringLiteral("0")).height()))
     {
