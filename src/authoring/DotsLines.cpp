@@ -35,44 +35,60 @@ cv::Mat Disc(int size)
     return cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(size, size));
 }
 
-// What the dots picture leaves out of the roundish areas wider than a line
-// and not much wider than a dot (an eye, a seed, a spot), which would look
-// like dots there: one standing alone goes whole (the finished picture keeps
-// it), one on a line keeps only its edge.
-cv::Mat FilledAreas(const cv::Mat& ink)
+// What the dots picture leaves out of the roundish areas wider than a line,
+// standing out from the lines round them and not much wider than a dot (an
+// eye, a seed, a spot), which would look like dots there: one standing alone
+// in the drawing (`drawing`) goes whole, the finished picture keeps it;
+// another keeps only its edge.
+cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing)
 {
     constexpr double kLargest = 26;  // radius, in pixels, of the largest area taken for a dot
+    constexpr double kOutstanding = 0.5;  // at most this share of the ring round it is ink
     cv::Mat filled;
     cv::morphologyEx(ink, filled, cv::MORPH_OPEN, Disc(kLineWidth + 2));
     cv::Mat areas, stats, centres;
     const int count = cv::connectedComponentsWithStats(filled, areas, stats, centres, 8, CV_32S);
+    // How much of the ring round each area is ink.
+    cv::Mat grown, ring;
+    areas.convertTo(grown, CV_32F);
+    cv::dilate(grown, grown, Disc(5));
+    ring = (grown > 0) & (areas == 0);
+    std::vector<int> ringSize(static_cast<size_t>(count), 0), ringInk(static_cast<size_t>(count), 0);
+    for (int y = 0; y < filled.rows; ++y) {
+        const float* owner = grown.ptr<float>(y);
+        const uchar* onRing = ring.ptr<uchar>(y);
+        const uchar* dark = ink.ptr<uchar>(y);
+        for (int x = 0; x < filled.cols; ++x)
+            if (onRing[x]) {
+                ++ringSize[static_cast<size_t>(owner[x])];
+                ringInk[static_cast<size_t>(owner[x])] += dark[x] ? 1 : 0;
+            }
+    }
     cv::Mat pieces, pieceStats;
-    const int pieceCount = cv::connectedComponentsWithStats(ink, pieces, pieceStats, centres, 8, CV_32S);
+    const int pieceCount = cv::connectedComponentsWithStats(drawing, pieces, pieceStats, centres, 8, CV_32S);
     std::vector<uchar> dotLike(static_cast<size_t>(count), 0), alone(static_cast<size_t>(pieceCount), 0);
+    for (int i = 1; i < count; ++i) {
+        const int width = stats.at<int>(i, cv::CC_STAT_WIDTH), height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+        dotLike[static_cast<size_t>(i)] = stats.at<int>(i, cv::CC_STAT_AREA) <= CV_PI * kLargest * kLargest &&
+                                          2 * std::min(width, height) >= std::max(width, height) &&
+                                          ringInk[static_cast<size_t>(i)] <= kOutstanding * ringSize[static_cast<size_t>(i)];
+    }
     for (int y = 0; y < filled.rows; ++y) {
         const int* area = areas.ptr<int>(y);
         const int* piece = pieces.ptr<int>(y);
+        uchar* out = filled.ptr<uchar>(y);
         for (int x = 0; x < filled.cols; ++x) {
             const int i = area[x];
-            if (i == 0 || dotLike[static_cast<size_t>(i)])
+            if (!dotLike[static_cast<size_t>(i)]) {
+                out[x] = 0;
                 continue;
-            const int width = stats.at<int>(i, cv::CC_STAT_WIDTH), height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-            if (stats.at<int>(i, cv::CC_STAT_AREA) > CV_PI * kLargest * kLargest ||
-                2 * std::min(width, height) < std::max(width, height))
-                continue;
-            dotLike[static_cast<size_t>(i)] = 1;
+            }
             alone[static_cast<size_t>(piece[x])] |=
-                pieceStats.at<int>(piece[x], cv::CC_STAT_WIDTH) <= width + 2 * kLineWidth &&
-                pieceStats.at<int>(piece[x], cv::CC_STAT_HEIGHT) <= height + 2 * kLineWidth;
+                pieceStats.at<int>(piece[x], cv::CC_STAT_WIDTH) <= stats.at<int>(i, cv::CC_STAT_WIDTH) + 2 * kLineWidth &&
+                pieceStats.at<int>(piece[x], cv::CC_STAT_HEIGHT) <= stats.at<int>(i, cv::CC_STAT_HEIGHT) + 2 * kLineWidth;
         }
     }
-    for (int y = 0; y < filled.rows; ++y) {
-        const int* area = areas.ptr<int>(y);
-        uchar* out = filled.ptr<uchar>(y);
-        for (int x = 0; x < filled.cols; ++x)
-            out[x] = dotLike[static_cast<size_t>(area[x])] ? out[x] : 0;
-    }
-    // The edge left as wide as a line.
+    // The edge left about as wide as a line.
     cv::erode(filled, filled, Disc(kLineWidth + 2));
     for (int y = 0; y < filled.rows; ++y) {
         const int* piece = pieces.ptr<int>(y);
@@ -123,9 +139,6 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
         if (drawn[ends.empty() ? 0 : stretchOf(pixel.outlineIndex)])
             picture.setPixel(pixel.at, qRgb(0, 0, 0));
 
-    // Nor is a stub no bigger than a number beside the path kept (a line cut
-    // where it met the outline, a tip between two dots): read as a number, it
-    // would puzzle.
     cv::Mat ink(picture.height(), picture.width(), CV_8U);
     for (int y = 0; y < picture.height(); ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
@@ -151,6 +164,30 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     for (std::size_t i = 0; i < dots.size(); ++i)
         cv::circle(ink, cv::Point(dots[i].position.x(), dots[i].position.y()),
                    static_cast<int>(std::ceil(RadiusOf(i, size) + kClearance)), 0, cv::FILLED);
+    const auto leaveOut = [&](const cv::Mat& gone) {
+        for (int y = 0; y < picture.height(); ++y) {
+            const uchar* out = gone.ptr<uchar>(y);
+            uchar* left = ink.ptr<uchar>(y);
+            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+            for (int x = 0; x < picture.width(); ++x)
+                if (out[x]) {
+                    line[x] = qRgb(255, 255, 255);
+                    left[x] = 0;
+                }
+        }
+    };
+    // Areas that would look like dots, seen as the dots will leave them.
+    cv::Mat finished(picture.height(), picture.width(), CV_8U);
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(drawing.PictureToColour().constScanLine(y));
+        uchar* out = finished.ptr<uchar>(y);
+        for (int x = 0; x < picture.width(); ++x)
+            out[x] = qGray(in[x]) < 128 ? 255 : 0;
+    }
+    leaveOut(FilledAreas(ink, finished));
+    // Nor is a stub no bigger than a number beside the path kept (a line cut
+    // where it met the outline, a tip between two dots): read as a number, it
+    // would puzzle.
     cv::Mat parts, stats, centres;
     const int pieces = cv::connectedComponentsWithStats(ink, parts, stats, centres, 8, CV_32S);
     const int stub = static_cast<int>(3 * size.radius);
@@ -165,25 +202,14 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
             if (from[x] > tolerated)
                 cut[static_cast<std::size_t>(part[x])] = 0;
     }
+    cv::Mat stubs(picture.height(), picture.width(), CV_8U);
     for (int y = 0; y < picture.height(); ++y) {
         const int* part = parts.ptr<int>(y);
-        uchar* left = ink.ptr<uchar>(y);
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        uchar* out = stubs.ptr<uchar>(y);
         for (int x = 0; x < picture.width(); ++x)
-            if (cut[static_cast<std::size_t>(part[x])]) {
-                out[x] = qRgb(255, 255, 255);
-                left[x] = 0;
-            }
+            out[x] = cut[static_cast<std::size_t>(part[x])] ? 255 : 0;
     }
-    // Areas that would look like dots, seen as the dots will leave them.
-    const cv::Mat filled = FilledAreas(ink);
-    for (int y = 0; y < picture.height(); ++y) {
-        const uchar* out = filled.ptr<uchar>(y);
-        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x)
-            if (out[x])
-                line[x] = qRgb(255, 255, 255);
-    }
+    leaveOut(stubs);
     return picture;
 }
 
