@@ -387,6 +387,25 @@ public:
         std::vector<Label> labels;
         for (std::size_t i = 0; i < m_dots.size(); ++i)
             labels.push_back(PlaceOne(i, labels));
+        // A label crowded out by its neighbours' takes its place first, and
+        // they find theirs after it, when all three are then plain.
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            if (labels[i].plain)
+                continue;
+            std::vector<Label> tried = labels;
+            const std::size_t first = i > 0 ? i - 1 : i, last = std::min(i + 1, labels.size() - 1);
+            for (std::size_t k = first; k <= last; ++k)
+                tried[k] = Label{};
+            tried[i] = PlaceOne(i, tried);
+            bool plain = tried[i].plain;
+            for (std::size_t k = first; k <= last && plain; ++k)
+                if (k != i) {
+                    tried[k] = PlaceOne(k, tried);
+                    plain = tried[k].plain;
+                }
+            if (plain)
+                labels = std::move(tried);
+        }
         return labels;
     }
 
