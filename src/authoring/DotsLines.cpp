@@ -40,7 +40,7 @@ cv::Mat Disc(int size)
 // eye, a seed, a spot), which would look like dots there: one standing alone
 // in the drawing (`drawing`) goes whole, the finished picture keeps it;
 // another keeps only its edge.
-cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing)
+cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& fromPath, double nearPath)
 {
     constexpr double kLargest = 26;  // radius, in pixels, of the largest area taken for a dot
     constexpr double kOutstanding = 0.5;  // at most this share of the ring round it is ink
@@ -88,13 +88,24 @@ cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing)
                 pieceStats.at<int>(piece[x], cv::CC_STAT_HEIGHT) <= stats.at<int>(i, cv::CC_STAT_HEIGHT) + 2 * kLineWidth;
         }
     }
-    // The edge left about as wide as a line.
-    cv::erode(filled, filled, Disc(kLineWidth + 2));
+    // Beside the child's line an area goes whole: its edge would be read as
+    // a number. Elsewhere the edge is left about as wide as a line.
+    std::vector<uchar> far(static_cast<size_t>(count), 0);
+    for (int y = 0; y < filled.rows; ++y) {
+        const int* area = areas.ptr<int>(y);
+        const float* from = fromPath.ptr<float>(y);
+        for (int x = 0; x < filled.cols; ++x)
+            far[static_cast<size_t>(area[x])] |= from[x] > nearPath ? 1 : 0;
+    }
+    cv::Mat edged;
+    cv::erode(filled, edged, Disc(kLineWidth + 2));
     for (int y = 0; y < filled.rows; ++y) {
         const int* piece = pieces.ptr<int>(y);
+        const int* area = areas.ptr<int>(y);
         uchar* out = filled.ptr<uchar>(y);
+        const uchar* edge = edged.ptr<uchar>(y);
         for (int x = 0; x < filled.cols; ++x)
-            out[x] = alone[static_cast<size_t>(piece[x])] ? 255 : out[x];
+            out[x] = alone[static_cast<size_t>(piece[x])] || (out[x] && !far[static_cast<size_t>(area[x])]) ? 255 : edge[x];
     }
     return filled;
 }
@@ -184,7 +195,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
         for (int x = 0; x < picture.width(); ++x)
             out[x] = qGray(in[x]) < 128 ? 255 : 0;
     }
-    leaveOut(FilledAreas(ink, finished));
+    leaveOut(FilledAreas(ink, finished, distance, tolerated));
     // Nor is a stub no bigger than a number beside the path kept (a line cut
     // where it met the outline, a tip between two dots): read as a number, it
     // would puzzle.
