@@ -30,6 +30,20 @@ double RadiusOf(std::size_t index, const DotSize& size)
     return index == 0 ? size.radius + 2 : size.radius;
 }
 
+// 255 where the picture is dark.
+cv::Mat Dark(const QImage& picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    cv::Mat dark(rgb.height(), rgb.width(), CV_8U);
+    for (int y = 0; y < dark.rows; ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* out = dark.ptr<uchar>(y);
+        for (int x = 0; x < dark.cols; ++x)
+            out[x] = qGray(in[x]) < 128 ? 255 : 0;
+    }
+    return dark;
+}
+
 cv::Mat Disc(int size)
 {
     return cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(size, size));
@@ -40,7 +54,7 @@ cv::Mat Disc(int size)
 // eye, a seed, a spot), which would look like dots there: one standing alone
 // in the drawing (`drawing`) goes whole, the finished picture keeps it;
 // another keeps only its edge.
-cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& fromPath, double nearPath)
+cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& nearPath)
 {
     constexpr double kLargest = 26;  // radius, in pixels, of the largest area taken for a dot
     constexpr double kOutstanding = 0.5;  // at most this share of the ring round it is ink
@@ -93,9 +107,9 @@ cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& f
     std::vector<uchar> far(static_cast<size_t>(count), 0);
     for (int y = 0; y < filled.rows; ++y) {
         const int* area = areas.ptr<int>(y);
-        const float* from = fromPath.ptr<float>(y);
+        const uchar* within = nearPath.ptr<uchar>(y);
         for (int x = 0; x < filled.cols; ++x)
-            far[static_cast<size_t>(area[x])] |= from[x] > nearPath ? 1 : 0;
+            far[static_cast<size_t>(area[x])] |= within[x] ? 0 : 1;
     }
     cv::Mat edged;
     cv::erode(filled, edged, Disc(kLineWidth + 2));
@@ -114,18 +128,19 @@ cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& f
 
 QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
 {
-    QImage picture = drawing.InnerLines().convertToFormat(QImage::Format_RGB32);
-    if (picture.isNull())
-        return picture;
-    // How far each pixel is from the child's line (dot 1 to the last, open).
-    cv::Mat away(picture.height(), picture.width(), CV_8U, cv::Scalar(255));
+    if (drawing.InnerLines().isNull())
+        return QImage();
+    cv::Mat lines = Dark(drawing.InnerLines());
+    // What lies within the tolerance of the child's line (dot 1 to the last, open).
+    const double tolerated = kTolerated * std::hypot(drawing.Extent().width(), drawing.Extent().height()) - kRounding;
+    cv::Mat away(lines.size(), CV_8U, cv::Scalar(255));
     std::vector<cv::Point> path;
     for (const Dot& dot : dots)
         path.emplace_back(dot.position.x(), dot.position.y());
     cv::polylines(away, path, false, 0, 1, cv::LINE_8);
     cv::Mat distance;
-    cv::distanceTransform(away, distance, cv::DIST_L2, cv::DIST_MASK_5);
-    const double tolerated = kTolerated * std::hypot(drawing.Extent().width(), drawing.Extent().height()) - kRounding;
+    cv::distanceTransform(away, distance, cv::DIST_L2, cv::DIST_MASK_3);
+    const cv::Mat near = distance <= tolerated;
 
     // The outline's band, stretch by stretch between two dots along the
     // outline: a stretch the child's line passes near all along is left to
@@ -139,63 +154,33 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
             }))));
     std::sort(ends.begin(), ends.end());
     const auto stretchOf = [&](std::size_t index) {
+        if (ends.empty())
+            return std::size_t{0};
         const auto after = std::upper_bound(ends.begin(), ends.end(), index);
         return after == ends.begin() ? ends.size() - 1 : static_cast<std::size_t>(after - ends.begin()) - 1;
     };
     std::vector<uchar> drawn(std::max<std::size_t>(ends.size(), 1), ends.empty() ? 1 : 0);
     for (const BandPixel& pixel : drawing.OutlineBand())
-        if (!ends.empty() && distance.at<float>(pixel.at.y(), pixel.at.x()) > tolerated)
+        if (!near.at<uchar>(pixel.at.y(), pixel.at.x()))
             drawn[stretchOf(pixel.outlineIndex)] = 1;
     for (const BandPixel& pixel : drawing.OutlineBand())
-        if (drawn[ends.empty() ? 0 : stretchOf(pixel.outlineIndex)])
-            picture.setPixel(pixel.at, qRgb(0, 0, 0));
+        if (drawn[stretchOf(pixel.outlineIndex)])
+            lines.at<uchar>(pixel.at.y(), pixel.at.x()) = 255;
 
-    cv::Mat ink(picture.height(), picture.width(), CV_8U);
-    for (int y = 0; y < picture.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        uchar* out = ink.ptr<uchar>(y);
-        for (int x = 0; x < picture.width(); ++x)
-            out[x] = qGray(in[x]) < 128 ? 255 : 0;
-    }
     // A line that met the outline at a slant keeps a sliver where the
     // outline went: too thin to be a line, it goes too.
-    cv::Mat kept;
-    cv::morphologyEx(ink, kept, cv::MORPH_OPEN, Disc(3));
-    for (int y = 0; y < picture.height(); ++y) {
-        const uchar* line = kept.ptr<uchar>(y);
-        uchar* in = ink.ptr<uchar>(y);
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x)
-            if (in[x] && !line[x]) {
-                in[x] = 0;
-                out[x] = qRgb(255, 255, 255);
-            }
-    }
+    cv::morphologyEx(lines, lines, cv::MORPH_OPEN, Disc(3));
+    // The lines as the dots will leave them.
+    cv::Mat ink = lines.clone();
     const DotSize size = DotSizeFor(dots.size());
     for (std::size_t i = 0; i < dots.size(); ++i)
-        cv::circle(ink, cv::Point(dots[i].position.x(), dots[i].position.y()),
-                   static_cast<int>(std::ceil(RadiusOf(i, size) + kClearance)), 0, cv::FILLED);
+        cv::circle(ink, path[i], static_cast<int>(std::ceil(RadiusOf(i, size) + kClearance)), 0, cv::FILLED);
     const auto leaveOut = [&](const cv::Mat& gone) {
-        for (int y = 0; y < picture.height(); ++y) {
-            const uchar* out = gone.ptr<uchar>(y);
-            uchar* left = ink.ptr<uchar>(y);
-            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-            for (int x = 0; x < picture.width(); ++x)
-                if (out[x]) {
-                    line[x] = qRgb(255, 255, 255);
-                    left[x] = 0;
-                }
-        }
+        lines &= ~gone;
+        ink &= ~gone;
     };
-    // Areas that would look like dots, seen as the dots will leave them.
-    cv::Mat finished(picture.height(), picture.width(), CV_8U);
-    for (int y = 0; y < picture.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(drawing.PictureToColour().constScanLine(y));
-        uchar* out = finished.ptr<uchar>(y);
-        for (int x = 0; x < picture.width(); ++x)
-            out[x] = qGray(in[x]) < 128 ? 255 : 0;
-    }
-    leaveOut(FilledAreas(ink, finished, distance, tolerated));
+    // Areas that would look like dots.
+    leaveOut(FilledAreas(ink, Dark(drawing.PictureToColour()), near));
     // Nor is a stub no bigger than a number beside the path kept (a line cut
     // where it met the outline, a tip between two dots): read as a number, it
     // would puzzle.
@@ -206,21 +191,29 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     for (int i = 1; i < pieces; ++i)
         cut[static_cast<std::size_t>(i)] =
             std::max(stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT)) <= stub;
-    for (int y = 0; y < picture.height(); ++y) {
+    for (int y = 0; y < ink.rows; ++y) {
         const int* part = parts.ptr<int>(y);
-        const float* from = distance.ptr<float>(y);
-        for (int x = 0; x < picture.width(); ++x)
-            if (from[x] > tolerated)
+        const uchar* within = near.ptr<uchar>(y);
+        for (int x = 0; x < ink.cols; ++x)
+            if (!within[x])
                 cut[static_cast<std::size_t>(part[x])] = 0;
     }
-    cv::Mat stubs(picture.height(), picture.width(), CV_8U);
-    for (int y = 0; y < picture.height(); ++y) {
+    cv::Mat stubs(ink.size(), CV_8U);
+    for (int y = 0; y < ink.rows; ++y) {
         const int* part = parts.ptr<int>(y);
         uchar* out = stubs.ptr<uchar>(y);
-        for (int x = 0; x < picture.width(); ++x)
+        for (int x = 0; x < ink.cols; ++x)
             out[x] = cut[static_cast<std::size_t>(part[x])] ? 255 : 0;
     }
     leaveOut(stubs);
+
+    QImage picture(lines.cols, lines.rows, QImage::Format_RGB32);
+    for (int y = 0; y < lines.rows; ++y) {
+        const uchar* in = lines.ptr<uchar>(y);
+        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < lines.cols; ++x)
+            out[x] = in[x] ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+    }
     return picture;
 }
 
