@@ -16,32 +16,20 @@ namespace {
 // drawing's extent of all the outline the dots picture does not show (a
 // pixel kept for rounding); the rest stays drawn.
 constexpr double kTolerated = 0.03;
-constexpr double kRounding = 1;
+constexpr double kRounding = 2;
 // Room round a dot that nothing is read beside.
 constexpr double kClearance = 2;
-
-double Distance(QPoint a, QPoint b)
-{
-    return std::hypot(a.x() - b.x(), a.y() - b.y());
-}
 
 double RadiusOf(std::size_t index, const DotSize& size)
 {
     return index == 0 ? size.radius + 2 : size.radius;
 }
 
-// 255 where the picture is dark.
-cv::Mat Dark(const QImage& picture)
+// A Grayscale8 mask seen as OpenCV sees it, without a copy.
+cv::Mat View(const QImage& mask)
 {
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    cv::Mat dark(rgb.height(), rgb.width(), CV_8U);
-    for (int y = 0; y < dark.rows; ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        uchar* out = dark.ptr<uchar>(y);
-        for (int x = 0; x < dark.cols; ++x)
-            out[x] = qGray(in[x]) < 128 ? 255 : 0;
-    }
-    return dark;
+    return cv::Mat(mask.height(), mask.width(), CV_8U, const_cast<uchar*>(mask.constBits()),
+                   static_cast<size_t>(mask.bytesPerLine()));
 }
 
 cv::Mat Disc(int size)
@@ -130,17 +118,15 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
 {
     if (drawing.InnerLines().isNull())
         return QImage();
-    cv::Mat lines = Dark(drawing.InnerLines());
+    cv::Mat lines = View(drawing.InnerLines()).clone();
     // What lies within the tolerance of the child's line (dot 1 to the last, open).
     const double tolerated = kTolerated * std::hypot(drawing.Extent().width(), drawing.Extent().height()) - kRounding;
-    cv::Mat away(lines.size(), CV_8U, cv::Scalar(255));
     std::vector<cv::Point> path;
     for (const Dot& dot : dots)
         path.emplace_back(dot.position.x(), dot.position.y());
-    cv::polylines(away, path, false, 0, 1, cv::LINE_8);
-    cv::Mat distance;
-    cv::distanceTransform(away, distance, cv::DIST_L2, cv::DIST_MASK_3);
-    const cv::Mat near = distance <= tolerated;
+    // The line drawn as wide as that, with round ends and joins.
+    cv::Mat near = cv::Mat::zeros(lines.size(), CV_8U);
+    cv::polylines(near, path, false, 255, 2 * std::max(0, static_cast<int>(tolerated)) + 1, cv::LINE_8);
 
     // The outline's band, stretch by stretch between two dots along the
     // outline: a stretch the child's line passes near all along is left to
@@ -150,7 +136,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     for (const Dot& dot : dots)
         ends.push_back(static_cast<std::size_t>(std::distance(
             outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
-                return Distance(a, dot.position) < Distance(b, dot.position);
+                return (a - dot.position).manhattanLength() < (b - dot.position).manhattanLength();
             }))));
     std::sort(ends.begin(), ends.end());
     const auto stretchOf = [&](std::size_t index) {
@@ -180,7 +166,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
         ink &= ~gone;
     };
     // Areas that would look like dots.
-    leaveOut(FilledAreas(ink, Dark(drawing.PictureToColour()), near));
+    leaveOut(FilledAreas(ink, View(drawing.Lines()), near));
     // Nor is a stub no bigger than a number beside the path kept (a line cut
     // where it met the outline, a tip between two dots): read as a number, it
     // would puzzle.
@@ -207,14 +193,10 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     }
     leaveOut(stubs);
 
-    QImage picture(lines.cols, lines.rows, QImage::Format_RGB32);
-    for (int y = 0; y < lines.rows; ++y) {
-        const uchar* in = lines.ptr<uchar>(y);
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < lines.cols; ++x)
-            out[x] = in[x] ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
-    }
-    return picture;
+    QImage mask(lines.cols, lines.rows, QImage::Format_Grayscale8);
+    for (int y = 0; y < lines.rows; ++y)
+        std::copy_n(lines.ptr<uchar>(y), lines.cols, mask.scanLine(y));
+    return mask;
 }
 
 }  // namespace vorlane

@@ -1,5 +1,7 @@
 #include "LineArt.h"
 
+#include "PictureJudge.h"
+
 #include "base/Errors.h"
 
 #include <opencv2/core.hpp>
@@ -393,6 +395,23 @@ cv::Mat Shape(const cv::Mat& ink)
     return outside != 128;
 }
 
+// The pieces of a shape too small beside its largest to be part of the
+// figure, as the picture judge sees them.
+cv::Mat Specks(const cv::Mat& shape)
+{
+    cv::Mat pieces, stats, centres;
+    const int count = cv::connectedComponentsWithStats(shape, pieces, stats, centres, 8, CV_32S);
+    int largest = 0;
+    for (int i = 1; i < count; ++i)
+        largest = std::max(largest, stats.at<int>(i, cv::CC_STAT_AREA));
+    cv::Mat specks = cv::Mat::zeros(shape.size(), CV_8U);
+    for (int y = 0; y < shape.rows; ++y)
+        for (int x = 0; x < shape.cols; ++x)
+            if (const int piece = pieces.at<int>(y, x); piece > 0 && stats.at<int>(piece, cv::CC_STAT_AREA) * kSpeck < largest)
+                specks.at<uchar>(y, x) = 255;
+    return specks;
+}
+
 // The same, with the gaps narrower than `gap` in its lines closed (an
 // outline drawn with gaps still has an inside): the lines are thickened to
 // close them, and what they enclose thinned back.
@@ -653,7 +672,8 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
 
     LineArt art;
     art.pictureToColour = BlackOnWhite(ink);
-    art.innerLines = BlackOnWhite(ink & ~band);
+    art.innerLines = Grey(ink & ~band);
+    art.lines = Grey(ink);
     art.figure = Grey(figure);
     art.extent = QRect(bounds.x, bounds.y, bounds.width, bounds.height);
     // Which outline point is nearest each pixel.
@@ -663,10 +683,12 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     cv::Mat distance, nearest;
     cv::distanceTransform(far, distance, nearest, cv::DIST_L2, cv::DIST_MASK_5, cv::DIST_LABEL_PIXEL);
     // How far each pixel is from the drawing's edge: its lines next to the
-    // page's outside, which the child's line must keep near.
+    // page's outside, which the child's line must keep near. Specks beside
+    // the figure (a crumb, a twinkle) are decoration, not an edge to follow.
     cv::Mat edge, edgeDistance;
-    cv::dilate(~Shape(ink), edge, cv::Mat());
-    edge &= ink;
+    const cv::Mat shape = Shape(ink);
+    cv::dilate(~shape, edge, cv::Mat());
+    edge &= ink & ~Specks(shape);
     cv::distanceTransform(~edge, edgeDistance, cv::DIST_L2, cv::DIST_MASK_5);
     art.edgeDistance.assign(edgeDistance.begin<float>(), edgeDistance.end<float>());
     std::vector<std::size_t> indexOf(outline.size() + 1, 0);

@@ -23,7 +23,8 @@ struct BandPixel {
 // A drawing turned into line art for colouring, with its outer outline.
 struct LineArt {
     QImage pictureToColour;  // RGB32, pure black lines on white
-    QImage innerLines;       // RGB32, the lines the dots picture keeps: no outer outline, filled areas hollowed
+    QImage lines;            // Grayscale8, 255 on the lines of pictureToColour
+    QImage innerLines;       // Grayscale8, the same without the outline's band
     std::vector<BandPixel> outlineBand;  // the black band of the outline, filled areas hollowed
     QImage figure;           // Grayscale8, 255 on the figure the outline goes round
     QRect extent;            // the bounds of the lines

@@ -43,8 +43,6 @@ constexpr double kSharpestTurn = 165;
 constexpr int kLargestSide = 2048;
 // Glyphs closer than this, in parts of their height, read as one label.
 constexpr double kGlyphGap = 0.35;
-// A piece of the drawing smaller than this part of the largest is a speck.
-constexpr int kSpeck = 50;
 // A line of the finished picture is drawn on the dots page when this share of
 // it is inked there; a label over a line the page leaves out inks less.
 constexpr double kDrawnLine = 0.8;

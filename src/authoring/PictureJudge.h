@@ -27,6 +27,10 @@ struct JudgedPage {
     static QImage GreyPicture(const TDIB& bitmap);
 };
 
+// A piece of a finished drawing smaller than a fiftieth of its largest is a
+// speck (a bubble, a twinkle): decoration, not outline for the child to follow.
+inline constexpr int kSpeck = 50;
+
 enum class Criterion { Similarity, Labels, LookAlikes, CleanPath, Sizes };
 inline constexpr std::size_t kCriteria = 5;
 

@@ -221,6 +221,7 @@ TracedDrawing TracedDrawing::FromBytes(const QByteArray& bytes, const QString& s
     TracedDrawing traced;
     LineArt art = TraceLineArt(drawn, pictureSize);
     traced.m_pictureToColour = std::move(art.pictureToColour);
+    traced.m_lines = std::move(art.lines);
     traced.m_innerLines = std::move(art.innerLines);
     traced.m_outlineBand = std::move(art.outlineBand);
     traced.m_figure = std::move(art.figure);

@@ -49,8 +49,9 @@ public:
                    : 0;
     }
 
-    // The picture to colour without its outer outline, its filled areas
-    // hollowed so that none looks like a dot: the lines the dots picture keeps.
+    // The lines of the picture to colour (Grayscale8, 255 on a line), and
+    // the same without the outline's band: the lines the dots picture keeps.
+    const QImage& Lines() const { return m_lines; }
     const QImage& InnerLines() const { return m_innerLines; }
     // The black band of the outline, each pixel with the outline point it lies
     // beside: the stretches of it the child's line does not follow stay drawn
@@ -58,7 +59,7 @@ public:
     const std::vector<BandPixel>& OutlineBand() const { return m_outlineBand; }
     // The figure the outline goes round (Grayscale8, 255 inside): labels go outside it.
     const QImage& Figure() const { return m_figure; }
-    bool OnLine(QPoint point) const { return m_pictureToColour.pixel(point) == qRgb(0, 0, 0); }
+    bool OnLine(QPoint point) const { return m_lines.constScanLine(point.y())[point.x()] != 0; }
 
     // The drawing as it was read, kept so that the picture can be traced again.
     const QByteArray& SourceBytes() const { return m_sourceBytes; }
@@ -68,6 +69,7 @@ private:
     QImage m_pictureToColour;
     std::vector<QPoint> m_outline;
     std::vector<float> m_edgeDistance;
+    QImage m_lines;
     QImage m_innerLines;
     std::vector<BandPixel> m_outlineBand;
     QImage m_figure;
