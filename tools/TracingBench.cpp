@@ -1,7 +1,6 @@
 #include "TracingBench.h"
 
-#include "DotPicture.h"
-#include "PictureJudge.h"
+#include "JudgedDots.h"
 #include "ThemeFiles.h"
 #include "TracedDrawing.h"
 
@@ -75,14 +74,9 @@ int MeasureTracing(const std::string& listFile, const std::string& root, const C
             std::fprintf(out, "refusé : %s\n", error.what());
             continue;
         }
-        JudgedPage page;
-        const std::vector<Dot> placed = PlaceDots(drawing, options);
-        page.dotsPicture = DrawDotsPicture(drawing, placed, options);
-        page.finishedPicture = drawing.PictureToColour();
-        page.lineWidth = options.lineWidth;
-        for (const Dot& dot : placed)
-            page.dots.push_back(dot.position);
-        const PageVerdict verdict = PictureJudge::Judge(page);
+        const JudgedDots page = JudgedDots::Place(drawing, options);
+        const std::vector<Dot>& placed = page.dots;
+        const PageVerdict& verdict = page.verdict;
         const std::string said = verdict.Line();
         good += verdict.Good() ? 1 : 0;
         untold += !verdict.Good() && said.rfind("Qualité : à revoir", 0) != 0 ? 1 : 0;
@@ -96,7 +90,7 @@ int MeasureTracing(const std::string& listFile, const std::string& root, const C
         if (!previewDir.empty()) {
             const std::string stem = MakeFolder(previewDir) + "/" + NumberText(static_cast<std::uint32_t>(line + 1));
             page.dotsPicture.save(QString::fromStdString(stem + "-points.png"));
-            page.finishedPicture.save(QString::fromStdString(stem + "-image.png"));
+            drawing.PictureToColour().save(QString::fromStdString(stem + "-image.png"));
         }
     }
     if (measured == 0) {

@@ -3,6 +3,7 @@
 #include "ContentChecker.h"
 #include "DemoMaker.h"
 #include "DotPicture.h"
+#include "JudgedDots.h"
 #include "PictureJudge.h"
 #include "ThemeWriter.h"
 #include "ThemeFiles.h"
@@ -216,7 +217,7 @@ int Trace(const TraceRequest& request)
         std::fprintf(stderr, "vorlane-content : %s\n", error.what());
         return 1;
     }
-    const std::vector<vorlane::Dot> dots = vorlane::PlaceDots(drawing, request.options);
+    const std::vector<vorlane::Dot> dots = vorlane::JudgedDots::Place(drawing, request.options).dots;
     const int picture = vorlane::AddPictureToTheme(places, request.theme, request.name, drawing, dots, request.options);
     if (!request.previewDir.empty()) {
         const std::string stem = vorlane::MakeFolder(request.previewDir) + "/" + request.theme + "-" +

@@ -6,6 +6,7 @@
 #include "atelier/AtelierChange.h"
 #include "atelier/DotEditor.h"
 #include "atelier/ReopenDialog.h"
+#include "authoring/JudgedDots.h"
 #include "authoring/ThemeWriter.h"
 #include "base/Errors.h"
 
@@ -448,7 +449,7 @@ void TfrmAtelier::Open(TracedDrawing drawing, const QString& name)
     AtelierState after = m_state;
     after.drawing = std::make_shared<const TracedDrawing>(std::move(drawing));
     after.options.firstDot.reset();
-    after.dots = PlaceDots(*after.drawing, after.options);
+    after.dots = JudgedDots::Place(*after.drawing, after.options).dots;
     Editor->Select(-1);
     Change(QStringLiteral("Ouvrir un dessin"), std::move(after));
     // A pasted image has no name: the box is left for the parent to fill.
@@ -586,7 +587,7 @@ void TfrmAtelier::ScrBNombreChange()
         return;
     AtelierState after = m_state;
     after.options.count = ScrBNombre->value();
-    after.dots = PlaceDots(*after.drawing, after.options);
+    after.dots = JudgedDots::Place(*after.drawing, after.options).dots;
     Change(QStringLiteral("Nombre de points"), std::move(after), AtelierChange::Kind::Count);
 }
 
@@ -601,7 +602,7 @@ void TfrmAtelier::cBNumerosChange()
         after.options.firstNumber = Step(after.options.style);
     if (Letters(after.options.style) && after.dots.size() > static_cast<std::size_t>(kMostLetterDots)) {
         after.options.count = kMostLetterDots;
-        after.dots = PlaceDots(*after.drawing, after.options);
+        after.dots = JudgedDots::Place(*after.drawing, after.options).dots;
     }
     Change(QStringLiteral("Numéros"), std::move(after));
 }

@@ -28,6 +28,10 @@ namespace {
 // A stretch without room for more dots that they stray from by more than
 // this goes between the last dot and the first.
 constexpr double kUnfollowable = 0.03;
+// Dots slide along the outline to bring stretches straying more than this
+// closer: those the child would stray from, or those near it.
+constexpr double kMended = 0.028;
+constexpr double kSettled = 0.022;
 // Deviations above this are worth a dot of their own.
 constexpr double kWorthADot = 0.01;
 // A turn sharper than this, in degrees, between two sides longer than two dot
@@ -291,6 +295,128 @@ DotMap Spread(const Placer& placer, std::size_t wanted, double worthADot)
     return dots;
 }
 
+// Added one by one, the dots can leave the path straying where an early dot
+// landed badly: a dot ending a stretch that strays more than `enough` slides
+// between its neighbours to where the two stretches it ends stray least,
+// until no slide helps. The other dots stay where they are.
+void Settle(const Placer& placer, DotMap& dots, double enough)
+{
+    if (dots.size() < 3)
+        return;
+    const auto neighbours = [&](std::size_t at) {
+        auto it = dots.find(at);
+        const std::size_t after = std::next(it) == dots.end() ? dots.begin()->first : std::next(it)->first;
+        const std::size_t before = it == dots.begin() ? dots.rbegin()->first : std::prev(it)->first;
+        return std::pair(before, after);
+    };
+    const std::size_t stride = std::max<std::size_t>(1, placer.Count() / 1500);
+    for (int sweep = 0; sweep < 4; ++sweep) {
+        bool moved = false;
+        std::vector<std::size_t> at;
+        for (const auto& dot : dots)
+            at.push_back(dot.first);
+        for (const std::size_t was : at) {
+            const auto [before, after] = neighbours(was);
+            const double now = std::max(dots[before].deviation, dots[was].deviation);
+            if (now <= enough)
+                continue;
+            const std::size_t troubles = placer.Troubles(dots).size();
+            std::optional<std::size_t> best;
+            double bestDeviation = now;
+            DotMap trial = dots;
+            trial.erase(was);
+            for (std::size_t step = stride; step < placer.Span(before, after); step += stride) {
+                const std::size_t candidate = placer.At(before, step);
+                if (candidate == was || !placer.HasRoom(candidate, trial))
+                    continue;
+                const double deviation =
+                    std::max(placer.Measure(before, candidate).deviation, placer.Measure(candidate, after).deviation);
+                if (deviation >= bestDeviation - 0.5)
+                    continue;
+                trial[candidate] = {};
+                if (placer.Troubles(trial).size() <= troubles) {
+                    best = candidate;
+                    bestDeviation = deviation;
+                }
+                trial.erase(candidate);
+            }
+            if (!best)
+                continue;
+            dots.erase(was);
+            dots[*best] = placer.Measure(*best, after);
+            dots[before] = placer.Measure(before, *best);
+            moved = true;
+        }
+        if (!moved)
+            break;
+    }
+}
+
+// The stretch the child's line strays most along: the worst but one when
+// the worst strays too far to follow, as it then goes between the last dot
+// and the first.
+DotMap::const_iterator WorstFollowed(const DotMap& dots, double unfollowable)
+{
+    auto worst = dots.end(), second = dots.end();
+    for (auto it = dots.begin(); it != dots.end(); ++it)
+        if (worst == dots.end() || it->second.deviation > worst->second.deviation) {
+            second = worst;
+            worst = it;
+        } else if (second == dots.end() || it->second.deviation > second->second.deviation) {
+            second = it;
+        }
+    return worst != dots.end() && worst->second.deviation > unfollowable && second != dots.end() ? second : worst;
+}
+
+// Dots spread one by one can crowd where the outline is easy and run short
+// where it is intricate: the dot whose going costs least moves to where the
+// path strays most, while that brings the path closer.
+void Exchange(const Placer& placer, DotMap& dots, double unfollowable)
+{
+    if (dots.size() < 4)
+        return;
+    const auto next = [&](const DotMap& map, std::size_t at) {
+        auto found = map.upper_bound(at);
+        return found == map.end() ? map.begin()->first : found->first;
+    };
+    const auto prev = [&](const DotMap& map, std::size_t at) {
+        auto found = map.find(at);
+        return found == map.begin() ? map.rbegin()->first : std::prev(found)->first;
+    };
+    for (std::size_t round = 0; round < 2 * dots.size(); ++round) {
+        const auto worst = WorstFollowed(dots, unfollowable);
+        const double before = worst->second.deviation;
+        const std::size_t from = worst->first, to = next(dots, from);
+        // The dot whose two stretches joined stray least.
+        std::optional<std::size_t> leaving;
+        double joined = before;
+        for (const auto& dot : dots) {
+            if (dot.first == from || dot.first == to)
+                continue;
+            const double deviation = placer.Measure(prev(dots, dot.first), next(dots, dot.first)).deviation;
+            if (deviation < joined) {
+                joined = deviation;
+                leaving = dot.first;
+            }
+        }
+        if (!leaving)
+            return;
+        DotMap trial = dots;
+        const std::size_t left = prev(trial, *leaving);
+        trial.erase(*leaving);
+        trial[left] = placer.Measure(left, next(trial, left));
+        const std::optional<std::size_t> added = placer.RoomNear(from, to, worst->second.farthest, trial);
+        if (!added)
+            return;
+        trial[*added] = placer.Measure(*added, to);
+        trial[from] = placer.Measure(from, *added);
+        if (WorstFollowed(trial, unfollowable)->second.deviation >= before ||
+            placer.Troubles(trial).size() > placer.Troubles(dots).size())
+            return;
+        dots = std::move(trial);
+    }
+}
+
 bool Clockwise(const std::vector<Dot>& dots)
 {
     double twiceArea = 0;
@@ -305,28 +431,20 @@ bool Clockwise(const std::vector<Dot>& dots)
 class AreaSums {
 public:
     explicit AreaSums(const QImage& mask)
-        : m_width(mask.width() + 1), m_sums(static_cast<std::size_t>(m_width) * (mask.height() + 1), 0)
     {
-        for (int y = 0; y < mask.height(); ++y) {
-            const uchar* line = mask.constScanLine(y);
-            int row = 0;
-            for (int x = 0; x < mask.width(); ++x) {
-                row += line[x] ? 1 : 0;
-                m_sums[Index(x + 1, y + 1)] = m_sums[Index(x + 1, y)] + row;
-            }
-        }
+        const cv::Mat view(mask.height(), mask.width(), CV_8U, const_cast<uchar*>(mask.constBits()),
+                           static_cast<size_t>(mask.bytesPerLine()));
+        cv::integral(view > 0, m_sums, CV_32S);
     }
     // The pixels set in `box`, which must lie inside the mask.
     int Sum(const QRect& box) const
     {
         const int x0 = box.left(), y0 = box.top(), x1 = box.right() + 1, y1 = box.bottom() + 1;
-        return m_sums[Index(x1, y1)] - m_sums[Index(x0, y1)] - m_sums[Index(x1, y0)] + m_sums[Index(x0, y0)];
+        return (m_sums.at<int>(y1, x1) - m_sums.at<int>(y1, x0) - m_sums.at<int>(y0, x1) + m_sums.at<int>(y0, x0)) / 255;
     }
 
 private:
-    std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * m_width + x; }
-    int m_width;
-    std::vector<int> m_sums;
+    cv::Mat m_sums;
 };
 
 QPolygonF Polygon(const std::vector<Dot>& dots)
@@ -616,19 +734,6 @@ QString DotLabel(const DotOptions& options, int index)
 
 namespace {
 
-// Grayscale8, 255 where the picture is dark: what a label must not cover.
-QImage Dark(const QImage& picture)
-{
-    QImage dark(picture.size(), QImage::Format_Grayscale8);
-    for (int y = 0; y < picture.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        uchar* out = dark.scanLine(y);
-        for (int x = 0; x < picture.width(); ++x)
-            out[x] = qGray(in[x]) < 128 ? 255 : 0;
-    }
-    return dark;
-}
-
 // The sides of the path next to dot i cross no other side and turn back at
 // none of the dots they join.
 bool CleanAround(const std::vector<Dot>& dots, std::size_t i, double radius)
@@ -654,7 +759,7 @@ std::vector<Dot> MakeRoomForLabels(const TracedDrawing& drawing, std::vector<Dot
 {
     const std::vector<QPoint>& outline = drawing.Outline();
     const double radius = DotSizeFor(dots.size()).radius;
-    const QImage lines = Dark(DotsLines(drawing, dots));
+    const QImage lines = DotsLines(drawing, dots);
     const LabelPlacer placer(drawing, dots, options, lines);
     const Placer stretches(drawing, radius);
     const auto indexOf = [&](QPoint point) {
@@ -740,7 +845,7 @@ std::vector<Dot> MakeRoomForLabels(const TracedDrawing& drawing, std::vector<Dot
 
 }  // namespace
 
-std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& options)
+std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& options, Placement placement)
 {
     const std::vector<QPoint>& outline = drawing.Outline();
     if (outline.size() < 3)
@@ -760,6 +865,12 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     if (dots.empty())
         return {};
     const Placer placer(drawing, radius);
+    if (placement == Placement::Evened)
+        Exchange(placer, dots, kUnfollowable * Diagonal(drawing.Extent()));
+    if (placement != Placement::OneByOne)
+        Settle(placer, dots,
+               (placement == Placement::Mended ? kMended : placement == Placement::Settled ? kSettled : 0) *
+                   Diagonal(drawing.Extent()));
 
     std::vector<Dot> placed;
     placed.reserve(dots.size());
@@ -796,10 +907,17 @@ std::vector<Dot> OrderDots(std::vector<Dot> dots, const DotOptions& options)
 
 QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options)
 {
-    QImage picture = DotsLines(drawing, dots);
-    if (picture.isNull())
-        return picture;
-    const std::vector<Label> labels = LabelPlacer(drawing, dots, options, Dark(picture)).Place();
+    const QImage lines = DotsLines(drawing, dots);
+    if (lines.isNull())
+        return lines;
+    const std::vector<Label> labels = LabelPlacer(drawing, dots, options, lines).Place();
+    QImage picture(lines.size(), QImage::Format_RGB32);
+    for (int y = 0; y < lines.height(); ++y) {
+        const uchar* in = lines.constScanLine(y);
+        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0, width = lines.width(); x < width; ++x)
+            out[x] = in[x] ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+    }
     const QPolygonF polygon = Polygon(dots);
     const DotSize size = DotSizeFor(dots.size());
     QPainter painter(&picture);
@@ -818,11 +936,11 @@ QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dot
 
 std::vector<QRectF> LabelBoxes(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options)
 {
-    const QImage picture = DotsLines(drawing, dots);
-    if (picture.isNull())
+    const QImage lines = DotsLines(drawing, dots);
+    if (lines.isNull())
         return {};
     std::vector<QRectF> boxes;
-    for (const Label& label : LabelPlacer(drawing, dots, options, Dark(picture)).Place())
+    for (const Label& label : LabelPlacer(drawing, dots, options, lines).Place())
         boxes.push_back(label.box);
     return boxes;
 }
@@ -842,6 +960,37 @@ QPoint NearestOutlinePoint(const TracedDrawing& drawing, QPoint point)
         return best;
     };
     return nearest(true).value_or(*nearest(false));
+}
+
+std::vector<QPoint> PlacesNear(const TracedDrawing& drawing, const std::vector<Dot>& dots, std::size_t i, int most)
+{
+    const std::vector<QPoint>& outline = drawing.Outline();
+    if (i >= dots.size() || outline.empty())
+        return {};
+    const double radius = DotSizeFor(dots.size()).radius;
+    const QPoint was = dots[i].position;
+    const auto start = static_cast<std::size_t>(std::distance(
+        outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
+            return Distance(a, was) < Distance(b, was);
+        })));
+    std::vector<QPoint> places;
+    constexpr std::size_t kStep = 3;
+    for (std::size_t step = kStep; step < outline.size() / 2 && static_cast<int>(places.size()) < most; step += kStep) {
+        bool inReach = false;
+        for (const std::size_t index : {(start + step) % outline.size(), (start + outline.size() - step) % outline.size()}) {
+            const QPoint candidate = outline[index];
+            if (Distance(candidate, was) > kSpacing * radius / 2)
+                continue;
+            inReach = true;
+            if (drawing.OnLine(candidate) && std::none_of(dots.begin(), dots.end(), [&](const Dot& other) {
+                    return &other != &dots[i] && Distance(other.position, candidate) < kSpacing * radius;
+                }))
+                places.push_back(candidate);
+        }
+        if (!inReach)
+            break;
+    }
+    return places;
 }
 
 }  // namespace vorlane

@@ -48,10 +48,19 @@ std::optional<LabelStyle> LabelStyleNamed(const QString& name);
 // The text under dot `index` (0 for the first dot) in the given style.
 QString DotLabel(const DotOptions& options, int index);
 
+// How the dots find their places on the outline. One by one, each where the
+// path strays most, suits most drawings. Slid afterwards along the outline,
+// the dots follow an intricate outline closer, at the price of less room for
+// the numbers: those of the stretches the child would stray from (mended),
+// of the stretches near that (settled), or all of them, after dots from easy
+// stretches have moved to hard ones (evened).
+enum class Placement { OneByOne, Mended, Settled, Evened };
+
 // Places options.count dots on the outline (fewer when the outline is too short
-// to keep them three dot radii apart), corners first, in the order the child
+// to keep them six dot radii apart), corners first, in the order the child
 // joins them.
-std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& options);
+std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& options,
+                           Placement placement = Placement::OneByOne);
 
 // Puts dots edited by hand in the order options asks for: starting at the
 // first dot (options.firstDot, else the topmost), turning in options.direction.
@@ -63,6 +72,11 @@ QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dot
 
 // Where DrawDotsPicture puts the label of each dot: the box of its ink.
 std::vector<QRectF> LabelBoxes(const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options);
+
+// Up to `most` places on a line of the outline within three dot radii of
+// dot `i`, nearest first, kept as far from the other dots as placed dots
+// are: where the dot could go when its number has no room.
+std::vector<QPoint> PlacesNear(const TracedDrawing& drawing, const std::vector<Dot>& dots, std::size_t i, int most);
 
 // The outline point nearest `point`: where a dot dragged or added by hand goes.
 QPoint NearestOutlinePoint(const TracedDrawing& drawing, QPoint point);

@@ -1,0 +1,72 @@
+#include "JudgedDots.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vorlane {
+
+namespace {
+
+// Places tried for a dot whose number is not plainly its own: each is a page
+// judged again.
+constexpr int kMostTries = 6;
+
+std::size_t Failed(const PageVerdict& verdict)
+{
+    return static_cast<std::size_t>(
+        std::count_if(verdict.criteria.begin(), verdict.criteria.end(), [](const CriterionResult& c) { return !c.passed; }));
+}
+
+// Good but for some numbers.
+bool OnlyLabels(const PageVerdict& verdict)
+{
+    return !verdict[Criterion::Labels].passed && Failed(verdict) == 1;
+}
+
+JudgedDots Judge(const TracedDrawing& drawing, std::vector<Dot> dots, const DotOptions& options)
+{
+    JudgedDots page;
+    page.dots = std::move(dots);
+    page.dotsPicture = DrawDotsPicture(drawing, page.dots, options);
+    JudgedPage judged{page.dotsPicture, drawing.PictureToColour(), {}, options.lineWidth};
+    for (const Dot& dot : page.dots)
+        judged.dots.push_back(dot.position);
+    page.verdict = PictureJudge::Judge(judged);
+    return page;
+}
+
+}  // namespace
+
+JudgedDots JudgedDots::Place(const TracedDrawing& drawing, const DotOptions& options)
+{
+    JudgedDots best = Judge(drawing, PlaceDots(drawing, options), options);
+    for (const Placement placement : {Placement::Mended, Placement::Settled, Placement::Evened}) {
+        if (best.verdict.Good())
+            break;
+        JudgedDots other = Judge(drawing, PlaceDots(drawing, options, placement), options);
+        if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict))
+            best = std::move(other);
+    }
+    // Numbers that are still not plainly their dot's, on a page good
+    // otherwise: each of their dots moves along the outline to where the
+    // judge reads its number plainly.
+    const std::vector<int> doubtful = best.verdict[Criterion::Labels].dots;
+    for (const int number : doubtful) {
+        if (!OnlyLabels(best.verdict))
+            break;
+        const auto i = static_cast<std::size_t>(number - 1);
+        for (const QPoint place : PlacesNear(drawing, best.dots, i, kMostTries)) {
+            std::vector<Dot> moved = best.dots;
+            moved[i].position = place;
+            JudgedDots other = Judge(drawing, std::move(moved), options);
+            if (other.verdict.Good() || (OnlyLabels(other.verdict) && other.verdict[Criterion::Labels].figure <
+                                                                          best.verdict[Criterion::Labels].figure)) {
+                best = std::move(other);
+                break;
+            }
+        }
+    }
+    return best;
+}
+
+}  // namespace vorlane

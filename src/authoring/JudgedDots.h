@@ -1,0 +1,27 @@
+#pragma once
+
+#include "DotPicture.h"
+#include "PictureJudge.h"
+#include "TracedDrawing.h"
+
+#include <QImage>
+
+#include <vector>
+
+namespace vorlane {
+
+// A traced page as it will be saved, and what the picture judge says of it.
+struct JudgedDots {
+    std::vector<Dot> dots;
+    QImage dotsPicture;  // DrawDotsPicture of the dots
+    PageVerdict verdict;
+
+    // Places the dots one by one and judges the page; when it is not good,
+    // tries the other placements and keeps the best page: a good one, else
+    // the one failing the fewest criteria (the first of those). A page let
+    // down only by numbers not plainly their dot's then has those dots moved
+    // a little along the outline, where the judge reads them plainly.
+    static JudgedDots Place(const TracedDrawing& drawing, const DotOptions& options);
+};
+
+}  // namespace vorlane
