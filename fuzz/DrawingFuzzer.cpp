@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the tracer's drawing reader, as SVG when the first
 // byte is odd and as a raster image otherwise. A French refusal is an answer;
 // a crash, a hang or a sanitizer report is a finding. Whatever is accepted
-// must give dots on its lines.
-#include "DotPicture.h"
+// must give dots on its lines, placed and judged as the atelier does it.
+#include "JudgedDots.h"
 #include "QtFuzzerSetUp.h"
 #include "TracedDrawing.h"
 
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         const auto drawing = vorlane::TracedDrawing::FromBytes(bytes, suffix, QSize(352, 280));
         const vorlane::DotOptions options;
-        for (const vorlane::Dot& dot : vorlane::PlaceDots(drawing, options))
+        for (const vorlane::Dot& dot : vorlane::JudgedDots::Place(drawing, options).dots)
             if (drawing.PictureToColour().pixel(dot.position) != qRgb(0, 0, 0))
                 std::abort();
     } catch (const vorlane::EVorlaneError&) {
