@@ -12,6 +12,7 @@
 #include <numbers>
 
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/GameSettings.h"
 #include "content/PlayList.h"
 #include "display/DXDrawView.h"
@@ -27,7 +28,7 @@ using namespace vorlane;
 std::unique_ptr<TfrmPrincipale> DemoGame(int depth)
 {
     NeedApplication();
-    SetProgramFolder(VORLANE_PROGRAM_DIR);
+    ContentPlaces::Settle(VORLANE_PROGRAM_DIR);
     GameSettings.BitDepth = depth;
     PlayList = {TTheme{}, TTheme{"Animaux/", 1}};
     PlayCount = 1;

@@ -4,10 +4,13 @@
 #include "Preview.h"
 #include "SoundSynth.h"
 #include "ThemeFiles.h"
+#include "ThemeWriter.h"
 #include "WaveWriter.h"
 
 #include "base/AtomicFile.h"
+#include "base/FolderLock.h"
 #include "content/AppearanceDat.h"
+#include "content/ContentPaths.h"
 #include "content/ThemeDat.h"
 
 #include <QDir>
@@ -77,15 +80,17 @@ void WriteThemeFiles(const RenderedTheme& theme, const std::string& folder)
 }
 
 // Writes the theme's folder under `themesDir` and returns it. A theme made
-// again is written in place: its folder also holds the children's colourings.
-// A new one appears whole or not at all: its files go to a hidden folder,
-// which the launcher skips, renamed once complete.
+// again is written in place, under its folder's lock and in whatever letter
+// case its folder has: it also holds the children's colourings. A new one
+// appears whole or not at all: its files go to a hidden folder, which the
+// launcher skips, renamed once complete.
 std::string WriteTheme(const RenderedTheme& theme, const std::string& themesDir)
 {
     const std::string name = theme.recipe.folder.toStdString();
-    std::string folder = themesDir + "/" + name;
+    std::string folder = ResolveContentFile(themesDir + "/" + name);
     std::error_code error;
     if (std::filesystem::exists(folder, error)) {
+        const FolderLock lock(folder);
         WriteThemeFiles(theme, folder);
         return folder;
     }
@@ -152,14 +157,19 @@ void MakeDemo(const std::string& programDir, const std::string& previewDir)
     }
 }
 
-std::string MakeTheme(const std::string& dataFile, const std::string& programDir, const std::string& previewDir)
+std::string MakeTheme(const std::string& dataFile, const ContentPlaces& places, const std::string& previewDir)
 {
     std::vector<std::uint8_t> bytes;
     if (!ReadWholeFile(dataFile, bytes))
         throw EFOpenError(dataFile);
-    const RenderedTheme theme = RenderTheme(
-        ParseTheme(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))));
-    std::string folder = WriteTheme(theme, Folder(programDir, QStringLiteral("Themes")));
+    ThemeRecipe recipe =
+        ParseTheme(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+    if (const std::string refusal = ThemeNameRefusal(places, recipe.folder.toStdString()); !refusal.empty())
+        throw EVorlaneError(refusal);
+    const RenderedTheme theme = RenderTheme(std::move(recipe));
+    std::string themes = places.UserThemesPath();
+    themes.pop_back();
+    std::string folder = WriteTheme(theme, MakeFolder(themes));
     if (!previewDir.empty())
         WriteThemePreview(theme, DemoAppearances().front().palette.colours, MakeFolder(previewDir));
     return folder;

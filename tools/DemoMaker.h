@@ -3,6 +3,8 @@
 #include "AppearanceArt.h"
 #include "PictureArt.h"
 
+#include "content/ContentPlaces.h"
+
 #include <string>
 #include <vector>
 
@@ -20,10 +22,12 @@ std::vector<AppearanceRecipe> DemoAppearances();
 void MakeDemo(const std::string& programDir, const std::string& previewDir = {});
 
 // Reads a theme data file (the demo themes' format), draws it and writes it
-// under `programDir`/Themes as MakeDemo writes its themes; returns the theme's
-// folder. Every picture is drawn before anything is written, so a refused file
-// leaves nothing behind. With a `previewDir`, also writes PNG copies of the
-// pictures there. Raises EFOpenError, EDemoDataError or EWriteError.
-std::string MakeTheme(const std::string& dataFile, const std::string& programDir, const std::string& previewDir = {});
+// among the user's themes of `places` as MakeDemo writes its themes; returns
+// the theme's folder. A name the user's themes cannot take (a shared theme's,
+// in any letter case) is refused before any drawing; every picture is drawn
+// before anything is written, so a refused file leaves nothing behind. With a
+// `previewDir`, also writes PNG copies of the pictures there. Raises
+// EFOpenError, EDemoDataError, EVorlaneError or EWriteError.
+std::string MakeTheme(const std::string& dataFile, const ContentPlaces& places, const std::string& previewDir = {});
 
 }  // namespace vorlane

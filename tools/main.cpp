@@ -3,11 +3,14 @@
 #include "ContentChecker.h"
 #include "DemoMaker.h"
 #include "DotPicture.h"
+#include "PictureJudge.h"
 #include "ThemeWriter.h"
 #include "ThemeFiles.h"
 #include "TracedDrawing.h"
 
 #include "base/Errors.h"
+#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/ThemeDat.h"
 
 #include <QGuiApplication>
@@ -35,39 +38,85 @@ int Usage()
                "      fait du dessin DESSIN (SVG, PNG, JPEG, BMP, GIF, WebP) une image à points de plus du\n"
                "      thème NOM de DOSSIER/Themes (créé s'il n'existe pas), avec N points (de 5 à 60, 20 par\n"
                "      défaut) numérotés à partir de K, puis vérifie le thème\n"
-               "  vorlane-content check DOSSIER\n"
-               "      vérifie chaque thème et chaque apparence du dossier du programme DOSSIER\n",
+               "      Quand DOSSIER est en lecture seule (/usr/lib/vorlane), make-theme et trace écrivent\n"
+               "      dans le dossier de l'utilisateur, ~/.local/share/vorlane ; un thème de DOSSIER ne peut\n"
+               "      pas y être changé, ni repris sous son nom, quelle que soit la casse des lettres\n"
+               "  vorlane-content judge DOSSIER_DU_THEME\n"
+               "      juge chaque image à points du thème et donne les mesures de chaque critère\n"
+               "  vorlane-content check DOSSIER [--strict]\n"
+               "      vérifie chaque thème et chaque apparence du dossier DOSSIER (celui du programme,\n"
+               "      ou celui d'un utilisateur : sa progression sur les thèmes partagés n'est pas un thème),\n"
+               "      et juge chaque image à points ; avec --strict, une image à revoir est une erreur\n",
                stderr);
     return 2;
 }
 
-// Prints "<package> : OK" or one line per fault; returns 1 when there are faults.
-int Print(const std::vector<vorlane::PackageReport>& reports)
+// What becomes of the pages the picture judge finds doubtful.
+enum class Doubtful { Warned, Faulty, Unsaid };
+
+// Prints "<package> : OK" or one line per fault and warning; returns 1 when
+// there are faults.
+int Print(const std::vector<vorlane::PackageReport>& reports, Doubtful doubtful = Doubtful::Warned)
 {
     bool faulty = false;
     for (const auto& report : reports) {
-        if (report.faults.empty())
+        const bool warned = doubtful != Doubtful::Unsaid && !report.warnings.empty();
+        if (report.faults.empty() && !warned)
             std::printf("%s : OK\n", report.package.c_str());
         for (const std::string& fault : report.faults)
             std::printf("%s : %s\n", report.package.c_str(), fault.c_str());
-        faulty = faulty || !report.faults.empty();
+        for (const std::string& warning : warned ? report.warnings : std::vector<std::string>{})
+            std::printf("%s : %s%s\n", report.package.c_str(), doubtful == Doubtful::Faulty ? "" : "avertissement : ",
+                        warning.c_str());
+        faulty = faulty || !report.faults.empty() || (doubtful == Doubtful::Faulty && warned);
     }
     return faulty ? 1 : 0;
 }
 
-int Check(const char* programDir)
+int Check(const char* programDir, Doubtful doubtful)
 {
     const auto reports = vorlane::CheckProgramFolder(programDir);
     if (reports.empty()) {
-        std::printf("%s : aucun thème ni aucune apparence (dossiers Themes/ et Apparences/)\n", programDir);
-        return 1;
+        // A user's folder holding only their progress on the shared themes has nothing amiss.
+        std::error_code error;
+        const bool folders = std::filesystem::is_directory(std::filesystem::path(programDir) / "Themes", error) ||
+                             std::filesystem::is_directory(std::filesystem::path(programDir) / "Apparences", error);
+        std::printf("%s : aucun thème ni aucune apparence%s\n", programDir,
+                    folders ? " à vérifier" : " (dossiers Themes/ et Apparences/)");
+        return folders ? 0 : 1;
     }
-    return Print(reports);
+    return Print(reports, doubtful);
 }
 
+// Each picture of a theme folder with the judge's figures: what a content
+// author looks at to see how far a page is from good.
+int Judge(const char* themeFolder)
+{
+    const std::filesystem::path folder(themeFolder);
+    const int pictures = vorlane::ThemeDat(vorlane::ResolveContentFile((folder / "theme.dat").string())).NombreImages();
+    if (pictures < 1) {
+        std::printf("%s : aucune image\n", themeFolder);
+        return 1;
+    }
+    bool doubtful = false;
+    for (int picture = 1; picture <= pictures; ++picture) {
+        const vorlane::PageVerdict verdict = vorlane::PictureJudge::JudgeThemePicture(folder.string(), picture);
+        std::printf("%s : écart %.1f %%, numéros %g, faux points %g, trait %g, rayon %.1f, numéros de %.0f px, "
+                    "contour montré %.0f %%, %d morceau(x)\n  %s\n",
+                    vorlane::ImageSection(static_cast<std::uint32_t>(picture)).c_str(),
+                    verdict[vorlane::Criterion::Similarity].figure, verdict[vorlane::Criterion::Labels].figure,
+                    verdict[vorlane::Criterion::LookAlikes].figure, verdict[vorlane::Criterion::CleanPath].figure,
+                    verdict.dotRadius, verdict.labelHeight, 100 * verdict.shownOutline, verdict.pieces,
+                    verdict.Line().c_str());
+        doubtful = doubtful || !verdict.Good();
+    }
+    return doubtful ? 1 : 0;
+}
+
+// A program folder this user may not write sends the theme to their own folder.
 int MakeTheme(const char* dataFile, const char* programDir, const char* previewDir)
 {
-    const std::string folder = vorlane::MakeTheme(dataFile, programDir, previewDir);
+    const std::string folder = vorlane::MakeTheme(dataFile, vorlane::ContentPlaces::Settle(programDir), previewDir);
     const std::string package = "Themes/" + std::filesystem::path(folder).filename().string();
     return Print({vorlane::CheckTheme(folder, package)});
 }
@@ -140,6 +189,12 @@ std::optional<TraceRequest> ParseTrace(int argc, char** argv)
 // that cannot be traced is told in French and leaves everything as it was.
 int Trace(const TraceRequest& request)
 {
+    // A shared theme's name is refused before the drawing is traced.
+    const vorlane::ContentPlaces& places = vorlane::ContentPlaces::Settle(request.programDir);
+    if (const std::string refusal = vorlane::ThemeNameRefusal(places, request.theme); !refusal.empty()) {
+        std::fprintf(stderr, "vorlane-content : %s\n", refusal.c_str());
+        return 1;
+    }
     vorlane::TracedDrawing drawing;
     try {
         drawing = vorlane::TracedDrawing::FromFile(QString::fromStdString(request.drawing));
@@ -148,17 +203,17 @@ int Trace(const TraceRequest& request)
         return 1;
     }
     const std::vector<vorlane::Dot> dots = vorlane::PlaceDots(drawing, request.options);
-    const int picture =
-        vorlane::AddPictureToTheme(request.programDir, request.theme, request.name, drawing, dots, request.options);
+    const int picture = vorlane::AddPictureToTheme(places, request.theme, request.name, drawing, dots, request.options);
     if (!request.previewDir.empty()) {
         const std::string stem = vorlane::MakeFolder(request.previewDir) + "/" + request.theme + "-" +
                                  vorlane::NumberText(static_cast<std::uint32_t>(picture));
         vorlane::DrawDotsPicture(drawing, dots, request.options).save(QString::fromStdString(stem + "-points.png"));
         drawing.PictureToColour().save(QString::fromStdString(stem + "-image.png"));
     }
+    const std::filesystem::path folder = std::filesystem::path(places.UserThemePath(request.theme)).parent_path();
     std::printf("%s : image %d, %zu points\n", request.drawing.c_str(), picture, dots.size());
-    return Print({vorlane::CheckTheme(vorlane::ThemeFolderPath(request.programDir, request.theme),
-                                      "Themes/" + request.theme)});
+    std::printf("%s\n", vorlane::PictureJudge::JudgeThemePicture(folder.string(), picture).Line().c_str());
+    return Print({vorlane::CheckTheme(folder.string(), "Themes/" + folder.filename().string())}, Doubtful::Unsaid);
 }
 
 // Qt's notice that it made up a runtime folder says nothing to a content author.
@@ -183,8 +238,12 @@ int main(int argc, char** argv)
             const auto request = ParseTrace(argc, argv);
             return request ? Trace(*request) : Usage();
         }
+        if (argc == 3 && std::strcmp(argv[1], "judge") == 0)
+            return Judge(argv[2]);
         if (argc == 3 && std::strcmp(argv[1], "check") == 0)
-            return Check(argv[2]);
+            return Check(argv[2], Doubtful::Warned);
+        if (argc == 4 && std::strcmp(argv[1], "check") == 0 && std::strcmp(argv[3], "--strict") == 0)
+            return Check(argv[2], Doubtful::Faulty);
         if (argc == 3 && std::strcmp(argv[1], "make-demo") == 0) {
             vorlane::MakeDemo(argv[2]);
             return 0;

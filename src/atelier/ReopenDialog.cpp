@@ -12,14 +12,14 @@
 
 namespace vorlane {
 
-ReopenDialog::ReopenDialog(const std::string& programDir, const std::string& theme, QWidget* parent)
+ReopenDialog::ReopenDialog(const ContentPlaces& places, const std::string& theme, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , cBTheme(new QComboBox(this))
     , lbImages(new QListWidget(this))
 {
     setWindowTitle(QStringLiteral("Vorlane - Rouvrir un dessin"));
-    for (const std::string& name : ThemeNames(programDir)) {
-        auto pictures = ReopenablePictures(programDir, name);
+    for (const std::string& name : ThemeNames(places)) {
+        auto pictures = ReopenablePictures(places, name);
         if (pictures.empty())
             continue;
         cBTheme->addItem(QFile::decodeName(QByteArray::fromStdString(name)));

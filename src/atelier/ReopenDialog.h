@@ -11,13 +11,15 @@ class QListWidget;
 
 namespace vorlane {
 
-// "Rouvrir un dessin": the pictures the atelier added to the themes of the
-// program folder, theme by theme, to pick one to edit again.
+class ContentPlaces;
+
+// "Rouvrir un dessin": the pictures the atelier added to the user's own
+// themes, theme by theme, to pick one to edit again.
 class ReopenDialog : public QDialog {
     Q_OBJECT
 public:
     // Opens on `theme` when it holds such pictures.
-    ReopenDialog(const std::string& programDir, const std::string& theme, QWidget* parent = nullptr);
+    ReopenDialog(const ContentPlaces& places, const std::string& theme, QWidget* parent = nullptr);
 
     bool HasPictures() const { return !m_themes.empty(); }
     std::string Theme() const;

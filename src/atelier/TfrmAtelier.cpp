@@ -7,7 +7,6 @@
 #include "atelier/ReopenDialog.h"
 #include "authoring/ThemeWriter.h"
 #include "base/Errors.h"
-#include "content/ContentPaths.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -179,11 +178,9 @@ void Inform(QWidget* parent, const QString& text)
 
 }  // namespace
 
-TfrmAtelier::TfrmAtelier(std::string programDir, const QString& theme, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_programDir(std::move(programDir))
+TfrmAtelier::TfrmAtelier(ContentPlaces places, const QString& theme, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_places(std::move(places))
 {
-    if (!m_programDir.empty() && m_programDir.back() != '/')
-        m_programDir += '/';
     setObjectName(QStringLiteral("frmAtelier"));
     setWindowTitle(QStringLiteral("Vorlane - Atelier de dessins"));
     QFont smallFont = font();
@@ -194,7 +191,11 @@ TfrmAtelier::TfrmAtelier(std::string programDir, const QString& theme, QWidget* 
     CreateControls();
     ConnectHandlers();
     FillThemes();
-    if (!theme.isEmpty())
+    // Named on the command line, a shared theme is not taken: the parent learns
+    // why before any work rather than after it.
+    if (m_places.IsSharedTheme(Bytes(theme)))
+        QTimer::singleShot(0, this, [this, why = Text(ThemeNameRefusal(m_places, Bytes(theme)))] { Inform(this, why); });
+    else if (!theme.isEmpty())
         cBTheme->setCurrentText(theme);
     ShowSaveChoice();
     Show(m_state);
@@ -323,7 +324,7 @@ void TfrmAtelier::FillThemes()
 {
     const QString current = cBTheme->currentText();
     cBTheme->clear();
-    for (const std::string& name : ThemeNames(m_programDir))
+    for (const std::string& name : ThemeNames(m_places))
         cBTheme->addItem(Text(name));
     cBTheme->setCurrentText(current);
 }
@@ -538,7 +539,7 @@ void TfrmAtelier::btnOuvrirClick()
 
 void TfrmAtelier::btnRouvrirClick()
 {
-    ReopenDialog dialog(m_programDir, Bytes(cBTheme->currentText().trimmed()), this);
+    ReopenDialog dialog(m_places, Bytes(cBTheme->currentText().trimmed()), this);
     if (!dialog.HasPictures()) {
         Inform(this, QStringLiteral("Aucun dessin fait dans l'atelier n'a encore été ajouté à un thème."));
         return;
@@ -549,7 +550,7 @@ void TfrmAtelier::btnRouvrirClick()
 
 void TfrmAtelier::Reopen(const std::string& theme, int picture)
 {
-    ReopenedPicture reopened = ReopenPicture(m_programDir, theme, picture);
+    ReopenedPicture reopened = ReopenPicture(m_places, theme, picture);
     AtelierState after{std::make_shared<const TracedDrawing>(std::move(reopened.drawing)), std::move(reopened.dots),
                        reopened.options};
     Editor->Select(-1);
@@ -734,19 +735,17 @@ void TfrmAtelier::btnAjouterClick()
     }
     const bool replacing = Replacing();
     const bool newTheme = cBTheme->findText(theme) < 0;
-    // A user of a shared program folder cannot change its themes, and a theme
-    // of theirs of the same name would hide the shared one's pictures.
-    if (newTheme && !UserFolder().empty() && std::filesystem::exists(ThemeFile(Bytes(theme)))) {
-        Inform(this, QStringLiteral("Le thème « %1 » est celui de Vorlane et ne peut pas être changé : "
-                                    "donnez un autre nom au thème de vos dessins.")
-                         .arg(theme));
+    // A shared theme cannot be changed, and a theme of the user's named like
+    // one, in any letter case, would stand beside it as its twin.
+    if (const std::string refusal = ThemeNameRefusal(m_places, Bytes(theme)); !refusal.empty()) {
+        Inform(this, Text(refusal));
         cBTheme->setFocus();
         return;
     }
     int picture = 0;
     {
         const WaitCursor waiting;
-        picture = AddPictureToTheme(m_programDir, Bytes(theme), name.toStdString(), *m_state.drawing, m_state.dots,
+        picture = AddPictureToTheme(m_places, Bytes(theme), name.toStdString(), *m_state.drawing, m_state.dots,
                                     m_state.options, replacing ? m_savedPicture : 0);
     }
     m_savedTheme = Bytes(theme);

@@ -2,6 +2,7 @@
 
 #include "atelier/AtelierChange.h"
 #include "atelier/AtelierState.h"
+#include "content/ContentPlaces.h"
 
 #include <QImage>
 #include <QString>
@@ -26,15 +27,16 @@ namespace vorlane {
 class DotEditor;
 
 // The atelier: a drawing becomes a dots picture that the parent adjusts and
-// adds to a theme of the program folder. Thin over the tracer: the window
+// adds to one of the user's themes. Thin over the tracer: the window
 // keeps the state (drawing, dots, options) and its undo; the tracer places,
 // draws and writes.
 class TfrmAtelier : public QWidget {
     Q_OBJECT
 public:
-    // `programDir` (with its trailing separator) holds the themes the pictures
-    // go to; `theme` is the one chosen at first, when the launcher names one.
-    explicit TfrmAtelier(std::string programDir, const QString& theme = QString(), QWidget* parent = nullptr);
+    // `places` says where the user's themes are, which the pictures go to;
+    // `theme` is the one chosen at first, when the launcher names one (a
+    // shared theme is not chosen, and the window says why).
+    explicit TfrmAtelier(ContentPlaces places, const QString& theme = QString(), QWidget* parent = nullptr);
 
     // Ways in of a drawing. An unreadable one raises the tracer's French
     // error; what was on show stays, and the change can be undone.
@@ -114,7 +116,7 @@ private:
     bool Replacing() const;
     void ShowSaveChoice();
 
-    std::string m_programDir;
+    ContentPlaces m_places;
     AtelierState m_state;
     QImage m_dotsPicture;
     QUndoStack m_undo;

@@ -3,7 +3,7 @@
 
 #include "app/TApplication.h"
 #include "atelier/TfrmAtelier.h"
-#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 
 #include <QFile>
 #include <QLibraryInfo>
@@ -38,15 +38,13 @@ int main(int argc, char** argv)
     }
     vorlane::TApplication::SetHelpFile(QApplication::applicationDirPath() + QStringLiteral("/Aide/index.html"));
 
-    // A program folder this user may not write (a package) is shared: the
-    // user's pictures and themes go to their own folder, as the game's do.
-    vorlane::SetProgramFolder(QFile::encodeName(programDir).toStdString());
-    const std::string destination =
-        vorlane::UserFolder().empty() ? vorlane::ProgramFolder() : vorlane::UserFolder();
-
+    // A shared program folder (a package) sends the user's pictures and themes
+    // to their own folder, as the game's; without one, nothing can be kept.
     std::unique_ptr<vorlane::TfrmAtelier> atelier;
     vorlane::TApplication::Guarded([&] {
-        atelier = std::make_unique<vorlane::TfrmAtelier>(destination, theme);
+        const vorlane::ContentPlaces& places =
+            vorlane::ContentPlaces::Settle(QFile::encodeName(programDir).toStdString());
+        atelier = std::make_unique<vorlane::TfrmAtelier>(places, theme);
         atelier->show();
     });
     if (atelier == nullptr)

@@ -1,7 +1,10 @@
 #include "ContentChecker.h"
 
+#include "PictureJudge.h"
+
 #include "content/AppearanceDat.h"
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/IniFile.h"
 #include "content/ThemeDat.h"
 #include "display/TDIB.h"
@@ -12,6 +15,7 @@
 #include <climits>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace vorlane {
 
@@ -41,6 +45,8 @@ class Faults {
 public:
     explicit Faults(PackageReport& report) : m_report(report) {}
     void Add(const std::string& file, const std::string& what) { m_report.faults.push_back(file + " : " + what); }
+    std::size_t Count() const { return m_report.faults.size(); }
+    void Warn(const std::string& what) { m_report.warnings.push_back(what); }
 
 private:
     PackageReport& m_report;
@@ -148,6 +154,7 @@ void CheckPureBlackLines(const TDIB& image, const std::string& file, Faults& fau
 
 void CheckPicture(const std::string& folder, const IniFile& ini, std::uint32_t number, Faults& faults)
 {
+    const std::size_t before = faults.Count();
     const std::string section = ImageSection(number);
     const std::string pointsName = PointsFileName(number);
     const std::string imageName = ImageFileName(number);
@@ -171,6 +178,7 @@ void CheckPicture(const std::string& folder, const IniFile& ini, std::uint32_t n
                                                " points");
         return;
     }
+    JudgedPage page;
     for (std::int32_t p = 1; p <= count; ++p) {
         const std::string number = NumberText(static_cast<std::uint32_t>(p));
         const std::string xKey = "XPoint" + number;
@@ -193,7 +201,17 @@ void CheckPicture(const std::string& folder, const IniFile& ini, std::uint32_t n
         else if (points && (x < 0 || y < 0 || x >= points->Width() || y >= points->Height()))
             faults.Add(where + xKey + "/" + yKey, "point (" + std::to_string(x) + ", " + std::to_string(y) +
                                                       ") hors de l'image " + Size(points->Width(), points->Height()));
+        page.dots.emplace_back(x, y);
+        page.lineWidth = p == 1 ? width : std::max(page.lineWidth, width);
     }
+    // Only a page the game can play is worth judging.
+    if (faults.Count() != before || !points || !image)
+        return;
+    page.dotsPicture = JudgedPage::GreyPicture(*points);
+    page.finishedPicture = JudgedPage::GreyPicture(*image);
+    const PageVerdict verdict = PictureJudge::Judge(page);
+    if (!verdict.Good())
+        faults.Warn(section + " : " + verdict.Line());
 }
 
 // Names and key columns of the zones, in M_Couleurs order (column 2 is not read).
@@ -288,7 +306,7 @@ std::uint32_t To565(std::uint32_t colour)
 
 PackageReport CheckTheme(const std::string& folder, const std::string& package)
 {
-    PackageReport report{package, {}};
+    PackageReport report{package, {}, {}};
     Faults faults(report);
     const auto datPath = Find(folder, "theme.dat");
     if (!datPath) {
@@ -309,7 +327,7 @@ PackageReport CheckTheme(const std::string& folder, const std::string& package)
 
 PackageReport CheckAppearance(const std::string& folder, const std::string& package)
 {
-    PackageReport report{package, {}};
+    PackageReport report{package, {}, {}};
     Faults faults(report);
     const auto datPath = Find(folder, "apparence.dat");
     if (!datPath) {
@@ -404,7 +422,9 @@ std::vector<PackageReport> CheckProgramFolder(const std::string& programDir)
         std::error_code error;
         for (const auto& entry : fs::directory_iterator(fs::path(programDir) / kind, error)) {
             const std::string name = entry.path().filename().string();
-            if (!name.starts_with(".") && entry.is_directory(error))
+            // A user's progress on a shared theme is no theme of theirs.
+            if (!name.starts_with(".") && entry.is_directory(error) &&
+                !(kind == std::string_view("Themes") && ContentPlaces::HoldsProgressOnly(entry.path().string())))
                 names.push_back(name);
         }
         std::sort(names.begin(), names.end());

@@ -5,6 +5,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
+#include "base/FolderLock.h"
 #include "content/ThemeDat.h"
 
 #include <QJsonArray>
@@ -115,12 +116,11 @@ std::string UpdatedThemeDat(const std::string& text, std::uint32_t picture, std:
     return out + section(printable);
 }
 
-void CheckName(const std::string& theme)
+std::string WithoutSlash(std::string folder)
 {
-    if (!IsFolderName(QString::fromStdString(theme)))
-        throw EVorlaneError("Le nom de thème « " + theme + " » ne convient pas : de 1 à " +
-                            std::to_string(kLongestFolderName) +
-                            " caractères, sans point au début ni à la fin, sans / \\ : * ? \" < > |.");
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
 }
 
 QJsonObject ReadChoices(const std::string& folder, std::uint32_t picture)
@@ -138,32 +138,35 @@ QJsonObject ReadChoices(const std::string& folder, std::uint32_t picture)
 
 }  // namespace
 
-std::string ThemeFolderPath(const std::string& programDir, const std::string& theme)
-{
-    return programDir + "/Themes/" + theme;
-}
-
-std::vector<std::string> ThemeNames(const std::string& programDir)
+std::vector<std::string> ThemeNames(const ContentPlaces& places)
 {
     std::vector<std::string> names;
-    std::error_code error;
-    const fs::path themes = ThemeFolderPath(programDir, "");
-    for (const auto& entry : fs::directory_iterator(themes, error)) {
-        const std::string name = entry.path().filename().string();
-        // A folder holding only a user's ticks and marks of a shared theme is no theme.
-        if (!name.starts_with('.') && fs::exists(entry.path() / "theme.dat", error) &&
-            ThemeDat((entry.path() / "theme.dat").string()).Identity().IsAccepted())
+    for (const std::string& name : places.ThemeNames())
+        if (!places.IsSharedTheme(name) && ThemeDat::ForTheme(name, places).Identity().IsAccepted())
             names.push_back(name);
-    }
     std::sort(names.begin(), names.end());
     return names;
 }
 
-int AddPictureToTheme(const std::string& programDir, const std::string& theme, const std::string& pictureName,
+std::string ThemeNameRefusal(const ContentPlaces& places, const std::string& theme)
+{
+    if (!IsFolderName(QString::fromStdString(theme)))
+        return "Le nom de thème « " + theme + " » ne convient pas : de 1 à " + std::to_string(kLongestFolderName) +
+               " caractères, sans point au début ni à la fin, sans / \\ : * ? \" < > |.";
+    const std::string shared = places.SharedTheme(theme);
+    if (shared.empty())
+        return {};
+    return "Le thème « " + theme + " » est celui de Vorlane" + (shared == theme ? "" : " « " + shared + " »") +
+           ", partagé par tous les utilisateurs de l'ordinateur : il ne peut pas être changé. "
+           "Donnez un autre nom au thème de vos dessins.";
+}
+
+int AddPictureToTheme(const ContentPlaces& places, const std::string& theme, const std::string& pictureName,
                       const TracedDrawing& drawing, const std::vector<Dot>& dots, const DotOptions& options,
                       int replacing)
 {
-    CheckName(theme);
+    if (const std::string refusal = ThemeNameRefusal(places, theme); !refusal.empty())
+        throw EVorlaneError(refusal);
     if (dots.empty() || drawing.PictureToColour().isNull())
         throw EVorlaneError("Il n'y a pas de points à joindre : ouvrez d'abord un dessin.");
     std::vector<QPoint> points;
@@ -183,20 +186,25 @@ int AddPictureToTheme(const std::string& programDir, const std::string& theme, c
         return PictureSection(picture, points, options.lineColour, options.lineWidth, printable);
     };
 
-    const std::string folder = ThemeFolderPath(programDir, theme);
+    const std::string themes = WithoutSlash(MakeFolder(places.UserThemesPath()));
+    const std::string folder = WithoutSlash(places.UserThemePath(theme));
     std::error_code error;
-    if (!fs::exists(folder, error)) {
-        if (replacing != 0)
-            throw EVorlaneError("Le thème « " + theme + " » n'existe plus.");
-        const fs::path path(folder);
-        WriteFolderWhole(MakeFolder(path.parent_path().string()), path.filename().string(),
-                         [&](const std::string& staging) {
-                             writePicture(staging, 1);
-                             WriteTextFile(staging + "/theme.dat", ThemeDatHead(1, true) + section(1, false));
-                         });
-        return 1;
+    {
+        // New themes are made one at a time: two writers of one new name make one theme.
+        const FolderLock making(themes);
+        if (!fs::exists(folder, error)) {
+            if (replacing != 0)
+                throw EVorlaneError("Le thème « " + theme + " » n'existe plus.");
+            WriteFolderWhole(themes, fs::path(folder).filename().string(), [&](const std::string& staging) {
+                writePicture(staging, 1);
+                WriteTextFile(staging + "/theme.dat", ThemeDatHead(1, true) + section(1, false));
+            });
+            return 1;
+        }
     }
 
+    // From the count to the new count, no other writer of theme.dat comes in between.
+    const FolderLock lock(folder);
     const std::string datPath = folder + "/theme.dat";
     std::vector<std::uint8_t> bytes;
     if (!ReadWholeFile(datPath, bytes))
@@ -214,9 +222,9 @@ int AddPictureToTheme(const std::string& programDir, const std::string& theme, c
     return static_cast<int>(picture);
 }
 
-ReopenedPicture ReopenPicture(const std::string& programDir, const std::string& theme, int picture)
+ReopenedPicture ReopenPicture(const ContentPlaces& places, const std::string& theme, int picture)
 {
-    const std::string folder = ThemeFolderPath(programDir, theme);
+    const std::string folder = WithoutSlash(places.UserThemePath(theme));
     const QJsonObject choices = ReadChoices(folder, static_cast<std::uint32_t>(std::max(0, picture)));
     const QString source = QString::fromStdString(
         fs::path(choices[QStringLiteral("dessin")].toString().toStdString()).filename().string());
@@ -244,10 +252,10 @@ ReopenedPicture ReopenPicture(const std::string& programDir, const std::string& 
     return reopened;
 }
 
-std::vector<std::pair<int, std::string>> ReopenablePictures(const std::string& programDir, const std::string& theme)
+std::vector<std::pair<int, std::string>> ReopenablePictures(const ContentPlaces& places, const std::string& theme)
 {
-    const std::string folder = ThemeFolderPath(programDir, theme);
-    const int count = ThemeDat(folder + "/theme.dat").NombreImages();
+    const std::string folder = WithoutSlash(places.UserThemePath(theme));
+    const int count = ThemeDat::ForTheme(theme, places).NombreImages();
     std::vector<std::pair<int, std::string>> pictures;
     std::error_code error;
     for (int picture = 1; picture <= count; ++picture)

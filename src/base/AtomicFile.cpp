@@ -117,11 +117,13 @@ void FlushFileAndFolder(const std::string& path)
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
     bytes.clear();
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, then only a regular file: a FIFO or a device named like a
+    // content file must not hang the program, waiting for a writer.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0)
         return false;
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode))
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     if (info.st_size > 0)
         bytes.reserve(static_cast<std::size_t>(info.st_size));

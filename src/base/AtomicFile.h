@@ -19,7 +19,8 @@ void ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t
 // renames but does not flush, such as libzip). Raises EWriteError on failure.
 void FlushFileAndFolder(const std::string& path);
 
-// Reads a whole file. Returns false when it cannot be opened; `bytes` is then empty.
+// Reads a whole regular file. Returns false when it cannot be opened or is no
+// regular file (a folder, a FIFO, a device); `bytes` is then empty.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 
 }  // namespace vorlane

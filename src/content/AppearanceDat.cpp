@@ -1,6 +1,6 @@
 #include "content/AppearanceDat.h"
 
-#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 
 namespace vorlane {
 
@@ -18,7 +18,7 @@ AppearanceDat::AppearanceDat(std::string fileName) : m_file(std::move(fileName))
 
 AppearanceDat AppearanceDat::ForAppearance(const std::string& appearanceName)
 {
-    return AppearanceDat(AppearanceContentFile(appearanceName, "apparence.dat"));
+    return AppearanceDat(ContentPlaces::Current().AppearanceContentFile(appearanceName, "apparence.dat"));
 }
 
 PackageIdentity AppearanceDat::Identity() const

@@ -3,7 +3,7 @@
 #include "base/Errors.h"
 #include "content/AppearanceDat.h"
 #include "content/AsciiCase.h"
-#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/IniFile.h"
 #include "content/ThemeDat.h"
 
@@ -27,7 +27,7 @@ void ContentCatalogue::ScanThemes()
     m_themes.Clear();
     m_themeNames.clear();
     m_themeImageCounts.clear();
-    for (const std::string& name : ThemeFolderNames()) {
+    for (const std::string& name : ContentPlaces::Current().ThemeNames()) {
         const ThemeDat theme = ThemeDat::ForTheme(name);
         if (!theme.Identity().IsAccepted())
             continue;
@@ -40,7 +40,7 @@ void ContentCatalogue::ScanThemes()
 void ContentCatalogue::ScanAppearances()
 {
     m_appearances.Clear();
-    for (const std::string& name : AppearanceFolderNames()) {
+    for (const std::string& name : ContentPlaces::Current().AppearanceNames()) {
         if (AppearanceDat::ForAppearance(name).Identity().IsAccepted())
             m_appearances.AddSorted(name);
     }

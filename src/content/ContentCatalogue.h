@@ -45,8 +45,9 @@ public:
     std::vector<CheckedTheme> CheckedThemes() const;
 
     // Writes every listed theme's "Check" ("1" ticked, "0" not) in displayed
-    // order. A refused write does not stop the others; the first refusal is
-    // raised (EWriteError) once all were tried.
+    // order; a file whose value does not change is left as it is (ThemeDat).
+    // A refused write does not stop the others; the first refusal is raised
+    // (EWriteError) once all were tried.
     void WriteThemeChecks() const;
 
 private:

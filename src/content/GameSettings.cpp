@@ -1,7 +1,6 @@
 #include "content/GameSettings.h"
 
 #include "base/Errors.h"
-#include "content/ContentPaths.h"
 #include "content/IniFile.h"
 
 #include <algorithm>
@@ -29,7 +28,6 @@ void ReadSettings(const std::string& fileName, TGameSettings& settings)
 void WriteSettings(const std::string& fileName, TGameSettings& settings)
 {
     settings.Tolerance = std::max(settings.Tolerance, TGameSettings::kMinTolerance);
-    CreateUserFoldersFor(fileName);
     IniFile file(fileName);
     // Each key is written even when one before it was refused.
     FirstRefusal refusal;

@@ -1,6 +1,7 @@
 #include "content/IniFile.h"
 
 #include "base/AtomicFile.h"
+#include "base/FolderLock.h"
 #include "base/Errors.h"
 #include "content/AsciiCase.h"
 
@@ -167,6 +168,14 @@ IniFile::IniFile(std::string fileName, std::string text) : m_fileName(std::move(
     Index();
 }
 
+std::vector<std::string> IniFile::SectionNames() const
+{
+    std::vector<std::string> names;
+    for (const SectionSpan& span : m_sections)
+        names.push_back(span.name);
+    return names;
+}
+
 void IniFile::Index()
 {
     // Only the sections are found here; a read looks through its section's
@@ -293,7 +302,9 @@ std::string IniFile::TextWithValue(const std::string& text, const std::string& s
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
-    // Start from the file as it is now, so that another writer's change since this object was made is kept.
+    // Start from the file as it is now, so that another writer's change since
+    // this object was made is kept; the lock keeps one from coming in between.
+    const FolderLock lock(FolderLock::FolderOf(m_fileName));
     std::string current;
     std::vector<std::uint8_t> bytes;
     if (ReadWholeFile(m_fileName, bytes)) {

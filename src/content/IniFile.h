@@ -24,7 +24,8 @@ namespace vorlane {
 //
 // The file is read when the object is made; make a new object to see changes
 // made by another writer (the game and the print manager do so for every use).
-// A write reads the file afresh first, so it never undoes another writer's change.
+// A write reads the file afresh first, under the lock of its folder
+// (FolderLock), so it never undoes another writer's change.
 //
 // Syntax, as the platform's profile functions read it: lines end with CR LF,
 // LF or CR; "[name]" opens a section (the name runs to the last "]"); a line
@@ -47,6 +48,8 @@ public:
     bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
     // The file holds the key, whatever its value.
     bool HasKey(const std::string& section, const std::string& key) const { return Find(section, key).has_value(); }
+    // The names of the file's sections, in the file's order (a section written twice, twice).
+    std::vector<std::string> SectionNames() const;
 
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);

@@ -1,6 +1,6 @@
 #include "content/ThemeDat.h"
 
-#include "content/ContentPaths.h"
+#include <filesystem>
 
 namespace vorlane {
 namespace {
@@ -37,34 +37,44 @@ std::string ImageSection(std::uint32_t picture)
 
 ThemeDat::ThemeDat(std::string fileName) : m_file(std::move(fileName)) {}
 
-ThemeDat ThemeDat::ForTheme(const std::string& themeName)
+ThemeDat ThemeDat::ForTheme(const std::string& themeName, const ContentPlaces& places)
 {
-    const std::vector<std::string> folders = ThemeFolders(themeName);
-    ThemeDat theme(ResolveContentFile(folders.front() + kFileName));
-    if (folders.size() > 1 && !PackageIdentity::Read(theme.m_file).IsAccepted())
-        theme.m_shared.emplace(ResolveContentFile(folders[1] + kFileName));
+    ThemeDat theme(places.ThemeContentFile(themeName, kFileName));
+    std::string progress = places.ProgressFile(themeName);
+    if (progress != theme.m_file.FileName())
+        theme.m_progress.emplace(std::move(progress));
     return theme;
-}
-
-const IniFile& ThemeDat::Holder(const std::string& section, const std::string& key) const
-{
-    return m_shared && !m_file.HasKey(section, key) ? *m_shared : m_file;
 }
 
 std::int32_t ThemeDat::ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const
 {
-    return Holder(section, key).ReadInteger(section, key, defaultValue);
+    return m_file.ReadInteger(section, key, defaultValue);
 }
 
-void ThemeDat::WriteBool(const std::string& section, const std::string& key, bool value)
+bool ThemeDat::ReadProgress(const std::string& section, const std::string& key) const
 {
-    CreateUserFoldersFor(m_file.FileName());
-    m_file.WriteBool(section, key, value);
+    const IniFile& holder = m_progress && m_progress->HasKey(section, key) ? *m_progress : m_file;
+    return holder.ReadInteger(section, key, 0) != 0;
+}
+
+void ThemeDat::WriteProgress(const std::string& section, const std::string& key, bool value)
+{
+    if (!m_progress) {
+        m_file.WriteBool(section, key, value);
+        return;
+    }
+    if (ReadProgress(section, key) == value)
+        return;
+    // A progress file kept apart lies in the user's folder, whose theme
+    // folder is made on the first write there.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(m_progress->FileName()).parent_path(), ignored);
+    m_progress->WriteBool(section, key, value);
 }
 
 PackageIdentity ThemeDat::Identity() const
 {
-    return PackageIdentity::Read(m_shared ? *m_shared : m_file);
+    return PackageIdentity::Read(m_file);
 }
 
 std::int32_t ThemeDat::NombreImages() const
@@ -74,12 +84,12 @@ std::int32_t ThemeDat::NombreImages() const
 
 bool ThemeDat::Check() const
 {
-    return ReadInteger(kConfiguration, "Check", 0) != 0;
+    return ReadProgress(kConfiguration, "Check");
 }
 
 void ThemeDat::WriteCheck(bool checked)
 {
-    WriteBool(kConfiguration, "Check", checked);
+    WriteProgress(kConfiguration, "Check", checked);
 }
 
 std::int32_t ThemeDat::NombrePoints(std::uint32_t picture) const
@@ -112,12 +122,12 @@ void ThemeDat::WriteImprimer(std::uint32_t picture, bool printable)
 
 bool ThemeDat::Imprimer(const std::string& pictureSection) const
 {
-    return ReadInteger(pictureSection, "Imprimer", 0) != 0;
+    return ReadProgress(pictureSection, "Imprimer");
 }
 
 void ThemeDat::WriteImprimer(const std::string& pictureSection, bool printable)
 {
-    WriteBool(pictureSection, "Imprimer", printable);
+    WriteProgress(pictureSection, "Imprimer", printable);
 }
 
 }  // namespace vorlane

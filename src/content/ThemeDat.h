@@ -1,5 +1,6 @@
 #pragma once
 
+#include "content/ContentPlaces.h"
 #include "content/IniFile.h"
 #include "content/PackageIdentity.h"
 
@@ -31,20 +32,18 @@ struct ThemePoint {
 // A theme's description file theme.dat. Reads give the keys' defaults for
 // anything missing; writes go straight to the file (EWriteError when refused).
 //
-// A user whose program folder is shared writes to a theme.dat of their own,
-// which holds only the keys they wrote (ticks, marks): the others are read
-// from the shared file below it, so that a shared theme updated later (a new
-// picture, moved dots) shows its update. A theme.dat of the user's own that
-// is a whole theme (its [General] accepted) hides the shared one instead.
+// What the user did with the theme (its tick, the printable marks) is kept
+// where ContentPlaces says: in theme.dat itself, or, for a theme of a shared
+// program folder, in a progress file of the user's own. The progress file is
+// read first and the theme.dat below it gives the keys it does not hold, and
+// only a value that changes is written there: a user's folder holds progress
+// only on the themes they changed.
 class ThemeDat {
 public:
-    // The one file `fileName`, without a shared file below it.
+    // The one file `fileName`, which also keeps the progress.
     explicit ThemeDat(std::string fileName);
-    // The theme.dat of the theme folder `themeName`, under any letter case.
-    static ThemeDat ForTheme(const std::string& themeName);
-
-    // The file that writes go to.
-    const std::string& FileName() const { return m_file.FileName(); }
+    // The theme.dat of the theme `themeName` with its progress, as `places` finds them.
+    static ThemeDat ForTheme(const std::string& themeName, const ContentPlaces& places = ContentPlaces::Current());
 
     PackageIdentity Identity() const;
     std::int32_t NombreImages() const;  // default 0
@@ -65,13 +64,12 @@ public:
     void WriteImprimer(const std::string& pictureSection, bool printable);
 
 private:
-    // The file that holds `key`: the user's, else the shared one below it.
-    const IniFile& Holder(const std::string& section, const std::string& key) const;
     std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const;
-    void WriteBool(const std::string& section, const std::string& key, bool value);
+    bool ReadProgress(const std::string& section, const std::string& key) const;
+    void WriteProgress(const std::string& section, const std::string& key, bool value);
 
     IniFile m_file;
-    std::optional<IniFile> m_shared;
+    std::optional<IniFile> m_progress;  // kept apart from theme.dat
 };
 
 }  // namespace vorlane

@@ -1,7 +1,7 @@
 // A click on the game screen: which zone was clicked, and the game's rules.
 #include "game/TfrmPrincipale.h"
 
-#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/GameSettings.h"
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
@@ -33,7 +33,7 @@ void TfrmPrincipale::Play(int slot)
 void TfrmPrincipale::SaveColouredPicture()
 {
     NumeroImage = CurrentEntry().PictureNo;
-    const std::string path = ThemeFileToWrite(CurrentThemeName(), CouleurFileName(NumeroImage));
+    const std::string path = ContentPlaces::Current().ThemeFileToWrite(CurrentThemeName(), CouleurFileName(NumeroImage));
     DXDessinSurface->CopyToBitmap(DXDessin);
     ZipBitmap(DXDessin, path);
 }

@@ -3,7 +3,7 @@
 #include "game/TfrmPrincipale.h"
 
 #include "content/AppearanceDat.h"
-#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
 
@@ -16,7 +16,7 @@ constexpr std::array<const char*, 7> kAppearanceImages = {
 
 void LoadAppearanceImage(TDIB& bitmap, const std::string& appearance, const char* image)
 {
-    bitmap.LoadBitmapFile(AppearanceContentFile(appearance, AppearanceImageFileName(image)));
+    bitmap.LoadBitmapFile(ContentPlaces::Current().AppearanceContentFile(appearance, AppearanceImageFileName(image)));
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ ThemeDat TfrmPrincipale::CurrentThemeDat() const
 
 std::string TfrmPrincipale::CurrentThemeContent(const std::string& file) const
 {
-    return ThemeContentFile(CurrentThemeName(), file);
+    return ContentPlaces::Current().ThemeContentFile(CurrentThemeName(), file);
 }
 
 std::string TfrmPrincipale::AppearanceName() const
@@ -68,7 +68,8 @@ void TfrmPrincipale::ChargeRessources(std::int32_t mode)
             LoadAppearanceImage(*images[i], appearance, kAppearanceImages[i]);
         for (std::size_t slot = 0; slot < kAppearanceSounds.size(); ++slot)
             ListeWav.Items(static_cast<int>(slot))
-                .Wave().LoadWaveFile(AppearanceContentFile(appearance, AppearanceSoundFileName(kAppearanceSounds[slot])));
+                .Wave().LoadWaveFile(ContentPlaces::Current().AppearanceContentFile(
+                    appearance, AppearanceSoundFileName(kAppearanceSounds[slot])));
         NumeroImage = CurrentEntry().PictureNo;
         DXDessin.LoadBitmapFile(CurrentThemeContent(PointsFileName(NumeroImage)));
         LoadSurface(*DXCadreSurface, DXCadre);

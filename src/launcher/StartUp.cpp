@@ -2,6 +2,7 @@
 
 #include "app/TApplication.h"
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/GameSettings.h"
 #include "game/TfrmPrincipale.h"
 #include "launcher/Logo.h"
@@ -80,6 +81,16 @@ int RunProgram(int argc, char** argv)
     application.setWindowIcon(ApplicationIcon());
     // The launcher's closing ends the program, even with the help still open.
     application.setQuitOnLastWindowClosed(false);
+
+    // Where the user's things are kept, before any window reads or writes
+    // them: a shared program folder with no folder of the user's ends here.
+    try {
+        const std::string executable = ExecutablePath();
+        ContentPlaces::Settle(executable.substr(0, executable.find_last_of('/') + 1));
+    } catch (const EUserFolderError& error) {
+        TApplication::ShowException(error);
+        return 1;
+    }
 
     // The windows in their fixed order. The about box and the print manager
     // belong to the launcher and open modally over it.

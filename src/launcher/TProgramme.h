@@ -53,9 +53,10 @@ public:
     void btnAideProgrammeClick();
     void btnQuitterClick();
     // The theme list's right-click menu: "Ajouter un dessin à ce thème…"
-    // opens the atelier on the theme under the pointer.
+    // opens the atelier on the theme under the pointer; on a shared theme,
+    // which takes no drawing, it offers a new theme of the user's instead.
     void clbThemesContextMenu(const QPoint& position);
-    void OpenAtelier(const std::string& theme);
+    void OpenAtelier(const std::string& theme);  // an empty theme: none chosen
     // Reads the themes again, keeping the user's ticks and highlighted theme:
     // the atelier adds pictures and themes while the launcher is open.
     void RefreshThemes();

@@ -4,6 +4,7 @@
 #include "launcher/TProgramme.h"
 
 #include "app/TApplication.h"
+#include "content/ContentPlaces.h"
 
 #include <QEvent>
 #include <QFile>
@@ -25,9 +26,15 @@ void TProgramme::clbThemesContextMenu(const QPoint& position)
     clbThemes->setCurrentIndex(index);
     const std::string theme = m_catalogue.Themes().Name(index.row());
     QMenu menu(clbThemes);
-    menu.addAction(QStringLiteral("Ajouter un dessin à ce thème…"), [this, theme] {
-        TApplication::Guarded([this, &theme] { OpenAtelier(theme); });
-    });
+    // A shared theme cannot take the user's drawings: they go to a theme of their own.
+    if (ContentPlaces::Current().IsSharedTheme(theme)) {
+        menu.addAction(QStringLiteral("Créer un nouveau thème dans l'atelier…"),
+                       [this] { TApplication::Guarded([this] { OpenAtelier({}); }); });
+    } else {
+        menu.addAction(QStringLiteral("Ajouter un dessin à ce thème…"), [this, theme] {
+            TApplication::Guarded([this, &theme] { OpenAtelier(theme); });
+        });
+    }
     menu.exec(clbThemes->viewport()->mapToGlobal(position));
 }
 
@@ -44,8 +51,10 @@ void TProgramme::OpenAtelier(const std::string& theme)
         box.exec();
         return;
     }
-    const QStringList arguments{QStringLiteral("--theme"), QFile::decodeName(QByteArray::fromStdString(theme)),
-                                QFile::decodeName(QByteArray::fromStdString(ExeDir))};
+    QStringList arguments;
+    if (!theme.empty())
+        arguments << QStringLiteral("--theme") << QFile::decodeName(QByteArray::fromStdString(theme));
+    arguments << QFile::decodeName(QByteArray::fromStdString(ExeDir));
     if (!QProcess::startDetached(program, arguments)) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Vorlane"),
                         QStringLiteral("L'atelier de dessins n'a pas pu être lancé."), QMessageBox::Ok);

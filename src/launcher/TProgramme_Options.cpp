@@ -3,7 +3,7 @@
 #include "launcher/TProgramme.h"
 
 #include "app/TApplication.h"
-#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/GameSettings.h"
 #include "content/PlayList.h"
 
@@ -61,8 +61,7 @@ void TProgramme::FormCreate()
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), EdTolerance));
 
     // 5. The settings, once the program folder tells where the user's things are.
-    SetProgramFolder(ExeDir);
-    GameSettings.SettingsFileName = UserSettingsFile(m_executablePath);
+    GameSettings.SettingsFileName = ContentPlaces::Settle(ExeDir).SettingsFile(m_executablePath);
     ReadSettings(GameSettings.SettingsFileName);
 
     // 6. Themes, then appearances.
@@ -142,8 +141,10 @@ void TProgramme::clbThemesClick()
     if (theme.empty())
         return;
     const QString shown = clbThemes->selectionModel()->selectedIndexes().first().data().toString();
-    lblImagesCount->setText(shown + QStringLiteral(" : ") + QString::number(m_catalogue.ImageCount(theme)) +
-                            QStringLiteral(" images."));
+    // French counts 0 and 1 in the singular: "1 image.", "2 images.".
+    const std::int32_t count = m_catalogue.ImageCount(theme);
+    lblImagesCount->setText(shown + QStringLiteral(" : ") + QString::number(count) +
+                            (count > 1 ? QStringLiteral(" images.") : QStringLiteral(" image.")));
 }
 
 void TProgramme::btnLancerClick()

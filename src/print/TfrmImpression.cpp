@@ -2,7 +2,7 @@
 
 #include "app/TApplication.h"
 #include "content/ContentCatalogue.h"
-#include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/DisplayString.h"
 #include "content/IniFile.h"
 #include "content/PlayList.h"
@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace vorlane {
@@ -266,17 +267,17 @@ void TfrmImpression::SetDotsColumnLoaded(bool loaded)
 
 std::string TfrmImpression::DotsFile() const
 {
-    return ThemeContentFile(m_currentTheme, DotsFileName(m_currentImage));
+    return ContentPlaces::Current().ThemeContentFile(m_currentTheme, DotsFileName(m_currentImage));
 }
 
 std::string TfrmImpression::PictureFile() const
 {
-    return ThemeContentFile(m_currentTheme, PictureFileName(m_currentImage));
+    return ContentPlaces::Current().ThemeContentFile(m_currentTheme, PictureFileName(m_currentImage));
 }
 
 std::string TfrmImpression::ArchiveFile() const
 {
-    return ThemeUserFile(m_currentTheme, ArchiveFileName(m_currentImage));
+    return ContentPlaces::Current().ThemeUserFile(m_currentTheme, ArchiveFileName(m_currentImage));
 }
 
 void TfrmImpression::TreeViewRefresh()
@@ -359,23 +360,32 @@ void TfrmImpression::tvThemesChange()
     m_currentImage = node->text(0).toStdString();
 
     // The mark and the archive are looked up afresh: the game changes them.
+    // A form that cannot be shown (a damaged archive, a missing picture) says
+    // so and leaves its column empty; the other forms are still shown.
+    const auto load = [](const std::function<void()>& loading) {
+        bool loaded = false;
+        TApplication::Guarded([&] {
+            loading();
+            loaded = true;
+        });
+        return loaded;
+    };
     if (ThemeDat::ForTheme(m_currentTheme).Imprimer(m_currentImage)) {
-        imgPreviewImage->LoadFromFile(PictureFile());
-        SetColumnState(m_imageColumn, ColumnState::Available);
+        const bool loaded = load([this] { imgPreviewImage->LoadFromFile(PictureFile()); });
+        SetColumnState(m_imageColumn, loaded ? ColumnState::Available : ColumnState::Reset);
     } else {
         SetColumnState(m_imageColumn, ColumnState::NotAvailable);
     }
 
     const std::string archive = ArchiveFile();
     if (FileExists(archive)) {
-        imgColorImage->LoadFromArchive(archive);
-        SetColumnState(m_colorColumn, ColumnState::Available);
+        const bool loaded = load([this, &archive] { imgColorImage->LoadFromArchive(archive); });
+        SetColumnState(m_colorColumn, loaded ? ColumnState::Available : ColumnState::Reset);
     } else {
         SetColumnState(m_colorColumn, ColumnState::NotAvailable);
     }
 
-    imgPreviewDotsOnly->LoadFromFile(DotsFile());
-    SetDotsColumnLoaded(true);
+    SetDotsColumnLoaded(load([this] { imgPreviewDotsOnly->LoadFromFile(DotsFile()); }));
 }
 
 bool TfrmImpression::ConfirmRemoval()

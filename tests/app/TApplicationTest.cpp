@@ -93,7 +93,8 @@ TEST(TApplicationTest, HelpOpensAtTheContentsPageEvenAfterBrowsingAway)
 
     // Every page the contents page names is there.
     const QUrl contents = help->Browser()->source();
-    for (const char* page : {"jouer.html", "lanceur.html", "impressions.html", "creer-theme.html", "creer-apparence.html"}) {
+    for (const char* page : {"jouer.html", "lanceur.html", "impressions.html", "creer-theme.html", "creer-apparence.html",
+                             "dossiers.html"}) {
         help->Browser()->setSource(contents.resolved(QUrl(QString::fromLatin1(page))));
         EXPECT_TRUE(help->Browser()->source().path().endsWith(QStringLiteral("/Aide/") + page)) << page;
         EXPECT_FALSE(help->Browser()->toPlainText().trimmed().isEmpty()) << page;

@@ -60,7 +60,7 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
 {
     AddTheme("Animaux", 2);
     const std::string animaux = ReadFile(ThemeFile("Animaux"));
-    TfrmAtelier atelier(folder.path().string(), QStringLiteral("Animaux"));
+    TfrmAtelier atelier(ContentPlaces(folder.path().string()), QStringLiteral("Animaux"));
     Show(atelier);
     EXPECT_EQ(atelier.cBTheme->currentText(), "Animaux");
     EXPECT_FALSE(atelier.btnAjouter->isEnabled());
@@ -120,12 +120,12 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     EXPECT_GE(atelier.cBTheme->findText(QStringLiteral("Mes dessins")), 0);
     EXPECT_TRUE(atelier.chkRemplacer->isVisible());
 
-    ReopenDialog dialog(folder.path().string() + "/", "Animaux");
+    ReopenDialog dialog(ContentPlaces(folder.path().string()), "Animaux");
     ASSERT_TRUE(dialog.HasPictures());
     EXPECT_EQ(dialog.Theme(), "Mes dessins");
     EXPECT_EQ(dialog.Picture(), 1);
 
-    TfrmAtelier again(folder.path().string());
+    TfrmAtelier again(ContentPlaces(folder.path().string()));
     again.show();
     again.Reopen("Mes dessins", 1);
     EXPECT_EQ(Positions(again.State()), Positions(atelier.State()));
@@ -150,7 +150,7 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
 // be traced replaces it, and one undo brings the work back.
 TEST_F(TfrmAtelierTest, RefusedOrReplacedDrawingLeavesTheWorkRecoverable)
 {
-    TfrmAtelier atelier(folder.path().string());
+    TfrmAtelier atelier(ContentPlaces(folder.path().string()));
     Show(atelier);
     atelier.OpenFile(QString::fromStdString(Drawing("maison.svg", kHouse)));
     const AtelierState work = atelier.State();
@@ -193,21 +193,28 @@ TEST_F(TfrmAtelierTest, RefusedOrReplacedDrawingLeavesTheWorkRecoverable)
 
 // In a program folder shared by the family, a drawing goes to the user's own
 // themes: never into the shared folder, and never under a shared theme's
-// name, which would hide that theme's pictures.
+// name in any letter case, which would hide that theme's pictures.
 TEST_F(TfrmAtelierTest, SharedProgramFolderTakesDrawingsIntoTheUsersOwnThemes)
 {
     AddTheme("Animaux", 2);
     const QString drawing = QString::fromStdString(Drawing("maison.svg", kHouse));
     test::SharedProgramFolder shared(folder.path());
-    TfrmAtelier atelier(shared.UserFolder());
-    Show(atelier);
-    atelier.OpenFile(drawing);
     test::MessageBoxWatcher watcher;
-    atelier.cBTheme->setCurrentText(QStringLiteral("Animaux"));
-    QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
-    ASSERT_EQ(watcher.Seen().size(), 1u);
-    EXPECT_TRUE(watcher.Seen()[0].text.startsWith("Le thème « Animaux » est celui de Vorlane"));
-    EXPECT_FALSE(std::filesystem::exists(shared.UserFolder() + "Themes/Animaux/Image01.bmp"));
+    // Named on the command line, the shared theme is not taken, and the parent learns why at once.
+    TfrmAtelier atelier(ContentPlaces::Current(), QStringLiteral("Animaux"));
+    atelier.show();
+    QTRY_COMPARE(watcher.Seen().size(), 1u);
+    EXPECT_TRUE(atelier.cBTheme->currentText().isEmpty());
+    atelier.OpenFile(drawing);
+    for (const char* name : {"Animaux", "animaux"}) {
+        atelier.cBTheme->setCurrentText(QString::fromUtf8(name));
+        QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
+    }
+    ASSERT_EQ(watcher.Seen().size(), 3u);
+    EXPECT_TRUE(watcher.Seen()[0].text.startsWith("Le thème « Animaux » est celui de Vorlane,"));
+    EXPECT_TRUE(watcher.Seen()[2].text.startsWith("Le thème « animaux » est celui de Vorlane « Animaux »"));
+    EXPECT_FALSE(std::filesystem::exists(shared.UserFolder() + "Themes/Animaux"));
+    EXPECT_FALSE(std::filesystem::exists(shared.UserFolder() + "Themes/animaux"));
 
     atelier.cBTheme->setCurrentText(QStringLiteral("Mes dessins"));
     QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);

@@ -176,11 +176,11 @@ TEST_P(TraceTest, BecomesAPictureThatIsPlayedToTheEnd)
     // Into a theme of its own, sound, then played: every dot joined, a region filled.
     m_appearance = "Crayons";
     CopyDemoContent(m_dir.path().string());
-    const std::string program = m_dir.path().string();
-    ASSERT_EQ(AddPictureToTheme(program, "Dessins", GetParam().name, drawing, dots, options), 1);
-    const PackageReport report = CheckTheme(ThemeFolderPath(program, "Dessins"), "Themes/Dessins");
+    const ContentPlaces places(m_dir.path().string());
+    ASSERT_EQ(AddPictureToTheme(places, "Dessins", GetParam().name, drawing, dots, options), 1);
+    const PackageReport report = CheckTheme(m_dir.path().string() + "/Themes/Dessins", "Themes/Dessins");
     EXPECT_TRUE(report.faults.empty()) << report.faults.front();
-    EXPECT_EQ(ReopenPicture(program, "Dessins", 1).drawing.PictureToColour(), picture) << "reopened the same";
+    EXPECT_EQ(ReopenPicture(places, "Dessins", 1).drawing.PictureToColour(), picture) << "reopened the same";
     UsePlayList({{"Dessins/", 1}});
     TfrmPrincipale& form = Start();
     JoinAllDots();

@@ -1,6 +1,7 @@
 #include "base/Errors.h"
 #include "content/ContentCatalogue.h"
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/GameSettings.h"
 #include "content/ThemeDat.h"
 #include "support/SharedProgramFolder.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vorlane;
 using vorlane::test::ReadFile;
@@ -24,16 +26,16 @@ const std::string kValid = "[General]\nVersion=1\nSubVersion=0\nNom=Vorlane\n";
 // A program folder of its own, in French, for each test.
 class Catalogue : public ::testing::Test {
 protected:
-    Catalogue() : m_savedFolder(ProgramFolder()), m_savedLocale(QLocale())
+    Catalogue() : m_savedFolder(ContentPlaces::Current().ProgramFolder()), m_savedLocale(QLocale())
     {
-        SetProgramFolder(m_dir.path().string());
+        ContentPlaces::Settle(m_dir.path().string());
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         std::filesystem::create_directories(m_dir.path() / "Themes");
         std::filesystem::create_directories(m_dir.path() / "Apparences");
     }
     ~Catalogue() override
     {
-        SetProgramFolder(m_savedFolder);
+        ContentPlaces::Settle(m_savedFolder);
         QLocale::setDefault(m_savedLocale);
     }
 
@@ -75,6 +77,9 @@ TEST_F(Catalogue, OnlyAcceptedThemesAreListed)
     std::filesystem::create_directories(m_dir.path() / "Themes" / "SansDescription");
     WriteFile(ThemesPath() + "Notes.txt", kValid);
     std::filesystem::create_symlink(m_dir.path() / "nulle-part", m_dir.path() / "Themes" / "Lien");
+    // A FIFO is skipped, never opened waiting for a writer.
+    std::filesystem::create_directories(m_dir.path() / "Themes" / "Tube");
+    ASSERT_EQ(::mkfifo(ThemeFile("Tube").c_str(), 0644), 0);
 
     ContentCatalogue catalogue;
     catalogue.Scan();
@@ -218,37 +223,62 @@ TEST_F(Catalogue, AppearancesAndTheRememberedChoice)
         EXPECT_EQ(catalogue.InitialAppearance(c.apparence), c.selected) << "Apparence " << c.apparence;
 }
 
-TEST_F(Catalogue, ReadOnlyProgramFolderIsOverlaidByTheUsersOwn)
+// A family install: the shared themes stay whole and listed whatever the
+// user's folder holds, the user's own themes come after them, and the user's
+// progress on a shared theme lives in a file of its own, written only when it
+// changes. What an older version left there is carried over once.
+TEST_F(Catalogue, ReadOnlyProgramFolderKeepsItsThemesWholeBesideTheUsersOwn)
 {
     AddTheme("Ferme", kValid + "NombreImages=1\n[Image01]\nXPoint01=7\n[Configuration]\nCheck=1\n");
     AddTheme("Formes", kValid + "NombreImages=3\n");
     AddAppearance("Crayons", kValid);
     vorlane::test::SharedProgramFolder shared(m_dir.path());
     const std::string user = shared.UserFolder();
-    ASSERT_EQ(UserFolder(), user);
-    // The user's own theme of a shared theme's name hides it; content is looked for in the user's folder first.
-    std::filesystem::create_directories(user + "Themes/Formes");
-    WriteFile(user + "Themes/Formes/theme.dat", kValid + "NombreImages=1\n");
-    std::filesystem::create_directories(user + "Themes/Ferme");
-    WriteFile(user + "Themes/Ferme/Points01.bmp", "");
+    const auto write = [&](const std::string& file, const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::path(user + file).parent_path());
+        WriteFile(user + file, text);
+    };
+    // An older version's tick file, made a theme by a traced picture; a whole
+    // theme named like a shared one in another case; a picture of the shared
+    // theme's name; the user's own theme; the user's own appearance of a
+    // shared one's name.
+    write("Themes/Formes/theme.dat",
+          "[General]\nNombreImages=1\n[Configuration]\nCheck=0\n[Image02]\nImprimer=1\n"
+          "[Image01]\nNombrePoints=9\nImprimer=1\n");
+    write("Themes/formes/theme.dat", kValid + "NombreImages=1\n");
+    write("Themes/Ferme/Points01.bmp", "");
+    write("Themes/Mes dessins/theme.dat", kValid + "NombreImages=2\n[Configuration]\nCheck=1\n");
+    write("Apparences/crayons/apparence.dat", kValid);
+    ContentPlaces::Settle(m_dir.path().string());
+
     ContentCatalogue catalogue;
     catalogue.Scan();
-    EXPECT_EQ(catalogue.ThemeNames().size(), 2u);
-    EXPECT_EQ(catalogue.ImageCount("Formes"), 1);
+    std::vector<std::string> names = catalogue.ThemeNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Ferme", "Formes", "Mes dessins", "formes (2)"}));
+    EXPECT_EQ(catalogue.ImageCount("Formes"), 3);
+    EXPECT_EQ(catalogue.ImageCount("formes (2)"), 1);
     EXPECT_EQ(Names(catalogue.Appearances()), std::vector<std::string>{"Crayons"});
-    EXPECT_TRUE(catalogue.Themes().IsChecked(0));
-    EXPECT_EQ(ThemeContentFile("Ferme", "Points01.bmp"), user + "Themes/Ferme/Points01.bmp");
+    EXPECT_EQ(ContentPlaces::Current().ThemeContentFile("Ferme", "Points01.bmp"), ThemePath("Ferme") + "Points01.bmp");
+    const ThemeDat formes = ThemeDat::ForTheme("Formes");
+    EXPECT_FALSE(formes.Check());
+    EXPECT_TRUE(formes.Imprimer(2));
+    EXPECT_FALSE(formes.Imprimer(1));
+    EXPECT_TRUE(std::filesystem::exists(user + "Themes/Formes/theme.dat.ancien"));
 
-    // Ticks, marks, settings and coloured pictures are written to the user's folder only.
+    // Only what changed is written, and progress on shared themes never into a theme.dat.
     catalogue.Themes().SetChecked(0, false);
     catalogue.WriteThemeChecks();
     ThemeDat::ForTheme("Ferme").WriteImprimer(1, true);
+    ThemeDat::ForTheme("Formes").WriteImprimer(3, false);
     TGameSettings settings;
-    WriteSettings(UserSettingsFile(m_dir.path().string() + "/Vorlane"), settings);
-    EXPECT_EQ(ReadFile(user + "Themes/Ferme/theme.dat"), "[Configuration]\nCheck=0\n\n[Image01]\nImprimer=1\n");
+    WriteSettings(ContentPlaces::Current().SettingsFile(m_dir.path().string() + "/Vorlane"), settings);
+    EXPECT_EQ(ReadFile(user + "Themes/Ferme/progression.ini"), "[Configuration]\nCheck=0\n\n[Image01]\nImprimer=1\n");
+    EXPECT_FALSE(std::filesystem::exists(user + "Themes/Ferme/theme.dat"));
+    EXPECT_EQ(ReadFile(user + "Themes/Formes/progression.ini"), "[Configuration]\nCheck=0\n\n[Image02]\nImprimer=1\n");
+    EXPECT_FALSE(std::filesystem::exists(user + "Themes/Formes/theme.dat"));
     EXPECT_NE(ReadFile(user + "vorlane.ini").find("Tolerance=15"), std::string::npos);
-    EXPECT_EQ(ThemeFileToWrite("Autre", "Couleur01.bmz"), user + "Themes/Autre/Couleur01.bmz");
-    EXPECT_TRUE(std::filesystem::is_directory(user + "Themes/Autre"));
+    EXPECT_EQ(ContentPlaces::Current().ThemeFileToWrite("Ferme", "Couleur01.bmz"), user + "Themes/Ferme/Couleur01.bmz");
     EXPECT_TRUE(shared.Unchanged());
 
     // A newer package adds a picture: the user sees it and keeps their tick and mark.
@@ -262,5 +292,5 @@ TEST_F(Catalogue, ReadOnlyProgramFolderIsOverlaidByTheUsersOwn)
     EXPECT_EQ(ferme.Point(2, 1).X, 9);
     EXPECT_FALSE(ferme.Check());
     EXPECT_TRUE(ferme.Imprimer(1));
-    EXPECT_EQ(ThemeContentFile("Ferme", "points02.BMP"), ThemePath("Ferme") + "Points02.bmp");
+    EXPECT_EQ(ContentPlaces::Current().ThemeContentFile("Ferme", "points02.BMP"), ThemePath("Ferme") + "Points02.bmp");
 }

@@ -1,7 +1,7 @@
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "support/TestSupport.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ TEST(ContentPaths, ProgramFolderIsTheExecutables)
 {
     const std::string executable = ExecutablePath();
     ASSERT_TRUE(executable.ends_with("/test_content")) << executable;
-    EXPECT_EQ(ProgramFolder(), executable.substr(0, executable.size() - std::string("test_content").size()));
+    EXPECT_EQ(ContentPlaces::Current().ProgramFolder(), executable.substr(0, executable.size() - std::string("test_content").size()));
 }
 
 TEST(ContentPaths, SettingsFileLowerCasesOnlyItsOwnName)
@@ -42,23 +42,4 @@ TEST(ContentPaths, ContentFileFoundWithoutRegardToCase)
     // Nothing found: the name asked for, for the error message.
     EXPECT_EQ(ResolveContentFile(root + "/Themes/Animaux/Points03.bmp"), root + "/Themes/Animaux/Points03.bmp");
     EXPECT_EQ(ResolveContentFile(root + "/Themes/Animaux/Image01.bmp/x"), root + "/Themes/Animaux/Image01.bmp/x");
-}
-
-TEST(ContentPaths, PackageUnderUsrIsSharedEvenWithRootsRights)
-{
-    TempDir home;
-    const std::string saved = ProgramFolder();
-    const std::string savedHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
-    ::setenv("HOME", home.path().c_str(), 1);
-    ::setenv("XDG_DATA_HOME", "relatif", 1);  // not absolute: ignored
-    SetProgramFolder("/usr/lib/vorlane");
-    const std::string user = home.path().string() + "/.local/share/vorlane/";
-    EXPECT_EQ(UserFolder(), user);
-    EXPECT_TRUE(std::filesystem::is_directory(user + "Themes"));
-    EXPECT_EQ(UserSettingsFile("/usr/lib/vorlane/Vorlane"), user + "vorlane.ini");
-    EXPECT_EQ(WritableThemePath("Ferme"), user + "Themes/Ferme/");
-    SetProgramFolder(saved);
-    EXPECT_EQ(UserFolder(), "");
-    ::unsetenv("XDG_DATA_HOME");
-    ::setenv("HOME", savedHome.c_str(), 1);
 }

@@ -1,5 +1,6 @@
 #include "content/AppearanceDat.h"
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/DisplayString.h"
 #include "content/ThemeDat.h"
 #include "support/TestSupport.h"
@@ -80,14 +81,15 @@ TEST(ThemePackage, PrintableMarkAndCheckAreWrittenInPlace)
 TEST(ThemePackage, DescriptionFoundUnderAnyCase)
 {
     TempDir dir;
-    const std::string saved = ProgramFolder();
-    SetProgramFolder(dir.path().string());
+    const std::string saved = ContentPlaces::Current().ProgramFolder();
+    ContentPlaces::Settle(dir.path().string());
     std::filesystem::create_directories(dir.path() / "Themes" / "Animaux");
     WriteFile(dir.file("Themes/Animaux/THEME.DAT"), "[General]\nNombreImages=4\n");
-    const ThemeDat theme = ThemeDat::ForTheme("Animaux");
-    EXPECT_EQ(theme.FileName(), dir.file("Themes/Animaux/THEME.DAT"));
+    ThemeDat theme = ThemeDat::ForTheme("Animaux");
     EXPECT_EQ(theme.NombreImages(), 4);
-    SetProgramFolder(saved);
+    theme.WriteCheck(true);
+    EXPECT_EQ(ReadFile(dir.file("Themes/Animaux/THEME.DAT")), "[General]\nNombreImages=4\n\n[Configuration]\nCheck=1\n");
+    ContentPlaces::Settle(saved);
 }
 
 TEST(AppearancePackage, LayoutKeys)

@@ -15,7 +15,10 @@ With --package, the Debian package DEB is unpacked instead (dpkg-deb -x), its
 program folder made read-only, and the program started from the PATH's
 /usr/games/vorlane as an unprivileged user (nobody, when run as root) whose HOME
 is a fresh folder: everything the child did must land in that HOME's
-.local/share/vorlane, and no byte of the unpacked package may change.
+.local/share/vorlane, ticks and marks of the shared themes in progression.ini
+files, and no byte of the unpacked package may change. Then vorlane-content
+refuses shared theme names and adds a theme of the user's, and a user without
+any absolute home is refused at the start.
 """
 import argparse
 import configparser
@@ -292,6 +295,8 @@ def play(session, first):
     look = Appearance(program_dir / "Apparences" / APPEARANCE)
     theme_dir = program_dir / "Themes" / THEME
     written_dir = data_dir / "Themes" / THEME
+    # The user's ticks and marks: in theme.dat of a portable folder, in a file of their own for a shared one.
+    progress = "theme.dat" if data_dir == program_dir else "progression.ini"
     launcher_size = (397, 415)
 
     # 1. A second copy is refused with its box and ends.
@@ -332,8 +337,8 @@ def play(session, first):
         session.click(*look.mouse_for_picture_point(int(data[f"XPoint{n:02d}"]), int(data[f"YPoint{n:02d}"])))
     time.sleep(0.5)
     session.screenshot("points-relies")
-    eventually(lambda: read_ini(written_dir / "theme.dat").has_section("Image01")
-               and read_ini(written_dir / "theme.dat")["Image01"].get("Imprimer") == "1",
+    eventually(lambda: read_ini(written_dir / progress).has_section("Image01")
+               and read_ini(written_dir / progress)["Image01"].get("Imprimer") == "1",
                "Imprimer is not 1 once every dot is joined")
 
     # 4. Two colours, three regions; next, "Oui"; the archive holds them.
@@ -418,7 +423,12 @@ def play(session, first):
     for key, value in (("Tolerance", str(TOLERANCE)), ("Hazard", "0"), ("Son", "1"), ("Apparence", "0")):
         expect(settings.get(key) == value, f"vorlane.ini: {key}={settings.get(key)}, not {value}")
     for theme, check in ((THEME, "1"), (OTHER_THEME, "0")):
-        stored = read_ini(data_dir / "Themes" / theme / "theme.dat")["Configuration"].get("Check")
+        # A tick that did not change is not written: the shared theme.dat's counts.
+        stored = None
+        for source in (data_dir / "Themes" / theme / progress, program_dir / "Themes" / theme / "theme.dat"):
+            ini = read_ini(source)
+            if stored is None and ini.has_option("Configuration", "Check"):
+                stored = ini["Configuration"]["Check"]
         expect(stored == check, f"{theme}: Check={stored}, not {check}")
 
 
@@ -436,7 +446,9 @@ def tree_digest(root):
 
 
 def leave_unticked(program_dir, data_dir, player):
-    """Every theme but THEME and OTHER_THEME unticked in the player's files."""
+    """Every theme but THEME and OTHER_THEME unticked in the player's files: for
+    a shared folder, as an older version kept them, in a partial theme.dat that
+    the program carries over at its start."""
     for theme in (p.name for p in (program_dir / "Themes").iterdir()):
         if theme in (THEME, OTHER_THEME):
             continue
@@ -450,6 +462,56 @@ def leave_unticked(program_dir, data_dir, player):
             local = data_dir.parent.parent
             for made in (local, *local.rglob("*")):
                 os.chown(made, 65534, 65534)
+
+
+HOUSE = ('<svg xmlns="http://www.w3.org/2000/svg" width="400" height="300">'
+         '<path d="M50 270 L50 120 L200 30 L350 120 L350 270 Z" fill="none" stroke="black" stroke-width="6"/>'
+         '<rect x="170" y="180" width="60" height="90" fill="none" stroke="black" stroke-width="6"/></svg>')
+
+
+def family(session, root, user, work):
+    """A family install after a child played: the shared themes' progress is in
+    files of its own; the command line refuses a shared theme's name in any
+    letter case and adds a new theme to the user's folder; a user with no
+    absolute home is refused at the start, with nothing written."""
+    data_dir = session.data_dir
+    for folder in (data_dir / "Themes").iterdir():
+        expect(not (folder / "theme.dat").exists(), f"a theme.dat in the user's {folder.name}")
+    tool = [*user, str(root / "usr" / "games" / "vorlane-content")]
+    drawing = work / "maison.svg"
+    drawing.write_text(HOUSE)
+    drawing.chmod(0o644)
+    for theme, status in ((THEME, 1), (THEME.lower(), 1), ("Mes dessins", 0)):
+        traced = subprocess.run([*tool, "trace", str(drawing), str(session.program_dir), "--theme", theme],
+                                env=session.env, capture_output=True, text=True)
+        expect(traced.returncode == status, f"trace --theme {theme}: status {traced.returncode}: {traced.stderr}")
+    expect(not (data_dir / "Themes" / THEME.lower()).exists(), "a theme named like a shared one was made")
+    checked = subprocess.run([*tool, "check", str(data_dir)], env=session.env, capture_output=True, text=True)
+    expect(checked.returncode == 0 and checked.stdout == "Themes/Mes dessins : OK\n",
+           f"check of the user's folder: {checked.stdout}{checked.stderr}")
+
+    if not user:
+        return  # an ordinary user running the test has a home
+    # No password entry, a relative HOME and XDG_DATA_HOME, started from a folder of its own.
+    nowhere, runtime = work / "ailleurs", work / "run-4242"
+    for folder in (nowhere, runtime):
+        folder.mkdir(mode=0o700)
+        os.chown(folder, 4242, 4242)
+    env = dict(session.env, HOME="maison", XDG_DATA_HOME="donnees", XDG_RUNTIME_DIR=str(runtime))
+    homeless = subprocess.Popen(["setpriv", "--reuid=4242", "--regid=4242", "--clear-groups",
+                                 str(root / "usr" / "games" / "vorlane")], cwd=nowhere, env=env,
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    try:
+        box, _ = session.wait_window("Vorlane")
+        session.screenshot("sans-dossier-personnel")
+        session.xdotool("windowfocus", "--sync", box)
+        session.xdotool("key", "Return")
+        homeless.wait(timeout=15)
+    except (Failure, subprocess.TimeoutExpired):
+        homeless.kill()
+        raise Failure("the program without a home did not end on its message")
+    expect(homeless.returncode == 1, f"the program without a home ended with status {homeless.returncode}")
+    expect(not any(nowhere.iterdir()), "the program without a home wrote into the current folder")
 
 
 def unpack(package, work):
@@ -514,6 +576,7 @@ def run(build_dir, artefacts, depth, package=None):
         try:
             play(session, first)
             if package is not None:
+                family(session, root, user, work)
                 expect(tree_digest(root) == before, "the program changed the package's files")
         except Failure:
             session.screenshot("echec")

@@ -327,7 +327,8 @@ TEST_P(ClicksTest, ReadOnlyProgramFolderKeepsTheChildsWorkInTheirOwnFolder)
     ClickAt(ZonePoint(kNextZone));
     ClickAt(PanelPoint(kYesZone));
     const std::string mine = shared.UserFolder() + "Themes/Essai/";
-    EXPECT_TRUE(ReadPrintableMark(mine + "theme.dat", "Image01"));
+    EXPECT_TRUE(ReadPrintableMark(mine + "progression.ini", "Image01"));
+    EXPECT_FALSE(std::filesystem::exists(mine + "theme.dat"));
     EXPECT_TRUE(std::filesystem::exists(mine + "Couleur01.bmz"));
     EXPECT_TRUE(m_errors.empty());
     EXPECT_TRUE(shared.Unchanged());

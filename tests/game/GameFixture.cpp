@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "display/DXDrawView.h"
 #include "display/PixelFormat.h"
 
@@ -216,8 +217,8 @@ void CopyDemoContent(const std::string& folder)
 void GameFixture::SetUp()
 {
     m_savedSettings = GameSettings;
-    m_savedFolder = ProgramFolder();
-    SetProgramFolder(m_dir.path().string());
+    m_savedFolder = ContentPlaces::Current().ProgramFolder();
+    ContentPlaces::Settle(m_dir.path().string());
     WriteTestPackage(m_dir.path().string());
     GameSettings.Tolerance = 15;
     GameSettings.Son = true;
@@ -230,7 +231,7 @@ void GameFixture::TearDown()
     m_form.reset();
     ClearPlayList();
     GameSettings = m_savedSettings;
-    SetProgramFolder(m_savedFolder);
+    ContentPlaces::Settle(m_savedFolder);
 }
 
 void GameFixture::UsePlayList(const std::vector<TTheme>& entries)

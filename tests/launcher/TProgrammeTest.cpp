@@ -1,5 +1,6 @@
 #include "LauncherFixture.h"
 #include "support/MessageBoxWatcher.h"
+#include "support/SharedProgramFolder.h"
 
 #include "app/TApplication.h"
 #include "app/TfrmAide.h"
@@ -18,8 +19,12 @@
 #include <QTextBrowser>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vorlane {
 namespace {
@@ -567,6 +572,86 @@ TEST_F(TProgrammeTest, ThemeMenuOpensTheAtelierAndTheLauncherListsItsPicture)
     ASSERT_EQ(watcher.Seen().size(), 1u);
     EXPECT_EQ(watcher.Seen()[0].title, "Vorlane");
     EXPECT_TRUE(watcher.Seen()[0].text.startsWith("L'atelier de dessins n'est pas installé"));
+}
+
+// ---- A family install ---------------------------------------------------
+
+// A read-only program folder shared by the family. A child closes the
+// launcher; a parent then traces drawings for the child on the command line,
+// into the shared theme's name in two letter cases, then into a new theme.
+// Nothing of the shared themes may be hidden afterwards: the catalogue, the
+// counts and the print manager's tree show them whole beside the new one.
+TEST_F(TProgrammeTest, FamilyInstallNeverHidesASharedTheme)
+{
+    AddTheme("Animaux", 3, true);
+    AddTheme("Formes", 2);
+    test::TempDir drawings;
+    test::WriteFile(drawings.file("maison.svg"),
+                    R"(<svg xmlns="http://www.w3.org/2000/svg" width="400" height="300"><path )"
+                    R"(d="M50 270 L50 120 L200 30 L350 120 L350 270 Z" fill="none" stroke="black" stroke-width="6"/></svg>)");
+    test::SharedProgramFolder shared(folder.path());
+    const std::string user = shared.UserFolder();
+
+    // Closing writes the one tick that changed, in a progress file.
+    Tick(Create(), 1);
+    programme->close();
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(user + "Themes"))
+        if (entry.is_regular_file())
+            written.push_back(entry.path().string().substr(user.size()));
+    EXPECT_EQ(written, std::vector<std::string>{"Themes/Formes/progression.ini"});
+
+    // The command line as the child's own account runs it (root may write anywhere).
+    const auto trace = [&](const std::string& theme) {
+        const std::string command = std::string(::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "") +
+                                    VORLANE_CONTENT_TOOL " trace " + drawings.file("maison.svg") + " " +
+                                    folder.path().string() + " --theme '" + theme + "' >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(trace("Animaux"), 1);
+    EXPECT_EQ(trace("animaux"), 1);
+    EXPECT_EQ(trace("Mes dessins"), 0);
+    EXPECT_FALSE(std::filesystem::exists(user + "Themes/animaux"));
+    EXPECT_FALSE(std::filesystem::exists(user + "Themes/Animaux"));
+    EXPECT_TRUE(shared.Unchanged());
+
+    TProgramme& again = Create();
+    again.show();
+    const ContentCatalogue& catalogue = again.Catalogue();
+    ASSERT_EQ(catalogue.Themes().Count(), 3);
+    std::vector<std::string> counts;
+    for (int row = 0; row < 3; ++row) {
+        const QModelIndex index = again.clbThemes->model()->index(row, 0);
+        QTest::mouseClick(again.clbThemes->viewport(), Qt::LeftButton, {}, again.clbThemes->visualRect(index).center());
+        counts.push_back(again.lblImagesCount->text().toStdString());
+    }
+    EXPECT_EQ(counts, (std::vector<std::string>{"Animaux : 3 images.", "Formes : 2 images.", "Mes dessins : 1 image."}));
+    EXPECT_TRUE(catalogue.Themes().IsChecked(0));
+    EXPECT_TRUE(catalogue.Themes().IsChecked(1));
+
+    TfrmImpression impression(&again);
+    impression.SetCatalogue(&catalogue);
+    impression.TreeViewRefresh();
+    std::vector<std::pair<QString, int>> tree;
+    for (int i = 0; i < impression.tvThemes->topLevelItemCount(); ++i)
+        tree.emplace_back(impression.tvThemes->topLevelItem(i)->text(0), impression.tvThemes->topLevelItem(i)->childCount());
+    EXPECT_EQ(tree, (std::vector<std::pair<QString, int>>{{"Animaux", 3}, {"Formes", 2}, {"Mes dessins", 1}}));
+
+    // The atelier is offered only a theme of the user's own: a new one on a shared theme.
+    QStringList offered;
+    for (int row : {0, 2}) {
+        QTimer::singleShot(0, [&offered] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                offered << menu->actions().front()->text();
+                menu->close();
+            }
+        });
+        const QPoint at = again.clbThemes->visualRect(again.clbThemes->model()->index(row, 0)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, again.clbThemes->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(again.clbThemes->viewport(), &event);
+    }
+    EXPECT_EQ(offered, (QStringList{"Créer un nouveau thème dans l'atelier…", "Ajouter un dessin à ce thème…"}));
 }
 
 // ---- Other windows -----------------------------------------------------

@@ -16,6 +16,7 @@
 // application would show it in its box.
 #include "content/ContentCatalogue.h"
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/ThemeDat.h"
 #include "display/TDIB.h"
 #include "print/TfrmImpression.h"
@@ -53,7 +54,7 @@ void Save(const TDIB& bitmap, const std::string& path)
 
 void MakeTheme(const std::string& folder)
 {
-    SetProgramFolder(folder);
+    ContentPlaces::Settle(folder);
     std::filesystem::create_directories(ThemePath("Animaux"));
     std::ofstream(ThemeFile("Animaux")) << "[General]\nVersion=1\nSubVersion=0\nNom=Vorlane\nNombreImages=2\n";
     for (std::uint32_t picture : {1u, 2u}) {
@@ -74,7 +75,7 @@ void MakeTheme(const std::string& folder)
 struct Manager {
     explicit Manager(const std::string& folder)
     {
-        SetProgramFolder(folder);
+        ContentPlaces::Settle(folder);
         catalogue.Scan();
         form.SetCatalogue(&catalogue);
         form.TreeViewRefresh();

@@ -6,6 +6,7 @@
 
 #include "content/ContentCatalogue.h"
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/ThemeDat.h"
 #include "display/TDIB.h"
 #include "print/PicturePreview.h"
@@ -91,9 +92,9 @@ inline constexpr std::uint32_t kColouredColour = 0x0000FF; // red
 
 class PrintManagerTest : public ::testing::Test {
 protected:
-    PrintManagerTest() : m_savedFolder(ProgramFolder()), m_savedLocale(QLocale())
+    PrintManagerTest() : m_savedFolder(ContentPlaces::Current().ProgramFolder()), m_savedLocale(QLocale())
     {
-        SetProgramFolder(m_dir.path().string());
+        ContentPlaces::Settle(m_dir.path().string());
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         std::filesystem::create_directories(m_dir.path() / "Themes");
         form.SetPrinter(std::make_unique<RecordingPrinter>(printed, QSize(3300, 2400)));
@@ -111,7 +112,7 @@ protected:
     }
     ~PrintManagerTest() override
     {
-        SetProgramFolder(m_savedFolder);
+        ContentPlaces::Settle(m_savedFolder);
         QLocale::setDefault(m_savedLocale);
     }
 

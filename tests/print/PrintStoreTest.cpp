@@ -1,6 +1,7 @@
 #include "print/PrintStore.h"
 
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "content/ThemeDat.h"
 
 #include "support/TestSupport.h"
@@ -78,7 +79,7 @@ TEST(PrintStoreNames, EveryImageInAnyCaseIsReplaced)
 TEST(PrintStoreNames, GameAndPrintManagerAgree)
 {
     TempDir dir;
-    SetProgramFolder(dir.path().string() + "/");
+    ContentPlaces::Settle(dir.path().string() + "/");
     std::filesystem::create_directories(dir.path() / "Themes" / "Animaux");
     EXPECT_EQ(ThemeFile("Animaux"), dir.path().string() + "/Themes/Animaux/theme.dat");
     for (const std::uint32_t picture : {1u, 7u, 30u, 100u}) {

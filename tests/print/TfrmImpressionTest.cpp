@@ -271,7 +271,7 @@ TEST_F(PrintManagerTest, EmptyCatalogueResetsTheColumnsWhenShown)
     EXPECT_TRUE(form.imgColorImage->Bitmap().Empty());
 }
 
-TEST_F(PrintManagerTest, MissingDotsPictureStopsAfterTheOtherColumns)
+TEST_F(PrintManagerTest, MissingDotsPictureEmptiesOnlyItsColumn)
 {
     AddTheme("Animaux", 2);
     AddPicture("Animaux", 1, false, false);
@@ -280,19 +280,16 @@ TEST_F(PrintManagerTest, MissingDotsPictureStopsAfterTheOtherColumns)
     Select(Node("Animaux", "Image01"));
     std::filesystem::remove(m_dir.path() / "Themes" / "Animaux" / "Points02.bmp");
 
-    form.tvThemes->setCurrentItem(Node("Animaux", "Image02"));
-    try {
-        form.tvThemesChange();
-        FAIL() << "no error";
-    } catch (const EFOpenError& error) {
-        EXPECT_EQ(std::string(error.what()), "Impossible d'ouvrir le fichier " + ThemePath("Animaux") + "Points02.bmp");
-    }
+    MessageBoxWatcher watcher;
+    Select(Node("Animaux", "Image02"));
+    ASSERT_EQ(watcher.Texts(), QStringList(QString::fromStdString("Impossible d'ouvrir le fichier " +
+                                                                  ThemePath("Animaux") + "Points02.bmp")));
     EXPECT_EQ(form.CurrentImage(), "Image02");
     EXPECT_EQ(ImageColumn(), Shown::Available);
     EXPECT_EQ(ColorColumn(), Shown::Available);
-    // The dots column still shows the picture viewed before.
-    EXPECT_TRUE(form.btnPrintImageDotsOnly->isEnabled());
-    EXPECT_EQ(form.imgPreviewDotsOnly->Bitmap().PixelColour(0, 0), kDotsColour);
+    // Never the dots of the picture viewed before.
+    EXPECT_FALSE(form.btnPrintImageDotsOnly->isEnabled());
+    EXPECT_TRUE(form.imgPreviewDotsOnly->Bitmap().Empty());
 }
 
 TEST_F(PrintManagerTest, ErrorOfAClickInTheTreeIsShownAndTheTreeStaysUsable)
@@ -324,7 +321,8 @@ TEST_F(PrintManagerTest, ErrorOfAClickInTheTreeIsShownAndTheTreeStaysUsable)
     EXPECT_TRUE(form.btnPrintImageDotsOnly->isEnabled());
 }
 
-TEST_F(PrintManagerTest, UnreadableArchiveLeavesTheColouredAndDotsColumnsAsTheyWere)
+// A damaged coloured picture keeps only itself from being printed.
+TEST_F(PrintManagerTest, UnreadableArchiveEmptiesOnlyItsColumn)
 {
     AddTheme("Animaux", 2);
     AddPicture("Animaux", 1, false, false);
@@ -333,11 +331,13 @@ TEST_F(PrintManagerTest, UnreadableArchiveLeavesTheColouredAndDotsColumnsAsTheyW
     Open();
     Select(Node("Animaux", "Image01"));
 
-    form.tvThemes->setCurrentItem(Node("Animaux", "Image02"));
-    EXPECT_THROW(form.tvThemesChange(), EInvalidArchive);
+    MessageBoxWatcher watcher;
+    Select(Node("Animaux", "Image02"));
+    EXPECT_EQ(watcher.Seen().size(), 1u);
     EXPECT_EQ(ImageColumn(), Shown::Available);
-    EXPECT_EQ(ColorColumn(), Shown::NotAvailable);
+    EXPECT_EQ(ColorColumn(), Shown::Reset);
     EXPECT_TRUE(form.btnPrintImageDotsOnly->isEnabled());
+    EXPECT_EQ(form.imgPreviewDotsOnly->Bitmap().PixelColour(0, 0), kDotsColour);
 }
 
 TEST_F(PrintManagerTest, RemovalAsksFirstAndNoChangesNothing)
@@ -429,7 +429,7 @@ TEST_F(PrintManagerTest, ReadOnlyProgramFolderTakesRemovalsInTheUsersFolder)
     AddPicture("Animaux", 1, true, false);
     SharedProgramFolder shared(m_dir.path());
     const std::string mine = shared.UserFolder() + "Themes/Animaux/";
-    ZipBitmap(SolidBitmap(800, 600, kColouredColour), ThemeFileToWrite("Animaux", "Couleur01.bmz"));
+    ZipBitmap(SolidBitmap(800, 600, kColouredColour), ContentPlaces::Current().ThemeFileToWrite("Animaux", "Couleur01.bmz"));
     Open();
     Select(Node("Animaux", "Image01"));
     ASSERT_EQ(ImageColumn(), Shown::Available);
@@ -437,7 +437,7 @@ TEST_F(PrintManagerTest, ReadOnlyProgramFolderTakesRemovalsInTheUsersFolder)
 
     form.btnClear->click();
     form.btnClearColor->click();
-    EXPECT_EQ(ReadFile(mine + "theme.dat"), "[Image01]\nImprimer=0\n");
+    EXPECT_EQ(ReadFile(mine + "progression.ini"), "[Image01]\nImprimer=0\n");
     EXPECT_FALSE(FileExists(mine + "Couleur01.bmz"));
     Select(Node("Animaux"));
     Select(Node("Animaux", "Image01"));

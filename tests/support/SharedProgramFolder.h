@@ -5,6 +5,7 @@
 // lives the content layer runs in the shared mode over it.
 
 #include "content/ContentPaths.h"
+#include "content/ContentPlaces.h"
 #include "support/TestSupport.h"
 
 #include <cstdlib>
@@ -67,13 +68,13 @@ private:
         m_bytes = Bytes();
         SetWritable(false);
         m_nobody.emplace();
-        SetProgramFolder(m_program.string());
+        ContentPlaces::Settle(m_program.string());
     }
     void Unshare()
     {
         m_nobody.reset();
         SetWritable(true);
-        SetProgramFolder(m_program.string());
+        ContentPlaces::Settle(m_program.string());
     }
 
     std::filesystem::path m_program;

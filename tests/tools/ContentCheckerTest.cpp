@@ -2,6 +2,8 @@
 // broken in one way, and the checker must name that fault, and only that.
 
 #include "ContentChecker.h"
+#include "DrawnPage.h"
+#include "ThemeFiles.h"
 #include "WaveWriter.h"
 #include "ToolTestSupport.h"
 #include "content/IniFile.h"
@@ -9,6 +11,7 @@
 #include <QPainter>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -207,20 +210,52 @@ TEST(ContentChecker, FindsEachFault)
     }
 }
 
+// A theme of one page drawn by the judge's tests: good unless spoilt.
+void WriteDrawnTheme(const fs::path& folder, const JudgedPage& page)
+{
+    fs::create_directories(folder);
+    WriteFile((folder / "theme.dat").string(),
+              ThemeDatHead(1, false) + PictureSection(1, page.dots, QColor(0x15, 0x65, 0xC0), 5, false));
+    WritePicture(page.dotsPicture, folder / "Points01.bmp");
+    WritePicture(page.finishedPicture, folder / "Image01.bmp");
+}
+
 TEST(ContentChecker, CommandLineReportsEachPackageAndFails)
 {
+    NeedGuiApplication();
     TempDir program;
-    fs::create_directories(program.path() / "Themes");
-    fs::copy(DemoProgramFolder() / kTheme, program.path() / kTheme, fs::copy_options::recursive);
+    WriteDrawnTheme(program.path() / "Themes" / "Anneau", DrawPage());
     fs::create_directories(program.path() / "Themes" / "Vide");
     fs::create_directories(program.path() / "Themes" / ".cache");
-    const std::string command = std::string(VORLANE_CONTENT_TOOL) + " check " + program.path().string() + " 2>&1";
+    const std::string command = std::string(VORLANE_CONTENT_TOOL) + " check " + program.path().string();
 
     int status = 0;
-    EXPECT_EQ(CommandOutput(command, &status), "Themes/Formes : OK\nThemes/Vide : theme.dat : fichier absent\n");
+    EXPECT_EQ(CommandOutput(command + " 2>&1", &status), "Themes/Anneau : OK\nThemes/Vide : theme.dat : fichier absent\n");
     EXPECT_EQ(status, 1);
 
     fs::remove(program.path() / "Themes" / "Vide");
-    EXPECT_EQ(CommandOutput(command, &status), "Themes/Formes : OK\n");
+    EXPECT_EQ(CommandOutput(command + " --strict 2>&1", &status), "Themes/Anneau : OK\n");
     EXPECT_EQ(status, 0);
+}
+
+// A doubtful page is a warning naming the picture, its reasons and its dots;
+// with --strict, an error.
+TEST(ContentChecker, CommandLineJudgesEveryPicture)
+{
+    NeedGuiApplication();
+    TempDir program;
+    JudgedPage page = DrawPage({16, 6, 18, false});
+    WriteDrawnTheme(program.path() / "Themes" / "Anneau", page);
+    const std::string command = std::string(VORLANE_CONTENT_TOOL) + " check " + program.path().string();
+    const std::string verdict = "Image01 : Qualité : à revoir — le trait de l'enfant s'écarte du contour du dessin de ";
+
+    int status = -1;
+    const std::string warned = CommandOutput(command + " 2>&1", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(warned.starts_with("Themes/Anneau : avertissement : " + verdict)) << warned;
+    EXPECT_NE(warned.find("16"), std::string::npos) << warned;
+    std::string strict = warned;
+    strict.erase(strict.find("avertissement : "), std::strlen("avertissement : "));
+    EXPECT_EQ(CommandOutput(command + " --strict 2>&1", &status), strict);
+    EXPECT_EQ(status, 1);
 }

@@ -4,6 +4,7 @@
 #include "ContentChecker.h"
 #include "ToolTestSupport.h"
 #include "content/ThemeDat.h"
+#include "support/SharedProgramFolder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -76,7 +77,7 @@ TEST(MakeThemeTool, WritesAThemeTheGameReads)
 {
     NeedGuiApplication();
     TempDir work;
-    const std::string folder = MakeTheme(WriteTheme(work, SmallTheme()), work.file("programme"));
+    const std::string folder = MakeTheme(WriteTheme(work, SmallTheme()), ContentPlaces(work.file("programme")));
 
     EXPECT_EQ(folder, (work.path() / "programme" / "Themes" / kFolder).string());
     EXPECT_EQ(Entries(work.path() / "programme" / "Themes"), std::vector<std::string>{kFolder}) << "staging left";
@@ -103,6 +104,29 @@ TEST(MakeThemeTool, WritesAThemeTheGameReads)
     }
 }
 
+// Given a program folder this user may not write, the theme goes to their own
+// folder; a shared theme's name in any letter case is refused.
+TEST(MakeThemeTool, SharedProgramFolderTakesTheThemeIntoTheUsersFolder)
+{
+    NeedGuiApplication();
+    TempDir work;
+    const fs::path program = work.path() / "programme";
+    fs::create_directories(program / "Themes" / "mes étoiles");
+    WriteFile((program / "Themes" / "mes étoiles" / "theme.dat").string(), "");
+    QJsonObject other = SmallTheme();
+    other["folder"] = "Autres étoiles";
+    const std::string clash = WriteTheme(work, SmallTheme()), mine = WriteTheme(work, other, "autre.json");
+    const SharedProgramFolder shared(program);
+    try {
+        MakeTheme(clash, ContentPlaces::Current());
+        ADD_FAILURE() << "a shared theme's name was taken";
+    } catch (const EVorlaneError& error) {
+        EXPECT_TRUE(std::string(error.what()).starts_with("Le thème « Mes étoiles » est celui de Vorlane « mes étoiles »"));
+    }
+    EXPECT_EQ(MakeTheme(mine, ContentPlaces::Current()), shared.UserFolder() + "Themes/Autres étoiles");
+    EXPECT_TRUE(shared.Unchanged());
+}
+
 // The launcher's tick, the printable marks and a child's colouring survive a
 // theme made again; a refused file leaves the theme as it was.
 TEST(MakeThemeTool, MakingAgainKeepsWhatThePlayersDid)
@@ -110,12 +134,12 @@ TEST(MakeThemeTool, MakingAgainKeepsWhatThePlayersDid)
     NeedGuiApplication();
     TempDir work;
     const std::string file = WriteTheme(work, SmallTheme());
-    const std::string folder = MakeTheme(file, work.file("programme"));
+    const std::string folder = MakeTheme(file, ContentPlaces(work.file("programme")));
     ThemeDat(folder + "/theme.dat").WriteCheck(false);
     ThemeDat(folder + "/theme.dat").WriteImprimer(2, true);
     WriteFile(folder + "/" + CouleurFileName(2), "coloriage");
 
-    EXPECT_EQ(MakeTheme(file, work.file("programme")), folder);
+    EXPECT_EQ(MakeTheme(file, ContentPlaces(work.file("programme"))), folder);
     const ThemeDat made(folder + "/theme.dat");
     EXPECT_FALSE(made.Check());
     EXPECT_FALSE(made.Imprimer(1));
@@ -124,7 +148,7 @@ TEST(MakeThemeTool, MakingAgainKeepsWhatThePlayersDid)
 
     const std::string before = ReadFile(folder + "/theme.dat");
     const std::string bad = WriteTheme(work, WithPicture(SmallTheme(), 1, [](QJsonObject& p) { p.remove("dots"); }));
-    EXPECT_THROW(MakeTheme(bad, work.file("programme")), EDemoDataError);
+    EXPECT_THROW(MakeTheme(bad, ContentPlaces(work.file("programme"))), EDemoDataError);
     EXPECT_EQ(ReadFile(folder + "/theme.dat"), before);
 }
 
@@ -208,7 +232,7 @@ TEST(MakeThemeTool, RefusesABadFileAndWritesNothing)
         const std::string file = work.file("theme.json");
         WriteFile(file, bad.json);
         try {
-            MakeTheme(file, work.file("programme"));
+            MakeTheme(file, ContentPlaces(work.file("programme")));
             ADD_FAILURE() << "accepted";
         } catch (const EDemoDataError& error) {
             EXPECT_NE(std::string(error.what()).find(bad.expected), std::string::npos) << error.what();
@@ -218,7 +242,7 @@ TEST(MakeThemeTool, RefusesABadFileAndWritesNothing)
 
     TempDir work;
     try {
-        MakeTheme(work.file("absent.json"), work.file("programme"));
+        MakeTheme(work.file("absent.json"), ContentPlaces(work.file("programme")));
         ADD_FAILURE() << "accepted";
     } catch (const EFOpenError& error) {
         EXPECT_EQ(std::string(error.what()), "Impossible d'ouvrir le fichier " + work.file("absent.json"));

@@ -10,7 +10,9 @@
 #include <QBuffer>
 
 #include <fstream>
+#include <chrono>
 #include <map>
+#include <thread>
 #include <zlib.h>
 
 namespace vorlane::test {
@@ -122,6 +124,7 @@ TEST(TraceCommandTest, AppendsToAThemeTouchingNothingElseAndReopens)
                                              &status);
     EXPECT_EQ(status, 0) << output;
     EXPECT_NE(output.find("Themes/Animaux : OK"), std::string::npos) << output;
+    EXPECT_NE(output.find("\nQualité : "), std::string::npos) << "the page's verdict: " << output;
 
     for (const auto& [path, bytes] : files)
         EXPECT_EQ(Slurp(path), bytes) << path;
@@ -136,13 +139,57 @@ TEST(TraceCommandTest, AppendsToAThemeTouchingNothingElseAndReopens)
     EXPECT_EQ(newDat.substr(newDat.find("[Configuration]"), oldDat.size() - oldDat.find("[Configuration]")),
               oldDat.substr(oldDat.find("[Configuration]")));
 
-    const ReopenedPicture reopened = ReopenPicture(program.string(), "Animaux", before + 1);
+    const ReopenedPicture reopened = ReopenPicture(ContentPlaces(program.string()), "Animaux", before + 1);
     EXPECT_EQ(reopened.pictureName, "Éléphant");
     EXPECT_EQ(reopened.options.style, LabelStyle::UpperLetters);
     ASSERT_EQ(reopened.dots.size(), 12u);
     for (std::uint32_t p = 1; p <= 12; ++p)
         EXPECT_EQ(reopened.dots[p - 1].position, QPoint(after.Point(picture, p).X, after.Point(picture, p).Y));
     EXPECT_EQ(reopened.drawing.PictureToColour(), ReadPicture(theme / ImageFileName(picture)));
+}
+
+// Three writers of one theme.dat at once: two command lines append a picture
+// each while the launcher's tick is written in between. Each reads, changes
+// and writes the file under the theme folder's lock: no key is lost, no
+// picture number taken twice.
+TEST(TraceCommandTest, ConcurrentWritersOfOneThemeLoseNothing)
+{
+    TempDir folder;
+    const fs::path theme = folder.path() / "Themes" / "Animaux";
+    fs::create_directories(theme.parent_path());
+    fs::copy(DemoProgramFolder() / "Themes" / "Animaux", theme, fs::copy_options::recursive);
+    const std::string dat = (theme / "theme.dat").string();
+    const int before = ThemeDat(dat).NombreImages();
+    ThemeDat(dat).WriteCheck(true);
+
+    int statuses[2] = {-1, -1};
+    std::vector<std::thread> tracers;
+    for (int i = 0; i < 2; ++i)
+        tracers.emplace_back([&, i] {
+            CommandOutput(kTool + " trace " + kElephant + " " + folder.path().string() + " --theme Animaux --points " +
+                              std::to_string(12 + i) + " 2>&1",
+                          &statuses[i]);
+        });
+    // The tick is written while a picture's files are being written.
+    const auto drawn = [&] {
+        for (int picture = before + 1; picture <= before + 2; ++picture)
+            if (fs::exists(theme / ("Dessin" + NumberText(static_cast<std::uint32_t>(picture)) + ".svg")))
+                return true;
+        return false;
+    };
+    for (int wait = 0; wait < 60000 && !drawn(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ThemeDat(dat).WriteCheck(false);
+    for (std::thread& tracer : tracers)
+        tracer.join();
+
+    EXPECT_EQ(statuses[0], 0);
+    EXPECT_EQ(statuses[1], 0);
+    const ThemeDat after(dat);
+    EXPECT_EQ(after.NombreImages(), before + 2);
+    EXPECT_FALSE(after.Check());
+    const auto first = static_cast<std::uint32_t>(before + 1);
+    EXPECT_EQ(after.NombrePoints(first) + after.NombrePoints(first + 1), 12 + 13);
 }
 
 }  // namespace

@@ -1,0 +1,811 @@
+#include "PictureJudge.h"
+
+#include "base/Errors.h"
+#include "content/ContentPaths.h"
+#include "content/ThemeDat.h"
+#include "display/TDIB.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <numeric>
+#include <set>
+
+namespace vorlane {
+
+namespace {
+
+// The child's line and the outer outline keep within this of each other, in
+// parts of the outline's diagonal.
+constexpr double kNearOutline = 0.03;
+// Darker than this on the dots page is ink, anti-aliased edges included; darker
+// than kDark is what a child sees as black (the finished picture's lines too).
+constexpr int kInk = 160;
+constexpr int kDark = 128;
+// Pictures of this many dots or fewer are for the youngest: the big dots (drawn
+// at radius 9, measured 8 or more) and the big labels (26 pixels, whose
+// tallest glyphs are 19 pixels high; the small labels' are 13).
+constexpr int kFewDots = 12;
+constexpr double kBigDotRadius = 8;
+constexpr double kBigLabelHeight = 16;
+// The small dots' radius: the size a look-alike is measured against when the
+// page's own dots cannot be measured.
+constexpr double kSmallDotRadius = 6;
+// A turn sharper than this between two segments longer than two dot radii
+// sends the child back the way they came.
+constexpr double kSharpestTurn = 165;
+// Bigger pictures are judged at a smaller scale: the measures are relative,
+// and a user's folder may hold a bitmap of 16384 pixels a side.
+constexpr int kLargestSide = 2048;
+// Glyphs closer than this, in parts of their height, read as one label.
+constexpr double kGlyphGap = 0.35;
+// A piece of the drawing smaller than this part of the largest is a speck.
+constexpr int kSpeck = 50;
+// A line of the finished picture is drawn on the dots page when this share of
+// it is inked there; a label over a line the page leaves out inks less.
+constexpr double kDrawnLine = 0.8;
+// Most dots named in one reason.
+constexpr std::size_t kMostNamed = 8;
+
+using Mask = cv::Mat;  // CV_8U, 255 where set
+
+}  // namespace
+
+QImage JudgedPage::GreyPicture(const TDIB& bitmap)
+{
+    QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_Grayscale8);
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        const std::uint8_t* in = bitmap.ScanLine(y);
+        uchar* out = image.scanLine(y);
+        for (int x = 0; x < bitmap.Width(); ++x) {
+            std::uint32_t colour = 0;
+            if (bitmap.IsIndexed())
+                colour = in[x] < bitmap.Palette().size() ? bitmap.Palette()[in[x]] : 0;
+            else
+                colour = in[3 * x + 2] | in[3 * x + 1] << 8 | static_cast<std::uint32_t>(in[3 * x]) << 16;
+            out[x] = static_cast<uchar>(qGray(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                                              static_cast<int>((colour >> 16) & 0xFF)));
+        }
+    }
+    return image;
+}
+
+namespace {
+
+QImage LoadGrey(const std::string& folder, const std::string& name)
+{
+    TDIB bitmap;
+    bitmap.LoadBitmapFile(ResolveContentFile(folder + "/" + name));
+    if (bitmap.Empty())
+        throw EVorlaneError(name + " : image vide");
+    return JudgedPage::GreyPicture(bitmap);
+}
+
+cv::Mat Grey(const QImage& image, QSize size)
+{
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8).copy(0, 0, size.width(), size.height());
+    return cv::Mat(grey.height(), grey.width(), CV_8U, const_cast<uchar*>(grey.constBits()),
+                   static_cast<std::size_t>(grey.bytesPerLine()))
+        .clone();
+}
+
+// "point 3", "points 3, 4 et 9", at most kMostNamed of them.
+std::string DotList(const std::set<int>& dots)
+{
+    std::string text = dots.size() > 1 ? "points " : "point ";
+    std::size_t named = 0;
+    for (auto it = dots.begin(); it != dots.end(); ++it, ++named) {
+        if (named == kMostNamed) {
+            text += "…";
+            break;
+        }
+        if (named > 0)
+            text += std::next(it) == dots.end() ? " et " : ", ";
+        text += std::to_string(*it);
+    }
+    return text;
+}
+
+// "3,4 %", as French writes it.
+std::string Percent(double share)
+{
+    const long tenths = std::lround(1000 * share);
+    return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) + " %";
+}
+
+double SegmentDistance(cv::Point2d p, cv::Point2d a, cv::Point2d b)
+{
+    const cv::Point2d ab = b - a;
+    const double length = ab.dot(ab);
+    const double t = length > 0 ? std::clamp((p - a).dot(ab) / length, 0.0, 1.0) : 0.0;
+    return cv::norm(p - (a + t * ab));
+}
+
+// Distance from a point to a box, 0 inside.
+double BoxDistance(cv::Point2d p, const cv::Rect& box)
+{
+    const double dx = std::max({box.x - p.x, 0.0, p.x - (box.x + box.width - 1)});
+    const double dy = std::max({box.y - p.y, 0.0, p.y - (box.y + box.height - 1)});
+    return std::hypot(dx, dy);
+}
+
+// The radius of the filled disc centred on `centre`: how far the ink goes all
+// round before the circles through it turn mostly white. 0 where no dot is drawn.
+double DrawnRadius(const Mask& ink, cv::Point centre)
+{
+    constexpr int kSamples = 32;
+    constexpr double kWidest = 40;
+    double radius = 0;
+    for (double r = 0.5; r <= kWidest; r += 0.5) {
+        int inked = 0;
+        for (int s = 0; s < kSamples; ++s) {
+            const double angle = 2 * std::numbers::pi * s / kSamples;
+            const int x = centre.x + static_cast<int>(std::lround(r * std::cos(angle)));
+            const int y = centre.y + static_cast<int>(std::lround(r * std::sin(angle)));
+            inked += x >= 0 && y >= 0 && x < ink.cols && y < ink.rows && ink.at<uchar>(y, x) != 0;
+        }
+        if (inked < kSamples * 4 / 5)
+            break;
+        radius = r;
+    }
+    return radius;
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2), values.end());
+    return values[values.size() / 2];
+}
+
+Mask Dilated(const Mask& mask, int radius = 1)
+{
+    Mask out;
+    cv::dilate(mask, out, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(2 * radius + 1, 2 * radius + 1)));
+    return out;
+}
+
+// How far each pixel is from a mask's pixels, worked out at half the
+// resolution: the criteria it serves are tens of pixels wide, and the full
+// transform would cost most of the judge's time.
+class DistanceMap {
+public:
+    explicit DistanceMap(const Mask& to)
+    {
+        Mask half;
+        cv::resize(to, half, cv::Size((to.cols + 1) / 2, (to.rows + 1) / 2), 0, 0, cv::INTER_AREA);
+        cv::distanceTransform(half == 0, m_half, cv::DIST_L2, cv::DIST_MASK_3);
+    }
+    double At(cv::Point p) const
+    {
+        const int x = std::clamp(p.x / 2, 0, m_half.cols - 1), y = std::clamp(p.y / 2, 0, m_half.rows - 1);
+        return 2.0 * m_half.at<float>(y, x);
+    }
+
+private:
+    cv::Mat m_half;  // CV_32F
+};
+
+// Where the glyphs of the labels are: components of the ink that neither the
+// dots nor the finished picture explain, gathered the way a reader groups
+// them: glyphs side by side on one line, or one over the other (the dot of an i).
+struct Label {
+    cv::Rect box;
+    int area = 0;
+    bool touching = false;
+    int dot = -1;   // index of the dot it was given to
+    double gap = 0; // from that dot's edge
+};
+
+class Grouping {
+public:
+    explicit Grouping(std::size_t count) : m_parent(count) { std::iota(m_parent.begin(), m_parent.end(), 0); }
+    std::size_t Root(std::size_t i)
+    {
+        while (m_parent[i] != i)
+            i = m_parent[i] = m_parent[m_parent[i]];
+        return i;
+    }
+    void Join(std::size_t a, std::size_t b) { m_parent[Root(a)] = Root(b); }
+
+private:
+    std::vector<std::size_t> m_parent;
+};
+
+bool ReadTogether(const cv::Rect& a, const cv::Rect& b)
+{
+    const int height = std::max(a.height, b.height);
+    const int width = std::min(a.width, b.width);
+    const double reach = kGlyphGap * height;
+    const int overlapY = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
+    const int overlapX = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
+    const int gapX = -overlapX;
+    const int gapY = -overlapY;
+    const bool sideBySide = overlapY >= std::min(a.height, b.height) / 2 && gapX <= reach;
+    const bool stacked = overlapX >= width / 2 && gapY <= reach;
+    return sideBySide || stacked;
+}
+
+class Judgement {
+public:
+    explicit Judgement(const JudgedPage& page) { Prepare(page); }
+
+    PageVerdict Run()
+    {
+        if (m_dots.empty()) {
+            Fail(Criterion::Similarity, "l'image est vide", {});
+            return m_verdict;
+        }
+        if (m_points.empty()) {
+            Fail(Criterion::Similarity, "l'image n'a aucun point", {});
+            return m_verdict;
+        }
+        MeasureDots();
+        MeasureOutline();
+        MeasureLabels();
+        MeasureLookAlikes();
+        MeasurePath();
+        MeasureSizes();
+        Suggest();
+        return m_verdict;
+    }
+
+private:
+    void Prepare(const JudgedPage& page)
+    {
+        const QSize size(std::min(page.dotsPicture.width(), page.finishedPicture.width()),
+                         std::min(page.dotsPicture.height(), page.finishedPicture.height()));
+        if (size.width() <= 0 || size.height() <= 0)
+            return;
+        m_dots = Grey(page.dotsPicture, size);
+        m_finished = Grey(page.finishedPicture, size);
+        const int side = std::max(size.width(), size.height());
+        if (side > kLargestSide) {
+            m_scale = static_cast<double>(kLargestSide) / side;
+            cv::resize(m_dots, m_dots, cv::Size(), m_scale, m_scale, cv::INTER_AREA);
+            cv::resize(m_finished, m_finished, cv::Size(), m_scale, m_scale, cv::INTER_AREA);
+        }
+        for (const QPoint& dot : page.dots)
+            m_points.emplace_back(std::clamp(static_cast<int>(std::lround(dot.x() * m_scale)), 0, m_dots.cols - 1),
+                                  std::clamp(static_cast<int>(std::lround(dot.y() * m_scale)), 0, m_dots.rows - 1));
+        m_lineWidth = std::max(1.0, page.lineWidth * m_scale);
+    }
+
+    void Fail(Criterion criterion, const std::string& reason, const std::set<int>& dots)
+    {
+        CriterionResult& result = m_verdict[criterion];
+        result.passed = false;
+        result.reason = result.reason.empty() ? reason : result.reason + " ; " + reason;
+        for (const int dot : dots)
+            if (std::find(result.dots.begin(), result.dots.end(), dot) == result.dots.end())
+                result.dots.push_back(dot);
+        std::sort(result.dots.begin(), result.dots.end());
+    }
+
+    std::size_t Count() const { return m_points.size(); }
+    int Number(std::size_t index) const { return static_cast<int>(index) + 1; }
+    cv::Point2d At(std::size_t index) const { return cv::Point2d(m_points[index]); }
+
+    // The dots as drawn: each one's radius, the page's usual radius, and the
+    // discs they cover.
+    void MeasureDots()
+    {
+        cv::compare(m_dots, kInk, m_ink, cv::CMP_LT);
+        std::vector<double> radii;
+        for (const cv::Point& point : m_points) {
+            m_radii.push_back(DrawnRadius(m_ink, point));
+            if (m_radii.size() > 1 || Count() == 1)
+                radii.push_back(m_radii.back());
+        }
+        m_verdict.dotRadius = Median(radii) / m_scale;
+        m_radius = Median(radii) > 1 ? Median(radii) : kSmallDotRadius * m_scale;
+        m_discs = Mask::zeros(m_ink.size(), CV_8U);
+        for (std::size_t i = 0; i < Count(); ++i)
+            cv::circle(m_discs, m_points[i], static_cast<int>(std::ceil(m_radii[i] + 1.5)), 255, cv::FILLED);
+    }
+
+    // Similarity and obfuscation: the outer outline (the finished picture's
+    // black next to the page's outside) against the child's line and the dots page.
+    void MeasureOutline()
+    {
+        cv::compare(m_finished, kDark, m_lines, cv::CMP_LT);
+        Mask open;
+        cv::copyMakeBorder(m_lines, open, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
+        open = open == 0;
+        cv::floodFill(open, cv::Point(0, 0), 128, nullptr, 0, 0, 4);
+        const Mask outside = open(cv::Rect(1, 1, m_lines.cols, m_lines.rows)) == 128;
+        Mask outline = m_lines & Dilated(outside);
+
+        // The pieces of the drawing; specks beside the main figure (a bubble, a
+        // star's twinkle) are decoration, not outline to follow.
+        cv::Mat pieceIds, stats, centroids;
+        const int found = cv::connectedComponentsWithStats(outside == 0, pieceIds, stats, centroids, 8, CV_32S);
+        int largest = 0;
+        for (int c = 1; c < found; ++c)
+            largest = std::max(largest, stats.at<int>(c, cv::CC_STAT_AREA));
+        std::vector<uchar> speck(static_cast<std::size_t>(std::max(found, 1)), 0);
+        for (int c = 1; c < found; ++c) {
+            speck[static_cast<std::size_t>(c)] = stats.at<int>(c, cv::CC_STAT_AREA) * kSpeck < largest;
+            m_verdict.pieces += speck[static_cast<std::size_t>(c)] ? 0 : 1;
+        }
+        for (int y = 0; y < outline.rows; ++y) {
+            uchar* row = outline.ptr<uchar>(y);
+            const int* ids = pieceIds.ptr<int>(y);
+            for (int x = 0; x < outline.cols; ++x)
+                if (row[x] && speck[static_cast<std::size_t>(ids[x])])
+                    row[x] = 0;
+        }
+
+        const int outlinePixels = cv::countNonZero(outline);
+        if (outlinePixels == 0) {
+            Fail(Criterion::Similarity, "l'image finie n'a pas de contour noir", {});
+            return;
+        }
+        const Mask shown = outline & Dilated(m_ink & ~m_discs);
+        m_verdict.shownOutline = static_cast<double>(cv::countNonZero(shown)) / outlinePixels;
+
+        const cv::Rect bounds = cv::boundingRect(outline);
+        const double diagonal = std::hypot(bounds.width, bounds.height);
+        const double tolerance = kNearOutline * diagonal;
+        std::set<int> concerned;
+        double worst = 0;
+
+        // The parts of the outline the dots page leaves to the child, against
+        // the child's line (dot 1 to the last, not closed).
+        Mask polyline(m_lines.size(), CV_8U, cv::Scalar(0));
+        std::vector<cv::Point> path(m_points.begin(), m_points.end());
+        cv::polylines(polyline, path, false, 255, 1, cv::LINE_8);
+        const DistanceMap toPolyline(polyline);
+        std::vector<cv::Point> hidden;
+        cv::findNonZero(outline & ~shown, hidden);
+        for (const cv::Point& pixel : hidden) {
+            const double d = toPolyline.At(pixel);
+            worst = std::max(worst, d);
+            if (d <= tolerance)
+                continue;
+            const std::size_t nearest = NearestSegment(cv::Point2d(pixel));
+            concerned.insert({Number(nearest), Number(std::min(nearest + 1, Count() - 1))});
+        }
+        // The child's line, every pixel, against the whole outline.
+        const DistanceMap toOutline(outline);
+        for (std::size_t i = 0; i + 1 < Count(); ++i) {
+            const int steps = std::max(1, static_cast<int>(cv::norm(At(i + 1) - At(i))));
+            for (int s = 0; s <= steps; ++s) {
+                const cv::Point2d p = At(i) + (At(i + 1) - At(i)) * (static_cast<double>(s) / steps);
+                const double d = toOutline.At(cv::Point(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y))));
+                worst = std::max(worst, d);
+                if (d > tolerance)
+                    concerned.insert({Number(i), Number(i + 1)});
+            }
+        }
+        m_verdict[Criterion::Similarity].figure = 100 * worst / diagonal;
+        if (!concerned.empty())
+            Fail(Criterion::Similarity,
+                 "le trait de l'enfant s'écarte du contour du dessin de " + Percent(worst / diagonal) +
+                     " (3 % au plus) : " + DotList(concerned),
+                 concerned);
+    }
+
+    // The segment of the child's line nearest a point: i for dot i to dot i + 1.
+    std::size_t NearestSegment(cv::Point2d p) const
+    {
+        std::size_t nearest = 0;
+        double best = cv::norm(p - At(0));
+        for (std::size_t i = 0; i + 1 < Count(); ++i)
+            if (const double d = SegmentDistance(p, At(i), At(i + 1)); d < best) {
+                best = d;
+                nearest = i;
+            }
+        return nearest;
+    }
+
+    // Gap from dot j's edge to a label's box.
+    double Gap(const Label& label, std::size_t j) const
+    {
+        return BoxDistance(At(j), label.box) - std::max(m_radii[j], 1.0);
+    }
+
+    // The lines drawn on the dots page: ink over the finished picture's lines
+    // in pieces that cover them nearly whole. A piece no bigger than a label,
+    // on a line mostly left out, is a label over that line.
+    Mask DrawnLines() const
+    {
+        cv::Mat parts, partStats, centroids;
+        const int partCount = cv::connectedComponentsWithStats(m_ink & Dilated(m_lines) & ~m_discs, parts, partStats,
+                                                               centroids, 8, CV_32S);
+        cv::Mat lines;
+        const int lineCount = cv::connectedComponents(m_lines, lines, 8, CV_32S);
+        std::vector<int> linePixels(static_cast<std::size_t>(lineCount)), lineInked(linePixels.size());
+        cv::Mat inked, around;
+        cv::boxFilter((m_lines & m_ink) / 255, inked, CV_32F, cv::Size(7, 7), cv::Point(-1, -1), false);
+        cv::boxFilter(m_lines / 255, around, CV_32F, cv::Size(7, 7), cv::Point(-1, -1), false);
+        std::vector<double> cover(static_cast<std::size_t>(partCount), 0);
+        std::vector<int> lineOf(cover.size(), 0);
+        for (int y = 0; y < parts.rows; ++y) {
+            const int* partRow = parts.ptr<int>(y);
+            const int* lineRow = lines.ptr<int>(y);
+            const uchar* inkRow = m_ink.ptr<uchar>(y);
+            const float* inkedRow = inked.ptr<float>(y);
+            const float* aroundRow = around.ptr<float>(y);
+            for (int x = 0; x < parts.cols; ++x) {
+                const auto line = static_cast<std::size_t>(lineRow[x]);
+                linePixels[line] += 1;
+                lineInked[line] += inkRow[x] != 0;
+                if (const auto part = static_cast<std::size_t>(partRow[x]); part > 0) {
+                    if (aroundRow[x] > 0)
+                        cover[part] += inkedRow[x] / aroundRow[x];
+                    if (line > 0)
+                        lineOf[part] = static_cast<int>(line);
+                }
+            }
+        }
+        std::vector<uchar> drawn(cover.size(), 0);
+        for (std::size_t part = 1; part < cover.size(); ++part) {
+            const int area = partStats.at<int>(static_cast<int>(part), cv::CC_STAT_AREA);
+            const int side = std::max(partStats.at<int>(static_cast<int>(part), cv::CC_STAT_WIDTH),
+                                      partStats.at<int>(static_cast<int>(part), cv::CC_STAT_HEIGHT));
+            const auto line = static_cast<std::size_t>(lineOf[part]);
+            const bool mostlyShown = 2 * lineInked[line] >= linePixels[line];
+            drawn[part] = cover[part] >= kDrawnLine * area && (side > 3 * m_radius || mostlyShown) ? 255 : 0;
+        }
+        Mask mask(parts.size(), CV_8U);
+        for (int y = 0; y < parts.rows; ++y) {
+            const int* partRow = parts.ptr<int>(y);
+            uchar* out = mask.ptr<uchar>(y);
+            for (int x = 0; x < parts.cols; ++x)
+                out[x] = drawn[static_cast<std::size_t>(partRow[x])];
+        }
+        return mask;
+    }
+
+    void MeasureLabels()
+    {
+        const Mask drawn = DrawnLines();
+        // What neither the dots nor the lines drawn explain.
+        const Mask rest = m_ink & ~m_discs & ~drawn;
+        cv::Mat glyphIds, stats;
+        cv::Mat centroids;
+        const int found = cv::connectedComponentsWithStats(rest, glyphIds, stats, centroids, 8, CV_32S);
+        std::vector<int> glyphs;  // component ids worth reading
+        for (int c = 1; c < found; ++c)
+            if (stats.at<int>(c, cv::CC_STAT_AREA) >= 3)
+                glyphs.push_back(c);
+        const auto box = [&](int c) {
+            return cv::Rect(stats.at<int>(c, cv::CC_STAT_LEFT), stats.at<int>(c, cv::CC_STAT_TOP),
+                            stats.at<int>(c, cv::CC_STAT_WIDTH), stats.at<int>(c, cv::CC_STAT_HEIGHT));
+        };
+        // Glyphs are few on a sane page; a page of thousands of specks has no
+        // readable labels anyway, and grouping them would take long.
+        constexpr std::size_t kMostGlyphs = 3000;
+        if (glyphs.size() > kMostGlyphs) {
+            std::partial_sort(glyphs.begin(), glyphs.begin() + kMostGlyphs, glyphs.end(), [&](int a, int b) {
+                return stats.at<int>(a, cv::CC_STAT_AREA) > stats.at<int>(b, cv::CC_STAT_AREA);
+            });
+            glyphs.resize(kMostGlyphs);
+        }
+        Grouping grouping(glyphs.size());
+        for (std::size_t a = 0; a < glyphs.size(); ++a)
+            for (std::size_t b = a + 1; b < glyphs.size(); ++b)
+                if (ReadTogether(box(glyphs[a]), box(glyphs[b])))
+                    grouping.Join(a, b);
+        std::vector<int> groupOf(static_cast<std::size_t>(found), -1);
+        std::vector<Label> groups;
+        std::vector<int> groupIndex(glyphs.size(), -1);
+        for (std::size_t a = 0; a < glyphs.size(); ++a) {
+            const std::size_t root = grouping.Root(a);
+            if (groupIndex[root] < 0) {
+                groupIndex[root] = static_cast<int>(groups.size());
+                groups.push_back({box(glyphs[a]), 0});
+            }
+            Label& label = groups[static_cast<std::size_t>(groupIndex[root])];
+            label.box |= box(glyphs[a]);
+            label.area += stats.at<int>(glyphs[a], cv::CC_STAT_AREA);
+            groupOf[static_cast<std::size_t>(glyphs[a])] = groupIndex[root];
+        }
+
+        // A label is read beside a dot within a few dot radii; beyond, ink is
+        // something else (a signature, a detail drawn only here).
+        const double reach = 6 * m_radius;
+        std::vector<std::size_t> near;
+        for (std::size_t g = 0; g < groups.size(); ++g)
+            for (std::size_t j = 0; j < Count(); ++j)
+                if (Gap(groups[g], j) <= reach) {
+                    near.push_back(g);
+                    break;
+                }
+        std::vector<double> areas, heights;
+        for (const std::size_t g : near) {
+            areas.push_back(groups[g].area);
+            heights.push_back(groups[g].box.height);
+        }
+        const double typicalArea = Median(areas);
+        const double typicalHeight = Median(heights);
+        std::vector<std::size_t> candidates;
+        for (const std::size_t g : near)
+            if (groups[g].area >= 0.2 * typicalArea && groups[g].box.height >= 0.3 * typicalHeight)
+                candidates.push_back(g);
+
+        // What a label must not touch: the dots, the child's line, the lines drawn.
+        Mask obstacles = Dilated(drawn);
+        cv::polylines(obstacles, std::vector<cv::Point>(m_points.begin(), m_points.end()), false, 255,
+                      static_cast<int>(std::lround(m_lineWidth)) + 2, cv::LINE_8);
+        for (std::size_t i = 0; i < Count(); ++i)
+            cv::circle(obstacles, m_points[i], static_cast<int>(std::lround(m_radii[i] + 1)), 255, cv::FILLED);
+        for (int y = 0; y < glyphIds.rows; ++y)
+            for (int x = 0; x < glyphIds.cols; ++x)
+                if (const int id = glyphIds.at<int>(y, x);
+                    id > 0 && groupOf[static_cast<std::size_t>(id)] >= 0 && obstacles.at<uchar>(y, x) != 0) {
+                    Label& label = groups[static_cast<std::size_t>(groupOf[static_cast<std::size_t>(id)])];
+                    label.touching = true;
+                }
+
+        // Each dot takes the nearest label not yet taken, nearest pairs first.
+        struct Pair {
+            double gap;
+            std::size_t group, dot;
+        };
+        std::vector<Pair> pairs;
+        for (const std::size_t g : candidates)
+            for (std::size_t j = 0; j < Count(); ++j)
+                if (const double gap = Gap(groups[g], j); gap <= reach)
+                    pairs.push_back({gap, g, j});
+        std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.gap < b.gap; });
+        std::vector<int> labelOf(Count(), -1);
+        for (const Pair& pair : pairs)
+            if (labelOf[pair.dot] < 0 && groups[pair.group].dot < 0) {
+                labelOf[pair.dot] = static_cast<int>(pair.group);
+                groups[pair.group].dot = static_cast<int>(pair.dot);
+                groups[pair.group].gap = pair.gap;
+            }
+
+        std::set<int> missing, ambiguous, touching;
+        // A clear margin: a label is plainly its dot's when every other dot is
+        // at least one dot radius further.
+        const double margin = m_radius;
+        for (std::size_t i = 0; i < Count(); ++i) {
+            if (labelOf[i] < 0) {
+                missing.insert(Number(i));
+                continue;
+            }
+            const Label& label = groups[static_cast<std::size_t>(labelOf[i])];
+            m_verdict.labelHeight = std::max(m_verdict.labelHeight, label.box.height / m_scale);
+            if (label.touching)
+                touching.insert(Number(i));
+            for (std::size_t j = 0; j < Count(); ++j)
+                if (j != i && Gap(label, j) < label.gap + margin)
+                    ambiguous.insert({Number(i), Number(j)});
+        }
+        // A second label beside a dot that has one already.
+        for (const std::size_t g : candidates) {
+            if (groups[g].dot >= 0)
+                continue;
+            for (std::size_t j = 0; j < Count(); ++j)
+                if (labelOf[j] >= 0 && Gap(groups[g], j) < groups[static_cast<std::size_t>(labelOf[j])].gap + margin)
+                    ambiguous.insert(Number(j));
+        }
+        std::set<int> all = missing;
+        all.insert(ambiguous.begin(), ambiguous.end());
+        all.insert(touching.begin(), touching.end());
+        m_verdict[Criterion::Labels].figure = static_cast<double>(all.size());
+        if (!missing.empty())
+            Fail(Criterion::Labels, "pas de numéro à côté : " + DotList(missing), missing);
+        if (!ambiguous.empty())
+            Fail(Criterion::Labels, "numéro presque aussi près d'un autre point : " + DotList(ambiguous), ambiguous);
+        if (!touching.empty())
+            Fail(Criterion::Labels, "numéro qui touche un trait ou un point : " + DotList(touching), touching);
+    }
+
+    // Dark, filled, roughly round and of a dot's size, where no dot is.
+    void MeasureLookAlikes()
+    {
+        Mask dark;
+        cv::compare(m_dots, kDark, dark, cv::CMP_LT);
+        Mask discs = Mask::zeros(dark.size(), CV_8U);
+        for (std::size_t i = 0; i < Count(); ++i)
+            cv::circle(discs, m_points[i], static_cast<int>(std::ceil(m_radii[i] + 2)), 255, cv::FILLED);
+        dark &= ~discs;
+        // Thinner than a good part of a dot: lines and the strokes of the labels.
+        const int core = std::max(2, static_cast<int>(0.6 * m_radius));
+        Mask filled;
+        cv::morphologyEx(dark, filled, cv::MORPH_OPEN,
+                         cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * core + 1, 2 * core + 1)));
+        cv::Mat ids, stats, centroids;
+        const int found = cv::connectedComponentsWithStats(filled, ids, stats, centroids, 8, CV_32S);
+        std::set<int> near;
+        int blobs = 0;
+        for (int c = 1; c < found; ++c) {
+            const double width = stats.at<int>(c, cv::CC_STAT_WIDTH);
+            const double height = stats.at<int>(c, cv::CC_STAT_HEIGHT);
+            const double area = stats.at<int>(c, cv::CC_STAT_AREA);
+            const double radius = std::sqrt(area / std::numbers::pi);
+            const double fill = area / (std::numbers::pi * width * height / 4);
+            if (radius < 0.6 * m_radius || radius > 2.5 * m_radius || std::min(width, height) < 0.6 * std::max(width, height) ||
+                fill < 0.75 || fill > 1.15)
+                continue;
+            ++blobs;
+            const cv::Point2d centre(centroids.at<double>(c, 0), centroids.at<double>(c, 1));
+            std::size_t nearest = 0;
+            for (std::size_t i = 1; i < Count(); ++i)
+                if (cv::norm(At(i) - centre) < cv::norm(At(nearest) - centre))
+                    nearest = i;
+            near.insert(Number(nearest));
+        }
+        m_verdict[Criterion::LookAlikes].figure = blobs;
+        if (blobs > 0)
+            Fail(Criterion::LookAlikes,
+                 std::to_string(blobs) +
+                     (blobs > 1 ? " taches rondes qu'on prendrait pour des points, près "
+                                : " tache ronde qu'on prendrait pour un point, près ") +
+                     (near.size() > 1 ? "des " : "du ") + DotList(near),
+                 near);
+    }
+
+    // The child's line neither crosses itself nor turns back on itself.
+    void MeasurePath()
+    {
+        const auto cross = [](cv::Point2d a, cv::Point2d b, cv::Point2d c) {
+            return (b - a).cross(c - a);
+        };
+        const auto onSegment = [](cv::Point2d p, cv::Point2d a, cv::Point2d b) {
+            return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
+                   p.y <= std::max(a.y, b.y);
+        };
+        std::set<int> crossings, turns;
+        int faults = 0;
+        for (std::size_t i = 0; i + 1 < Count(); ++i)
+            for (std::size_t j = i + 2; j + 1 < Count(); ++j) {
+                const cv::Point2d a = At(i), b = At(i + 1), c = At(j), d = At(j + 1);
+                const double d1 = cross(c, d, a), d2 = cross(c, d, b), d3 = cross(a, b, c), d4 = cross(a, b, d);
+                const bool proper = ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
+                const bool touching = (d1 == 0 && onSegment(a, c, d)) || (d2 == 0 && onSegment(b, c, d)) ||
+                                      (d3 == 0 && onSegment(c, a, b)) || (d4 == 0 && onSegment(d, a, b));
+                if (proper || touching) {
+                    ++faults;
+                    crossings.insert({Number(i), Number(i + 1), Number(j), Number(j + 1)});
+                }
+            }
+        const double longEnough = 2 * m_radius;
+        const double sharpest = std::cos((180 - kSharpestTurn) * std::numbers::pi / 180);
+        for (std::size_t i = 1; i + 1 < Count(); ++i) {
+            const cv::Point2d in = At(i - 1) - At(i), out = At(i + 1) - At(i);
+            const double a = cv::norm(in), b = cv::norm(out);
+            if (a > longEnough && b > longEnough && in.dot(out) / (a * b) > sharpest) {
+                ++faults;
+                turns.insert(Number(i));
+            }
+        }
+        m_verdict[Criterion::CleanPath].figure = faults;
+        if (!crossings.empty())
+            Fail(Criterion::CleanPath, "le trait se croise : " + DotList(crossings), crossings);
+        if (!turns.empty())
+            Fail(Criterion::CleanPath, "le trait revient sur lui-même : " + DotList(turns), turns);
+    }
+
+    void MeasureSizes()
+    {
+        CriterionResult& result = m_verdict[Criterion::Sizes];
+        result.figure = m_verdict.dotRadius;
+        if (static_cast<int>(Count()) > kFewDots)
+            return;
+        const bool smallDots = m_verdict.dotRadius < kBigDotRadius;
+        const bool smallLabels = m_verdict.labelHeight > 0 && m_verdict.labelHeight < kBigLabelHeight;
+        if (smallDots || smallLabels)
+            Fail(Criterion::Sizes,
+                 std::string(smallDots && smallLabels ? "points et numéros trop petits"
+                             : smallDots               ? "points trop petits"
+                                                       : "numéros trop petits") +
+                     " pour une image de " + std::to_string(kFewDots) + " points ou moins",
+                 {});
+    }
+
+    void Suggest()
+    {
+        const auto failed = [&](Criterion criterion) { return !m_verdict[criterion].passed; };
+        std::string& text = m_verdict.suggestion;
+        if (failed(Criterion::Similarity) && m_verdict.pieces > 1)
+            text = "Le dessin est en " + std::to_string(m_verdict.pieces) +
+                   " morceaux et seul le plus grand reçoit des points : essayez un dessin d'un seul tenant.";
+        else if (failed(Criterion::Labels) || (failed(Criterion::CleanPath) && Count() > kFewDots))
+            text = failed(Criterion::Similarity) || failed(Criterion::LookAlikes)
+                       ? "Essayez moins de points ou un dessin plus simple."
+                       : "Essayez moins de points.";
+        else if (failed(Criterion::Similarity) || failed(Criterion::LookAlikes) || failed(Criterion::CleanPath))
+            text = "Essayez un dessin plus simple.";
+        if (failed(Criterion::Sizes))
+            text += std::string(text.empty() ? "" : " ") + "Prenez de gros points et de gros numéros.";
+    }
+
+    cv::Mat m_dots, m_finished;  // grey
+    std::vector<cv::Point> m_points;
+    double m_lineWidth = 1;
+    double m_scale = 1;  // of the pixels here to the files' pixels
+    Mask m_ink, m_discs, m_lines;
+    std::vector<double> m_radii;
+    double m_radius = kSmallDotRadius;
+    PageVerdict m_verdict;
+};
+
+}  // namespace
+
+JudgedPage JudgedPage::Read(const std::string& themeFolder, int number)
+{
+    constexpr int kMostPoints = 9999;
+    const auto picture = static_cast<std::uint32_t>(std::max(0, number));
+    const std::string datPath = ResolveContentFile(themeFolder + "/theme.dat");
+    if (!std::filesystem::is_regular_file(datPath))
+        throw EFOpenError(datPath);
+    const ThemeDat dat(datPath);
+    JudgedPage page;
+    page.dotsPicture = LoadGrey(themeFolder, PointsFileName(picture));
+    page.finishedPicture = LoadGrey(themeFolder, ImageFileName(picture));
+    const std::int32_t count = dat.NombrePoints(picture);
+    if (count < 1 || count > kMostPoints)
+        throw EVorlaneError(ImageSection(picture) + " : " + std::to_string(count) + " points");
+    page.lineWidth = 1;
+    for (std::int32_t p = 1; p <= count; ++p) {
+        const ThemePoint point = dat.Point(picture, static_cast<std::uint32_t>(p));
+        if (point.X < 0 || point.Y < 0)
+            throw EVorlaneError(ImageSection(picture) + " : le point " + std::to_string(p) + " est inutilisable");
+        page.dots.emplace_back(point.X, point.Y);
+        page.lineWidth = std::max(page.lineWidth, point.Ligne);
+    }
+    return page;
+}
+
+bool PageVerdict::Good() const
+{
+    return std::all_of(criteria.begin(), criteria.end(), [](const CriterionResult& result) { return result.passed; });
+}
+
+std::vector<std::string> PageVerdict::Reasons() const
+{
+    std::vector<std::string> reasons;
+    for (const CriterionResult& result : criteria)
+        if (!result.passed)
+            reasons.push_back(result.reason);
+    return reasons;
+}
+
+std::string PageVerdict::Line() const
+{
+    if (Good())
+        return "Qualité : bonne";
+    std::string line = "Qualité : à revoir — ";
+    const std::vector<std::string> reasons = Reasons();
+    for (std::size_t i = 0; i < reasons.size(); ++i)
+        line += (i == 0 ? "" : " ; ") + reasons[i];
+    return line + "." + (suggestion.empty() ? "" : " " + suggestion);
+}
+
+const char* CriterionName(Criterion criterion)
+{
+    switch (criterion) {
+    case Criterion::Similarity:
+        return "ressemblance";
+    case Criterion::Labels:
+        return "numéros";
+    case Criterion::LookAlikes:
+        return "faux points";
+    case Criterion::CleanPath:
+        return "trait";
+    case Criterion::Sizes:
+        return "tailles";
+    }
+    return "";
+}
+
+PageVerdict PictureJudge::Judge(const JudgedPage& page)
+{
+    return Judgement(page).Run();
+}
+
+PageVerdict PictureJudge::JudgeThemePicture(const std::string& themeFolder, int number)
+{
+    return Judge(JudgedPage::Read(themeFolder, number));
+}
+
+}  // namespace vorlane

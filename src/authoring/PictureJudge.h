@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace vorlane {
+
+class TDIB;
+
+// One page as the game reads it: Points<NN>.bmp, Image<NN>.bmp and the dots
+// of theme.dat. Nothing of how it was made is needed, so every theme can be
+// judged: drawn by hand, traced, or made elsewhere.
+struct JudgedPage {
+    QImage dotsPicture;            // Points<NN>.bmp
+    QImage finishedPicture;        // Image<NN>.bmp
+    std::vector<QPoint> dots;      // XPoint/YPoint, dot 1 first
+    int lineWidth = 5;             // the child's pen (Ligne), widest of the page
+
+    // Picture `number` of a theme folder. Raises EVorlaneError (French) when
+    // theme.dat, a bitmap or a dot cannot be read.
+    static JudgedPage Read(const std::string& themeFolder, int number);
+    // A bitmap as the judge sees it: grey levels are all it needs.
+    static QImage GreyPicture(const TDIB& bitmap);
+};
+
+enum class Criterion { Similarity, Labels, LookAlikes, CleanPath, Sizes };
+inline constexpr std::size_t kCriteria = 5;
+
+struct CriterionResult {
+    bool passed = true;
+    double figure = 0;       // what was measured; each criterion says what below
+    std::vector<int> dots;   // the dots concerned, numbered from 1 in the child's order
+    std::string reason;      // French, empty when passed
+};
+
+struct PageVerdict {
+    // Similarity: the largest gap between the child's line and the outer
+    // outline, in % of the outline's diagonal. Labels: dots whose label is
+    // missing, ambiguous or touching something. Look-alikes: blobs taken for
+    // dots. Clean path: crossings and turns back. Sizes: the dots' radius in pixels.
+    std::array<CriterionResult, kCriteria> criteria;
+    double shownOutline = 0;  // obfuscation, reported only: share (0 to 1) of the outer outline on the dots page
+    double dotRadius = 0;     // measured, in pixels
+    double labelHeight = 0;   // the tallest label's ink, in pixels
+    int pieces = 0;           // separate pieces of the finished drawing
+    std::string suggestion;   // French, empty when the page is good
+
+    const CriterionResult& operator[](Criterion criterion) const { return criteria[static_cast<std::size_t>(criterion)]; }
+    CriterionResult& operator[](Criterion criterion) { return criteria[static_cast<std::size_t>(criterion)]; }
+    bool Good() const;
+    std::vector<std::string> Reasons() const;
+    // "Qualité : bonne", or "Qualité : à revoir — <reasons>. <suggestion>"
+    std::string Line() const;
+};
+
+// The short French name of a criterion ("ressemblance", "numéros"...).
+const char* CriterionName(Criterion criterion);
+
+// Tells whether a page is one a child can do and a parent would keep.
+class PictureJudge {
+public:
+    static PageVerdict Judge(const JudgedPage& page);
+    // The judge of picture `number` of a theme folder. Raises as JudgedPage::Read.
+    static PageVerdict JudgeThemePicture(const std::string& themeFolder, int number);
+};
+
+}  // namespace vorlane

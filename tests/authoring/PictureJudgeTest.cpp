@@ -1,0 +1,145 @@
+// The picture judge on pages drawn here: each criterion broken by one small
+// change to a good page, and odd pages judged without a fault of their own.
+#include "DrawnPage.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace vorlane::test {
+namespace {
+
+void Paint(QImage& image, const std::function<void(QPainter&)>& draw)
+{
+    QPainter painter(&image);
+    draw(painter);
+}
+
+// A filled disc (or a ring) at `at` on both pictures, as a detail of the drawing.
+void Detail(JudgedPage& page, QPointF at, double radius, bool filled)
+{
+    for (QImage* image : {&page.dotsPicture, &page.finishedPicture})
+        Paint(*image, [&](QPainter& painter) {
+            painter.setPen(filled ? QPen(Qt::NoPen) : QPen(Qt::black, 2));
+            painter.setBrush(filled ? QBrush(Qt::black) : QBrush(Qt::NoBrush));
+            painter.drawEllipse(at, radius, radius);
+        });
+}
+
+QPointF Outward(const JudgedPage& page, int dot)
+{
+    return (QPointF(page.dots[static_cast<std::size_t>(dot - 1)]) - kRingCentre) / kRingRadius;
+}
+
+struct Spoiling {
+    const char* name;
+    Criterion criterion;
+    PageSketch sketch;
+    std::function<void(JudgedPage&)> spoil;  // none: the page as sketched
+    bool passes;                             // the criterion still holds
+    std::vector<int> dots;                   // among the dots named
+};
+
+const std::vector<Spoiling>& Spoilings()
+{
+    static const std::vector<Spoiling> cases = {
+        {"the closing stretch left to the child", Criterion::Similarity, {16, 6, 18, false}, nullptr, false, {16}},
+        {"a piece of the drawing only on the finished picture", Criterion::Similarity, {},
+         [](JudgedPage& page) {
+             Paint(page.finishedPicture, [](QPainter& painter) {
+                 painter.setPen(QPen(Qt::black, 4));
+                 painter.drawRect(QRectF(kRingCentre + QPointF(150, 100), QSizeF(120, 120)));
+             });
+         },
+         false, {5}},
+        {"a label moved beside the next dot", Criterion::Labels, {},
+         [](JudgedPage& page) {
+             const QPointF five = page.dots[4], six = page.dots[5];
+             Paint(page.dotsPicture, [&](QPainter& painter) {
+                 painter.fillRect(QRectF(five + Outward(page, 5) * 18 - QPointF(12, 12), QSizeF(24, 24)), Qt::white);
+                 painter.setRenderHint(QPainter::Antialiasing);
+                 DrawLabel(painter, QStringLiteral("5"), six, (six - five) / std::hypot(six.x() - five.x(), six.y() - five.y()), 10, 18);
+             });
+         },
+         false, {5}},
+        {"a label crossed by a line", Criterion::Labels, {},
+         [](JudgedPage& page) {
+             const QPointF label = QPointF(page.dots[8]) + Outward(page, 9) * 18;
+             for (QImage* image : {&page.dotsPicture, &page.finishedPicture})
+                 Paint(*image, [&](QPainter& painter) {
+                     painter.setPen(QPen(Qt::black, 3));
+                     painter.drawLine(label + QPointF(-30, 0), label + QPointF(30, 0));
+                 });
+         },
+         false, {9}},
+        {"an eye filled black", Criterion::LookAlikes, {},
+         [](JudgedPage& page) { Detail(page, kRingCentre + QPointF(-60, -40), 7, true); }, false, {}},
+        {"an eye drawn as a ring", Criterion::LookAlikes, {},
+         [](JudgedPage& page) { Detail(page, kRingCentre + QPointF(-60, -40), 7, false); }, true, {}},
+        {"two dots joined in the wrong order", Criterion::CleanPath, {},
+         [](JudgedPage& page) { std::swap(page.dots[4], page.dots[5]); }, false, {5, 6}},
+        {"a path that turns back", Criterion::CleanPath, {},
+         [](JudgedPage& page) { page.dots[7] = page.dots[5]; }, false, {7}},
+        {"ten dots drawn small", Criterion::Sizes, {10, 6, 18}, nullptr, false, {}},
+        {"ten dots drawn big", Criterion::Sizes, {10, 9, 26}, nullptr, true, {}},
+    };
+    return cases;
+}
+
+TEST(PictureJudge, AGoodPagePassesEveryCriterion)
+{
+    const PageVerdict verdict = PictureJudge::Judge(DrawPage());
+    EXPECT_EQ(verdict.Line(), "Qualité : bonne");
+    EXPECT_LT(verdict[Criterion::Similarity].figure, 3);
+    EXPECT_NEAR(verdict.dotRadius, 6, 1);
+    EXPECT_NEAR(verdict.shownOutline, 1.0 / 16, 0.03) << "the closing stretch only";
+    EXPECT_EQ(verdict.pieces, 1);
+}
+
+TEST(PictureJudge, EachCriterionFailsOnThePageThatBreaksIt)
+{
+    for (const Spoiling& spoiling : Spoilings()) {
+        SCOPED_TRACE(spoiling.name);
+        JudgedPage page = DrawPage(spoiling.sketch);
+        const bool spoilt = !spoiling.passes;
+        if (spoiling.spoil)
+            spoiling.spoil(page);
+        const PageVerdict verdict = PictureJudge::Judge(page);
+        const CriterionResult& result = verdict[spoiling.criterion];
+        EXPECT_EQ(result.passed, !spoilt) << result.reason;
+        EXPECT_EQ(verdict.Good(), !spoilt) << verdict.Line();
+        for (const int dot : spoiling.dots)
+            EXPECT_NE(std::find(result.dots.begin(), result.dots.end(), dot), result.dots.end()) << result.reason;
+        if (spoilt) {
+            EXPECT_TRUE(verdict.Line().starts_with("Qualité : à revoir — ")) << verdict.Line();
+            EXPECT_NE(verdict.Line().find(result.reason), std::string::npos) << verdict.Line();
+            EXPECT_FALSE(verdict.suggestion.empty());
+        }
+    }
+}
+
+TEST(PictureJudge, OddPagesAreJudgedNotFatal)
+{
+    JudgedPage page = DrawPage();
+    const std::vector<std::pair<const char*, std::function<void(JudgedPage&)>>> oddities = {
+        {"no dots", [](JudgedPage& p) { p.dots.clear(); }},
+        {"one dot", [](JudgedPage& p) { p.dots.resize(1); }},
+        {"dots outside the picture", [](JudgedPage& p) { p.dots[3] = QPoint(-500, 90000); }},
+        {"empty pictures", [](JudgedPage& p) { p.dotsPicture = QImage(); }},
+        {"blank finished picture", [](JudgedPage& p) { p.finishedPicture.fill(Qt::white); }},
+        {"all black", [](JudgedPage& p) { p.dotsPicture.fill(Qt::black); p.finishedPicture.fill(Qt::black); }},
+        {"sizes that differ", [](JudgedPage& p) { p.finishedPicture = p.finishedPicture.copy(0, 0, 300, 200); }},
+        {"a huge picture", [](JudgedPage& p) { p.dotsPicture = p.dotsPicture.scaled(2600, 2100); }},
+    };
+    for (const auto& [name, oddity] : oddities) {
+        SCOPED_TRACE(name);
+        JudgedPage odd = page;
+        oddity(odd);
+        const PageVerdict verdict = PictureJudge::Judge(odd);
+        EXPECT_FALSE(verdict.Good());
+        EXPECT_TRUE(verdict.Line().starts_with("Qualité : à revoir — ")) << verdict.Line();
+    }
+}
+
+}  // namespace
+}  // namespace vorlane::test
