@@ -1,6 +1,5 @@
 #include "display/FrameScaling.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace vorlane {

@@ -43,7 +43,7 @@ private:
     QRect m_target;
     std::vector<int> m_columns;  // frame column of each target column
     std::vector<int> m_rows;     // frame row of each target row
-    mutable std::vector<std::uint32_t> m_row;
+    mutable std::vector<std::uint32_t> m_row;  // one frame row in Qt's RGB32, for Scale
 };
 
 }  // namespace vorlane

@@ -390,7 +390,8 @@ TEST_P(ScreenTest, WhatReachesTheScreenIsTheWholeFrameRedrawn)
             if (!shown.rect().contains(at))
                 continue;
             const QRgb colour = shown.pixel(at);
-            const int source = static_cast<int>(back.MatchColour(qRed(colour) | qGreen(colour) << 8 | qBlue(colour) << 16)) - 1;
+            const auto pixel = back.MatchColour(qRed(colour) | qGreen(colour) << 8 | qBlue(colour) << 16);
+            const int source = static_cast<int>(pixel) - 1;
             if (d < 0 || d == length) {
                 EXPECT_EQ(source, -1) << "bar at " << d;
                 continue;
