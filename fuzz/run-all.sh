@@ -7,7 +7,8 @@ set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j2 --target fuzz_ini fuzz_bmp fuzz_wave fuzz_unzip fuzz_theme_recipe fuzz_drawing
+cmake --build --preset fuzz -j2 --target fuzz_ini fuzz_bmp fuzz_wave fuzz_unzip fuzz_theme_recipe fuzz_drawing \
+    fuzz_judge fuzz_smooth_picture
 
 out=build-fuzz/runs
 rm -rf "$out" build-fuzz/findings
@@ -30,9 +31,10 @@ run() { # target corpus-folder
 run fuzz_ini ini & run fuzz_bmp bmp & wait
 run fuzz_wave wave & run fuzz_unzip unzip & wait
 run fuzz_theme_recipe theme_recipe & run fuzz_drawing drawing & wait
+run fuzz_judge judge & run fuzz_smooth_picture smooth_picture & wait
 
 failed=0
-for name in fuzz_ini fuzz_bmp fuzz_wave fuzz_unzip fuzz_theme_recipe fuzz_drawing; do
+for name in fuzz_ini fuzz_bmp fuzz_wave fuzz_unzip fuzz_theme_recipe fuzz_drawing fuzz_judge fuzz_smooth_picture; do
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$out/$name.log" | tail -n 1)
     found=$(find "build-fuzz/findings/$name" -type f | wc -l)
     status=$(cat "$out/$name.status")

@@ -13,6 +13,7 @@
 #include "content/ContentPaths.h"
 #include "content/ThemeDat.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 
@@ -24,6 +25,8 @@ namespace vorlane {
 namespace {
 
 constexpr int kSampleRate = 22050;
+// A quarter of the demo pictures' size.
+constexpr QSize kThumbnailSize(176, 140);
 
 QByteArray Resource(const QString& path)
 {
@@ -113,7 +116,40 @@ std::string AppearanceDatText(const AppearanceRecipe& appearance)
     return text;
 }
 
+// The help's page of the library shows each finished picture small, beside its
+// name and its dots.
+void WriteThumbnails(const std::vector<RenderedTheme>& themes, const std::string& programDir)
+{
+    const std::string folder = Folder(Folder(programDir, QStringLiteral("Aide")), QStringLiteral("vignettes"));
+    for (const RenderedTheme& theme : themes)
+        for (std::uint32_t n = 1; n <= theme.pictures.size(); ++n) {
+            const QImage small = theme.pictures[n - 1].finished.scaled(kThumbnailSize, Qt::KeepAspectRatio,
+                                                                        Qt::SmoothTransformation);
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            small.save(&buffer, "PNG");
+            ReplaceFileAtomically(folder + "/" + ThumbnailFileName(theme.recipe.folder, n),
+                                  std::span(reinterpret_cast<const std::uint8_t*>(png.constData()),
+                                            static_cast<std::size_t>(png.size())));
+        }
+}
+
 }  // namespace
+
+std::string ThumbnailFileName(const QString& themeFolder, std::uint32_t n)
+{
+    // Plain letters, so that the page names the file without escapes: "Véhicules" gives "Vehicules".
+    QString plain;
+    for (const QChar c : themeFolder.normalized(QString::NormalizationForm_D))
+        if (c.isLetterOrNumber() && c.unicode() < 0x80)
+            plain += c;
+        else if (c.isSpace() || c == u'-')
+            plain += u'-';
+    char number[16];
+    std::snprintf(number, sizeof number, "-%02u.png", n);
+    return plain.toStdString() + number;
+}
 
 std::vector<ThemeRecipe> DemoThemes()
 {
@@ -139,6 +175,7 @@ void MakeDemo(const std::string& programDir, const std::string& previewDir)
     const std::string themesDir = Folder(programDir, QStringLiteral("Themes"));
     for (const RenderedTheme& theme : themes)
         WriteTheme(theme, themesDir);
+    WriteThumbnails(themes, programDir);
 
     const std::string appearancesDir = Folder(programDir, QStringLiteral("Apparences"));
     for (const AppearanceRecipe& appearance : DemoAppearances()) {

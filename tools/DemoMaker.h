@@ -5,6 +5,7 @@
 
 #include "content/ContentPlaces.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,16 @@ std::vector<ThemeRecipe> DemoThemes();
 std::vector<AppearanceRecipe> DemoAppearances();
 
 // Writes the demo appearance and the demo themes, drawn from the data files
-// built into the tool, under `programDir`/Apparences and `programDir`/Themes.
+// built into the tool, under `programDir`/Apparences and `programDir`/Themes,
+// and a small image of every finished picture for the help under
+// `programDir`/Aide/vignettes, named by ThumbnailFileName.
 // A theme made again keeps the launcher's tick and the pictures' printable marks.
 // With a `previewDir`, also writes PNG copies of every image and mock game
 // screens there, for people to look at. Raises EVorlaneError.
 void MakeDemo(const std::string& programDir, const std::string& previewDir = {});
+
+// "Vehicules-03.png": the help's small image of picture `n` of a demo theme.
+std::string ThumbnailFileName(const QString& themeFolder, std::uint32_t n);
 
 // Reads a theme data file (the demo themes' format), draws it and writes it
 // among the user's themes of `places` as MakeDemo writes its themes; returns

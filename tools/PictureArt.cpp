@@ -246,7 +246,7 @@ std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const PictureRecipe& re
                                const std::vector<QPoint>& points, const std::vector<QPointF>& obstacles)
 {
     const double dotRadius = recipe.dotRadius.value_or(theme.dotRadius);
-    const QFont font = ContentFont(recipe.labelSize.value_or(theme.labelSize));
+    const QFont font = LabelFont(recipe.labelSize.value_or(theme.labelSize));
     const QRectF picture(0, 0, theme.size.width(), theme.size.height());
     QPolygonF shape;
     for (const QPoint& point : points)
@@ -294,6 +294,19 @@ std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const PictureRecipe& re
         labels.push_back(label);
     }
     return labels;
+}
+
+// The stretch of the outline from the last dot back to the first. The child's
+// line stops at the last dot, so the dots picture draws this stretch instead.
+QPainterPath ClosingStretch(const QPainterPath& outline)
+{
+    for (int i = outline.elementCount() - 1; i >= 3; --i)
+        if (outline.elementAt(i - 2).type == QPainterPath::CurveToElement) {
+            QPainterPath stretch(outline.elementAt(i - 3));
+            stretch.cubicTo(outline.elementAt(i - 2), outline.elementAt(i - 1), outline.elementAt(i));
+            return stretch;
+        }
+    return {};
 }
 
 // Details marked "clip" are kept inside the outline (its black line included),
@@ -410,7 +423,8 @@ RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& pic
         DrawDetails(painter, picture.details, art, inside);
     }
 
-    // The dots picture: the details that stay on it, the dots and their numbers.
+    // The dots picture: the way back from the last dot to the first, the details
+    // that stay on it, the dots and their numbers.
     result.dots = QImage(theme.size, QImage::Format_RGB32);
     result.dots.fill(Qt::white);
     std::vector<QPainterPath> lines{QPainterPath(outlinePoints.front()), outline};
@@ -425,8 +439,12 @@ RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& pic
         PlaceLabels(theme, picture, style, result.points, Samples(lines, QRectF(QPointF(), theme.size), kEnough));
     QPainter painter(&result.dots);
     DrawDetails(painter, dotDetails, art, inside);
-    // Nothing reads or fills the dots picture: smooth dots and numbers read better.
+    // Nothing reads or fills the dots picture: smooth lines, dots and numbers read better.
     painter.setRenderHint(QPainter::Antialiasing, true);
+    // A pixel finer than the finished outline it stands for: a line already
+    // drawn, never as heavy as a dot.
+    painter.strokePath(ClosingStretch(outline),
+                       QPen(Qt::black, theme.outlineWidth - 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setPen(Qt::NoPen);
     const double dotRadius = picture.dotRadius.value_or(theme.dotRadius);
     for (std::size_t i = 0; i < result.points.size(); ++i) {

@@ -12,9 +12,13 @@
 #include "content/ContentPaths.h"
 #include "content/ContentPlaces.h"
 #include "content/ThemeDat.h"
+#include "print/Booklet.h"
+#include "print/Paper.h"
 
 #include <QGuiApplication>
+#include <QPageSize>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,7 +50,11 @@ int Usage()
                "  vorlane-content check DOSSIER [--strict]\n"
                "      vérifie chaque thème et chaque apparence du dossier DOSSIER (celui du programme,\n"
                "      ou celui d'un utilisateur : sa progression sur les thèmes partagés n'est pas un thème),\n"
-               "      et juge chaque image à points ; avec --strict, une image à revoir est une erreur\n",
+               "      et juge chaque image à points ; avec --strict, une image à revoir est une erreur\n"
+               "  vorlane-content cahier DOSSIER --theme NOM [--theme NOM...] [--formes points,colorier,solutions]\n"
+               "                         [--papier A4|Letter] SORTIE.pdf\n"
+               "      fait de thèmes du dossier du programme DOSSIER un cahier à imprimer : une couverture, les\n"
+               "      images à relier, les images à colorier et les solutions (toutes par défaut)\n",
                stderr);
     return 2;
 }
@@ -216,6 +224,62 @@ int Trace(const TraceRequest& request)
     return Print({vorlane::CheckTheme(folder.string(), "Themes/" + folder.filename().string())}, Doubtful::Unsaid);
 }
 
+struct BookletRequest {
+    std::string programDir, output;
+    std::vector<std::string> themes;
+    vorlane::BookletForms forms;
+    std::optional<QPageSize> paper;
+};
+
+// Reads the options of "cahier"; an empty answer is a usage fault, told on stderr.
+std::optional<BookletRequest> ParseBooklet(int argc, char** argv)
+{
+    if (argc < 4)
+        return std::nullopt;
+    BookletRequest request{argv[2], argv[argc - 1], {}, {}, {}};
+    for (int i = 3; i + 1 < argc; i += 2) {
+        if (i + 2 >= argc)
+            return std::nullopt;
+        const std::string option = argv[i];
+        const std::string value = argv[i + 1];
+        if (option == "--theme") {
+            request.themes.push_back(value);
+        } else if (option == "--formes") {
+            if (!vorlane::ParseBookletForms(value, request.forms)) {
+                std::fprintf(stderr, "vorlane-content : --formes %s : points, colorier ou solutions, séparés par des virgules\n",
+                             value.c_str());
+                return std::nullopt;
+            }
+        } else if (option == "--papier" && (value == "A4" || value == "Letter")) {
+            request.paper = QPageSize(value == "A4" ? QPageSize::A4 : QPageSize::Letter);
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (request.themes.empty())
+        return std::nullopt;
+    return request;
+}
+
+// Writes the booklet; a theme that is not in the program folder is told in French.
+// Only reads the program folder (and, when it is shared, the user's own).
+int Booklet(const BookletRequest& request)
+{
+    const vorlane::ContentPlaces places(request.programDir);
+    const std::vector<std::string> installed = places.ThemeNames();
+    for (const std::string& theme : request.themes) {
+        if (std::find(installed.begin(), installed.end(), theme) == installed.end()) {
+            std::fprintf(stderr, "vorlane-content : pas de thème « %s » dans %s/Themes\n", theme.c_str(),
+                         request.programDir.c_str());
+            return 1;
+        }
+    }
+    const vorlane::PageDocument booklet = vorlane::MakeBooklet(places, request.themes, request.forms);
+    booklet.SaveAsPdf(request.output, request.paper.value_or(vorlane::DefaultPaper()));
+    std::printf("%s : %d pages\n", request.output.c_str(), booklet.PageCount());
+    return 0;
+}
+
 // Qt's notice that it made up a runtime folder says nothing to a content author.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
@@ -240,6 +304,10 @@ int main(int argc, char** argv)
         }
         if (argc == 3 && std::strcmp(argv[1], "judge") == 0)
             return Judge(argv[2]);
+        if (argc >= 2 && std::strcmp(argv[1], "cahier") == 0) {
+            const auto request = ParseBooklet(argc, argv);
+            return request ? Booklet(*request) : Usage();
+        }
         if (argc == 3 && std::strcmp(argv[1], "check") == 0)
             return Check(argv[2], Doubtful::Warned);
         if (argc == 4 && std::strcmp(argv[1], "check") == 0 && std::strcmp(argv[3], "--strict") == 0)

@@ -2,6 +2,8 @@
 
 #include "app/TfrmAide.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 
 namespace vorlane {
@@ -11,6 +13,11 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     // The title the desktop shows for the program. Not the display name: Qt
     // would add it to every window title, the launcher's debug title included.
     setApplicationName(QStringLiteral("Vorlane"));
+    // Qt's own texts (the file and print dialogs, the edit boxes' menus) in
+    // French when the system has Qt's translations.
+    if (m_qtTexts.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&m_qtTexts);
 }
 
 TApplication::~TApplication() = default;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QTranslator>
 
 #include <exception>
 #include <memory>
@@ -64,6 +65,7 @@ private:
     static QString UnknownErrorText();
     static TApplication* Instance();
 
+    QTranslator m_qtTexts;  // Qt's own texts in French: the system's file and print dialogs
     QString m_helpFile;
     std::unique_ptr<TfrmAide> m_help;  // made on first use; gone before the application
 };

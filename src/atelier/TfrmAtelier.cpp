@@ -2,6 +2,7 @@
 
 #include "app/CentreOnScreen.h"
 #include "app/TApplication.h"
+#include "app/WaitCursor.h"
 #include "atelier/AtelierChange.h"
 #include "atelier/DotEditor.h"
 #include "atelier/ReopenDialog.h"
@@ -161,15 +162,6 @@ QString Text(const std::string& bytes)
     return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
-// The busy pointer while a drawing is traced or written, whatever happens.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
 void Inform(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Vorlane"), text, QMessageBox::Ok, parent);
@@ -186,7 +178,7 @@ TfrmAtelier::TfrmAtelier(ContentPlaces places, const QString& theme, QWidget* pa
     QFont smallFont = font();
     smallFont.setPointSize(9);
     setFont(smallFont);
-    setFixedSize(1000, 646);
+    setFixedSize(1000, 690);
     setAcceptDrops(true);
     CreateControls();
     ConnectHandlers();
@@ -250,19 +242,27 @@ void TfrmAtelier::CreateControls()
     chkRemplacer = Place(new QCheckBox(gbTheme), 10, 80, 248, 22);
     btnAjouter = Button(gbTheme, QStringLiteral("Ajouter au &thème"), 10, 104, 248);
 
-    btnAide = Button(this, QStringLiteral("Ai&de"), 0, 616, 131);
-    btnFermer = Button(this, QStringLiteral("&Fermer"), 137, 616, 131);
+    btnAide = Button(this, QStringLiteral("Ai&de"), 0, 660, 131);
+    btnFermer = Button(this, QStringLiteral("&Fermer"), 137, 660, 131);
 
-    gbApercu = Place(new QGroupBox(QStringLiteral(" Aperçu "), this), 276, 0, 724, 646);
+    gbApercu = Place(new QGroupBox(QStringLiteral(" Aperçu "), this), 276, 0, 724, 690);
     rbPoints = Place(new QRadioButton(QStringLiteral("Image avec les &points"), gbApercu), 10, 20, 220, 22);
     rbColorier = Place(new QRadioButton(QStringLiteral("Image à &colorier"), gbApercu), 240, 20, 220, 22);
     rbPoints->setChecked(true);
+    chkTrait = Place(new QCheckBox(QStringLiteral("&Voir le trait de l'enfant"), gbApercu), 470, 20, 240, 22);
+    chkTrait->setToolTip(QStringLiteral("Le trait que l'enfant tracera en reliant les points, du premier au dernier."));
     auto* frame = Place(new QFrame(gbApercu), 8, 46, 708, 564);
     frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Editor = Place(new DotEditor(gbApercu), 10, 48, kPictureSize.width(), kPictureSize.height());
     Editor->SetInvitation(QStringLiteral("Déposez un dessin ici,\nou cliquez sur « Ouvrir un dessin… »,\n"
                                          "ou collez une image avec Ctrl+V."));
-    lblConseil = Place(new QLabel(kConseil, gbApercu), 10, 614, 704, 26);
+    lblQualite = Place(new QLabel(gbApercu), 10, 614, 704, 42);
+    lblQualite->setWordWrap(true);
+    lblQualite->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QFont bold = lblQualite->font();
+    bold.setBold(true);
+    lblQualite->setFont(bold);
+    lblConseil = Place(new QLabel(kConseil, gbApercu), 10, 658, 704, 26);
     lblConseil->setWordWrap(true);
 }
 
@@ -279,6 +279,7 @@ void TfrmAtelier::ConnectHandlers()
     connect(btnPremierPoint, &QPushButton::clicked, this, on(&TfrmAtelier::btnPremierPointClick));
     connect(cBCouleur, &QComboBox::currentIndexChanged, this, on(&TfrmAtelier::cBCouleurChange));
     connect(rbPoints, &QRadioButton::toggled, this, on(&TfrmAtelier::rbVueClick));
+    connect(chkTrait, &QCheckBox::toggled, this, on(&TfrmAtelier::rbVueClick));
     connect(btnAjouter, &QPushButton::clicked, this, on(&TfrmAtelier::btnAjouterClick));
     connect(btnAnnuler, &QPushButton::clicked, &m_undo, &QUndoStack::undo);
     connect(btnRetablir, &QPushButton::clicked, &m_undo, &QUndoStack::redo);
@@ -322,10 +323,17 @@ void TfrmAtelier::ConnectHandlers()
 
 void TfrmAtelier::FillThemes()
 {
+    QStringList names;
+    for (const std::string& name : ThemeNames(m_places))
+        names << Text(name);
+    QStringList shown;
+    for (int i = 0; i < cBTheme->count(); ++i)
+        shown << cBTheme->itemText(i);
+    if (names == shown)
+        return;
     const QString current = cBTheme->currentText();
     cBTheme->clear();
-    for (const std::string& name : ThemeNames(m_places))
-        cBTheme->addItem(Text(name));
+    cBTheme->addItems(names);
     cBTheme->setCurrentText(current);
 }
 
@@ -372,6 +380,7 @@ void TfrmAtelier::Show(const AtelierState& state)
     m_state = state;
     ShowControls(m_state.options);
     Redraw(m_state.dots);
+    ShowVerdict();
 }
 
 void TfrmAtelier::ShowControls(const DotOptions& options)
@@ -380,6 +389,7 @@ void TfrmAtelier::ShowControls(const DotOptions& options)
     const bool open = m_state.drawing != nullptr;
     for (QWidget* control : std::initializer_list<QWidget*>{gbPoints, gbTheme, rbPoints, rbColorier})
         control->setEnabled(open);
+    chkTrait->setEnabled(open && rbPoints->isChecked());
     ScrBNombre->setMaximum(Letters(options.style) ? kMostLetterDots : kMostDots);
     ScrBNombre->setValue(open ? static_cast<int>(m_state.dots.size()) : options.count);
     lblNombre->setText(QStringLiteral("Nombre de points : %1").arg(ScrBNombre->value()));
@@ -406,6 +416,7 @@ void TfrmAtelier::Redraw(const std::vector<Dot>& dots)
         return;
     }
     m_dotsPicture = DrawDotsPicture(*m_state.drawing, dots, m_state.options);
+    m_childsLine = chkTrait->isChecked() ? WithChildsLine(m_dotsPicture, dots, m_state.options) : QImage();
     Editor->SetPicture(ShownPicture());
     std::vector<QPoint> positions;
     positions.reserve(dots.size());
@@ -418,7 +429,9 @@ QImage TfrmAtelier::ShownPicture() const
 {
     if (m_state.drawing == nullptr)
         return {};
-    return rbPoints->isChecked() ? m_dotsPicture : m_state.drawing->PictureToColour();
+    if (!rbPoints->isChecked())
+        return m_state.drawing->PictureToColour();
+    return m_childsLine.isNull() ? m_dotsPicture : m_childsLine;
 }
 
 void TfrmAtelier::Tell(const QString& text)
@@ -642,6 +655,7 @@ void TfrmAtelier::cBCouleurChange()
 void TfrmAtelier::rbVueClick()
 {
     Editor->SetEditable(rbPoints->isChecked());
+    chkTrait->setEnabled(m_state.drawing != nullptr && rbPoints->isChecked());
     lblConseil->setText(rbPoints->isChecked() ? kConseil : kConseilColorier);
     Redraw(m_state.dots);
 }
@@ -734,7 +748,9 @@ void TfrmAtelier::btnAjouterClick()
         return;
     }
     const bool replacing = Replacing();
-    const bool newTheme = cBTheme->findText(theme) < 0;
+    // What the writer will do, not what the list showed: a theme made
+    // elsewhere since the list was read is added to, not created.
+    const bool newTheme = !std::filesystem::exists(m_places.UserThemePath(Bytes(theme)));
     // A shared theme cannot be changed, and a theme of the user's named like
     // one, in any letter case, would stand beside it as its twin.
     if (const std::string refusal = ThemeNameRefusal(m_places, Bytes(theme)); !refusal.empty()) {
@@ -759,7 +775,8 @@ void TfrmAtelier::btnAjouterClick()
                                  .arg(picture)
                                  .arg(theme, name)
                  : newTheme ? QStringLiteral("Le thème « %1 » est créé, avec « %2 » pour première image.\n"
-                                             "Cochez-le dans Vorlane pour y jouer.")
+                                             "Il n'est pas encore coché : cochez-le dans la liste des thèmes "
+                                             "de la fenêtre de lancement de Vorlane pour y jouer.")
                                   .arg(theme, name)
                             : QStringLiteral("« %1 » est maintenant l'image %2 du thème « %3 ».")
                                   .arg(name)

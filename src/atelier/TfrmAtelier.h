@@ -59,7 +59,8 @@ public:
 
     const AtelierState& State() const { return m_state; }
     QUndoStack& UndoStack() { return m_undo; }
-    // The picture shown: the dots picture or the picture to colour.
+    // The picture shown: the dots picture (with the child's line when asked
+    // for) or the picture to colour.
     QImage ShownPicture() const;
 
     QGroupBox* gbDessin;
@@ -87,13 +88,16 @@ public:
     QGroupBox* gbApercu;
     QRadioButton* rbPoints;
     QRadioButton* rbColorier;
+    QCheckBox* chkTrait;
     DotEditor* Editor;
+    QLabel* lblQualite;
     QLabel* lblConseil;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -105,6 +109,10 @@ private:
     void Change(const QString& text, AtelierState after, AtelierChange::Kind kind = AtelierChange::Kind::Other);
     void Show(const AtelierState& state);
     void Redraw(const std::vector<Dot>& dots);
+    // The picture judge's verdict on the page as it would be written, and the
+    // child's line over the dots picture (TfrmAtelier_Verdict.cpp).
+    void ShowVerdict();
+    static QImage WithChildsLine(QImage picture, const std::vector<Dot>& dots, const DotOptions& options);
     void ShowControls(const DotOptions& options);
     void Open(TracedDrawing drawing, const QString& name);
 
@@ -119,6 +127,7 @@ private:
     ContentPlaces m_places;
     AtelierState m_state;
     QImage m_dotsPicture;
+    QImage m_childsLine;  // the dots picture with the child's line over it, when asked for
     QUndoStack m_undo;
     bool m_showing = false;  // controls set from a state do not make a change of their own
     bool m_placed = false;

@@ -6,9 +6,6 @@
 #include "content/ContentPlaces.h"
 
 #include <QFile>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include <cstdio>
 #include <memory>
@@ -16,12 +13,6 @@
 int main(int argc, char** argv)
 {
     vorlane::TApplication application(argc, argv);
-    // Qt's own texts (the file dialog, the edit boxes' menus) in French when
-    // the system has Qt's translations.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
 
     QString theme;
     QString programDir = QApplication::applicationDirPath();

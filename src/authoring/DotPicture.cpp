@@ -190,7 +190,7 @@ std::vector<Label> PlaceLabels(const std::vector<Dot>& dots, const DotOptions& o
     const QRect inside = obstacles.rect().adjusted(2, 2, -2, -2);
     const QPolygonF polygon = Polygon(dots);
     const double outwardSign = Clockwise(dots) ? 1 : -1;
-    const QFont font = ContentFont(kLabelSize);
+    const QFont font = LabelFont(kLabelSize);
     constexpr int kDirections = 32;
 
     std::vector<Label> labels;

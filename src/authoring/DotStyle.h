@@ -22,4 +22,14 @@ inline QFont ContentFont(double pixelSize)
     return font;
 }
 
+// The dot labels, in Andika: a typeface made for beginning readers, whose l is
+// not an I and whose a and g are written as a child learns them. The game only
+// shows bitmaps; the tools that draw labels need the font (fonts-sil-andika).
+inline QFont LabelFont(double pixelSize)
+{
+    QFont font = ContentFont(pixelSize);
+    font.setFamily(QStringLiteral("Andika"));
+    return font;
+}
+
 }  // namespace vorlane

@@ -8,6 +8,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
@@ -56,19 +57,24 @@ using Mask = cv::Mat;  // CV_8U, 255 where set
 
 QImage JudgedPage::GreyPicture(const TDIB& bitmap)
 {
+    const auto grey = [](std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+        return static_cast<uchar>((r * 11 + g * 16 + b * 5) / 32);  // as qGray
+    };
+    std::array<uchar, 256> palette{};  // an index beyond the palette reads as black
+    for (std::size_t i = 0; i < std::min<std::size_t>(bitmap.Palette().size(), palette.size()); ++i) {
+        const std::uint32_t colour = bitmap.Palette()[i];
+        palette[i] = grey(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    }
     QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_Grayscale8);
     for (int y = 0; y < bitmap.Height(); ++y) {
         const std::uint8_t* in = bitmap.ScanLine(y);
         uchar* out = image.scanLine(y);
-        for (int x = 0; x < bitmap.Width(); ++x) {
-            std::uint32_t colour = 0;
-            if (bitmap.IsIndexed())
-                colour = in[x] < bitmap.Palette().size() ? bitmap.Palette()[in[x]] : 0;
-            else
-                colour = in[3 * x + 2] | in[3 * x + 1] << 8 | static_cast<std::uint32_t>(in[3 * x]) << 16;
-            out[x] = static_cast<uchar>(qGray(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                                              static_cast<int>((colour >> 16) & 0xFF)));
-        }
+        if (bitmap.IsIndexed())
+            for (int x = 0; x < bitmap.Width(); ++x)
+                out[x] = palette[in[x]];
+        else
+            for (int x = 0; x < bitmap.Width(); ++x, in += 3)
+                out[x] = grey(in[2], in[1], in[0]);
     }
     return image;
 }
@@ -137,9 +143,10 @@ double BoxDistance(cv::Point2d p, const cv::Rect& box)
 double DrawnRadius(const Mask& ink, cv::Point centre)
 {
     constexpr int kSamples = 32;
-    constexpr double kWidest = 40;
+    constexpr int kWidestHalves = 80;  // 40 pixels, in half-pixel steps
     double radius = 0;
-    for (double r = 0.5; r <= kWidest; r += 0.5) {
+    for (int halves = 1; halves <= kWidestHalves; ++halves) {
+        const double r = halves / 2.0;
         int inked = 0;
         for (int s = 0; s < kSamples; ++s) {
             const double angle = 2 * std::numbers::pi * s / kSamples;
@@ -266,8 +273,10 @@ private:
         const int side = std::max(size.width(), size.height());
         if (side > kLargestSide) {
             m_scale = static_cast<double>(kLargestSide) / side;
-            cv::resize(m_dots, m_dots, cv::Size(), m_scale, m_scale, cv::INTER_AREA);
-            cv::resize(m_finished, m_finished, cv::Size(), m_scale, m_scale, cv::INTER_AREA);
+            const cv::Size scaled(std::max(1, static_cast<int>(std::lround(size.width() * m_scale))),
+                                  std::max(1, static_cast<int>(std::lround(size.height() * m_scale))));
+            cv::resize(m_dots, m_dots, scaled, 0, 0, cv::INTER_AREA);
+            cv::resize(m_finished, m_finished, scaled, 0, 0, cv::INTER_AREA);
         }
         for (const QPoint& dot : page.dots)
             m_points.emplace_back(std::clamp(static_cast<int>(std::lround(dot.x() * m_scale)), 0, m_dots.cols - 1),
@@ -599,6 +608,23 @@ private:
             Fail(Criterion::Labels, "numéro qui touche un trait ou un point : " + DotList(touching), touching);
     }
 
+    // A blob that stands alone, as a dot does, rather than where lines meet:
+    // little of the ring around it is dark.
+    static bool Standalone(const Mask& dark, const cv::Mat& ids, int blob, const cv::Mat& stats)
+    {
+        constexpr int kRoom = 4;
+        const cv::Rect box = cv::Rect(stats.at<int>(blob, cv::CC_STAT_LEFT) - kRoom, stats.at<int>(blob, cv::CC_STAT_TOP) - kRoom,
+                                      stats.at<int>(blob, cv::CC_STAT_WIDTH) + 2 * kRoom,
+                                      stats.at<int>(blob, cv::CC_STAT_HEIGHT) + 2 * kRoom) &
+                             cv::Rect(0, 0, dark.cols, dark.rows);
+        const Mask shape = ids(box) == blob;
+        Mask near, far;
+        cv::dilate(shape, near, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(3, 3)));
+        cv::dilate(shape, far, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(7, 7)));
+        const Mask ring = far & ~near;
+        return cv::countNonZero(ring & dark(box)) * 4 <= cv::countNonZero(ring);
+    }
+
     // Dark, filled, roughly round and of a dot's size, where no dot is.
     void MeasureLookAlikes()
     {
@@ -623,8 +649,8 @@ private:
             const double area = stats.at<int>(c, cv::CC_STAT_AREA);
             const double radius = std::sqrt(area / std::numbers::pi);
             const double fill = area / (std::numbers::pi * width * height / 4);
-            if (radius < 0.6 * m_radius || radius > 2.5 * m_radius || std::min(width, height) < 0.6 * std::max(width, height) ||
-                fill < 0.75 || fill > 1.15)
+            if (radius < 0.6 * m_radius || radius > 3 * m_radius || std::min(width, height) < 0.6 * std::max(width, height) ||
+                fill < 0.75 || fill > 1.15 || !Standalone(dark, ids, c, stats))
                 continue;
             ++blobs;
             const cv::Point2d centre(centroids.at<double>(c, 0), centroids.at<double>(c, 1));
@@ -800,7 +826,15 @@ const char* CriterionName(Criterion criterion)
 
 PageVerdict PictureJudge::Judge(const JudgedPage& page)
 {
-    return Judgement(page).Run();
+    // A page from a user's folder may be odder than any measured here: the
+    // image library's refusal is a page to look at, not the end of a check.
+    try {
+        return Judgement(page).Run();
+    } catch (const cv::Exception&) {
+        PageVerdict verdict;
+        verdict[Criterion::Similarity] = {false, 0, {}, "l'image n'a pas pu être jugée"};
+        return verdict;
+    }
 }
 
 PageVerdict PictureJudge::JudgeThemePicture(const std::string& themeFolder, int number)

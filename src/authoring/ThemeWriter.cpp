@@ -197,7 +197,8 @@ int AddPictureToTheme(const ContentPlaces& places, const std::string& theme, con
                 throw EVorlaneError("Le thème « " + theme + " » n'existe plus.");
             WriteFolderWhole(themes, fs::path(folder).filename().string(), [&](const std::string& staging) {
                 writePicture(staging, 1);
-                WriteTextFile(staging + "/theme.dat", ThemeDatHead(1, true) + section(1, false));
+                // Not ticked: the parent ticks it in the launcher, as the atelier tells them.
+                WriteTextFile(staging + "/theme.dat", ThemeDatHead(1, false) + section(1, false));
             });
             return 1;
         }

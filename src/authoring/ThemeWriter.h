@@ -19,8 +19,8 @@ std::vector<std::string> ThemeNames(const ContentPlaces& places);
 // Empty when it can. Asked before any work is done.
 std::string ThemeNameRefusal(const ContentPlaces& places, const std::string& theme);
 
-// Appends one picture to this user's theme `theme` (the theme is created when
-// the name is new) and returns its number; with `replacing`, a picture this
+// Appends one picture to this user's theme `theme` (the theme is created,
+// not ticked, when the name is new) and returns its number; with `replacing`, a picture this
 // function wrote earlier is written again under its number. The new files
 // appear whole before theme.dat counts them; no other picture's files or marks
 // are touched, and theme.dat is read and written again under the theme

@@ -22,7 +22,7 @@ void Printer::PrintPage(const QImage& image)
 {
     BeginDoc();
     try {
-        StretchDraw(QRect(QPoint(0, 0), FitToPage(image.size(), PageSize())), image);
+        DrawPicture(QRect(QPoint(0, 0), FitToPage(image.size(), PageSize())), image);
     } catch (...) {
         EndDoc();
         throw;

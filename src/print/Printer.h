@@ -23,8 +23,7 @@ public:
 QSize FitToPage(QSize picture, QSize page);
 
 // The program's printer. One job prints one picture alone on one landscape
-// page, at the top-left corner of the printable area, fitted to it; the device
-// stretches the picture, which is sent once at its own resolution.
+// page, at the top-left corner of the printable area, fitted to it.
 class Printer {
 public:
     Printer() = default;
@@ -42,7 +41,9 @@ protected:
     virtual void BeginDoc() = 0;
     // The printable area of the page in device pixels.
     virtual QSize PageSize() const = 0;
-    virtual void StretchDraw(const QRect& target, const QImage& image) = 0;
+    // Draws the whole picture over `target`: the system's printer and a PDF
+    // draw it at their own resolution with smooth edges (SmoothPicture).
+    virtual void DrawPicture(const QRect& target, const QImage& image) = 0;
     // Ends the page and the document, which hands the page to the printer.
     virtual void EndDoc() = 0;
 };

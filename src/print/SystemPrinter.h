@@ -21,7 +21,7 @@ public:
 protected:
     void BeginDoc() override;
     QSize PageSize() const override;
-    void StretchDraw(const QRect& target, const QImage& image) override;
+    void DrawPicture(const QRect& target, const QImage& image) override;
     void EndDoc() override;
 
 private:

@@ -7,6 +7,7 @@
 #include "content/IniFile.h"
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
+#include "print/BookletDialog.h"
 #include "print/PicturePreview.h"
 #include "print/PrintStore.h"
 #include "print/StoreFiles.h"
@@ -128,7 +129,8 @@ TfrmImpression::TfrmImpression(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       m_printer(std::make_unique<SystemPrinter>()),
-      m_runQuestion([](QMessageBox& box) { return static_cast<QMessageBox::StandardButton>(box.exec()); })
+      m_runQuestion([](QMessageBox& box) { return static_cast<QMessageBox::StandardButton>(box.exec()); }),
+      m_dialogs(UserDialogs::System())
 {
     setObjectName(QStringLiteral("frmImpression"));
     setWindowTitle(QStringLiteral("Vorlane - Gestion des impressions"));
@@ -145,6 +147,8 @@ TfrmImpression::TfrmImpression(QWidget* parent)
     SetDotsColumnLoaded(false);
     SetColumnState(m_imageColumn, ColumnState::Reset);
     SetColumnState(m_colorColumn, ColumnState::Reset);
+    btnBooklet->setEnabled(false);
+    btnAlbum->setEnabled(false);
     tvThemes->setFocus();
 }
 
@@ -216,15 +220,47 @@ void TfrmImpression::CreateControls()
     lblClearHint = MakeLabel(gbPreview, "lblClearHint", kHintText, QRect(228, 296, 201, 41), hintAlignment);
     lblClearColorHint = MakeLabel(gbPreview, "lblClearColorHint", kHintText, QRect(440, 296, 201, 41), hintAlignment);
 
-    setTabOrder(tvThemes, btnPrintImageDotsOnly);
-    setTabOrder(btnPrintImageDotsOnly, btnPrintImage);
-    setTabOrder(btnPrintImage, btnClear);
-    setTabOrder(btnClear, btnPrintColor);
-    setTabOrder(btnPrintColor, btnClearColor);
-    setTabOrder(btnClearColor, btnExit);
+    CreateSharingControls();
 
-    m_imageColumn = {imgPreviewImage, btnPrintImage, btnClear, lblClearHint, lblImageCommentAlert};
-    m_colorColumn = {imgColorImage, btnPrintColor, btnClearColor, lblClearColorHint, lblImageColorAlert};
+    // Down each column in turn: its print button, what else it offers, then the next column.
+    QWidget* const chain[] = {tvThemes,           btnPrintImageDotsOnly, btnBooklet,      btnAlbum,
+                              btnSavePdfDotsOnly, btnPrintImage,         btnClear,        btnSavePdfImage,
+                              btnPrintColor,      btnClearColor,         btnSavePdfColor, btnSaveImage,
+                              btnExit};
+    for (std::size_t i = 0; i + 1 < std::size(chain); ++i)
+        setTabOrder(chain[i], chain[i + 1]);
+
+    m_imageColumn = {imgPreviewImage, btnPrintImage, btnClear, lblClearHint, lblImageCommentAlert, btnSavePdfImage,
+                     nullptr};
+    m_colorColumn = {imgColorImage, btnPrintColor,   btnClearColor, lblClearColorHint, lblImageColorAlert,
+                     btnSavePdfColor, btnSaveImage};
+}
+
+// Keeping and sharing, under the columns: the dots column's empty place
+// holds the booklet and the album, each column a PDF of its form, the
+// coloured one its picture too.
+void TfrmImpression::CreateSharingControls()
+{
+    MakeFrame(gbPreview, QRect(kColumnLeft[0], 256, 209, 86), QFrame::Raised);
+    btnBooklet = MakeButton(gbPreview, "btnBooklet", QStringLiteral("Faire un &cahier…"),
+                            QRect(kColumnLeft[0] + 8, 260, 193, 33));
+    btnAlbum = MakeButton(gbPreview, "btnAlbum", QStringLiteral("&Album…"), QRect(kColumnLeft[0] + 8, 297, 193, 33));
+    connect(btnBooklet, &QPushButton::clicked, this, TApplication::Handler(this, &TfrmImpression::btnBookletClick));
+    connect(btnAlbum, &QPushButton::clicked, this, TApplication::Handler(this, &TfrmImpression::btnAlbumClick));
+
+    const auto makeSavePdf = [this](int column, const char* name, Form form) {
+        QPushButton* button = MakeButton(gbPreview, name, QStringLiteral("Enregistrer en P&DF…"),
+                                         QRect(kColumnLeft[column], 348, 209, 27));
+        connect(button, &QPushButton::clicked, this,
+                [this, form] { TApplication::Guarded([this, form] { btnSavePdfClick(form); }); });
+        return button;
+    };
+    btnSavePdfDotsOnly = makeSavePdf(0, "btnSavePdfDotsOnly", Form::DotsOnly);
+    btnSavePdfImage = makeSavePdf(1, "btnSavePdfImage", Form::ToColour);
+    btnSavePdfColor = makeSavePdf(2, "btnSavePdfColor", Form::Coloured);
+    btnSaveImage = MakeButton(gbPreview, "btnSaveImage", QStringLiteral("Enregistrer l'&image…"),
+                              QRect(kColumnLeft[2], 379, 209, 27));
+    connect(btnSaveImage, &QPushButton::clicked, this, TApplication::Handler(this, &TfrmImpression::btnSaveImageClick));
 }
 
 void TfrmImpression::SetCatalogue(const ContentCatalogue* catalogue)
@@ -247,6 +283,11 @@ void TfrmImpression::SetQuestionRunner(QuestionRunner runner)
     m_runQuestion = std::move(runner);
 }
 
+void TfrmImpression::SetUserDialogs(UserDialogs dialogs)
+{
+    m_dialogs = std::move(dialogs);
+}
+
 void TfrmImpression::SetColumnState(const Column& column, ColumnState state)
 {
     const bool available = state == ColumnState::Available;
@@ -254,6 +295,9 @@ void TfrmImpression::SetColumnState(const Column& column, ColumnState state)
         column.preview->Clear();
     column.print->setEnabled(available);
     column.clear->setEnabled(available);
+    column.savePdf->setEnabled(available);
+    if (column.saveImage != nullptr)
+        column.saveImage->setEnabled(available);
     column.hint->setVisible(available);
     column.alert->setVisible(state == ColumnState::NotAvailable);
 }
@@ -263,6 +307,7 @@ void TfrmImpression::SetDotsColumnLoaded(bool loaded)
     if (!loaded)
         imgPreviewDotsOnly->Clear();
     btnPrintImageDotsOnly->setEnabled(loaded);
+    btnSavePdfDotsOnly->setEnabled(loaded);
 }
 
 std::string TfrmImpression::DotsFile() const
@@ -283,6 +328,8 @@ std::string TfrmImpression::ArchiveFile() const
 void TfrmImpression::TreeViewRefresh()
 {
     tvThemes->clear();
+    btnBooklet->setEnabled(false);
+    btnAlbum->setEnabled(false);
     if (m_catalogue == nullptr)
         return;
 
@@ -314,6 +361,8 @@ void TfrmImpression::TreeViewRefresh()
     }
     tvThemes->expandAll();
 
+    btnBooklet->setEnabled(tvThemes->topLevelItemCount() > 0);
+    btnAlbum->setEnabled(tvThemes->topLevelItemCount() > 0);
     if (tvThemes->topLevelItemCount() == 0)
         return;
     QTreeWidgetItem* selected = tvThemes->topLevelItem(0);
@@ -386,6 +435,29 @@ void TfrmImpression::tvThemesChange()
     }
 
     SetDotsColumnLoaded(load([this] { imgPreviewDotsOnly->LoadFromFile(DotsFile()); }));
+}
+
+std::string TfrmImpression::ThemeLookedAt() const
+{
+    const QTreeWidgetItem* node = tvThemes->currentItem();
+    if (node != nullptr && node->parent() != nullptr)
+        node = node->parent();
+    if (node != nullptr)
+        return node->data(0, kFolderNameRole).toByteArray().toStdString();
+    return m_currentTheme;
+}
+
+void TfrmImpression::RunBookletDialog(bool album)
+{
+    // The themes as the tree shows them, with their picture counts.
+    std::vector<BookletDialog::Theme> themes;
+    for (int i = 0; i < tvThemes->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* node = tvThemes->topLevelItem(i);
+        themes.push_back({node->data(0, kFolderNameRole).toByteArray().toStdString(), node->childCount()});
+    }
+    BookletDialog dialog(album ? BookletDialog::Kind::Album : BookletDialog::Kind::Booklet, themes, ThemeLookedAt(),
+                         m_dialogs, this);
+    m_dialogs.run(dialog);
 }
 
 bool TfrmImpression::ConfirmRemoval()

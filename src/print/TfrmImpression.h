@@ -1,5 +1,7 @@
 #pragma once
 
+#include "print/UserDialogs.h"
+
 #include <QDialog>
 #include <QMessageBox>
 
@@ -44,6 +46,8 @@ public:
     // QMessageBox::exec unless replaced (tests).
     using QuestionRunner = std::function<QMessageBox::StandardButton(QMessageBox&)>;
     void SetQuestionRunner(QuestionRunner runner);
+    // The save, print and booklet dialogs; the system's unless replaced (tests).
+    void SetUserDialogs(UserDialogs dialogs);
 
     // The theme folder and the picture name ("Image07") of the picture node
     // selected last; empty until one was selected.
@@ -58,6 +62,13 @@ public:
     void btnClearColorClick();
     // The three print buttons share it; `sender` tells which form to print.
     void btnPrintImageDotsOnlyClick(QObject* sender);
+    // The three forms as they are printed, each on a page of a PDF file.
+    enum class Form { DotsOnly, ToColour, Coloured };
+    void btnSavePdfClick(Form form);
+    // The coloured picture as a PNG image, smooth, three times its size.
+    void btnSaveImageClick();
+    void btnBookletClick();
+    void btnAlbumClick();
     void btnExitClick();
     void FormKeyUp(int key);
 
@@ -80,6 +91,12 @@ public:
     QPushButton* btnClearColor;
     QLabel* lblClearHint;
     QLabel* lblClearColorHint;
+    QPushButton* btnSavePdfDotsOnly;
+    QPushButton* btnSavePdfImage;
+    QPushButton* btnSavePdfColor;
+    QPushButton* btnSaveImage;
+    QPushButton* btnBooklet;
+    QPushButton* btnAlbum;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -96,12 +113,23 @@ private:
         QPushButton* clear;
         QLabel* hint;
         QLabel* alert;
+        QPushButton* savePdf;
+        QPushButton* saveImage;  // the coloured picture's only
     };
 
     void CreateControls();
+    void CreateSharingControls();
     static void SetColumnState(const Column& column, ColumnState state);
     void SetDotsColumnLoaded(bool loaded);
     bool ConfirmRemoval();
+
+    // Reloads the three previews from the current picture's files, as
+    // printing does, and gives the picture of `form`: a view of its preview's
+    // bitmap. An empty picture raises EInvalidBitmap.
+    QImage ReloadForm(Form form);
+    // The theme the booklet and album dialogs tick first: the one looked at.
+    std::string ThemeLookedAt() const;
+    void RunBookletDialog(bool album);
 
     // The files of the current picture; the archive is the user's own.
     std::string DotsFile() const;
@@ -114,6 +142,7 @@ private:
     std::function<std::string()> m_highlightedTheme;
     std::unique_ptr<Printer> m_printer;
     QuestionRunner m_runQuestion;
+    UserDialogs m_dialogs;
     std::string m_currentTheme;
     std::string m_currentImage;
 };

@@ -11,7 +11,7 @@
 
 namespace vorlane {
 
-void TfrmImpression::btnPrintImageDotsOnlyClick(QObject* sender)
+QImage TfrmImpression::ReloadForm(Form form)
 {
     // The files may have changed since the picture was chosen (a game played
     // in between); the buttons and labels keep their states.
@@ -21,17 +21,24 @@ void TfrmImpression::btnPrintImageDotsOnlyClick(QObject* sender)
     if (FileExists(archive))
         imgColorImage->LoadFromArchive(archive);
 
-    const QString name = sender->objectName().toLower();
-    const PicturePreview* chosen = imgPreviewImage;
-    if (name == QLatin1String("btnprintimagedotsonly"))
-        chosen = imgPreviewDotsOnly;
-    else if (name == QLatin1String("btnprintcolor"))
-        chosen = imgColorImage;
-
-    // Checked before the document begins, so that no blank page comes out.
+    const PicturePreview* chosen = form == Form::DotsOnly   ? imgPreviewDotsOnly
+                                   : form == Form::Coloured ? imgColorImage
+                                                            : imgPreviewImage;
+    // Checked before any document begins, so that no blank page comes out.
     if (chosen->Bitmap().Empty())
         throw EInvalidBitmap();
-    m_printer->PrintPage(DibImage(chosen->Bitmap()));
+    return DibImage(chosen->Bitmap());
+}
+
+void TfrmImpression::btnPrintImageDotsOnlyClick(QObject* sender)
+{
+    const QString name = sender->objectName().toLower();
+    Form form = Form::ToColour;
+    if (name == QLatin1String("btnprintimagedotsonly"))
+        form = Form::DotsOnly;
+    else if (name == QLatin1String("btnprintcolor"))
+        form = Form::Coloured;
+    m_printer->PrintPage(ReloadForm(form));
 }
 
 }  // namespace vorlane

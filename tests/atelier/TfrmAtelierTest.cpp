@@ -5,6 +5,8 @@
 #include "atelier/DotEditor.h"
 #include "atelier/ReopenDialog.h"
 #include "atelier/TfrmAtelier.h"
+#include "authoring/PictureJudge.h"
+#include "content/ThemeDat.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -13,6 +15,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 
@@ -113,6 +116,8 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     EXPECT_EQ(watcher.Seen()[0].title, "Vorlane");
     EXPECT_TRUE(watcher.Seen()[0].text.startsWith("Le thème « Mes dessins » est créé, avec « La maison »"))
         << watcher.Seen()[0].text.toStdString();
+    EXPECT_TRUE(watcher.Seen()[0].text.contains("cochez-le dans la liste des thèmes"));
+    EXPECT_FALSE(ThemeDat(ThemeFile("Mes dessins")).Check()) << "as the message says";
     for (const char* file : {"Points01.bmp", "Image01.bmp", "theme.dat"})
         EXPECT_TRUE(std::filesystem::exists(ThemeFolder("Mes dessins") + "/" + file)) << file;
     EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombreImages=1"), std::string::npos);
@@ -143,6 +148,47 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     EXPECT_TRUE(watcher.Seen()[1].text.startsWith("L'image 1 du thème « Mes dessins » est remplacée"));
     EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombreImages=1"), std::string::npos);
     EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombrePoints=8"), std::string::npos);
+}
+
+// Under the picture, the judge's verdict on the page as it would be written;
+// the switch draws the child's line over the dots; a theme made elsewhere is
+// in the list when the window is active again, and is added to, not created.
+TEST_F(TfrmAtelierTest, TellsTheVerdictShowsTheChildsLineAndKnowsThemesMadeElsewhere)
+{
+    TfrmAtelier atelier(ContentPlaces(folder.path().string()));
+    Show(atelier);
+    EXPECT_TRUE(atelier.lblQualite->text().isEmpty());
+    EXPECT_FALSE(atelier.chkTrait->isEnabled());
+    atelier.OpenFile(QString::fromStdString(Drawing("maison.svg", kHouse)));
+    atelier.ScrBNombre->setValue(12);
+
+    const AtelierState& state = atelier.State();
+    JudgedPage page{atelier.ShownPicture(), state.drawing->PictureToColour(), Positions(state), state.options.lineWidth};
+    const PageVerdict verdict = PictureJudge::Judge(page);
+    EXPECT_EQ(atelier.lblQualite->text().toStdString(), verdict.Line());
+    EXPECT_TRUE(atelier.lblQualite->styleSheet().contains(verdict.Good() ? "#2e7d32" : "#e65100"));
+
+    const QPoint middle = (state.dots[0].position + state.dots[1].position) / 2;
+    EXPECT_NE(atelier.ShownPicture().pixelColor(middle), state.options.lineColour);
+    atelier.chkTrait->setChecked(true);
+    EXPECT_EQ(atelier.ShownPicture().pixelColor(middle), state.options.lineColour);
+    atelier.rbColorier->setChecked(true);
+    EXPECT_FALSE(atelier.chkTrait->isEnabled());
+    EXPECT_EQ(atelier.ShownPicture(), state.drawing->PictureToColour());
+
+    // Made elsewhere while the window was open: the list knows it once the
+    // window is active again, and the message tells what was done.
+    AddTheme("Jardin", 0);
+    QWidget other;
+    Show(other);
+    Show(atelier);
+    EXPECT_GE(atelier.cBTheme->findText(QStringLiteral("Jardin")), 0);
+    AddTheme("Maisons", 1);
+    atelier.cBTheme->setCurrentText(QStringLiteral("  Maisons "));
+    test::MessageBoxWatcher watcher;
+    QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].text, "« Maison » est maintenant l'image 2 du thème « Maisons ».");
 }
 
 // A drawing that cannot be traced, dropped or pasted over the one in work,

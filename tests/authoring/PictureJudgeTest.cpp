@@ -130,6 +130,7 @@ TEST(PictureJudge, OddPagesAreJudgedNotFatal)
         {"all black", [](JudgedPage& p) { p.dotsPicture.fill(Qt::black); p.finishedPicture.fill(Qt::black); }},
         {"sizes that differ", [](JudgedPage& p) { p.finishedPicture = p.finishedPicture.copy(0, 0, 300, 200); }},
         {"a huge picture", [](JudgedPage& p) { p.dotsPicture = p.dotsPicture.scaled(2600, 2100); }},
+        {"a strip", [](JudgedPage& p) { p.dotsPicture = p.finishedPicture = p.finishedPicture.scaled(5000, 1); }},
     };
     for (const auto& [name, oddity] : oddities) {
         SCOPED_TRACE(name);

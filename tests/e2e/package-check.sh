@@ -27,9 +27,9 @@ for entry in vorlane vorlane-atelier; do
     [ ! -e "$root/usr/lib/vorlane/$entry.desktop" ] || { echo "the portable folder's menu entry $entry is in the package"; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-# The libraries, and what the programs load at run time: plugins, Qt's French texts, the labels' font.
+# The libraries, and what the programs load at run time: plugins, Qt's French texts, the fonts.
 for library in libqt6widgets6 libqt6printsupport6 libsdl2 libzip qt6-qpa-plugins qt6-image-formats-plugins \
-    qt6-translations-l10n fonts-dejavu-core; do
+    qt6-translations-l10n fonts-dejavu-core fonts-sil-andika; do
     echo "$depends" | grep -q "$library" || { echo "Depends lacks $library: $depends"; exit 1; }
 done
 

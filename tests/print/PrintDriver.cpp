@@ -1,16 +1,21 @@
 // Drives the print manager from a script that watches a real printer:
 //
-//   vorlane_print_driver make-theme FOLDER
+//   vorlane_print_driver make-theme FOLDER [DEMO_FOLDER]
 //       writes a program folder with the theme "Animaux", whose picture 1 has
 //       its three forms: dots 800 × 600 in blue, picture to colour 800 × 600
 //       in green (marked printable), coloured picture 1000 × 300 in red;
-//       picture 2 has its dots and picture to colour only.
+//       picture 2 has its dots and picture to colour only. With DEMO_FOLDER,
+//       also the demo theme "La ferme" from there, its picture 1 (the egg)
+//       marked printable.
 //   vorlane_print_driver print FOLDER THEME PICTURE BUTTON...
 //       opens the print manager over FOLDER, selects PICTURE of THEME and
 //       presses each print BUTTON (its component name) in turn.
 //   vorlane_print_driver show FOLDER MILLISECONDS [THEME PICTURE]
 //       shows the print manager, with PICTURE selected if given, for a while
 //       (to look at it, or take a picture of the screen).
+//   vorlane_print_driver edge-share IMAGE
+//       prints the share of the edges of a rasterised page that lie along
+//       the pixel grid (see EdgeShare.h).
 //
 // An error is written to the standard error with exit code 2, as the
 // application would show it in its box.
@@ -18,6 +23,7 @@
 #include "content/ContentPaths.h"
 #include "content/ContentPlaces.h"
 #include "content/ThemeDat.h"
+#include "EdgeShare.h"
 #include "display/TDIB.h"
 #include "print/TfrmImpression.h"
 #include "print/zipUnzip.h"
@@ -52,7 +58,7 @@ void Save(const TDIB& bitmap, const std::string& path)
                                                 static_cast<std::streamsize>(bytes.size()));
 }
 
-void MakeTheme(const std::string& folder)
+void MakeTheme(const std::string& folder, const QString& demoFolder)
 {
     ContentPlaces::Settle(folder);
     std::filesystem::create_directories(ThemePath("Animaux"));
@@ -69,6 +75,11 @@ void MakeTheme(const std::string& folder)
             coloured.ScanLine(y)[3 * x + 2] = 0xFF;
     }
     ZipBitmap(coloured, ThemePath("Animaux") + CouleurFileName(1));
+    if (!demoFolder.isEmpty()) {
+        std::filesystem::copy(demoFolder.toStdString() + "/Themes/La ferme", ThemePath("La ferme"),
+                              std::filesystem::copy_options::recursive);
+        ThemeDat(ThemeFile("La ferme")).WriteImprimer(1, true);
+    }
 }
 
 // The print manager over the program folder `folder`, as the launcher opens it.
@@ -138,8 +149,17 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
     try {
-        if (arguments.size() == 3 && arguments[1] == "make-theme") {
-            MakeTheme(arguments[2].toStdString());
+        if ((arguments.size() == 3 || arguments.size() == 4) && arguments[1] == "make-theme") {
+            MakeTheme(arguments[2].toStdString(), arguments.value(3));
+            return 0;
+        }
+        if (arguments.size() == 3 && arguments[1] == "edge-share") {
+            const QImage page(arguments[2]);
+            if (page.isNull()) {
+                std::cerr << "image illisible : " << arguments[2].toStdString() << "\n";
+                return 2;
+            }
+            std::cout << test::AxisAlignedEdgeShare(page) << std::endl;
             return 0;
         }
         if ((arguments.size() == 4 || arguments.size() == 6) && arguments[1] == "show")
@@ -150,7 +170,7 @@ int main(int argc, char** argv)
         std::cerr << error.what() << "\n";
         return 2;
     }
-    std::cerr << "usage: vorlane_print_driver make-theme FOLDER | print FOLDER THEME PICTURE BUTTON...\n"
-                 "       | show FOLDER MILLISECONDS [THEME PICTURE]\n";
+    std::cerr << "usage: vorlane_print_driver make-theme FOLDER [DEMO_FOLDER] | print FOLDER THEME PICTURE BUTTON...\n"
+                 "       | show FOLDER MILLISECONDS [THEME PICTURE] | edge-share IMAGE\n";
     return 1;
 }

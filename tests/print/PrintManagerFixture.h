@@ -54,7 +54,7 @@ inline void SaveBitmap(const TDIB& bitmap, const std::string& path)
 
 // What the print manager asked of the printer.
 struct PrintRecord {
-    std::vector<std::string> calls;  // "BeginDoc", "StretchDraw", "EndDoc" in order
+    std::vector<std::string> calls;  // "BeginDoc", "DrawPicture", "EndDoc" in order
     QRect target;
     QSize imageSize;
     QRgb topLeft = 0;
@@ -69,9 +69,9 @@ public:
 protected:
     void BeginDoc() override { m_record.calls.push_back("BeginDoc"); }
     QSize PageSize() const override { return m_page; }
-    void StretchDraw(const QRect& target, const QImage& image) override
+    void DrawPicture(const QRect& target, const QImage& image) override
     {
-        m_record.calls.push_back("StretchDraw");
+        m_record.calls.push_back("DrawPicture");
         if (failDrawing)
             throw EPrinterError("plus de papier");
         m_record.target = target;
@@ -170,11 +170,12 @@ protected:
 
     enum class Shown { Available, NotAvailable, Reset };
     // The state a column shows, read from its controls; fails on a mixture.
-    static Shown ColumnShows(const QPushButton* print, const QPushButton* clear,
+    static Shown ColumnShows(const QPushButton* print, const QPushButton* clear, const QPushButton* savePdf,
                              const QLabel* hint, const QLabel* alert)
     {
         const bool enabled = print->isEnabled();
         EXPECT_EQ(clear->isEnabled(), enabled);
+        EXPECT_EQ(savePdf->isEnabled(), enabled);
         EXPECT_EQ(!hint->isHidden(), enabled);
         if (enabled) {
             EXPECT_TRUE(alert->isHidden());
@@ -184,11 +185,14 @@ protected:
     }
     Shown ImageColumn() const
     {
-        return ColumnShows(form.btnPrintImage, form.btnClear, form.lblClearHint, form.lblImageCommentAlert);
+        return ColumnShows(form.btnPrintImage, form.btnClear, form.btnSavePdfImage, form.lblClearHint,
+                           form.lblImageCommentAlert);
     }
     Shown ColorColumn() const
     {
-        return ColumnShows(form.btnPrintColor, form.btnClearColor, form.lblClearColorHint, form.lblImageColorAlert);
+        EXPECT_EQ(form.btnSaveImage->isEnabled(), form.btnPrintColor->isEnabled());
+        return ColumnShows(form.btnPrintColor, form.btnClearColor, form.btnSavePdfColor, form.lblClearColorHint,
+                           form.lblImageColorAlert);
     }
 
     struct SeenQuestion {

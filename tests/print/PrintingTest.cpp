@@ -59,7 +59,7 @@ TEST(PrintPage, FailureAfterTheDocumentBeganStillEndsIt)
     RecordingPrinter printer(record, QSize(3300, 2400));
     printer.failDrawing = true;
     EXPECT_THROW(printer.PrintPage(QImage(8, 6, QImage::Format_RGB32)), EPrinterError);
-    EXPECT_EQ(record.calls, (std::vector<std::string>{"BeginDoc", "StretchDraw", "EndDoc"}));
+    EXPECT_EQ(record.calls, (std::vector<std::string>{"BeginDoc", "DrawPicture", "EndDoc"}));
 }
 
 class Printing : public PrintManagerTest {
@@ -85,7 +85,7 @@ TEST_F(Printing, EachButtonPrintsItsFormOnOnePageAtTheTopLeft)
         SCOPED_TRACE(button->objectName().toStdString());
         printed = {};
         button->click();
-        EXPECT_EQ(printed.calls, (std::vector<std::string>{"BeginDoc", "StretchDraw", "EndDoc"}));
+        EXPECT_EQ(printed.calls, (std::vector<std::string>{"BeginDoc", "DrawPicture", "EndDoc"}));
         // The full-size bitmap, not the 200 × 150 preview; the device stretches it.
         EXPECT_EQ(printed.imageSize, QSize(800, 600));
         EXPECT_EQ(printed.target, QRect(0, 0, 3200, 2400));

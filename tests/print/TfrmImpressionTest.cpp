@@ -60,6 +60,13 @@ TEST(TfrmImpressionLayout, ControlsSitWhereTheWindowWasDesigned)
          "En cliquant sur ce bouton, vous pourrez imprimer cette image uniquement après l'avoir complétée dans le jeu."},
         {form.lblClearColorHint, {440, 296, 201, 41},
          "En cliquant sur ce bouton, vous pourrez imprimer cette image uniquement après l'avoir complétée dans le jeu."},
+        // Keeping and sharing, in the room under the columns.
+        {form.btnBooklet, {16, 260, 193, 33}, "Faire un &cahier…"},
+        {form.btnAlbum, {16, 297, 193, 33}, "&Album…"},
+        {form.btnSavePdfDotsOnly, {8, 348, 209, 27}, "Enregistrer en P&DF…"},
+        {form.btnSavePdfImage, {224, 348, 209, 27}, "Enregistrer en P&DF…"},
+        {form.btnSavePdfColor, {436, 348, 209, 27}, "Enregistrer en P&DF…"},
+        {form.btnSaveImage, {436, 379, 209, 27}, "Enregistrer l'&image…"},
     };
     for (const Placed& p : placed) {
         SCOPED_TRACE(p.control->objectName().toStdString());
@@ -106,8 +113,11 @@ TEST(TfrmImpressionLayout, TabGoesFromTheTreeThroughTheColumnsToFermer)
 {
     TfrmImpression form;
     form.show();
-    const QWidget* expected[] = {form.tvThemes,      form.btnPrintImageDotsOnly, form.btnPrintImage, form.btnClear,
-                                 form.btnPrintColor, form.btnClearColor,         form.btnExit};
+    const QWidget* expected[] = {form.tvThemes,        form.btnPrintImageDotsOnly, form.btnBooklet,
+                                 form.btnAlbum,        form.btnSavePdfDotsOnly,    form.btnPrintImage,
+                                 form.btnClear,        form.btnSavePdfImage,       form.btnPrintColor,
+                                 form.btnClearColor,   form.btnSavePdfColor,       form.btnSaveImage,
+                                 form.btnExit};
     // Every button enabled, so that the chain visits them all.
     for (QPushButton* button : form.findChildren<QPushButton*>())
         button->setEnabled(true);

@@ -8,9 +8,12 @@ click must give one job of one landscape page, with the picture at the
 top-left corner of the printable area at the size that fits it to that area.
 The queue's PPD is a copy whose printable area has four different margins,
 as most inkjets have. Without a default printer the handler must refuse and
-print nothing.
+print nothing. A curvy page of the demo (the egg of "La ferme", its picture to
+colour and its dots) must come out with smooth edges, not the stretched
+pixels' steps: rasterised at 300 dpi, fewer than MOST_ALIGNED of its edge
+pixels may lie along the pixel grid.
 
-Usage: cups_print_test.py DRIVER
+Usage: cups_print_test.py DRIVER DEMO_FOLDER
 Exit codes: 0 passed, 1 failed, 77 not root (cupsd and cups-pdf need root).
 """
 
@@ -37,6 +40,9 @@ FORMS = [
 ]
 # The portrait sheet's margins in points, all different: left, bottom, right, top.
 MARGINS = (10, 20, 30, 40)
+# Share of edge pixels within 5° of the axes: a bitmap stretched to the page
+# gives about two thirds, a smooth drawing about a third.
+MOST_ALIGNED = 0.4
 
 
 class Failure(Exception):
@@ -249,11 +255,21 @@ def check_page(pdf, colour, picture, work):
         raise Failure(f"{pdf}: couleur {centre} au lieu de {colour}")
 
 
+def check_smooth(driver, pdf, work):
+    prefix = os.path.join(work, "smooth")
+    run(["pdftoppm", "-r", "300", "-gray", "-singlefile", pdf, prefix], {**os.environ})
+    share = float(run([driver, "edge-share", prefix + ".pgm"], {**os.environ}).stdout)
+    print(f"  bords alignés sur la grille : {share:.3f} (au plus {MOST_ALIGNED})")
+    if share >= MOST_ALIGNED:
+        raise Failure(f"{pdf}: page en escalier, {share:.3f} des bords alignés sur la grille")
+
+
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) != 3:
         print(__doc__)
         return 1
     driver = os.path.abspath(sys.argv[1])
+    demo = os.path.abspath(sys.argv[2])
     if os.geteuid() != 0:
         print("cupsd et cups-pdf demandent les droits de root: test non lancé")
         return 77
@@ -274,7 +290,7 @@ def main():
     try:
         cups.start()
         program = os.path.join(work, "program")
-        run([driver, "make-theme", program], cups.env)
+        run([driver, "make-theme", program, demo], cups.env)
         ppd = ppd_with_margins(ppd, os.path.join(work, "margins.ppd"))
         run(["lpadmin", "-p", QUEUE, "-E", "-v", "cups-pdf:/", "-P", ppd], cups.env)
 
@@ -295,6 +311,15 @@ def main():
             if len(new) != 1:
                 raise Failure(f"{len(new)} fichiers PDF pour un clic: {new}\n{cups.error_log()}")
             check_page(os.path.join(out_dir, new[0]), colour, picture, work)
+        for count, button in enumerate(("btnPrintImage", "btnPrintImageDotsOnly"), start=len(FORMS) + 1):
+            print(f"La ferme, Image01, {button}")
+            run([driver, "print", program, "La ferme", "Image01", button], cups.env, timeout=120)
+            cups.wait_for_jobs(count)
+            new = sorted(set(os.listdir(out_dir)) - before - set(ours))
+            ours += new
+            if len(new) != 1:
+                raise Failure(f"{len(new)} fichiers PDF pour un clic: {new}\n{cups.error_log()}")
+            check_smooth(driver, os.path.join(out_dir, new[0]), work)
         print("réussi")
         return 0
     except (Failure, subprocess.TimeoutExpired) as failure:

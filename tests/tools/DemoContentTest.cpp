@@ -2,11 +2,15 @@
 // writes, read back through the program's own readers.
 
 #include "ContentChecker.h"
+#include "DotStyle.h"
 #include "ToolTestSupport.h"
 #include "content/AppearanceDat.h"
 #include "content/ThemeDat.h"
 
+#include <QFontInfo>
 #include <QPainter>
+
+#include <cctype>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +18,10 @@ using namespace vorlane;
 using namespace vorlane::test;
 
 namespace {
+
+// The dots and labels of the youngest children's pages.
+constexpr double kBigDotRadius = 9;
+constexpr double kBigLabelSize = 26;
 
 struct Layout {
     QPoint hotspot, picture, panel, indicator;
@@ -53,46 +61,105 @@ std::vector<bool> Outside(const QImage& image)
     return seen;
 }
 
-}  // namespace
-
-TEST(DemoContent, PassesTheChecker)
+// The largest number on a picture's dots; 0 for letters.
+int LargestNumber(const ThemeRecipe& theme, const PictureRecipe& picture)
 {
-    const auto reports = CheckProgramFolder(DemoProgramFolder().string());
-    std::vector<std::string> packages;
-    for (const PackageReport& report : reports) {
-        packages.push_back(report.package);
-        for (const std::string& fault : report.faults)
-            ADD_FAILURE() << report.package << " : " << fault;
-    }
-    EXPECT_EQ(packages, (std::vector<std::string>{"Themes/Alphabet", "Themes/Animaux", "Themes/Compter", "Themes/Formes",
-                                                  "Themes/Fruits et légumes", "Themes/La ferme", "Themes/La mer",
-                                                  "Themes/Véhicules", "Apparences/Crayons", "Apparences/Nuit"}));
+    DotOptions options;
+    options.style = picture.labels.value_or(theme.labels);
+    options.firstNumber = picture.firstNumber.value_or(theme.firstNumber);
+    if (options.style == LabelStyle::UpperLetters || options.style == LabelStyle::LowerLetters)
+        return 0;
+    return DotLabel(options, static_cast<int>(picture.dots.size()) - 1).toInt();
 }
 
-// Each theme climbs from a toddler's few dots to an older child's many; each
-// dot lies on the black outline of the finished picture and is shown on the
-// dots picture; the outline is closed around the drawing.
-TEST(DemoContent, DotsLieOnClosedOutlinesFromFewToMany)
+}  // namespace
+
+
+// Every package sound for the game, and every page good to the picture judge:
+// the command a theme's maker runs, at its strictest.
+TEST(DemoContent, PassesTheStrictChecker)
+{
+    int status = -1;
+    const std::string command =
+        std::string(VORLANE_CONTENT_TOOL) + " check '" + DemoProgramFolder().string() + "' --strict 2>&1";
+    EXPECT_EQ(CommandOutput(command, &status),
+              "Themes/Alphabet : OK\nThemes/Animaux : OK\nThemes/Compter : OK\nThemes/Formes : OK\n"
+              "Themes/Fruits et légumes : OK\nThemes/La ferme : OK\nThemes/La mer : OK\nThemes/Véhicules : OK\n"
+              "Apparences/Crayons : OK\nApparences/Nuit : OK\n");
+    EXPECT_EQ(status, 0);
+}
+
+// The help promises every theme a ladder: the first three pictures at 6 to 12
+// big dots for a three-year-old, then never fewer dots nor smaller numbers,
+// up to the older child's many.
+TEST(DemoContent, EveryThemeClimbsFromTwelveBigDots)
+{
+    for (const ThemeRecipe& theme : DemoThemes()) {
+        SCOPED_TRACE(theme.folder.toStdString());
+        ASSERT_GE(theme.pictures.size(), 10u);
+        std::size_t previousCount = 0;
+        int previousLargest = 0;
+        for (std::size_t n = 0; n < theme.pictures.size(); ++n) {
+            const PictureRecipe& picture = theme.pictures[n];
+            SCOPED_TRACE(picture.name.toStdString());
+            if (n < 3) {
+                EXPECT_GE(picture.dots.size(), 6u);
+                EXPECT_LE(picture.dots.size(), 12u);
+                EXPECT_GE(picture.dotRadius.value_or(theme.dotRadius), kBigDotRadius);
+                EXPECT_GE(picture.labelSize.value_or(theme.labelSize), kBigLabelSize);
+            }
+            EXPECT_GE(picture.dots.size(), previousCount);
+            EXPECT_LE(picture.dots.size(), 50u);
+            EXPECT_GE(LargestNumber(theme, picture), previousLargest);
+            previousCount = picture.dots.size();
+            previousLargest = LargestNumber(theme, picture);
+        }
+        const LabelStyle last = theme.pictures.back().labels.value_or(theme.labels);
+        const bool letters = last == LabelStyle::UpperLetters || last == LabelStyle::LowerLetters;
+        EXPECT_GE(previousCount, letters ? std::size_t{kMostLetterDots} : 30u);
+    }
+    // The labels were drawn in the beginners' typeface, not in a stand-in.
+    NeedGuiApplication();
+    EXPECT_EQ(QFontInfo(LabelFont(18)).family(), QStringLiteral("Andika"));
+}
+
+// The help's page of the library shows every picture with its small image, its
+// name and its dots, as the build made them.
+TEST(DemoContent, HelpShowsEveryPictureWithItsImageAndDots)
+{
+    const std::string page = ReadFile(VORLANE_PROGRAM_DIR "/Aide/dessins.html");
+    for (const ThemeRecipe& theme : DemoThemes()) {
+        const auto section = page.find("<h2>" + theme.folder.toStdString() + "</h2>");
+        ASSERT_NE(section, std::string::npos) << theme.folder.toStdString();
+        for (std::uint32_t n = 1; n <= theme.pictures.size(); ++n) {
+            const PictureRecipe& picture = theme.pictures[n - 1];
+            const std::string thumbnail = ThumbnailFileName(theme.folder, n);
+            EXPECT_TRUE(std::filesystem::exists(DemoProgramFolder() / "Aide" / "vignettes" / thumbnail)) << thumbnail;
+            const auto at = page.find("<tr><td>" + std::to_string(n) + "</td><td><img src=\"vignettes/" + thumbnail, section);
+            ASSERT_NE(at, std::string::npos) << thumbnail;
+            const std::string row = page.substr(at, page.find("</tr>", at) - at);
+            const std::string cells = "<td>" + picture.name.toStdString() + "</td><td>" + std::to_string(picture.dots.size());
+            const auto found = row.find(cells);
+            ASSERT_NE(found, std::string::npos) << row;
+            EXPECT_FALSE(std::isdigit(static_cast<unsigned char>(row[found + cells.size()]))) << row;
+        }
+    }
+}
+
+// Each dot lies on the black outline of the finished picture and is shown on
+// the dots picture; the outline is closed around the drawing.
+TEST(DemoContent, DotsLieOnClosedOutlines)
 {
     for (const ThemeRecipe& theme : DemoThemes()) {
         const auto folder = DemoProgramFolder() / "Themes" / theme.folder.toStdString();
         const ThemeDat dat((folder / "theme.dat").string());
-        ASSERT_GE(theme.pictures.size(), 10u);
         ASSERT_EQ(dat.NombreImages(), static_cast<int>(theme.pictures.size()));
-        const LabelStyle last = theme.pictures.back().labels.value_or(theme.labels);
-        const bool letters = last == LabelStyle::UpperLetters || last == LabelStyle::LowerLetters;
-        EXPECT_GE(dat.NombrePoints(1), 6) << theme.folder.toStdString();
-        EXPECT_LE(dat.NombrePoints(1), 10) << theme.folder.toStdString();
-        EXPECT_GE(dat.NombrePoints(dat.NombreImages()), letters ? kMostLetterDots : 30) << theme.folder.toStdString();
-        int previous = 0;
         for (std::uint32_t n = 1; n <= theme.pictures.size(); ++n) {
             SCOPED_TRACE(theme.folder.toStdString() + " " + theme.pictures[n - 1].name.toStdString());
             const QImage dots = ReadPicture(folder / PointsFileName(n));
             const QImage finished = ReadPicture(folder / ImageFileName(n));
             const int count = dat.NombrePoints(n);
-            EXPECT_GE(count, previous);
-            EXPECT_LE(count, 50);
-            previous = count;
+            EXPECT_EQ(count, static_cast<int>(theme.pictures[n - 1].dots.size()));
             for (int p = 1; p <= count; ++p) {
                 const ThemePoint point = dat.Point(n, static_cast<std::uint32_t>(p));
                 ASSERT_TRUE(finished.rect().contains(point.X, point.Y)) << "point " << p;

@@ -1,0 +1,36 @@
+#include "print/UserDialogs.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStandardPaths>
+
+namespace vorlane {
+
+UserDialogs UserDialogs::System()
+{
+    UserDialogs dialogs;
+    dialogs.saveFile = [](QWidget* parent, const QString& caption, const QString& suggestedPath, const QString& filter) {
+        return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+    };
+    dialogs.print = [](QWidget* parent, QPrinter& printer) {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setWindowTitle(QStringLiteral("Imprimer"));
+        return dialog.exec() == QDialog::Accepted;
+    };
+    dialogs.run = [](QDialog& dialog) { dialog.exec(); };
+    return dialogs;
+}
+
+QString UserDialogs::FileToWrite(QWidget* parent, const QString& caption, const QString& name,
+                                 const QString& filter) const
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    return saveFile(parent, caption, folder + QLatin1Char('/') + name, filter);
+}
+
+}  // namespace vorlane
