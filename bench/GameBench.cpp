@@ -71,6 +71,7 @@ void BM_PresentPointerMove(benchmark::State& state)
     const auto form = DemoGame(32);
     form->DXTimer.SetEnabled(false);  // the benchmark ticks
     const int width = static_cast<int>(state.range(0));
+    form->setWindowState(Qt::WindowNoState);  // else the screen's size, whatever the width
     form->setGeometry(0, 0, width, width * 9 / 16);
     form->show();
     QCoreApplication::processEvents();
@@ -94,6 +95,25 @@ void BM_PresentPointerMove(benchmark::State& state)
     state.counters["paints"] = benchmark::Counter(counter.paints, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_PresentPointerMove)->Arg(1920)->Arg(3840)->Unit(benchmark::kMicrosecond);
+
+// A whole frame shown on a 16:9 window of the given width, as after a click
+// that changed most of it or when the window is uncovered: every device pixel
+// scaled from the frame and painted.
+void BM_RepaintWholeWindow(benchmark::State& state)
+{
+    const auto form = DemoGame(32);
+    form->DXTimer.SetEnabled(false);
+    const int width = static_cast<int>(state.range(0));
+    form->setWindowState(Qt::WindowNoState);  // else the screen's size, whatever the width
+    form->setGeometry(0, 0, width, width * 9 / 16);
+    form->show();
+    form->DXTimerTimer(1);
+    QCoreApplication::processEvents();
+    auto* view = form->findChild<DXDrawView*>();
+    for (auto _ : state)
+        view->repaint();
+}
+BENCHMARK(BM_RepaintWholeWindow)->Arg(1920)->Arg(3840)->Unit(benchmark::kMicrosecond);
 
 // The same move presented as every frame once was: the whole frame converted,
 // then scaled whole into an image of the window's size between black bars.

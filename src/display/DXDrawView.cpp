@@ -5,10 +5,30 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTransform>
 #include <QWindowStateChangeEvent>
+#include <algorithm>
 #include <cmath>
 
 namespace vorlane {
+
+namespace {
+
+// Rows of the frame scaled at a time: a whole 4K screen needs no image of its own.
+constexpr int kBandRows = 64;
+
+// The pixels that cover `rect` once scaled by `factor`; off the whole-pixel
+// factors, one more on each side, for Qt rounds its own conversions.
+QRect Scaled(const QRect& rect, qreal factor)
+{
+    const int margin = factor == 1 ? 0 : 1;
+    const auto low = [&](int value) { return static_cast<int>(std::floor(value * factor)) - margin; };
+    const auto high = [&](int value) { return static_cast<int>(std::ceil(value * factor)) + margin; };
+    return QRect(QPoint(low(rect.left()), low(rect.top())),
+                 QPoint(high(rect.right() + 1) - 1, high(rect.bottom() + 1) - 1));
+}
+
+}  // namespace
 
 DXDrawView::DXDrawView(TDXDraw& display, QWidget* form) : QWidget(form), m_display(&display)
 {
@@ -48,84 +68,62 @@ void DXDrawView::ReleaseScreen()
 {
     QWidget* form = window();
     form->setWindowState(form->windowState() & ~Qt::WindowFullScreen);
-    m_frame = QImage();
+    m_frame = nullptr;
     update();
 }
 
 void DXDrawView::ShowFrame(const TDirectDrawSurface& frame, const QRegion& changed)
 {
-    const QRect whole(0, 0, frame.Width(), frame.Height());
-    QRegion shown = changed;
-    if (m_frame.size() != whole.size()) {
-        m_frame = QImage(whole.size(), QImage::Format_RGB32);
-        shown = whole;
-    }
-    const raster::Pixels pixels = frame.Pixels();
-    for (const QRect& rect : shown & whole)
-        for (int y = rect.top(); y <= rect.bottom(); ++y)
-            raster::ToScreenRow(pixels, y, rect.left(), rect.right() + 1,
-                                reinterpret_cast<std::uint32_t*>(m_frame.scanLine(y)) + rect.left());
-    if (shown == QRegion(whole))
+    const bool resized = m_frame == nullptr || m_scaling.Frame() != QSize(frame.Width(), frame.Height());
+    m_frame = &frame;
+    if (resized || changed == QRegion(frame.Rect()))
         update();
     else
-        update(MapFromFrame(shown));
+        update(MapFromFrame(changed));
 }
 
-void DXDrawView::DisplayDestroyed() { m_display = nullptr; }
+void DXDrawView::DisplayDestroyed()
+{
+    m_display = nullptr;
+    m_frame = nullptr;
+}
 
 QSize DXDrawView::FrameSize() const
 {
-    if (!m_frame.isNull())
-        return m_frame.size();
+    if (m_frame != nullptr && !m_frame->Empty())
+        return {m_frame->Width(), m_frame->Height()};
     if (m_display != nullptr)
         return {m_display->BackBuffer().Width(), m_display->BackBuffer().Height()};
     return {};
 }
 
-QRect DXDrawView::FrameRect() const
+const FrameScaling& DXDrawView::Scaling() const
 {
-    const QSize frame = FrameSize();
-    if (frame.isEmpty())
-        return rect();
-    const QSize fitted = frame.scaled(size(), Qt::KeepAspectRatio);
-    return {QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted};
+    const qreal ratio = devicePixelRatioF();
+    const QSize device(qRound(width() * ratio), qRound(height() * ratio));
+    if (m_scaling.Frame() != FrameSize() || m_scaling.Screen() != device)
+        m_scaling = FrameScaling(FrameSize(), device);
+    return m_scaling;
 }
+
+QRect DXDrawView::FrameRect() const { return Scaling().Target(); }
 
 QPoint DXDrawView::MapToBackBuffer(QPointF position) const
 {
-    const QSize frame = FrameSize();
-    const QRect target = FrameRect();
-    if (frame.isEmpty() || target.isEmpty())
-        return position.toPoint();
-    // Floor, not truncation: the left bar must map to negative x.
-    const double x = std::floor((position.x() - target.x()) * frame.width() / target.width());
-    const double y = std::floor((position.y() - target.y()) * frame.height() / target.height());
-    return {static_cast<int>(x), static_cast<int>(y)};
+    // The device pixel under the position, then the frame pixel it shows.
+    const qreal ratio = devicePixelRatioF();
+    return Scaling().Source(
+        {static_cast<int>(std::floor(position.x() * ratio)), static_cast<int>(std::floor(position.y() * ratio))});
 }
 
 QRegion DXDrawView::MapFromFrame(const QRegion& frameRegion) const
 {
-    const QSize frame = FrameSize();
-    const QRect target = FrameRect();
-    if (frame.isEmpty())
-        return {};
-    // Floor at the top-left, ceiling at the bottom-right: every view pixel
-    // that shows any part of a changed frame pixel is repainted.
-    const auto scaled = [](int value, int from, int to, bool up) {
-        const std::int64_t product = std::int64_t{value} * to;
-        return static_cast<int>(up ? (product + from - 1) / from : product / from);
-    };
+    const FrameScaling& scaling = Scaling();
+    const qreal ratio = devicePixelRatioF();
     QRegion view;
-    for (const QRect& rect : frameRegion) {
-        const QRect grown = rect.adjusted(-1, -1, 1, 1) & QRect(QPoint(0, 0), frame);
-        if (grown.isEmpty())
-            continue;
-        const int left = scaled(grown.left(), frame.width(), target.width(), false);
-        const int top = scaled(grown.top(), frame.height(), target.height(), false);
-        const int right = scaled(grown.right() + 1, frame.width(), target.width(), true);
-        const int bottom = scaled(grown.bottom() + 1, frame.height(), target.height(), true);
-        view += QRect(target.x() + left, target.y() + top, right - left, bottom - top);
-    }
+    for (const QRect& rect : frameRegion)
+        if (const QRect device = scaling.Cover(rect); !device.isEmpty())
+            view += Scaled(device, 1 / ratio) & this->rect();
     return view;
 }
 
@@ -145,23 +143,28 @@ bool DXDrawView::eventFilter(QObject* watched, QEvent* event)
 void DXDrawView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    const QRect target = FrameRect();
-    if (m_frame.isNull()) {
-        painter.fillRect(rect(), Qt::black);
-        return;
-    }
-    // One rectangle at a time: Qt scales an image with its fast path only
-    // under a rectangular clip. The bars, then the frame: every pixel of the
-    // view is painted once.
+    const qreal ratio = devicePixelRatioF();
+    // Device pixels from here on: Qt copies what the scaling made one to one.
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    const FrameScaling& scaling = Scaling();
+    const bool shown =
+        m_frame != nullptr && !m_frame->Empty() && QSize(m_frame->Width(), m_frame->Height()) == scaling.Frame();
+    const QRect target = shown ? scaling.Target() : QRect();
     for (const QRect& part : event->region()) {
-        painter.setClipRect(part);
-        painter.fillRect(QRect(0, 0, target.left(), height()), Qt::black);
-        painter.fillRect(QRect(target.right() + 1, 0, width() - target.right() - 1, height()), Qt::black);
-        painter.fillRect(QRect(target.left(), 0, target.width(), target.top()), Qt::black);
-        painter.fillRect(QRect(target.left(), target.bottom() + 1, target.width(), height() - target.bottom() - 1),
-                         Qt::black);
-        if (part.intersects(target))
-            painter.drawImage(target, m_frame);
+        const QRect device = Scaled(part, ratio) & QRect(QPoint(0, 0), scaling.Screen());
+        // One rectangle at a time: Qt copies an image with its fast path only
+        // under a rectangular clip.
+        painter.setClipRect(device);
+        for (const QRect& bar : QRegion(device).subtracted(target))
+            painter.fillRect(bar, Qt::black);
+        const QRect inside = device & target;
+        for (int top = inside.top(); top <= inside.bottom(); top += kBandRows) {
+            const QRect band(inside.left(), top, inside.width(), std::min(kBandRows, inside.bottom() + 1 - top));
+            m_band.resize(static_cast<std::size_t>(band.width()) * band.height());
+            scaling.Scale(m_frame->Pixels(), band, m_band.data(), band.width());
+            painter.drawImage(band.topLeft(), QImage(reinterpret_cast<const uchar*>(m_band.data()), band.width(),
+                                                     band.height(), band.width() * 4, QImage::Format_RGB32));
+        }
     }
 }
 

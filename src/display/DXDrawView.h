@@ -1,20 +1,24 @@
 #pragma once
 
-#include <QImage>
 #include <QPointF>
 #include <QRect>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
+#include "display/FrameScaling.h"
 #include "display/TDXDraw.h"
 
 namespace vorlane {
 
 // The window of a display: a child widget that covers its form's whole client
 // area and shows the last presented frame scaled to fit, proportions kept,
-// black bars at the sides. The system pointer is hidden over it; the game draws
-// its own. Only what a frame changed is converted, scaled and repainted; the
-// whole view is painted when it is shown or resized.
+// black bars at the sides. The view draws in its device pixels (its size
+// times the screen's scale factor) and scales the frame itself, with the
+// same tables for every repaint, so that repainting what a frame changed
+// shows exactly what repainting everything would. The system pointer is hidden
+// over it; the game draws its own.
 //
 // Mouse positions are reported in back-buffer pixels; over the bars they fall
 // outside the back buffer. A click is the left button pressed and released over
@@ -32,12 +36,12 @@ public:
     std::function<void(int x, int y)> OnMouseMove;
     std::function<void()> OnClick;
 
-    // Where the frame is drawn inside the view.
+    // Where the frame is drawn inside the view, in device pixels.
     QRect FrameRect() const;
-    // A position in the view, in back-buffer pixels.
+    // A position in the view: the back-buffer pixel shown under it.
     QPoint MapToBackBuffer(QPointF position) const;
-    // The part of the view that shows a region of the frame, each rectangle
-    // grown by one frame pixel so that scaling leaves no seams at its edges.
+    // The part of the view that shows a region of the frame, with a margin
+    // for Qt's rounding between the view's pixels and the device's.
     QRegion MapFromFrame(const QRegion& frameRegion) const;
 
 protected:
@@ -55,11 +59,17 @@ private:
     void DisplayDestroyed() override;
     // Size of the frame shown: the last presented, else the back buffer's.
     QSize FrameSize() const;
+    // The scaling for the view's present size, scale factor and frame.
+    const FrameScaling& Scaling() const;
     // Reports a position in the view as a mouse move.
     void MoveTo(QPointF position);
 
     TDXDraw* m_display;
-    QImage m_frame;
+    // The last frame presented; the display keeps it until the next one.
+    const TDirectDrawSurface* m_frame = nullptr;
+    mutable FrameScaling m_scaling;
+    // The pixels of the frame being painted, a band of rows at a time.
+    std::vector<std::uint32_t> m_band;
     bool m_leftPressed = false;
 };
 

@@ -1,6 +1,7 @@
 #include "display/TDXDraw.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -94,6 +95,36 @@ QRegion Differences(const raster::Pixels& a, const raster::Pixels& b)
     }
     return region;
 }
+
+#ifndef NDEBUG
+// Whether two surfaces of one size and format hold the same pixels outside
+// `region`.
+bool SameOutside(const raster::Pixels& a, const raster::Pixels& b, const QRegion& region)
+{
+    const auto bytes = static_cast<std::size_t>(BytesPerPixel(a.format));
+    std::vector<std::pair<int, int>> inside;
+    for (int y = 0; y < a.height; ++y) {
+        const auto same = [&](int from, int to) {
+            return from >= to || std::memcmp(a.Row(y) + from * bytes, b.Row(y) + from * bytes,
+                                             static_cast<std::size_t>(to - from) * bytes) == 0;
+        };
+        inside.clear();
+        for (const QRect& rect : region)
+            if (rect.top() <= y && y <= rect.bottom())
+                inside.emplace_back(rect.left(), rect.right() + 1);
+        std::sort(inside.begin(), inside.end());
+        int x = 0;
+        for (const auto& [left, right] : inside) {
+            if (!same(x, left))
+                return false;
+            x = std::max(x, right);
+        }
+        if (!same(x, a.width))
+            return false;
+    }
+    return true;
+}
+#endif
 
 std::int64_t Area(const QRegion& region)
 {
@@ -226,6 +257,8 @@ void TDXDraw::PresentFrame(const QRegion& changed)
         return;
     const QRect whole = m_backBuffer.Rect();
     QRegion shown = changed & whole;
+    assert(SameOutside(m_backBuffer.Pixels(), m_primary.Pixels(), shown) &&
+           "the back buffer changed outside the region presented");
     // Past half the frame, one whole copy costs less than many pieces.
     if (m_presentWhole || 2 * Area(shown) > std::int64_t{whole.width()} * whole.height())
         shown = whole;

@@ -107,8 +107,9 @@ public:
     // they are found by comparing the two surfaces.
     void PresentFrame();
     // The same when the caller knows what changed: the back buffer outside
-    // `changed` is as it was when last presented. The whole frame goes when
-    // most of it changed, and at the first frame after a restore.
+    // `changed` is as it was when last presented (debug builds check it). The
+    // whole frame goes when more than half of it changed, and at the first
+    // frame after a restore.
     void PresentFrame(const QRegion& changed);
 
     // Empty while the display is closed; the same object across openings.

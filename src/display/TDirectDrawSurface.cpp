@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <new>
 
 #include "display/DisplayErrors.h"
@@ -11,9 +12,21 @@
 
 namespace vorlane {
 
+namespace {
+
+// One sequence for every surface of the program: a surface made where another
+// was freed never shows one of that one's versions.
+std::uint64_t NextVersion()
+{
+    static std::atomic<std::uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+}  // namespace
+
 TDirectDrawSurface::TDirectDrawSurface(const TDXDraw& display) : TDirectDrawSurface(display.SurfaceFormat()) {}
 
-TDirectDrawSurface::TDirectDrawSurface(PixelFormat format) : m_format(format) {}
+TDirectDrawSurface::TDirectDrawSurface(PixelFormat format) : m_format(format), m_version(NextVersion()) {}
 
 TDirectDrawSurface::~TDirectDrawSurface() = default;
 
@@ -26,7 +39,7 @@ void TDirectDrawSurface::Allocate(int width, int height)
     m_bits.shrink_to_fit();
     m_opaqueRuns.reset();
     m_transparentColour = 0;
-    ++m_version;
+    m_version = NextVersion();
     if (width <= 0 || height <= 0)
         return;
     if (width > kMaxSide || height > kMaxSide)
@@ -181,7 +194,7 @@ TDirectDrawSurfaceCanvas& TDirectDrawSurface::SurfaceCanvas()
 raster::Pixels TDirectDrawSurface::WritablePixels()
 {
     m_opaqueRuns.reset();
-    ++m_version;
+    m_version = NextVersion();
     return Pixels();
 }
 

@@ -83,8 +83,9 @@ public:
     // The part of this surface that `source` covers with its top-left corner
     // at (x, y): where DrawSurface writes.
     QRect Covered(int x, int y, const TDirectDrawSurface& source) const;
-    // Grows at every write to the pixels and every new size: a frame can tell
-    // whether a layer is still what it was when last shown.
+    // Changes at every write to the pixels and every new size, and no two
+    // surfaces ever share one: a frame can tell whether a layer is still the
+    // surface it showed, in the state it showed it.
     std::uint64_t Version() const { return m_version; }
 
 private:

@@ -128,6 +128,55 @@ TEST_F(DXDrawTest, LostSurfacesAreRestoredBlackBeforeTheNextFrame)
     EXPECT_FALSE(display.SurfacesLost());
 }
 
+// What a display hands its screen: the whole frame first, after a restore and
+// when more than half of it changed; otherwise only what changed.
+TEST_F(DXDrawTest, PresentFrameHandsTheScreenTheWholeFrameOrWhatChanged)
+{
+    struct Screen : TDXDrawScreen {
+        std::vector<QRegion> shown;
+        bool OnForm() const override { return true; }
+        void TakeScreen(bool /*fullScreen*/) override {}
+        void ReleaseScreen() override {}
+        void ShowFrame(const TDirectDrawSurface& /*frame*/, const QRegion& changed) override
+        {
+            shown.push_back(changed);
+        }
+        void DisplayDestroyed() override {}
+    } screen;
+    display.SetScreen(&screen);
+    display.OpenDisplay();
+    TDirectDrawSurface& back = display.BackBuffer();
+    const QRegion whole(back.Rect());
+    std::uint32_t pixel = 0;
+    const auto change = [&](const QRegion& region) {
+        ++pixel;
+        for (const QRect& rect : region)
+            back.FillColour(pixel, rect);
+        display.PresentFrame(region);
+    };
+    change(QRect(10, 20, 30, 40));
+    change(QRect(10, 20, 30, 40));
+    change(QRegion(QRect(0, 0, 1024, 100)) + QRect(0, 400, 1024, 284));  // half: 384 rows
+    change(QRect(0, 0, 1024, 385));
+    display.PresentFrame(QRegion());
+    display.DeclareSurfacesLost();
+    change(QRect(5, 6, 7, 8));
+    back.FillColour(++pixel, QRect(100, 200, 8, 8));
+    display.PresentFrame();
+    display.SetScreen(nullptr);
+
+    const std::vector<QRegion> expected = {whole, QRect(10, 20, 30, 40),
+                                           QRegion(QRect(0, 0, 1024, 100)) + QRect(0, 400, 1024, 284), whole,
+                                           whole};
+    ASSERT_EQ(screen.shown.size(), expected.size() + 1) << "nothing is shown when nothing changed";
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(screen.shown[i], expected[i]) << "frame " << i;
+    // Without a region the display finds the change itself: a few rows around it.
+    EXPECT_TRUE((QRegion(QRect(100, 200, 8, 8)) - screen.shown.back()).isEmpty());
+    EXPECT_LE(screen.shown.back().boundingRect().height(), 32);
+    EXPECT_EQ(display.PrimarySurface().ColourAt(107, 207), pixel);
+}
+
 TEST_F(DXDrawTest, TheDisplayIsBusyWhileItsHandlersRun)
 {
     bool readyInside = true;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <random>
+#include <set>
 
 #include "DisplayTestSupport.h"
 #include "display/DisplayErrors.h"
@@ -190,6 +192,21 @@ TEST_P(SurfaceTest, ALayerChangedAfterACopyIsCopiedAsItIsNow)
     EXPECT_EQ(draw()[0].substr(0, 3), "bbb") << "a fill of the whole layer";
     layer.DrawSurface(1, 0, &layer, Transparency::Opaque);
     EXPECT_EQ(draw()[0].substr(0, 3), "bbb") << "a copy onto itself";
+}
+
+// A frame recognises its layers by address and version: a surface made where
+// another was freed must not pass for it.
+TEST(SurfaceVersionTest, NoTwoSurfacesEverShowOneVersion)
+{
+    std::set<std::uint64_t> seen;
+    for (int i = 0; i < 3; ++i) {
+        auto surface = std::make_unique<TDirectDrawSurface>(PixelFormat::Rgb32);
+        EXPECT_TRUE(seen.insert(surface->Version()).second);
+        surface->SetSize(2, 2);
+        EXPECT_TRUE(seen.insert(surface->Version()).second);
+        surface->FillColour(1);
+        EXPECT_TRUE(seen.insert(surface->Version()).second);
+    }
 }
 
 TEST_P(SurfaceTest, DrawSurfaceAtMinusTenDropsTheTenLeftmostColumns)

@@ -3,8 +3,9 @@
 #include "GameFixture.h"
 
 #include <QCoreApplication>
-#include <QPainter>
-#include <QScreen>
+#include <QBackingStore>
+#include <cmath>
+#include <set>
 #include <filesystem>
 
 #include "display/DXDrawView.h"
@@ -281,7 +282,9 @@ TEST_F(FrameTest, FailedRebuildClearsRestoringAndClosesTheGame)
 }
 
 // Frames are composed and sent where they changed; the screen must still show,
-// frame after frame, what composing and drawing the whole frame gives.
+// frame after frame, what composing the whole frame and repainting the whole
+// window gives, on common screens. Qt reads its scale factor once, at start:
+// CTest runs these tests again under QT_SCALE_FACTOR 1.25, 1.5 and 2.
 class ScreenTest : public GameFixture, public testing::WithParamInterface<std::tuple<int, QSize>> {
 protected:
     // The frame composed whole from the form's layers, as the timer composes it.
@@ -300,49 +303,55 @@ protected:
         frame.DrawSurface(form.MouseX, form.MouseY, form.DXPointeurSurface.get(), Transparency::Keyed);
         return composed;
     }
-    // The presented frame drawn whole on a black window, converted pixel by pixel.
-    QImage WholeRedraw() const
-    {
-        const TDirectDrawSurface& frame = m_form->DXPrincipale.PrimarySurface();
-        QImage image(frame.Width(), frame.Height(), QImage::Format_RGB32);
-        for (int y = 0; y < frame.Height(); ++y)
-            for (int x = 0; x < frame.Width(); ++x) {
-                const std::uint32_t colour = ColourFromPixel(frame.Format(), frame.ColourAt(x, y));
-                image.setPixel(x, y, qRgb(colour & 0xFF, (colour >> 8) & 0xFF, colour >> 16));
-            }
-        QImage window(m_form->size(), QImage::Format_RGB32);
-        window.fill(Qt::black);
-        QPainter(&window).drawImage(m_form->findChild<DXDrawView*>()->FrameRect(), image);
-        return window;
-    }
-    // What the window's paints have left on the screen.
+    DXDrawView& View() const { return *m_form->findChild<DXDrawView*>(); }
+    // What the window's paints have left on the screen, in device pixels.
     QImage Screen() const
     {
         QCoreApplication::processEvents();
-        return m_form->screen()->grabWindow(m_form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const auto* store = dynamic_cast<const QImage*>(m_form->backingStore()->paintDevice());
+        return store == nullptr ? QImage() : store->convertToFormat(QImage::Format_RGB32);
     }
     void Tick(const std::string& step)
     {
         SCOPED_TRACE(step);
         m_form->DXTimerTimer(1);
         EXPECT_TRUE(SameSurface(m_form->DXPrincipale.PrimarySurface(), *WholeComposition()));
-        EXPECT_TRUE(Screen() == WholeRedraw());
+        const QImage partial = Screen();
+        View().repaint();
+        const QImage whole = Screen();
+        ASSERT_FALSE(whole.isNull());
+        EXPECT_TRUE(partial == whole) << "a repaint of the whole window shows another picture";
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(DepthsAndWindows, ScreenTest,
-                         testing::Combine(testing::Values(32, 16), testing::Values(QSize(1024, 768), QSize(1920, 1080))));
+std::string ScreenName(const testing::TestParamInfo<ScreenTest::ParamType>& info)
+{
+    const QSize screen = std::get<1>(info.param);
+    return std::to_string(std::get<0>(info.param)) + "Bits" + std::to_string(screen.width()) + "x" +
+           std::to_string(screen.height());
+}
+
+INSTANTIATE_TEST_SUITE_P(DepthsAndScreens, ScreenTest,
+                         testing::Combine(testing::Values(32, 16),
+                                          testing::Values(QSize(1024, 768), QSize(1280, 800), QSize(1366, 768),
+                                                          QSize(1680, 1050), QSize(1920, 1080), QSize(3840, 2160))),
+                         ScreenName);
 
 TEST_P(ScreenTest, WhatReachesTheScreenIsTheWholeFrameRedrawn)
 {
-    const auto [depth, size] = GetParam();
+    const auto [depth, screen] = GetParam();
     TfrmPrincipale& form = Start(depth);
     form.setWindowState(Qt::WindowNoState);
-    form.setGeometry(QRect(QPoint(0, 0), size));
+    const qreal ratio = form.devicePixelRatioF();
+    form.setGeometry(0, 0, qRound(screen.width() / ratio), qRound(screen.height() / ratio));
     Tick("first frame");
     for (int i = 0; i < 8; ++i) {
         MoveMouse(130 * i - 20, 100 * i - 15);  // from past the top-left corner to past the bottom-right
         Tick("pointer at " + std::to_string(i));
+    }
+    for (int i = 0; i < 12; ++i) {
+        MoveMouse(400 + 7 * i, 300 + 3 * i);  // a few pixels a step, as a hand moves it
+        Tick("small step " + std::to_string(i));
     }
     const std::vector<ThemePoint> points = Points();
     ClickPicture(points[0].X, points[0].Y);
@@ -361,6 +370,37 @@ TEST_P(ScreenTest, WhatReachesTheScreenIsTheWholeFrameRedrawn)
     ClickPicture(RegionPoints().at(0).x(), RegionPoints().at(0).y());
     ASSERT_EQ(form.Fills().size(), 1u);
     Tick("a fill");
+
+    // Every frame column, then every row, reaches the screen, each device
+    // pixel showing the frame pixel under its centre, black bars around.
+    TDirectDrawSurface& back = form.DXPrincipale.BackBuffer();
+    const QRect target = View().FrameRect();
+    for (const bool columns : {true, false}) {
+        SCOPED_TRACE(columns ? "columns" : "rows");
+        const int count = columns ? back.Width() : back.Height();
+        for (int i = 0; i < count; ++i)  // pixel value i + 1: 0 is the bars' black
+            back.FillColour(static_cast<std::uint32_t>(i) + 1, columns ? QRect(i, 0, 1, 768) : QRect(0, i, 1024, 1));
+        form.DXPrincipale.PresentFrame();
+        const QImage shown = Screen();
+        const int length = columns ? target.width() : target.height();
+        std::set<int> reached;
+        for (int d = -1; d <= length; ++d) {
+            const QPoint at = columns ? QPoint(target.left() + d, target.center().y())
+                                      : QPoint(target.center().x(), target.top() + d);
+            if (!shown.rect().contains(at))
+                continue;
+            const QRgb colour = shown.pixel(at);
+            const auto pixel = back.MatchColour(qRed(colour) | qGreen(colour) << 8 | qBlue(colour) << 16);
+            const int source = static_cast<int>(pixel) - 1;
+            if (d < 0 || d == length) {
+                EXPECT_EQ(source, -1) << "bar at " << d;
+                continue;
+            }
+            EXPECT_EQ(source, static_cast<int>(std::floor((d + 0.5) * count / length))) << "at " << d;
+            reached.insert(source);
+        }
+        EXPECT_EQ(reached.size(), static_cast<std::size_t>(count));
+    }
 }
 
 }  // namespace

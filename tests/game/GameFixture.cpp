@@ -268,10 +268,14 @@ void GameFixture::ClickAt(int x, int y)
 
 QPoint GameFixture::ViewPoint(QPoint mouse) const
 {
-    // The view shows the 1024 × 768 back buffer scaled.
-    const QRect frame = static_cast<DXDrawView*>(m_form->findChild<QWidget*>())->FrameRect();
-    return frame.topLeft() +
-           QPoint((mouse.x() * frame.width() + 1023) / 1024, (mouse.y() * frame.height() + 767) / 768);
+    // The view shows the 1024 × 768 back buffer scaled, in device pixels:
+    // the middle of the pixel's place there.
+    const auto* view = static_cast<DXDrawView*>(m_form->findChild<QWidget*>());
+    const QRect frame = view->FrameRect();
+    const QPointF device = frame.topLeft() + QPointF((mouse.x() + 0.5) * frame.width() / 1024,
+                                                     (mouse.y() + 0.5) * frame.height() / 768);
+    const qreal ratio = view->devicePixelRatioF();
+    return {static_cast<int>(device.x() / ratio), static_cast<int>(device.y() / ratio)};
 }
 
 void GameFixture::Tap(QPoint mouse)
