@@ -60,6 +60,14 @@ double Distance(QPointF a, QPointF b)
     return std::hypot(a.x() - b.x(), a.y() - b.y());
 }
 
+// Which of a and b is nearer `to`, without square roots: searches along the
+// outline make it often.
+bool Nearer(QPoint a, QPoint b, QPoint to)
+{
+    const QPoint da = a - to, db = b - to;
+    return QPoint::dotProduct(da, da) < QPoint::dotProduct(db, db);
+}
+
 // Distance from p to the segment a–b.
 double SegmentDistance(QPointF p, QPointF a, QPointF b)
 {
@@ -474,7 +482,7 @@ QPointF Outward(const std::vector<QPoint>& outline, QPoint at)
         return QPointF(0, -1);
     std::size_t nearest = 0;
     for (std::size_t i = 1; i < outline.size(); ++i)
-        if (Distance(outline[i], at) < Distance(outline[nearest], at))
+        if (Nearer(outline[i], outline[nearest], at))
             nearest = i;
     const std::size_t reach = std::min<std::size_t>(8, outline.size() / 3);
     const QPointF along = QPointF(outline[(nearest + reach) % outline.size()] -
@@ -765,7 +773,7 @@ std::vector<Dot> MakeRoomForLabels(const TracedDrawing& drawing, std::vector<Dot
     const auto indexOf = [&](QPoint point) {
         return static_cast<std::size_t>(std::distance(
             outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
-                return Distance(a, point) < Distance(b, point);
+                return Nearer(a, b, point);
             })));
     };
     // How far the outline strays from the sides of the path at dot i.
@@ -955,7 +963,7 @@ QPoint NearestOutlinePoint(const TracedDrawing& drawing, QPoint point)
         std::optional<QPoint> best;
         for (const QPoint& candidate : outline)
             if ((!onLine || drawing.OnLine(candidate)) &&
-                (!best || Distance(candidate, point) < Distance(*best, point)))
+                (!best || Nearer(candidate, *best, point)))
                 best = candidate;
         return best;
     };
@@ -971,7 +979,7 @@ std::vector<QPoint> PlacesNear(const TracedDrawing& drawing, const std::vector<D
     const QPoint was = dots[i].position;
     const auto start = static_cast<std::size_t>(std::distance(
         outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
-            return Distance(a, was) < Distance(b, was);
+            return Nearer(a, b, was);
         })));
     std::vector<QPoint> places;
     constexpr std::size_t kStep = 3;
