@@ -917,7 +917,7 @@ QImage DrawDotsPicture(const TracedDrawing& drawing, const std::vector<Dot>& dot
 {
     const QImage lines = DotsLines(drawing, dots);
     if (lines.isNull())
-        return lines;
+        return {};
     const std::vector<Label> labels = LabelPlacer(drawing, dots, options, lines).Place();
     QImage picture(lines.size(), QImage::Format_RGB32);
     for (int y = 0; y < lines.height(); ++y) {

@@ -122,6 +122,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     // What lies within the tolerance of the child's line (dot 1 to the last, open).
     const double tolerated = kTolerated * std::hypot(drawing.Extent().width(), drawing.Extent().height()) - kRounding;
     std::vector<cv::Point> path;
+    path.reserve(dots.size());
     for (const Dot& dot : dots)
         path.emplace_back(dot.position.x(), dot.position.y());
     // The line drawn as wide as that, with round ends and joins.
@@ -133,6 +134,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     // the child; any other stays drawn whole, so that no speck of it is left.
     const std::vector<QPoint>& outline = drawing.Outline();
     std::vector<std::size_t> ends;
+    ends.reserve(dots.size());
     for (const Dot& dot : dots)
         ends.push_back(static_cast<std::size_t>(std::distance(
             outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
