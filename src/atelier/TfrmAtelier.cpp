@@ -6,7 +6,6 @@
 #include "atelier/AtelierChange.h"
 #include "atelier/DotEditor.h"
 #include "atelier/ReopenDialog.h"
-#include "authoring/JudgedDots.h"
 #include "authoring/ThemeWriter.h"
 #include "base/Errors.h"
 
@@ -416,7 +415,8 @@ void TfrmAtelier::Redraw(const std::vector<Dot>& dots)
         Editor->SetDots({});
         return;
     }
-    m_dotsPicture = DrawDotsPicture(*m_state.drawing, dots, m_state.options);
+    const JudgedDots* judged = Judged(dots);
+    m_dotsPicture = judged != nullptr ? judged->dotsPicture : DrawDotsPicture(*m_state.drawing, dots, m_state.options);
     m_childsLine = chkTrait->isChecked() ? WithChildsLine(m_dotsPicture, dots, m_state.options) : QImage();
     Editor->SetPicture(ShownPicture());
     std::vector<QPoint> positions;
@@ -424,6 +424,21 @@ void TfrmAtelier::Redraw(const std::vector<Dot>& dots)
     for (const Dot& dot : dots)
         positions.push_back(dot.position);
     Editor->SetDots(std::move(positions));
+}
+
+std::vector<Dot> TfrmAtelier::PlaceJudged(const AtelierState& after)
+{
+    m_judged = JudgedDots::Place(*after.drawing, after.options);
+    m_judgedFor = after;
+    m_judgedFor.dots = m_judged.dots;
+    return m_judged.dots;
+}
+
+const JudgedDots* TfrmAtelier::Judged(const std::vector<Dot>& dots) const
+{
+    const bool same = m_judgedFor.drawing != nullptr && m_judgedFor.drawing == m_state.drawing &&
+                      m_judgedFor.options == m_state.options && m_judgedFor.dots == dots;
+    return same ? &m_judged : nullptr;
 }
 
 QImage TfrmAtelier::ShownPicture() const
@@ -449,7 +464,7 @@ void TfrmAtelier::Open(TracedDrawing drawing, const QString& name)
     AtelierState after = m_state;
     after.drawing = std::make_shared<const TracedDrawing>(std::move(drawing));
     after.options.firstDot.reset();
-    after.dots = JudgedDots::Place(*after.drawing, after.options).dots;
+    after.dots = PlaceJudged(after);
     Editor->Select(-1);
     Change(QStringLiteral("Ouvrir un dessin"), std::move(after));
     // A pasted image has no name: the box is left for the parent to fill.
@@ -587,7 +602,7 @@ void TfrmAtelier::ScrBNombreChange()
         return;
     AtelierState after = m_state;
     after.options.count = ScrBNombre->value();
-    after.dots = JudgedDots::Place(*after.drawing, after.options).dots;
+    after.dots = PlaceJudged(after);
     Change(QStringLiteral("Nombre de points"), std::move(after), AtelierChange::Kind::Count);
 }
 
@@ -602,7 +617,7 @@ void TfrmAtelier::cBNumerosChange()
         after.options.firstNumber = Step(after.options.style);
     if (Letters(after.options.style) && after.dots.size() > static_cast<std::size_t>(kMostLetterDots)) {
         after.options.count = kMostLetterDots;
-        after.dots = JudgedDots::Place(*after.drawing, after.options).dots;
+        after.dots = PlaceJudged(after);
     }
     Change(QStringLiteral("Numéros"), std::move(after));
 }

@@ -2,6 +2,7 @@
 
 #include "atelier/AtelierChange.h"
 #include "atelier/AtelierState.h"
+#include "authoring/JudgedDots.h"
 #include "content/ContentPlaces.h"
 
 #include <QImage>
@@ -109,6 +110,12 @@ private:
     void Change(const QString& text, AtelierState after, AtelierChange::Kind kind = AtelierChange::Kind::Other);
     void Show(const AtelierState& state);
     void Redraw(const std::vector<Dot>& dots);
+    // Dots placed and their page judged by the tracer, for the drawing and
+    // options of `after`; the page is kept, so that showing it draws and
+    // judges it no second time.
+    std::vector<Dot> PlaceJudged(const AtelierState& after);
+    // The kept page when it is the state shown with these dots, else null.
+    const JudgedDots* Judged(const std::vector<Dot>& dots) const;
     // The picture judge's verdict on the page as it would be written, and the
     // child's line over the dots picture (TfrmAtelier_Verdict.cpp).
     void ShowVerdict();
@@ -128,6 +135,8 @@ private:
     AtelierState m_state;
     QImage m_dotsPicture;
     QImage m_childsLine;  // the dots picture with the child's line over it, when asked for
+    AtelierState m_judgedFor;  // the drawing, options and dots of m_judged
+    JudgedDots m_judged;
     QUndoStack m_undo;
     bool m_showing = false;  // controls set from a state do not make a change of their own
     bool m_placed = false;

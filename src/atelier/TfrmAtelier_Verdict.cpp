@@ -25,10 +25,14 @@ void TfrmAtelier::ShowVerdict()
         lblQualite->clear();
         return;
     }
-    JudgedPage page{m_dotsPicture, m_state.drawing->PictureToColour(), {}, m_state.options.lineWidth};
-    for (const Dot& dot : m_state.dots)
-        page.dots.push_back(dot.position);
-    const PageVerdict verdict = PictureJudge::Judge(page);
+    const PageVerdict verdict = [&] {
+        if (const JudgedDots* judged = Judged(m_state.dots))
+            return judged->verdict;
+        JudgedPage page{m_dotsPicture, m_state.drawing->PictureToColour(), {}, m_state.options.lineWidth};
+        for (const Dot& dot : m_state.dots)
+            page.dots.push_back(dot.position);
+        return PictureJudge::Judge(page);
+    }();
     lblQualite->setStyleSheet(QStringLiteral("color: %1;").arg((verdict.Good() ? kGood : kDoubtful).name()));
     lblQualite->setText(QString::fromStdString(verdict.Line()));
     // The figures behind it, for the curious; how much of the outline the
