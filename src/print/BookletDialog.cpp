@@ -1,5 +1,6 @@
 #include "print/BookletDialog.h"
 
+#include "app/MakeButton.h"
 #include "app/TApplication.h"
 #include "app/WaitCursor.h"
 #include "content/ContentPlaces.h"
@@ -22,15 +23,6 @@ namespace {
 
 constexpr int kFolderRole = Qt::UserRole;
 constexpr int kPicturesRole = Qt::UserRole + 1;
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
 
 QString Plural(int count, const QString& one, const QString& many)
 {

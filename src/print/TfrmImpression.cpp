@@ -1,5 +1,6 @@
 #include "print/TfrmImpression.h"
 
+#include "app/MakeButton.h"
 #include "app/TApplication.h"
 #include "content/ContentCatalogue.h"
 #include "content/ContentPlaces.h"
@@ -82,16 +83,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
     label->setWordWrap(true);
     FitText(label);
     return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    // No button is ever the window's default: see keyPressEvent.
-    button->setAutoDefault(false);
-    return button;
 }
 
 // A column's caption: a raised frame that the label fills.
