@@ -102,6 +102,11 @@ std::int32_t ThemeDat::Couleur(std::uint32_t picture) const
     return ReadInteger(ImageSection(picture), "Couleur", 0);
 }
 
+std::string ThemeDat::Titre(std::uint32_t picture) const
+{
+    return m_file.ReadString(ImageSection(picture), "Titre", "");
+}
+
 ThemePoint ThemeDat::Point(std::uint32_t picture, std::uint32_t point) const
 {
     const std::string section = ImageSection(picture);

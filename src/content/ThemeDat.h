@@ -55,6 +55,9 @@ public:
     std::int32_t NombrePoints(std::uint32_t picture) const;  // default 1
     std::int32_t Couleur(std::uint32_t picture) const;       // line colour 0x00BBGGRR, default black
     ThemePoint Point(std::uint32_t picture, std::uint32_t point) const;
+    // The picture's name ("vache"), as bytes (DisplayString shows them); empty
+    // for themes made before pictures had names, whose callers say "image 3".
+    std::string Titre(std::uint32_t picture) const;
 
     // Picture NN was finished at least once, so the print manager offers it.
     bool Imprimer(std::uint32_t picture) const;

@@ -31,7 +31,7 @@ TEST(ThemePackage, PointKeysAndTheirDefaults)
     TempDir dir;
     WriteFile(dir.file("theme.dat"),
               "[General]\nVersion=1\nNom=Vorlane\nNombreImages=$0C\n"
-              "[Image05]\nNombrePoints=2\n"
+              "[Image05]\nNombrePoints=2\nTitre=vache\n"
               "[Image100]\nNombrePoints=3\nCouleur=0x0000FF\n"
               "Ligne01=3\nxpoint01=0x20\nYPoint01=12px\n"
               "Ligne02=-1\nXPoint02=-1\nYPoint02=$1E\n");
@@ -49,6 +49,8 @@ TEST(ThemePackage, PointKeysAndTheirDefaults)
     EXPECT_EQ(theme.Point(100, 1), (ThemePoint{32, 1, 3}));
     EXPECT_EQ(theme.Point(100, 2), (ThemePoint{-1, 30, -1}));
     EXPECT_EQ(theme.NombrePoints(7), 1);  // a missing section
+    EXPECT_EQ(theme.Titre(5), "vache");
+    EXPECT_EQ(theme.Titre(100), "");      // made before pictures had names
     EXPECT_FALSE(theme.Check());
 }
 
