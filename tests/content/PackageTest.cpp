@@ -51,7 +51,24 @@ TEST(ThemePackage, PointKeysAndTheirDefaults)
     EXPECT_EQ(theme.NombrePoints(7), 1);  // a missing section
     EXPECT_EQ(theme.Titre(5), "vache");
     EXPECT_EQ(theme.Titre(100), "");      // made before pictures had names
+    EXPECT_EQ(theme.Etiquette(100, 3), "3");  // made before pictures said how they count
     EXPECT_FALSE(theme.Check());
+}
+
+TEST(ThemePackage, DotLabelsCountAsThePictureSays)
+{
+    TempDir dir;
+    WriteFile(dir.file("theme.dat"), "[Image01]\nNumeros=A\n[Image02]\nnumeros=a\nPremier=9\n"
+                                     "[Image03]\nNumeros=5\nPremier=30\n[Image04]\nPremier=161\n"
+                                     "[Image05]\nNumeros=10\n[Image06]\nNumeros=2\nPremier=0\n");
+    const ThemeDat theme(dir.file("theme.dat"));
+    const struct {
+        std::uint32_t picture, point;
+        const char* label;
+    } cases[] = {{1, 1, "A"}, {1, 26, "Z"}, {2, 1, "a"}, {2, 3, "c"}, {3, 1, "30"}, {3, 35, "200"},
+                 {4, 40, "200"}, {5, 2, "11"}, {6, 1, "0"}, {6, 4, "6"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(theme.Etiquette(c.picture, c.point), c.label) << c.picture << " " << c.point;
 }
 
 TEST(ThemePackage, MissingCountIsZero)
