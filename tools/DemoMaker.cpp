@@ -116,6 +116,14 @@ std::string AppearanceDatText(const AppearanceRecipe& appearance)
     text += line("YouiNon", appearance.panel.position.y());
     text += line("XCouleur", appearance.indicator.point.x());
     text += line("YCouleur", appearance.indicator.point.y());
+    const auto colour = [&](const char* key, const QColor& value) {
+        char bgr[16];
+        std::snprintf(bgr, sizeof bgr, "0x%.8X",
+                      static_cast<unsigned>(value.red() | value.green() << 8 | value.blue() << 16));
+        return key + ("=" + std::string(bgr)) + eol;
+    };
+    text += colour("CouleurAideCentre", appearance.cue.centre);
+    text += colour("CouleurAideBord", appearance.cue.edge);
     return text;
 }
 

@@ -23,6 +23,15 @@ struct AppearanceLayout {
     bool operator==(const AppearanceLayout&) const = default;
 };
 
+// The colours of the glow that shows a stuck child the next dot, 0x00BBGGRR:
+// strongest around the dot, fading through the rim colour into the page.
+struct CueColours {
+    std::uint32_t CouleurAideCentre = 0x004FD5FF;  // a warm yellow
+    std::uint32_t CouleurAideBord = 0x00658AFF;    // orange
+
+    bool operator==(const CueColours&) const = default;
+};
+
 // The sounds of an appearance in the order of their slots (0 yes ... 8 colour).
 inline constexpr std::array<const char*, 9> kAppearanceSounds = {
     "S_Oui", "S_Non", "S_ClickOk", "S_ClickNok", "S_Quitte", "S_Efface", "S_Precedent", "S_Suivant", "S_Couleur"};
@@ -42,6 +51,9 @@ public:
 
     PackageIdentity Identity() const;
     AppearanceLayout Layout() const;
+    // Keys CouleurAideCentre and CouleurAideBord; the defaults above for an
+    // appearance made before them.
+    CueColours Cue() const;
 
 private:
     IniFile m_file;

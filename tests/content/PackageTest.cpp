@@ -117,10 +117,11 @@ TEST(AppearancePackage, LayoutKeys)
     WriteFile(dir.file("apparence.dat"),
               "[General]\nVersion=1\nSubVersion=0\nNom=Vorlane\n"
               "PointeurOffsetX=3\nPOINTEUROFFSETY=0x4\nXDessin=112\nYDessin=$40\n"
-              "XOuiNon=300\nYouiNon=250\nXCouleur=20\nYCouleur=700px\n");
+              "XOuiNon=300\nYouiNon=250\nXCouleur=20\nYCouleur=700px\nCouleurAideCentre=0x00112233\n");
     const AppearanceDat appearance(dir.file("apparence.dat"));
     EXPECT_TRUE(appearance.Identity().IsAccepted());
     EXPECT_EQ(appearance.Layout(), (AppearanceLayout{3, 4, 112, 64, 300, 250, 20, 0}));
+    EXPECT_EQ(appearance.Cue(), (CueColours{0x112233, CueColours{}.CouleurAideBord}));
     EXPECT_EQ(AppearanceDat(dir.file("absent.dat")).Layout(), AppearanceLayout{});
     EXPECT_FALSE(AppearanceDat(dir.file("absent.dat")).Identity().IsAccepted());
 }

@@ -250,6 +250,7 @@ TfrmPrincipale& GameFixture::Start(int bitDepth)
         m_form->SelectedAppearance = [this] { return m_appearance; };
         m_form->ShowLauncher = [this] { ++m_launcherShown; };
         m_form->ShowError = [this](const std::exception& error) { m_errors.emplace_back(error.what()); };
+        m_form->Clock = [this] { return m_now; };
     }
     m_form->StartGame();
     return *m_form;

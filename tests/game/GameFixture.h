@@ -106,6 +106,8 @@ protected:
     static testing::AssertionResult SameSurface(const TDirectDrawSurface& a, const TDirectDrawSurface& b);
 
     TempDir m_dir;
+    // The game's clock, in milliseconds: time passes only when a test says so.
+    std::uint32_t m_now = 1000;
     std::string m_appearance = "Essai";
     std::unique_ptr<TfrmPrincipale> m_form;
     std::vector<std::string> m_errors;  // what ShowError was given
