@@ -118,12 +118,9 @@ public:
         : m_screen(appearance.screen), m_owner(static_cast<std::size_t>(m_screen.width() * m_screen.height()), -1)
     {
         const auto& palette = appearance.palette;
-        QRectF art;
-        for (const Shape& shape : palette.art)
-            art |= ShapeBounds(shape);
         // Room for the outlines' width, which the bounds leave out.
         const int room = 8;
-        const QRect cell = art.toAlignedRect().adjusted(-room, -room, room, room);
+        const QRect cell = SwatchBounds(palette).toAlignedRect().adjusted(-room, -room, room, room);
         for (std::size_t i = 0; i < palette.colours.size(); ++i) {
             const QPointF at = SwatchPlace(palette, i);
             const QRect place = cell.translated(at.toPoint());
@@ -267,6 +264,14 @@ constexpr std::array<std::pair<Zone, const char*>, 4> kQuestionImages = {{{Zone:
                                                                           {Zone::Stop, "F_Confirmation_Quitte"}}};
 
 }  // namespace
+
+QRectF SwatchBounds(const AppearanceRecipe::Palette& palette)
+{
+    QRectF art;
+    for (const Shape& shape : palette.art)
+        art |= ShapeBounds(shape);
+    return art;
+}
 
 AppearanceRecipe ParseAppearance(const QByteArray& json)
 {

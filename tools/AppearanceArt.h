@@ -74,6 +74,9 @@ struct AppearanceRecipe {
     std::vector<SoundRecipe> sounds;
 };
 
+// Where one swatch's art lies, drawn at (0, 0), outlines' width left out.
+QRectF SwatchBounds(const AppearanceRecipe::Palette& palette);
+
 // Reads an appearance data file. Raises EDemoDataError.
 AppearanceRecipe ParseAppearance(const QByteArray& json);
 

@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace vorlane {
 
 namespace {
@@ -147,13 +149,16 @@ void WritePreview(const AppearanceRecipe& appearance, const std::vector<std::pai
     FillToBlack(lines, appearance.indicator.point, palette[palette.size() / 3]);
     Compose(screen, lines, QPoint(0, 0));
     Compose(screen, Image(images, "F_Coloriage"), QPoint(0, 0));
-    const QPointF swatch = appearance.palette.origin + appearance.palette.hit.center() +
+    const QPointF swatch = appearance.palette.origin + SwatchBounds(appearance.palette).center() +
                            QPointF(appearance.palette.step.x() * static_cast<double>(palette.size() / 3), 0);
     QImage colouring = screen;
     Compose(screen, pointer, swatch.toPoint() - hotspot);
     Save(screen, folder + "/ecran-coloriage.png");
 
-    Compose(colouring, Image(images, "F_Confirmation"), appearance.panel.position);
+    // The panel as the next button raises it: asking its question when the appearance has one.
+    const bool asks = std::any_of(images.begin(), images.end(),
+                                  [](const auto& image) { return image.first == QLatin1String("F_Confirmation_Suivant"); });
+    Compose(colouring, Image(images, asks ? "F_Confirmation_Suivant" : "F_Confirmation"), appearance.panel.position);
     const QRectF yes = ShapePath(appearance.panel.zones.front().hit, ShapeContext{}).boundingRect();
     Compose(colouring, pointer, appearance.panel.position + yes.center().toPoint() - hotspot);
     Save(colouring, folder + "/ecran-confirmation.png");
