@@ -297,7 +297,7 @@ def play(session, first):
     written_dir = data_dir / "Themes" / THEME
     # The user's ticks and marks: in theme.dat of a portable folder, in a file of their own for a shared one.
     progress = "theme.dat" if data_dir == program_dir else "progression.ini"
-    launcher_size = (397, 415)
+    launcher_size = (397, 481)
 
     # 1. A second copy is refused with its box and ends.
     _, launcher = session.wait_window("Vorlane", launcher_size)
