@@ -213,7 +213,7 @@ void WriteTestPackage(const std::string& folder)
 
 void CopyDemoContent(const std::string& folder)
 {
-    for (const char* part : {"Themes", "Apparences"})
+    for (const char* part : {"Themes", "Apparences", "Voix"})
         std::filesystem::copy(std::string(VORLANE_PROGRAM_DIR) + "/" + part, folder + "/" + part,
                               std::filesystem::copy_options::recursive);
 }

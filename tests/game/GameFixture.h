@@ -44,7 +44,7 @@ inline constexpr std::uint32_t kPaletteColours[] = {0x0000FF, 0x00C000, 0xFF0000
 //    point 2 at x -1; picture 4: a 10 × 10 grid of 19-pixel cells.
 void WriteTestPackage(const std::string& folder);
 
-// Copies the demo content of the program folder under `folder`.
+// Copies the demo content of the program folder (themes, appearances, voice) under `folder`.
 void CopyDemoContent(const std::string& folder);
 
 // A mono 8-bit WAVE file of 80 frames at `level` (128 is silence).
