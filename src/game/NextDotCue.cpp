@@ -90,9 +90,9 @@ void NextDotCue::Draw(TDirectDrawSurface& target, QPoint centre, const QRect& cl
     std::array<std::uint32_t, kRampSteps> ramp{};
     for (int i = 0; i < kRampSteps; ++i) {
         const double d = std::sqrt((i + 0.5) / kRampSteps);  // the ramp is indexed by the squared distance
-        const std::uint32_t colour = d < 0.55   ? Mix(m_colours.CouleurAideCentre, m_colours.CouleurAideBord, d / 0.55)
-                                     : d < 0.8 ? m_colours.CouleurAideBord
-                                               : Mix(m_colours.CouleurAideBord, kWhite, (d - 0.8) / 0.2);
+        const std::uint32_t colour = d < 0.65    ? Mix(m_colours.CouleurAideCentre, m_colours.CouleurAideBord, d / 0.65)
+                                     : d < 0.85 ? m_colours.CouleurAideBord
+                                                : Mix(m_colours.CouleurAideBord, kWhite, (d - 0.85) / 0.15);
         ramp[static_cast<std::size_t>(i)] = target.MatchColour(colour);
     }
     target.FillRadial(centre.x(), centre.y(), m_radius, ramp, clip);

@@ -21,13 +21,13 @@ class TDirectDrawSurface;
 // Time is the caller's clock in milliseconds (wrapping, as the frame timer's).
 // The glow is drawn on the white page under the picture, so the dot, its label
 // and the lines stay on top of it; it changes only when its radius moves by a
-// whole pixel, some fifteen times a second, so that a pulsing dot costs a few
+// whole pixel, some sixteen times a second, so that a pulsing dot costs a few
 // small frames and a still one none.
 class NextDotCue {
 public:
-    static constexpr int kSmallestRadius = 13;
-    static constexpr int kLargestRadius = 25;
-    static constexpr std::uint32_t kPulsePeriod = 1600;  // milliseconds from small to large and back
+    static constexpr int kSmallestRadius = 16;
+    static constexpr int kLargestRadius = 32;
+    static constexpr std::uint32_t kPulsePeriod = 2000;  // milliseconds from small to large and back
     static constexpr int kMissesBeforeHelp = 2;
     static constexpr std::uint32_t kSecondsBeforeHelp = 10;
 
