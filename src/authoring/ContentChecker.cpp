@@ -411,6 +411,23 @@ PackageReport CheckAppearance(const std::string& folder, const std::string& pack
         (colouring->PixelColour(atX, atY) & 0xFFFFFF) != 0xFFFFFF)
         faults.Add("F_Coloriage.qrvi en (XCouleur, YCouleur)",
                    "pas blanc : le cadre cacherait l'indicateur de couleur");
+
+    // Images the game uses when they are there: one it cannot read, or of
+    // another size, it leaves aside without a word, so it is said here.
+    const auto& panel = images[5];
+    for (const char* optional : {"M_Crayons", "F_Confirmation_Efface", "F_Confirmation_Suivant",
+                                 "F_Confirmation_Precedent", "F_Confirmation_Quitte"}) {
+        const std::string name = AppearanceImageFileName(optional);
+        if (!Find(folder, name))
+            continue;
+        const auto image = LoadImage(folder, name, faults);
+        const bool crayons = std::string_view(optional) == "M_Crayons";
+        const int width = crayons ? kScreenWidth : panel ? panel->Width() : 0;
+        const int height = crayons ? kScreenHeight : panel ? panel->Height() : 0;
+        if (image && width > 0 && (image->Width() != width || image->Height() != height))
+            faults.Add(name, "taille " + Size(image->Width(), image->Height()) + " au lieu de " + Size(width, height) +
+                                 " : le jeu ne la montre pas");
+    }
     return report;
 }
 
