@@ -1,10 +1,13 @@
 #include "AppearanceArt.h"
 
+#include "content/AppearanceDat.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
 
+#include <algorithm>
 #include <functional>
 
 namespace vorlane {
@@ -258,10 +261,8 @@ QImage RenderQuestion(const AppearanceRecipe& appearance, Zone zone, const QStri
     });
 }
 
-constexpr std::array<std::pair<Zone, const char*>, 4> kQuestionImages = {{{Zone::Erase, "F_Confirmation_Efface"},
-                                                                          {Zone::Next, "F_Confirmation_Suivant"},
-                                                                          {Zone::Previous, "F_Confirmation_Precedent"},
-                                                                          {Zone::Stop, "F_Confirmation_Quitte"}}};
+// The actions whose questions the panel asks, in the order of kQuestionImages.
+constexpr std::array<Zone, 4> kQuestionZones = {Zone::Erase, Zone::Next, Zone::Previous, Zone::Stop};
 
 }  // namespace
 
@@ -343,7 +344,7 @@ AppearanceRecipe ParseAppearance(const QByteArray& json)
         QJsonObject text = Need(questions, "text").toObject();
         text[QLatin1String("text")] = QStringLiteral("?");
         appearance.panel.text = ParseShape(text);
-        for (const auto& [zone, image] : kQuestionImages)
+        for (const Zone zone : kQuestionZones)
             appearance.panel.questions.emplace_back(zone,
                                                     Need(questions, kZoneNames[static_cast<std::size_t>(zone)]).toString());
     }
@@ -403,12 +404,13 @@ std::vector<std::pair<QString, QImage>> RenderAppearance(const AppearanceRecipe&
         {QStringLiteral("F_Lignes"), lines},
         {QStringLiteral("F_Confirmation"), panel},
         {QStringLiteral("MF_Confirmation"), panelMask},
-        {QStringLiteral("M_Crayons"), crayons},
+        {QLatin1String(kCrayonsImage), crayons},
     };
-    for (const auto& [zone, question] : appearance.panel.questions)
-        for (const auto& [asked, image] : kQuestionImages)
-            if (asked == zone)
-                images.emplace_back(QLatin1String(image), RenderQuestion(appearance, zone, question));
+    for (const auto& [zone, question] : appearance.panel.questions) {
+        const auto asked = std::find(kQuestionZones.begin(), kQuestionZones.end(), zone) - kQuestionZones.begin();
+        images.emplace_back(QLatin1String(kQuestionImages[static_cast<std::size_t>(asked)]),
+                            RenderQuestion(appearance, zone, question));
+    }
     return images;
 }
 

@@ -1,6 +1,7 @@
 #include "Preview.h"
 
 #include "base/Errors.h"
+#include "content/AppearanceDat.h"
 
 #include <QPainter>
 
@@ -156,9 +157,10 @@ void WritePreview(const AppearanceRecipe& appearance, const std::vector<std::pai
     Save(screen, folder + "/ecran-coloriage.png");
 
     // The panel as the next button raises it: asking its question when the appearance has one.
+    const char* next = kQuestionImages[1];
     const bool asks = std::any_of(images.begin(), images.end(),
-                                  [](const auto& image) { return image.first == QLatin1String("F_Confirmation_Suivant"); });
-    Compose(colouring, Image(images, asks ? "F_Confirmation_Suivant" : "F_Confirmation"), appearance.panel.position);
+                                  [next](const auto& image) { return image.first == QLatin1String(next); });
+    Compose(colouring, Image(images, asks ? next : "F_Confirmation"), appearance.panel.position);
     const QRectF yes = ShapePath(appearance.panel.zones.front().hit, ShapeContext{}).boundingRect();
     Compose(colouring, pointer, appearance.panel.position + yes.center().toPoint() - hotspot);
     Save(colouring, folder + "/ecran-confirmation.png");

@@ -415,17 +415,18 @@ PackageReport CheckAppearance(const std::string& folder, const std::string& pack
     // Images the game uses when they are there: one it cannot read, or of
     // another size, it leaves aside without a word, so it is said here.
     const auto& panel = images[5];
-    for (const char* optional : {"M_Crayons", "F_Confirmation_Efface", "F_Confirmation_Suivant",
-                                 "F_Confirmation_Precedent", "F_Confirmation_Quitte"}) {
-        const std::string name = AppearanceImageFileName(optional);
+    std::vector<const char*> optional(kQuestionImages.begin(), kQuestionImages.end());
+    optional.push_back(kCrayonsImage);
+    for (const char* image : optional) {
+        const std::string name = AppearanceImageFileName(image);
         if (!Find(folder, name))
             continue;
-        const auto image = LoadImage(folder, name, faults);
-        const bool crayons = std::string_view(optional) == "M_Crayons";
+        const auto loaded = LoadImage(folder, name, faults);
+        const bool crayons = image == kCrayonsImage;
         const int width = crayons ? kScreenWidth : panel ? panel->Width() : 0;
         const int height = crayons ? kScreenHeight : panel ? panel->Height() : 0;
-        if (image && width > 0 && (image->Width() != width || image->Height() != height))
-            faults.Add(name, "taille " + Size(image->Width(), image->Height()) + " au lieu de " + Size(width, height) +
+        if (loaded && width > 0 && (loaded->Width() != width || loaded->Height() != height))
+            faults.Add(name, "taille " + Size(loaded->Width(), loaded->Height()) + " au lieu de " + Size(width, height) +
                                  " : le jeu ne la montre pas");
     }
     return report;

@@ -36,6 +36,15 @@ struct CueColours {
 inline constexpr std::array<const char*, 9> kAppearanceSounds = {
     "S_Oui", "S_Non", "S_ClickOk", "S_ClickNok", "S_Quitte", "S_Efface", "S_Precedent", "S_Suivant", "S_Couleur"};
 
+// Images an appearance may go without (the game then does as before them):
+// the yes/no panel as it asks to erase, go to the next or previous picture and
+// stop, in the order of the game's pending actions, each at the panel's size;
+// and every crayon's picture with its margin painted in its colour, at the
+// frame's size, where a click on the palette takes its colour.
+inline constexpr std::array<const char*, 4> kQuestionImages = {"F_Confirmation_Efface", "F_Confirmation_Suivant",
+                                                               "F_Confirmation_Precedent", "F_Confirmation_Quitte"};
+inline constexpr const char* kCrayonsImage = "M_Crayons";
+
 // "<image>.qrvi" (a BMP file) and "<sound>.qrvs" (a WAVE file) inside an appearance folder.
 std::string AppearanceImageFileName(const std::string& image);
 std::string AppearanceSoundFileName(const std::string& sound);

@@ -11,6 +11,7 @@
 #include "print/zipUnzip.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace vorlane {
 
@@ -43,11 +44,16 @@ void TfrmPrincipale::SayDot(std::int32_t point, bool finished)
     for (int slot = 0; slot < ListeVoix.Count(); ++slot)
         StopSound(ListeVoix, slot);
     // The user's file first, then the program's; a missing or damaged one is
-    // passed over, and with none the child hears the hit sound alone.
+    // passed over, and with none the child hears the hit sound alone. No word
+    // takes megabytes: such a file is passed over unread.
     const auto load = [](TWaveCollectionItem& slot, const std::string& file) {
+        constexpr std::uintmax_t kLongestWord = 4 << 20;
         if (file.empty())
             return false;
         for (const std::string& path : ContentPlaces::Current().VoiceFiles(file)) {
+            std::error_code missing;
+            if (std::filesystem::file_size(path, missing) > kLongestWord)  // a missing file's size is the largest
+                continue;
             try {
                 slot.Wave().LoadWaveFile(path);
                 return true;

@@ -17,19 +17,15 @@ namespace {
 constexpr std::array<const char*, 7> kAppearanceImages = {
     "C_Pointeur", "F_Principale", "MF_Principale", "M_Couleurs", "F_Lignes", "F_Confirmation", "MF_Confirmation"};
 
-// The panel as it asks erase, next, previous and stop, in PendingAction's order.
-constexpr std::array<const char*, 4> kQuestionImages = {"F_Confirmation_Efface", "F_Confirmation_Suivant",
-                                                        "F_Confirmation_Precedent", "F_Confirmation_Quitte"};
-
 void LoadAppearanceImage(TDIB& bitmap, const std::string& appearance, const char* image)
 {
     bitmap.LoadBitmapFile(ContentPlaces::Current().AppearanceContentFile(appearance, AppearanceImageFileName(image)));
 }
 
 // An image an appearance may go without: empty when it has none, or one that
-// cannot be read or is not `size` (when given). The game then does as it did
-// before such images were made; `vorlane-content check` tells the designer.
-void LoadOptionalImage(TDIB& bitmap, const std::string& appearance, const char* image, QSize size = {})
+// cannot be read or is not `size`. The game then does as it did before such
+// images were made; `vorlane-content check` tells the designer.
+void LoadOptionalImage(TDIB& bitmap, const std::string& appearance, const char* image, QSize size)
 {
     bitmap.Clear();
     const std::string path = ContentPlaces::Current().AppearanceContentFile(appearance, AppearanceImageFileName(image));
@@ -41,7 +37,7 @@ void LoadOptionalImage(TDIB& bitmap, const std::string& appearance, const char* 
     } catch (const EVorlaneError&) {
         bitmap.Clear();
     }
-    if (size.isValid() && QSize(bitmap.Width(), bitmap.Height()) != size)
+    if (QSize(bitmap.Width(), bitmap.Height()) != size)
         bitmap.Clear();
 }
 
@@ -142,7 +138,7 @@ void TfrmPrincipale::ChargeRessources(std::int32_t mode)
         NumeroImage = CurrentEntry().PictureNo;
         DXDessin.LoadBitmapFile(CurrentThemeContent(ImageFileName(NumeroImage)));
         LoadAppearanceImage(DXCadre, appearance, "F_Coloriage");
-        LoadOptionalImage(DXCrayons, appearance, "M_Crayons");
+        LoadOptionalImage(DXCrayons, appearance, kCrayonsImage, QSize(DXCadre.Width(), DXCadre.Height()));
         LoadSurface(*DXLignesSurface, DXLignes);
         LoadSurface(*DXCadreSurface, DXCadre);
         LoadSurface(*DXDessinSurface, DXDessin);
