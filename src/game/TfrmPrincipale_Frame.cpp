@@ -108,10 +108,14 @@ TfrmPrincipale::ComposedFrame TfrmPrincipale::CurrentFrame() const
                          layer(DXPointeurSurface, MouseX, MouseY, true)},
                         {},
                         0};
-    // -1 marks a dot the drawing cannot pass: nothing to show there.
-    if (m_cue.Radius() > 0 && NumeroPoint > 0 && XPoint != -1 && YPoint != -1)
-        frame.cue = {QPoint(Coordinate(std::int64_t{XPoint} + XDessin), Coordinate(std::int64_t{YPoint} + YDessin)),
-                     m_cue.Radius()};
+    // -1 marks a dot the drawing cannot pass, and a dot off the screen has
+    // nothing to show either.
+    const std::int64_t x = std::int64_t{XPoint} + XDessin;
+    const std::int64_t y = std::int64_t{YPoint} + YDessin;
+    const QRect screen = DXPrincipale.BackBuffer().Rect();
+    if (m_cue.Radius() > 0 && NumeroPoint > 0 && XPoint != -1 && YPoint != -1 && x >= screen.left() &&
+        x <= screen.right() && y >= screen.top() && y <= screen.bottom())
+        frame.cue = {QPoint(static_cast<int>(x), static_cast<int>(y)), m_cue.Radius()};
     return frame;
 }
 
