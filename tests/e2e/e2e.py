@@ -77,7 +77,9 @@ class Appearance:
     def __init__(self, folder):
         self.folder = folder
         general = read_ini(folder / "apparence.dat")["General"]
-        self.values = {key: int(value) for key, value in general.items() if key not in ("Nom",)}
+        # Integers as the program reads them: decimal, or hexadecimal after "0x" (the glow's colours).
+        self.values = {key: int(value, 16) if value.lower().startswith("0x") else int(value)
+                       for key, value in general.items() if key not in ("Nom",)}
         self.offset = (self.values["PointeurOffsetX"], self.values["PointeurOffsetY"])
         self.picture_origin = (self.values["XDessin"], self.values["YDessin"])
         keys = self.image("M_Couleurs")
