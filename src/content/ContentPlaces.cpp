@@ -536,7 +536,7 @@ bool ContentPlaces::CarryPictures(const IniFile& old, const std::string& name, c
             if (LowerAscii(file) != LowerAscii(CouleurFileName(was)) || was > sharedCount)
                 fs::remove(folder + file, error);
     m_moved.push_back("Les dessins ajoutés au thème « " + name + " » par une version précédente de Vorlane sont "
-                      "maintenant dans le thème « " + theme + " ».");
+                      "maintenant dans le thème « " + theme + " », à cocher pour y jouer.");
     return true;
 }
 

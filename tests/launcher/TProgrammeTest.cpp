@@ -722,7 +722,8 @@ TEST_F(TProgrammeTest, AnOlderVersionsPicturesAreCarriedIntoAThemeOfTheirOwnAndT
     EXPECT_TRUE(watcher.Texts().front().contains(
         "Votre thème « FORMES » portait le nom d'un thème de Vorlane : il s'appelle maintenant « FORMES (2) »."));
     EXPECT_TRUE(watcher.Texts().front().contains("Les dessins ajoutés au thème « Animaux » par une version précédente "
-                                                 "de Vorlane sont maintenant dans le thème « Animaux (2) »."));
+                                                 "de Vorlane sont maintenant dans le thème « Animaux (2) », à cocher "
+                                                 "pour y jouer."));
     // The next start has nothing to move, nor to tell.
     shared.Update([] {});
     EXPECT_TRUE(ContentPlaces::Current().Moved().empty());
