@@ -132,10 +132,20 @@ int Judge(const char* themeFolder)
     return doubtful ? 1 : 0;
 }
 
+// The places of a folder given on the command line, made the program's; what
+// the first start of this version moved in the user's folder is told once.
+const vorlane::ContentPlaces& Settled(const std::string& programDir)
+{
+    const vorlane::ContentPlaces& places = vorlane::ContentPlaces::Settle(programDir);
+    for (const std::string& moved : places.Moved())
+        std::printf("vorlane-content : %s\n", moved.c_str());
+    return places;
+}
+
 // A program folder this user may not write sends the theme to their own folder.
 int MakeTheme(const char* dataFile, const char* programDir, const char* previewDir)
 {
-    const std::string folder = vorlane::MakeTheme(dataFile, vorlane::ContentPlaces::Settle(programDir), previewDir);
+    const std::string folder = vorlane::MakeTheme(dataFile, Settled(programDir), previewDir);
     const std::string package = "Themes/" + std::filesystem::path(folder).filename().string();
     return Print({vorlane::CheckTheme(folder, package)});
 }
@@ -209,7 +219,7 @@ std::optional<TraceRequest> ParseTrace(int argc, char** argv)
 int Trace(const TraceRequest& request)
 {
     // A shared theme's name is refused before the drawing is traced.
-    const vorlane::ContentPlaces& places = vorlane::ContentPlaces::Settle(request.programDir);
+    const vorlane::ContentPlaces& places = Settled(request.programDir);
     if (const std::string refusal = vorlane::ThemeNameRefusal(places, request.theme); !refusal.empty()) {
         std::fprintf(stderr, "vorlane-content : %s\n", refusal.c_str());
         return 1;

@@ -5,6 +5,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace vorlane {
 
@@ -43,6 +44,19 @@ void TApplication::ShowException(const QString& message)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Vorlane"), message, QMessageBox::Ok);
     box.exec();
+}
+
+void TApplication::TellMoved(const std::vector<std::string>& moved, QWidget* over)
+{
+    if (moved.empty())
+        return;
+    QStringList lines;
+    for (const std::string& line : moved)
+        lines << QString::fromStdString(line);
+    QTimer::singleShot(0, over, [over, text = lines.join(QStringLiteral("\n\n"))] {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Vorlane"), text, QMessageBox::Ok, over);
+        box.exec();
+    });
 }
 
 QString TApplication::UnknownErrorText()

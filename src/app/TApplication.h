@@ -6,7 +6,9 @@
 
 #include <exception>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace vorlane {
 
@@ -28,6 +30,11 @@ public:
     // The one place errors are shown: "Vorlane" title, critical icon, OK.
     static void ShowException(const std::exception& error);
     static void ShowException(const QString& message);
+
+    // Tells what the start moved where the user sees it (ContentPlaces::Moved):
+    // one information box "Vorlane" over `over` once it shows, none when
+    // nothing moved.
+    static void TellMoved(const std::vector<std::string>& moved, QWidget* over);
 
     // Runs `action`; an error it raises is shown and the caller goes on.
     // Used where the program must go on past a failed step (window creation,

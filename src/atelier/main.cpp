@@ -37,6 +37,7 @@ int main(int argc, char** argv)
             vorlane::ContentPlaces::Settle(QFile::encodeName(programDir).toStdString());
         atelier = std::make_unique<vorlane::TfrmAtelier>(places, theme);
         atelier->show();
+        vorlane::TApplication::TellMoved(places.Moved(), atelier.get());
     });
     if (atelier == nullptr)
         return 1;

@@ -657,8 +657,9 @@ private:
     {
         if (!m_inside.contains(Pixels(box)) || m_lines.Sum(Pixels(box, apart)) > 0 || !Clear(box))
             return false;
+        // A label not placed yet (an empty box) is no obstacle, least of all at the origin.
         return std::none_of(labels.begin(), labels.end(), [&](const Label& other) {
-            return other.box.adjusted(-apart, -apart, apart, apart).intersects(box);
+            return !other.box.isEmpty() && other.box.adjusted(-apart, -apart, apart, apart).intersects(box);
         });
     }
 

@@ -249,6 +249,15 @@ public:
             Fail(Criterion::Similarity, "l'image n'a aucun point", {});
             return m_verdict;
         }
+        // Measured at the picture's edge, such a dot would pass for one on it.
+        if (!m_outside.empty()) {
+            Fail(Criterion::Similarity,
+                 (m_outside.size() > 1 ? "les " : "le ") + DotList(m_outside) +
+                     (m_outside.size() > 1 ? " sont" : " est") + " hors de l'image",
+                 m_outside);
+            m_verdict.suggestion = "Replacez les points sur le dessin.";
+            return m_verdict;
+        }
         MeasureDots();
         MeasureOutline();
         MeasureLabels();
@@ -276,9 +285,13 @@ private:
             cv::resize(m_dots, m_dots, scaled, 0, 0, cv::INTER_AREA);
             cv::resize(m_finished, m_finished, scaled, 0, 0, cv::INTER_AREA);
         }
-        for (const QPoint& dot : page.dots)
+        for (std::size_t i = 0; i < page.dots.size(); ++i) {
+            const QPoint& dot = page.dots[i];
+            if (!QRect(QPoint(), size).contains(dot))
+                m_outside.insert(Number(i));
             m_points.emplace_back(std::clamp(static_cast<int>(std::lround(dot.x() * m_scale)), 0, m_dots.cols - 1),
                                   std::clamp(static_cast<int>(std::lround(dot.y() * m_scale)), 0, m_dots.rows - 1));
+        }
         m_lineWidth = std::max(1.0, page.lineWidth * m_scale);
     }
 
@@ -745,6 +758,7 @@ private:
 
     cv::Mat m_dots, m_finished;  // grey
     std::vector<cv::Point> m_points;
+    std::set<int> m_outside;  // dots outside the picture, numbered from 1
     double m_lineWidth = 1;
     double m_scale = 1;  // of the pixels here to the files' pixels
     Mask m_ink, m_discs, m_lines;

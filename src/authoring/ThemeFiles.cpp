@@ -70,24 +70,4 @@ std::string PictureSection(std::uint32_t picture, const std::vector<QPoint>& poi
     return text;
 }
 
-std::string WriteFolderWhole(const std::string& parent, const std::string& name,
-                             const std::function<void(const std::string& folder)>& write)
-{
-    std::string folder = parent + "/" + name;
-    const std::string staging = parent + "/." + name + ".nouveau";
-    std::error_code error;
-    std::filesystem::remove_all(staging, error);
-    try {
-        write(MakeFolder(staging));
-        std::filesystem::rename(staging, folder, error);
-        if (error)
-            throw EWriteError(folder);
-        FlushFileAndFolder(folder);
-    } catch (...) {
-        std::filesystem::remove_all(staging, error);
-        throw;
-    }
-    return folder;
-}
-
 }  // namespace vorlane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DotPicture.h"
+#include "base/AtomicFile.h"
 
 #include <QColor>
 #include <QPoint>
@@ -32,11 +33,5 @@ std::string ThemeDatHead(std::size_t pictures, bool check);
 std::string PictureSection(std::uint32_t picture, const std::vector<QPoint>& points, const QColor& lineColour,
                            int lineWidth, bool printable, LabelStyle labels = LabelStyle::Numbers,
                            int firstNumber = 1);
-
-// Writes a new folder `name` under `parent` whole or not at all: `write` fills
-// a hidden folder, which the launcher skips, renamed once complete. Returns
-// the folder. Raises EWriteError, or what `write` raises, leaving nothing.
-std::string WriteFolderWhole(const std::string& parent, const std::string& name,
-                             const std::function<void(const std::string& folder)>& write);
 
 }  // namespace vorlane

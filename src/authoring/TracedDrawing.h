@@ -59,7 +59,11 @@ public:
     const std::vector<BandPixel>& OutlineBand() const { return m_outlineBand; }
     // The figure the outline goes round (Grayscale8, 255 inside): labels go outside it.
     const QImage& Figure() const { return m_figure; }
-    bool OnLine(QPoint point) const { return m_lines.constScanLine(point.y())[point.x()] != 0; }
+    // Whether a point lies on a line; a point outside the picture does not.
+    bool OnLine(QPoint point) const
+    {
+        return m_lines.rect().contains(point) && m_lines.constScanLine(point.y())[point.x()] != 0;
+    }
 
     // The drawing as it was read, kept so that the picture can be traced again.
     const QByteArray& SourceBytes() const { return m_sourceBytes; }

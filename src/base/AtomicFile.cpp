@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -141,6 +142,29 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
     return true;
+}
+
+std::string WriteFolderWhole(const std::string& parent, const std::string& name,
+                             const std::function<void(const std::string& folder)>& write)
+{
+    std::string folder = parent + "/" + name;
+    const std::string staging = parent + "/." + name + ".nouveau";
+    std::error_code error;
+    std::filesystem::remove_all(staging, error);
+    try {
+        std::filesystem::create_directories(staging, error);
+        if (error)
+            throw EWriteError(staging);
+        write(staging);
+        std::filesystem::rename(staging, folder, error);
+        if (error)
+            throw EWriteError(folder);
+        FlushFileAndFolder(folder);
+    } catch (...) {
+        std::filesystem::remove_all(staging, error);
+        throw;
+    }
+    return folder;
 }
 
 }  // namespace vorlane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,6 +19,12 @@ void ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t
 // Flushes a file and its folder to disk (for files written by a library that
 // renames but does not flush, such as libzip). Raises EWriteError on failure.
 void FlushFileAndFolder(const std::string& path);
+
+// Writes a new folder `name` under `parent` whole or not at all: `write` fills
+// a hidden folder, which the programs skip, renamed once complete. Returns
+// the folder. Raises EWriteError, or what `write` raises, leaving nothing.
+std::string WriteFolderWhole(const std::string& parent, const std::string& name,
+                             const std::function<void(const std::string& folder)>& write);
 
 // Reads a whole regular file. Returns false when it cannot be opened or is no
 // regular file (a folder, a FIFO, a device); `bytes` is then empty.

@@ -27,4 +27,11 @@ EWriteError::EWriteError(const std::string& path)
 {
 }
 
+EFolderBusyError::EFolderBusyError(const std::string& folder)
+    : EWriteError(Message{FormatMessage("Vorlane attend le dossier %s : un autre programme l'utilise (l'atelier, "
+                                        "vorlane-content ou une autre copie de Vorlane). Réessayez quand il aura fini.",
+                                        folder)})
+{
+}
+
 }  // namespace vorlane

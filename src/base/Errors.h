@@ -23,6 +23,20 @@ public:
 class EWriteError : public EVorlaneError {
 public:
     explicit EWriteError(const std::string& path);
+
+protected:
+    struct Message {
+        std::string text;
+    };
+    explicit EWriteError(Message message) : EVorlaneError(message.text) {}
+};
+
+// "Vorlane attend le dossier %s : un autre programme l'utilise…": another
+// program held a folder's lock past the wait (FolderLock). A write refused,
+// for those who catch refused writes.
+class EFolderBusyError : public EWriteError {
+public:
+    explicit EFolderBusyError(const std::string& folder);
 };
 
 // Runs writes that must all be tried even when one is refused (the settings'

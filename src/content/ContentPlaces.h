@@ -7,6 +7,8 @@
 
 namespace vorlane {
 
+class IniFile;
+
 // This user has no folder of their own to keep their things in while the
 // program folder is shared: no absolute home, or one where the folder cannot
 // be made. Nothing is written then.
@@ -43,16 +45,31 @@ class ContentPlaces {
 public:
     // The places of `programFolder`: decides how the program runs there, and
     // reads only (no folder is made, nothing carried over).
+    //
+    // A folder holding a user's data rather than a program is known as such:
+    // the user's folder of the program running (given to vorlane-content or
+    // the atelier for a program folder) has the places of that program's
+    // folder, whose shared themes it may not take; any other folder with no
+    // program in it and a user's progress on shared themes (progression.ini,
+    // theme.dat.ancien: another user's folder, a copy) may not take the names
+    // of those themes, nor of the running program's shared ones.
     explicit ContentPlaces(std::string programFolder);
 
     // The program-wide places every window asks: those of the executable's
     // folder until Settle names another.
     static const ContentPlaces& Current();
     // Makes the places of `programFolder` the program-wide ones. When the
-    // folder is shared it makes the user's folder and carries over, once, what
-    // older versions kept there in a partial theme.dat. Raises
-    // EUserFolderError when it is shared and this user has no folder of their own.
+    // folder is shared it makes the user's folder and carries over, once and
+    // under the folders' locks, what older versions left there: the ticks and
+    // marks of a partial theme.dat into progression.ini, the pictures traced
+    // into it into a theme of the user's of their own, "<name> (2)", and a
+    // whole theme of the user's named like a shared one under such a name.
+    // Raises EUserFolderError when it is shared and this user has no folder
+    // of their own.
     static const ContentPlaces& Settle(const std::string& programFolder);
+    // What the last Settle moved, one French sentence each, for the program
+    // to tell the user once (it is not moved again).
+    const std::vector<std::string>& Moved() const { return m_moved; }
 
     const std::string& ProgramFolder() const { return m_program; }
 
@@ -73,7 +90,8 @@ public:
 
     // Whether `name`, in any letter case, is a theme of a shared program
     // folder: this user cannot change it, add pictures to it, or make a theme
-    // of that name. Never in a portable folder.
+    // of that name. Never in a portable folder; in a folder of a user's data,
+    // the shared themes it keeps progress on.
     bool IsSharedTheme(const std::string& name) const;
     // The shared theme's own folder name that `name` names in any letter case
     // (the exact name first); empty when none.
@@ -112,16 +130,29 @@ public:
     static bool HoldsProgressOnly(const std::string& folder);
 
 private:
+    struct AsItIs {};
+    // The places of `programFolder` as its files say, whatever holds it.
+    ContentPlaces(std::string programFolder, AsItIs);
+    // The program-wide places, those of the executable's folder until Settle.
+    static ContentPlaces& Store();
+
     // The user's folder; raises EUserFolderError when there is none.
     const std::string& UserFolder() const;
     void MakeUserFolders() const;
-    void CarryOverOlderProgress() const;
+    void CarryOverOlderProgress();
+    // The ticks and marks of an older partial theme.dat of shared theme
+    // `shared` into its progress file; false when a write was refused.
+    bool CarryProgress(const IniFile& old, const std::string& shared) const;
+    // The pictures traced into an older theme.dat of `name` (in the user's
+    // folder `folder`) into a new theme of the user's; false when refused.
+    bool CarryPictures(const IniFile& old, const std::string& name, const std::string& folder);
 
     std::string m_program;
     bool m_shared = false;
     std::string m_user;                       // shared: the user's folder, empty when there is none
     std::string m_userError;                  // shared without a folder of the user's: why
     std::vector<std::string> m_sharedThemes;  // shared: the program folder's theme folders
+    std::vector<std::string> m_moved;         // what Settle moved, to tell
 };
 
 }  // namespace vorlane

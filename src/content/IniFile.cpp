@@ -5,6 +5,7 @@
 #include "base/Errors.h"
 #include "content/AsciiCase.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 #include <optional>
@@ -173,6 +174,25 @@ std::vector<std::string> IniFile::SectionNames() const
     std::vector<std::string> names;
     for (const SectionSpan& span : m_sections)
         names.push_back(span.name);
+    return names;
+}
+
+std::vector<std::string> IniFile::KeyNames(const std::string& section) const
+{
+    std::vector<std::string> names;
+    for (const SectionSpan& span : m_sections) {
+        if (!EqualsIgnoringCase(span.name, section))
+            continue;
+        ForEachLine(m_text, span.begin, span.end, [&](const Line&, std::string_view content) {
+            const ParsedLine parsed = ParseLine(content);
+            if (parsed.kind == LineKind::Key &&
+                std::none_of(names.begin(), names.end(), [&](const std::string& name) {
+                    return EqualsIgnoringCase(name, parsed.name);
+                }))
+                names.emplace_back(parsed.name);
+            return true;
+        });
+    }
     return names;
 }
 

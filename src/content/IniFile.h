@@ -50,6 +50,8 @@ public:
     bool HasKey(const std::string& section, const std::string& key) const { return Find(section, key).has_value(); }
     // The names of the file's sections, in the file's order (a section written twice, twice).
     std::vector<std::string> SectionNames() const;
+    // The names of a section's keys, in the file's order, each once.
+    std::vector<std::string> KeyNames(const std::string& section) const;
 
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);

@@ -83,6 +83,9 @@ QRect FrameScaling::Cover(const QRect& frameRect) const
 
 void FrameScaling::Scale(const raster::Pixels& pixels, const QRect& rect, std::uint32_t* out, int stride) const
 {
+    // Nothing to show: no device pixel, or no frame (its tables are empty).
+    if (rect.isEmpty() || m_columns.empty())
+        return;
     const int width = rect.width();
     const int* columns = m_columns.data() + (rect.left() - m_target.left());
     const int first = columns[0];

@@ -34,7 +34,8 @@ public:
     QRect Cover(const QRect& frameRect) const;
 
     // Device pixels `rect` (inside Target()) of the frame `pixels`, in Qt's
-    // RGB32, into rows `stride` pixels apart from `out`.
+    // RGB32, into rows `stride` pixels apart from `out`. An empty rectangle,
+    // or a scaling of no frame, writes nothing.
     void Scale(const raster::Pixels& pixels, const QRect& rect, std::uint32_t* out, int stride) const;
 
 private:

@@ -84,9 +84,11 @@ int RunProgram(int argc, char** argv)
 
     // Where the user's things are kept, before any window reads or writes
     // them: a shared program folder with no folder of the user's ends here.
+    // What it moved there is told once the launcher shows.
+    std::vector<std::string> moved;
     try {
         const std::string executable = ExecutablePath();
-        ContentPlaces::Settle(executable.substr(0, executable.find_last_of('/') + 1));
+        moved = ContentPlaces::Settle(executable.substr(0, executable.find_last_of('/') + 1)).Moved();
     } catch (const EUserFolderError& error) {
         TApplication::ShowException(error);
         return 1;
@@ -110,6 +112,7 @@ int RunProgram(int argc, char** argv)
     principale->ShowError = [](const std::exception& error) { TApplication::ShowException(error); };
 
     programme->show();
+    TApplication::TellMoved(moved, programme.get());
     return application.exec();
 }
 

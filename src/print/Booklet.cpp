@@ -238,7 +238,8 @@ PageDocument MakeBooklet(const ContentPlaces& places, const std::vector<std::str
             // Always the grid of a full page, so that the pictures keep their size on the last one.
             const std::vector<QRectF> cells = GridCells(kAnswersPerPage, grid, aspect, captionHeight, area.Millimetres(6));
             painter.setFont(PageDocument::Font(11));
-            for (std::size_t i = 0; i < answers.size(); ++i)
+            // A page too small for the grid has no cells: nothing to draw on it.
+            for (std::size_t i = 0; i < std::min(answers.size(), cells.size()); ++i)
                 DrawSmallPicture(painter, *answers[i].first, cells[i], answers[i].second, captionHeight,
                                  area.Millimetres(0.3));
         });

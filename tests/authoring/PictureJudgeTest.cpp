@@ -38,12 +38,14 @@ struct Spoiling {
     std::function<void(JudgedPage&)> spoil;  // none: the page as sketched
     bool passes;                             // the criterion still holds
     std::vector<int> dots;                   // among the dots named
+    const char* reason = "";                 // what the verdict says of it
 };
 
 const std::vector<Spoiling>& Spoilings()
 {
     static const std::vector<Spoiling> cases = {
-        {"the closing stretch left to the child", Criterion::Similarity, {16, 6, 18, false}, nullptr, false, {16}},
+        {"the closing stretch left to the child", Criterion::Similarity, {16, 6, 18, false}, nullptr, false, {16},
+         "le trait de l'enfant s'écarte du contour du dessin"},
         {"a piece of the drawing only on the finished picture", Criterion::Similarity, {},
          [](JudgedPage& page) {
              Paint(page.finishedPicture, [](QPainter& painter) {
@@ -51,7 +53,7 @@ const std::vector<Spoiling>& Spoilings()
                  painter.drawRect(QRectF(kRingCentre + QPointF(150, 100), QSizeF(120, 120)));
              });
          },
-         false, {5}},
+         false, {5}, "le trait de l'enfant s'écarte du contour du dessin"},
         {"a label moved beside the next dot", Criterion::Labels, {},
          [](JudgedPage& page) {
              const QPointF five = page.dots[4], six = page.dots[5];
@@ -61,7 +63,7 @@ const std::vector<Spoiling>& Spoilings()
                  DrawLabel(painter, QStringLiteral("5"), six, (six - five) / std::hypot(six.x() - five.x(), six.y() - five.y()), 10, 18);
              });
          },
-         false, {5}},
+         false, {5}, "pas de numéro à côté : point 5"},
         {"a label crossed by a line", Criterion::Labels, {},
          [](JudgedPage& page) {
              const QPointF label = QPointF(page.dots[8]) + Outward(page, 9) * 18;
@@ -71,16 +73,17 @@ const std::vector<Spoiling>& Spoilings()
                      painter.drawLine(label + QPointF(-30, 0), label + QPointF(30, 0));
                  });
          },
-         false, {9}},
+         false, {9}, "numéro qui touche un trait ou un point : point 9"},
         {"an eye filled black", Criterion::LookAlikes, {},
-         [](JudgedPage& page) { Detail(page, kRingCentre + QPointF(-60, -40), 7, true); }, false, {}},
+         [](JudgedPage& page) { Detail(page, kRingCentre + QPointF(-60, -40), 7, true); }, false, {},
+         "1 tache ronde qu'on prendrait pour un point"},
         {"an eye drawn as a ring", Criterion::LookAlikes, {},
          [](JudgedPage& page) { Detail(page, kRingCentre + QPointF(-60, -40), 7, false); }, true, {}},
         {"two dots joined in the wrong order", Criterion::CleanPath, {},
-         [](JudgedPage& page) { std::swap(page.dots[4], page.dots[5]); }, false, {5, 6}},
+         [](JudgedPage& page) { std::swap(page.dots[4], page.dots[5]); }, false, {5, 6}, "le trait se croise"},
         {"a path that turns back", Criterion::CleanPath, {},
-         [](JudgedPage& page) { page.dots[7] = page.dots[5]; }, false, {7}},
-        {"ten dots drawn small", Criterion::Sizes, {10, 6, 18}, nullptr, false, {}},
+         [](JudgedPage& page) { page.dots[7] = page.dots[5]; }, false, {7}, "le trait revient sur lui-même : point 7"},
+        {"ten dots drawn small", Criterion::Sizes, {10, 6, 18}, nullptr, false, {}, "points et numéros trop petits"},
         {"ten dots drawn big", Criterion::Sizes, {10, 9, 26}, nullptr, true, {}},
     };
     return cases;
@@ -112,33 +115,47 @@ TEST(PictureJudge, EachCriterionFailsOnThePageThatBreaksIt)
             EXPECT_NE(std::find(result.dots.begin(), result.dots.end(), dot), result.dots.end()) << result.reason;
         if (spoilt) {
             EXPECT_TRUE(verdict.Line().starts_with("Qualité : à revoir — ")) << verdict.Line();
+            EXPECT_NE(result.reason.find(spoiling.reason), std::string::npos) << result.reason;
             EXPECT_NE(verdict.Line().find(result.reason), std::string::npos) << verdict.Line();
             EXPECT_FALSE(verdict.suggestion.empty());
         }
     }
 }
 
+// Each odd page is told for what is odd about it, not for whatever else fails.
 TEST(PictureJudge, OddPagesAreJudgedNotFatal)
 {
     JudgedPage page = DrawPage();
-    const std::vector<std::pair<const char*, std::function<void(JudgedPage&)>>> oddities = {
-        {"no dots", [](JudgedPage& p) { p.dots.clear(); }},
-        {"one dot", [](JudgedPage& p) { p.dots.resize(1); }},
-        {"dots outside the picture", [](JudgedPage& p) { p.dots[3] = QPoint(-500, 90000); }},
-        {"empty pictures", [](JudgedPage& p) { p.dotsPicture = QImage(); }},
-        {"blank finished picture", [](JudgedPage& p) { p.finishedPicture.fill(Qt::white); }},
-        {"all black", [](JudgedPage& p) { p.dotsPicture.fill(Qt::black); p.finishedPicture.fill(Qt::black); }},
-        {"sizes that differ", [](JudgedPage& p) { p.finishedPicture = p.finishedPicture.copy(0, 0, 300, 200); }},
-        {"a huge picture", [](JudgedPage& p) { p.dotsPicture = p.dotsPicture.scaled(2600, 2100); }},
-        {"a strip", [](JudgedPage& p) { p.dotsPicture = p.finishedPicture = p.finishedPicture.scaled(5000, 1); }},
+    const struct {
+        const char* name;
+        std::function<void(JudgedPage&)> oddity;
+        const char* reason;
+    } oddities[] = {
+        {"no dots", [](JudgedPage& p) { p.dots.clear(); }, "l'image n'a aucun point"},
+        {"one dot", [](JudgedPage& p) { p.dots.resize(1); }, "le trait de l'enfant s'écarte du contour"},
+        {"a dot outside the picture", [](JudgedPage& p) { p.dots[3] = QPoint(-500, 90000); },
+         "le point 4 est hors de l'image"},
+        {"a dot just past the edge", [](JudgedPage& p) { p.dots[3] = QPoint(704, 100); }, "le point 4 est hors de l'image"},
+        {"empty pictures", [](JudgedPage& p) { p.dotsPicture = QImage(); }, "l'image est vide"},
+        {"blank finished picture", [](JudgedPage& p) { p.finishedPicture.fill(Qt::white); },
+         "l'image finie n'a pas de contour noir"},
+        {"all black", [](JudgedPage& p) { p.dotsPicture.fill(Qt::black); p.finishedPicture.fill(Qt::black); },
+         "l'image finie n'a pas de contour noir"},
+        {"sizes that differ", [](JudgedPage& p) { p.finishedPicture = p.finishedPicture.copy(0, 0, 300, 200); },
+         "sont hors de l'image"},
+        {"a huge picture", [](JudgedPage& p) { p.dotsPicture = p.dotsPicture.scaled(2600, 2100); },
+         "le trait de l'enfant s'écarte du contour"},
+        {"a strip", [](JudgedPage& p) { p.dotsPicture = p.finishedPicture = p.finishedPicture.scaled(5000, 1); },
+         "sont hors de l'image"},
     };
-    for (const auto& [name, oddity] : oddities) {
+    for (const auto& [name, oddity, reason] : oddities) {
         SCOPED_TRACE(name);
         JudgedPage odd = page;
         oddity(odd);
         const PageVerdict verdict = PictureJudge::Judge(odd);
         EXPECT_FALSE(verdict.Good());
-        EXPECT_TRUE(verdict.Line().starts_with("Qualité : à revoir — ")) << verdict.Line();
+        EXPECT_TRUE(verdict.Line().starts_with(std::string("Qualité : à revoir — "))) << verdict.Line();
+        EXPECT_NE(verdict.Line().find(reason), std::string::npos) << verdict.Line();
     }
 }
 

@@ -8,6 +8,7 @@
 #include "TracedDrawing.h"
 
 #include "GameFixture.h"
+#include "Straying.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -112,9 +113,13 @@ TEST_P(TraceTest, BecomesAPictureThatIsPlayedToTheEnd)
             EXPECT_GE(QLineF(dots[i].position, dots[j].position).length(), 18) << "dots " << j + 1 << ", " << i + 1;
     }
     const QImage& dotsPicture = page.dotsPicture;
-    // The child's line follows the outline, as the picture judge measures it.
+    // The child's line follows the outline, as the picture judge measures it,
+    // and as measured here: the tracer is tuned against that judge.
     RecordProperty("straying_percent", std::to_string(page.verdict[Criterion::Similarity].figure));
     EXPECT_TRUE(page.verdict[Criterion::Similarity].passed) << page.verdict.Line();
+    const double straying = StrayingPercent(drawing, dots, dotsPicture);
+    RecordProperty("straying_own_percent", std::to_string(straying));
+    EXPECT_LE(straying, 3.0);
 
     // Labels: inside, over no line, dot, side of the polygon or other label.
     const std::vector<QRectF> labels = LabelBoxes(drawing, dots, options);
@@ -128,6 +133,7 @@ TEST_P(TraceTest, BecomesAPictureThatIsPlayedToTheEnd)
             for (int x = box.left(); x <= box.right(); ++x)
                 overLines += dotsPicture.pixel(x, y) == qRgb(0, 0, 0);
         EXPECT_EQ(overLines, 0) << "label " << i + 1 << " over a line";
+        std::vector<double> reach;  // from each dot to the label
         for (std::size_t j = 0; j < dots.size(); ++j) {
             const QLineF side(dots[j].position, dots[std::min(j + 1, dots.size() - 1)].position);
             for (double t = 0; t <= 1; t += 1 / std::max(1.0, side.length()))
@@ -135,11 +141,15 @@ TEST_P(TraceTest, BecomesAPictureThatIsPlayedToTheEnd)
             const QPointF centre(dots[j].position);
             const QPointF nearest(std::clamp(centre.x(), labels[i].left(), labels[i].right()),
                                   std::clamp(centre.y(), labels[i].top(), labels[i].bottom()));
-            EXPECT_GE(QLineF(centre, nearest).length(), 6) << "label " << i + 1 << " over dot " << j + 1;
+            reach.push_back(QLineF(centre, nearest).length());
+            EXPECT_GE(reach.back(), 6) << "label " << i + 1 << " over dot " << j + 1;
             if (j < i) {
                 EXPECT_FALSE(labels[i].intersects(labels[j])) << "labels " << j + 1 << ", " << i + 1;
             }
         }
+        // Its own dot's: no other dot nearer (room made for it by moving the dot if need be).
+        EXPECT_EQ(std::min_element(reach.begin(), reach.end()) - reach.begin(), static_cast<std::ptrdiff_t>(i))
+            << "label " << i + 1 << " nearer another dot";
     }
 
     // Into a theme of its own, sound, then played: every dot joined, a region filled.

@@ -474,7 +474,8 @@ HOUSE = ('<svg xmlns="http://www.w3.org/2000/svg" width="400" height="300">'
 def family(session, root, user, work):
     """A family install after a child played: the shared themes' progress is in
     files of its own; the command line refuses a shared theme's name in any
-    letter case and adds a new theme to the user's folder; a user with no
+    letter case, given the program folder or the user's own, and adds a new
+    theme to the user's folder; a user with no
     absolute home is refused at the start, with nothing written."""
     data_dir = session.data_dir
     for folder in (data_dir / "Themes").iterdir():
@@ -483,11 +484,19 @@ def family(session, root, user, work):
     drawing = work / "maison.svg"
     drawing.write_text(HOUSE)
     drawing.chmod(0o644)
-    for theme, status in ((THEME, 1), (THEME.lower(), 1), ("Mes dessins", 0)):
-        traced = subprocess.run([*tool, "trace", str(drawing), str(session.program_dir), "--theme", theme],
-                                env=session.env, capture_output=True, text=True)
-        expect(traced.returncode == status, f"trace --theme {theme}: status {traced.returncode}: {traced.stderr}")
-    expect(not (data_dir / "Themes" / THEME.lower()).exists(), "a theme named like a shared one was made")
+    # Through the program folder or the user's own, a shared name is refused
+    # in any letter case before anything is written.
+    before = tree_digest(data_dir)
+    for folder in (session.program_dir, data_dir):
+        for theme in (THEME, THEME.lower(), THEME.upper()):
+            traced = subprocess.run([*tool, "trace", str(drawing), str(folder), "--theme", theme],
+                                    env=session.env, capture_output=True, text=True)
+            expect(traced.returncode == 1 and "est celui de Vorlane" in traced.stderr,
+                   f"trace into {folder} --theme {theme}: status {traced.returncode}: {traced.stderr}")
+    expect(tree_digest(data_dir) == before, "a refused trace wrote into the user's folder")
+    traced = subprocess.run([*tool, "trace", str(drawing), str(session.program_dir), "--theme", "Mes dessins"],
+                            env=session.env, capture_output=True, text=True)
+    expect(traced.returncode == 0, f"trace --theme Mes dessins: status {traced.returncode}: {traced.stderr}")
     checked = subprocess.run([*tool, "check", str(data_dir)], env=session.env, capture_output=True, text=True)
     expect(checked.returncode == 0 and checked.stdout == "Themes/Mes dessins : OK\n",
            f"check of the user's folder: {checked.stdout}{checked.stderr}")

@@ -4,6 +4,7 @@
 
 #include "app/TApplication.h"
 #include "app/TfrmAide.h"
+#include "base/FolderLock.h"
 #include "content/IniFile.h"
 #include "game/TfrmPrincipale.h"
 #include "launcher/StartUp.h"
@@ -605,7 +606,7 @@ TEST_F(TProgrammeTest, FamilyInstallNeverHidesASharedTheme)
     programme->close();
     std::vector<std::string> written;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(user + "Themes"))
-        if (entry.is_regular_file())
+        if (entry.is_regular_file() && entry.path().filename() != FolderLock::kLockFileName)
             written.push_back(entry.path().string().substr(user.size()));
     EXPECT_EQ(written, std::vector<std::string>{"Themes/Formes/progression.ini"});
 
@@ -660,6 +661,81 @@ TEST_F(TProgrammeTest, FamilyInstallNeverHidesASharedTheme)
         QApplication::sendEvent(again.clbThemes->viewport(), &event);
     }
     EXPECT_EQ(offered, (QStringList{"Créer un nouveau thème dans l'atelier…", "Ajouter un dessin à ce thème…"}));
+}
+
+// What an older version left in the user's folder: a partial theme.dat of a
+// shared theme holding its tick and a mark, and two pictures traced into it
+// (numbered 2 and 3, one coloured), and a whole theme named like a shared one.
+// The first start carries every picture into a theme of the user's, keeps
+// the tick and the marks, and tells the user once.
+TEST_F(TProgrammeTest, AnOlderVersionsPicturesAreCarriedIntoAThemeOfTheirOwnAndTold)
+{
+    AddTheme("Animaux", 3);
+    AddTheme("Formes", 2);
+    AddTheme("Fruits", 1);
+    test::SharedProgramFolder shared(folder.path());
+    const std::string user = shared.UserFolder() + "Themes/";
+    const std::string old = user + "Animaux/";
+    // Written as the user ("nobody" while shared), then the program started again.
+    std::filesystem::create_directories(old);
+    std::filesystem::create_directories(user + "FORMES");
+    test::WriteFile(user + "FORMES/theme.dat", "[General]\nVersion=1\nSubVersion=0\nNom=Vorlane\nNombreImages=0\n");
+    test::WriteFile(old + "theme.dat", "[General]\nNombreImages=3\n[Configuration]\nCheck=1\n[Image01]\nImprimer=1\n"
+                                       "[Image02]\nNombrePoints=5\nImprimer=1\n[Image03]\nNombrePoints=6\n");
+    for (const char* file : {"Points02.bmp", "Image02.bmp", "Dessin02.svg", "Points03.bmp", "Image03.bmp", "Couleur03.bmz"})
+        test::WriteFile(old + file, file);
+    test::WriteFile(old + "Dessin02.json", R"({"dessin": "Dessin02.svg"})");
+    // The version before this one had already put its theme.dat aside, pictures and all.
+    std::filesystem::create_directories(user + "fruits");
+    test::WriteFile(user + "fruits/theme.dat.ancien", "[Image01]\nNombrePoints=7\n");
+    test::WriteFile(user + "fruits/Points01.bmp", "");
+    shared.Update([] {});
+    const std::vector<std::string> moved = ContentPlaces::Current().Moved();
+
+    const std::string made = user + "Animaux (2)/";
+    const IniFile dat(made + "theme.dat");
+    EXPECT_EQ(dat.ReadInteger("General", "NombreImages", 0), 2);
+    EXPECT_EQ(dat.ReadInteger("Image01", "NombrePoints", 0), 5);
+    EXPECT_TRUE(dat.ReadBool("Image01", "Imprimer", false));
+    EXPECT_EQ(dat.ReadInteger("Image02", "NombrePoints", 0), 6);
+    EXPECT_EQ(ReadFile(made + "Points01.bmp"), "Points02.bmp");
+    EXPECT_EQ(ReadFile(made + "Couleur02.bmz"), "Couleur03.bmz");
+    EXPECT_EQ(ReadFile(made + "Dessin01.json"), R"({"dessin": "Dessin01.svg"})");
+    EXPECT_TRUE(std::filesystem::exists(made + "Dessin01.svg"));
+    // Nothing left unlisted: the pictures' files went, the colouring that may
+    // be of the shared picture 3 stays beside it too.
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(old))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{".vorlane-verrou", "Couleur03.bmz", "progression.ini", "theme.dat.ancien"}));
+    const IniFile progress(old + "progression.ini");
+    EXPECT_TRUE(progress.ReadBool("Configuration", "Check", false));
+    EXPECT_TRUE(progress.ReadBool("Image01", "Imprimer", false));
+    EXPECT_FALSE(progress.HasKey("Image02", "Imprimer"));
+    EXPECT_TRUE(std::filesystem::exists(user + "FORMES (2)/theme.dat"));
+    EXPECT_EQ(IniFile(user + "fruits (2)/theme.dat").ReadInteger("Image01", "NombrePoints", 0), 7);
+
+    TProgramme& launcher = Create();
+    std::vector<std::string> names;
+    for (int row = 0; row < launcher.Catalogue().Themes().Count(); ++row)
+        names.push_back(launcher.Catalogue().Themes().Name(row));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Animaux", "Animaux (2)", "FORMES (2)", "Formes", "Fruits", "fruits (2)"}));
+    test::MessageBoxWatcher watcher;
+    launcher.show();
+    TApplication::TellMoved(moved, &launcher);
+    QTest::qWait(100);
+    ASSERT_EQ(watcher.Texts().size(), 1);
+    EXPECT_TRUE(watcher.Texts().front().contains(
+        "Votre thème « FORMES » portait le nom d'un thème de Vorlane : il s'appelle maintenant « FORMES (2) »."));
+    EXPECT_TRUE(watcher.Texts().front().contains("Les dessins ajoutés au thème « Animaux » par une version précédente "
+                                                 "de Vorlane sont maintenant dans le thème « Animaux (2) », à cocher "
+                                                 "pour y jouer."));
+    // The next start has nothing to move, nor to tell.
+    shared.Update([] {});
+    EXPECT_TRUE(ContentPlaces::Current().Moved().empty());
+    EXPECT_FALSE(std::filesystem::exists(user + "Animaux (3)"));
 }
 
 // ---- Other windows -----------------------------------------------------

@@ -3,7 +3,9 @@
 // the theme puts them, its lines smooth.
 #include "EdgeShare.h"
 #include "PdfTools.h"
+#include "content/ContentPlaces.h"
 #include "content/ThemeDat.h"
+#include "print/Booklet.h"
 #include "display/TDIB.h"
 #include "support/TestSupport.h"
 
@@ -96,6 +98,16 @@ TEST(Booklet, ContentToolRefusesWhatItCannotMake)
     RunProgram(kTool, {"cahier", VORLANE_DEMO_DIR, "--theme", "La ferme", "--formes", "points", pdf}, &code);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(PdfPages(pdf.toStdString()), 11);
+}
+
+// A paper too small for the answers' grid gives a booklet, not a crash.
+TEST(Booklet, APaperTooSmallForTheAnswersGridStillGivesItsPages)
+{
+    TempDir out;
+    const std::string pdf = out.file("minuscule.pdf");
+    MakeBooklet(ContentPlaces(VORLANE_DEMO_DIR), {"La ferme"}, {false, false, true})
+        .SaveAsPdf(pdf, QPageSize(QSizeF(40, 30), QPageSize::Millimeter));
+    EXPECT_EQ(PdfPages(pdf), 1 + AnswerPages(10));
 }
 
 }  // namespace

@@ -55,10 +55,20 @@ TEST_F(Sharing, PdfPageIsWrittenWholeOrNotAtAll)
     EXPECT_GT(page.width(), page.height());
     EXPECT_LT(qGray(page.pixel(page.width() / 4, page.height() / 4)), 128);
 
-    std::filesystem::remove(chosen.toStdString());
-    chosen.clear();  // cancelled
+    // Cancelled: nothing written, here or where the dialog suggested.
+    const auto listing = [this] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_out.path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = listing();
+    chosen.clear();
     form.btnSavePdfDotsOnly->click();
-    EXPECT_TRUE(std::filesystem::is_empty(m_out.path()) || !std::filesystem::exists(m_out.file("page.pdf")));
+    EXPECT_EQ(listing(), before);
+    ASSERT_EQ(suggestions.size(), 2);
+    EXPECT_FALSE(std::filesystem::exists(suggestions.back().toStdString())) << suggestions.back().toStdString();
 
     const std::filesystem::path locked = m_out.path() / "fermé";
     std::filesystem::create_directory(locked);

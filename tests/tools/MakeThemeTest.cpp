@@ -108,7 +108,8 @@ TEST(MakeThemeTool, WritesAThemeTheGameReads)
 }
 
 // Given a program folder this user may not write, the theme goes to their own
-// folder; a shared theme's name in any letter case is refused.
+// folder; a shared theme's name in any letter case is refused, and so it is
+// when the user's own folder is given, or another folder of a user's data.
 TEST(MakeThemeTool, SharedProgramFolderTakesTheThemeIntoTheUsersFolder)
 {
     NeedGuiApplication();
@@ -119,14 +120,35 @@ TEST(MakeThemeTool, SharedProgramFolderTakesTheThemeIntoTheUsersFolder)
     QJsonObject other = SmallTheme();
     other["folder"] = "Autres étoiles";
     const std::string clash = WriteTheme(work, SmallTheme()), mine = WriteTheme(work, other, "autre.json");
+    // Another user's folder, copied: it kept progress on a theme "Volcans".
+    const fs::path copied = work.path() / "copie";
+    fs::create_directories(copied / "Themes" / "Volcans");
+    WriteFile((copied / "Themes" / "Volcans" / "progression.ini").string(), "[Configuration]\nCheck=1\n");
+    QJsonObject volcanoes = SmallTheme();
+    volcanoes["folder"] = "VOLCANS";
+    const std::string erupting = WriteTheme(work, volcanoes, "volcans.json");
+    for (const fs::path& made : {copied, copied / "Themes", copied / "Themes" / "Volcans"})
+        fs::permissions(made, fs::perms::all);
     const SharedProgramFolder shared(program);
-    try {
-        MakeTheme(clash, ContentPlaces::Current());
-        ADD_FAILURE() << "a shared theme's name was taken";
-    } catch (const EVorlaneError& error) {
-        EXPECT_TRUE(std::string(error.what()).starts_with("Le thème « Mes étoiles » est celui de Vorlane « mes étoiles »"));
+    const struct {
+        std::string theme, folder, refusal;
+    } refused[] = {
+        {clash, program.string(), "Le thème « Mes étoiles » est celui de Vorlane « mes étoiles »"},
+        {clash, shared.UserFolder(), "Le thème « Mes étoiles » est celui de Vorlane « mes étoiles »"},
+        {clash, copied.string(), "Le thème « Mes étoiles » est celui de Vorlane « mes étoiles »"},
+        {erupting, copied.string(), "Le thème « VOLCANS » est celui de Vorlane « Volcans »"},
+    };
+    for (const auto& [theme, folder, refusal] : refused) {
+        try {
+            MakeTheme(theme, ContentPlaces(folder));
+            ADD_FAILURE() << "a shared theme's name was taken in " << folder;
+        } catch (const EVorlaneError& error) {
+            EXPECT_TRUE(std::string(error.what()).starts_with(refusal)) << error.what();
+        }
     }
-    EXPECT_EQ(MakeTheme(mine, ContentPlaces::Current()), shared.UserFolder() + "Themes/Autres étoiles");
+    EXPECT_FALSE(fs::exists(shared.UserFolder() + "Themes/Mes étoiles"));
+    EXPECT_EQ(Entries(copied / "Themes"), std::vector<std::string>{"Volcans"});
+    EXPECT_EQ(MakeTheme(mine, ContentPlaces(shared.UserFolder())), shared.UserFolder() + "Themes/Autres étoiles");
     EXPECT_TRUE(shared.Unchanged());
 }
 

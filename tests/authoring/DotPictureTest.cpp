@@ -1,0 +1,140 @@
+// The parts of a traced page through what they promise: a gap in a drawn
+// outline closed on the picture to colour; the dots picture keeps the inner
+// lines and the stretches the child does not draw, and none that the child
+// draws; the placements that slide and exchange dots never leave the child's
+// line farther from the outline than dots placed one by one.
+#include "DotPicture.h"
+#include "DotsLines.h"
+#include "Straying.h"
+#include "TracedDrawing.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QImage>
+
+#include <queue>
+
+namespace vorlane::test {
+namespace {
+
+// A sun: a ring of twelve rays (an outline with sharp turns everywhere), a
+// line across its middle, and a gap `gap` pixels wide at the top of the outline.
+TracedDrawing Sun(int gap)
+{
+    QString points;
+    for (int i = 0; i < 24; ++i) {
+        const double angle = i * std::numbers::pi / 12 - std::numbers::pi / 2 + 0.02;
+        const double radius = i % 2 == 0 ? 180 : 120;
+        points += QStringLiteral("%1,%2 ").arg(250 + radius * std::cos(angle)).arg(210 + radius * std::sin(angle));
+    }
+    const QString svg = QStringLiteral(
+                            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"500\" height=\"420\">"
+                            "<polyline points=\"%1\" fill=\"none\" stroke=\"black\" stroke-width=\"5\"/>"
+                            "<line x1=\"180\" y1=\"210\" x2=\"320\" y2=\"210\" stroke=\"black\" stroke-width=\"5\"/></svg>")
+                            .arg(points + QStringLiteral("%1,%2").arg(250 - gap).arg(30));
+    return TracedDrawing::FromBytes(svg.toUtf8(), QStringLiteral("svg"));
+}
+
+// A pixel of a Grayscale8 mask is set.
+bool Set(const QImage& mask, QPoint p)
+{
+    return mask.rect().contains(p) && mask.constScanLine(p.y())[p.x()] != 0;
+}
+
+// Whether white pixels join `from` to `to` (four-connected).
+bool Joined(const QImage& picture, QPoint from, QPoint to)
+{
+    std::vector<bool> seen(static_cast<std::size_t>(picture.width() * picture.height()));
+    std::queue<QPoint> next;
+    next.push(from);
+    while (!next.empty()) {
+        const QPoint p = next.front();
+        next.pop();
+        if (!picture.rect().contains(p) || seen[static_cast<std::size_t>(p.y() * picture.width() + p.x())] ||
+            picture.pixel(p) != qRgb(255, 255, 255))
+            continue;
+        if (p == to)
+            return true;
+        seen[static_cast<std::size_t>(p.y() * picture.width() + p.x())] = true;
+        for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            next.push(p + step);
+    }
+    return false;
+}
+
+TEST(TracedDrawing, AGapInTheOutlineIsClosedAndNothingOutsideThePictureIsOnALine)
+{
+    const TracedDrawing sun = Sun(9);
+    const QImage& picture = sun.PictureToColour();
+    ASSERT_FALSE(picture.isNull());
+    // The middle of the sun, above its inner line, cannot be reached from the page's corner.
+    const QPoint middle = sun.Extent().center() - QPoint(0, sun.Extent().height() / 8);
+    EXPECT_FALSE(Joined(picture, QPoint(0, 0), middle));
+
+    for (const QPoint outside : {QPoint(-1, 0), QPoint(0, -1), QPoint(picture.width(), 0), QPoint(0, picture.height())})
+        EXPECT_FALSE(sun.OnLine(outside)) << outside.x() << "," << outside.y();
+    EXPECT_FALSE(TracedDrawing().OnLine(QPoint(0, 0)));
+}
+
+TEST(DotsLines, KeepsWhatTheChildDoesNotDrawAndNothingTheyDo)
+{
+    const TracedDrawing sun = Sun(0);
+    DotOptions options;
+    options.count = 24;
+    const std::vector<Dot> dots = PlaceDots(sun, options);
+    ASSERT_GE(dots.size(), 12u);
+    const QImage lines = DotsLines(sun, dots);
+    ASSERT_EQ(lines.size(), sun.PictureSize());
+    // The inner line stays whole enough to see.
+    const QPoint centre = sun.Extent().center();
+    int inner = 0;
+    for (int dx = -40; dx <= 40; ++dx)
+        for (int dy = -6; dy <= 6; ++dy)
+            inner += Set(lines, centre + QPoint(dx, dy));
+    EXPECT_GT(inner, 80 * 3);
+    // Midway along a side the child draws, no line; along the closing stretch, one.
+    const auto lineNear = [&](QPointF at) {
+        for (int dy = -4; dy <= 4; ++dy)
+            for (int dx = -4; dx <= 4; ++dx)
+                if (Set(lines, at.toPoint() + QPoint(dx, dy)))
+                    return true;
+        return false;
+    };
+    int drawnSides = 0;
+    for (std::size_t i = 0; i + 1 < dots.size(); ++i)
+        drawnSides += lineNear((QPointF(dots[i].position) + QPointF(dots[i + 1].position)) / 2);
+    EXPECT_EQ(drawnSides, 0);
+    const QPointF closing = (QPointF(dots.back().position) + QPointF(dots.front().position)) / 2;
+    const std::vector<QPoint>& outline = sun.Outline();
+    EXPECT_TRUE(std::any_of(outline.begin(), outline.end(), [&](QPoint p) {
+        return QLineF(QPointF(p), closing).length() < 40 && Set(lines, p);
+    })) << "the stretch from the last dot to the first stays drawn";
+}
+
+// Sliding and exchanging dots never makes the polygon through them stray
+// farther from the outline (which stretch is left to the child to skip, from
+// the last dot to the first, may change); the dots stay on the lines.
+TEST(PlaceDots, SlidAndExchangedDotsFollowTheOutlineAtLeastAsCloseAsOneByOne)
+{
+    const TracedDrawing sun = Sun(0);
+    DotOptions options;
+    options.count = 14;  // fewer than the sun's turns: where they go matters
+    const auto straying = [&](Placement placement, std::vector<Dot>& dots) {
+        dots = PlaceDots(sun, options, placement);
+        return StrayingPercent(sun, dots, QImage(), Path::Closed);
+    };
+    std::vector<Dot> first;
+    const double oneByOne = straying(Placement::OneByOne, first);
+    for (const Placement placement : {Placement::Mended, Placement::Settled, Placement::Evened}) {
+        SCOPED_TRACE(static_cast<int>(placement));
+        std::vector<Dot> dots;
+        EXPECT_LE(straying(placement, dots), oneByOne + 0.5);
+        EXPECT_EQ(dots.size(), first.size());
+        for (const Dot& dot : dots)
+            EXPECT_TRUE(sun.OnLine(dot.position));
+    }
+}
+
+}  // namespace
+}  // namespace vorlane::test
