@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <numbers>
 
@@ -24,17 +25,23 @@ namespace {
 
 using namespace vorlane;
 
-// A game on the demo content of the program folder, started at `depth` bits.
-std::unique_ptr<TfrmPrincipale> DemoGame(int depth)
+// A game on the demo content of the program folder, started at `depth` bits,
+// with the next dot's help as given (off unless a benchmark measures it) and
+// the clock `clock` when given.
+std::unique_ptr<TfrmPrincipale> DemoGame(int depth, NextDotHelp help = NextDotHelp::Never,
+                                         std::function<std::uint32_t()> clock = {})
 {
     NeedApplication();
     ContentPlaces::Settle(VORLANE_PROGRAM_DIR);
     GameSettings.BitDepth = depth;
+    GameSettings.AidePoint = help;
     PlayList = {TTheme{}, TTheme{"Animaux/", 1}};
     PlayCount = 1;
     PlayIndex = 1;
     auto form = std::make_unique<TfrmPrincipale>();
     form->SelectedAppearance = [] { return std::string("Crayons"); };
+    if (clock)
+        form->Clock = std::move(clock);
     form->DXPrincipale.OpenDisplay();
     form->FormShow();
     return form;
@@ -63,6 +70,16 @@ QPoint PointerPath(int step)
             384 + static_cast<int>(std::lround(200 * std::sin(2 * angle)))};
 }
 
+// Shows that every frame was painted.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 // Presenting one frame after a pointer move onto a 16:9 window of the given
 // width: the tick composes and sends what changed, and the window paints it
 // into its backing store, an image of the window's size.
@@ -75,15 +92,7 @@ void BM_PresentPointerMove(benchmark::State& state)
     form->setGeometry(0, 0, width, width * 9 / 16);
     form->show();
     QCoreApplication::processEvents();
-    // Shows that every frame was painted.
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            paints += event->type() == QEvent::Paint;
-            return false;
-        }
-    } counter;
+    PaintCounter counter;
     form->findChild<DXDrawView*>()->installEventFilter(&counter);
     int step = 0;
     for (auto _ : state) {
@@ -95,6 +104,46 @@ void BM_PresentPointerMove(benchmark::State& state)
     state.counters["paints"] = benchmark::Counter(counter.paints, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_PresentPointerMove)->Arg(1920)->Arg(3840)->Unit(benchmark::kMicrosecond);
+
+// One frame of the next dot's pulse presented on a 16:9 window of the given
+// width, the mouse still: the glow's rectangle recomposed, sent and painted.
+// Its bar: at most twice BM_PresentPointerMove.
+void BM_PresentCuePulse(benchmark::State& state)
+{
+    // The moments the glow's radius changes over one pulse, each a frame.
+    std::vector<std::uint32_t> frames;
+    NextDotCue pulse;
+    pulse.PictureStarted(NextDotHelp::AfterTwoMisses, 0);
+    for (std::uint32_t t = 1; t <= NextDotCue::kPulsePeriod; ++t)
+        if (pulse.Advance(t))
+            frames.push_back(t);
+    std::uint32_t now = 0;
+    const auto form = DemoGame(32, NextDotHelp::AfterTwoMisses, [&now] { return now; });
+    form->DXTimer.SetEnabled(false);  // the benchmark ticks
+    const int width = static_cast<int>(state.range(0));
+    form->setWindowState(Qt::WindowNoState);
+    form->setGeometry(0, 0, width, width * 9 / 16);
+    form->show();
+    form->DXPrincipaleMouseMove(1000, 20);
+    form->DXTimerTimer(1);
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    form->findChild<DXDrawView*>()->installEventFilter(&counter);
+    std::size_t frame = 0;
+    std::uint32_t pulses = 0;
+    for (auto _ : state) {
+        now = pulses * NextDotCue::kPulsePeriod + frames[frame];
+        if (++frame == frames.size()) {
+            frame = 0;
+            ++pulses;
+        }
+        form->DXTimerTimer(1);
+        QCoreApplication::processEvents();
+    }
+    state.counters["paints"] = benchmark::Counter(counter.paints, benchmark::Counter::kAvgIterations);
+    state.counters["frames_per_second"] = static_cast<double>(frames.size()) * 1000 / NextDotCue::kPulsePeriod;
+}
+BENCHMARK(BM_PresentCuePulse)->Arg(1920)->Arg(3840)->Unit(benchmark::kMicrosecond);
 
 // A whole frame shown on a 16:9 window of the given width, as after a click
 // that changed most of it or when the window is uncovered: every device pixel

@@ -70,7 +70,7 @@ measure() {
 
     "$work/Vorlane/vorlane" &
     program=$!
-    launcher=$(window_of_size 397x415)
+    launcher=$(window_of_size 397x481)
     eval "$(xdotool getwindowgeometry --shell "$launcher")"
     # "Lancer le programme": 232, 90, 153 x 29 in the launcher.
     xdotool mousemove --sync $((X + 308)) $((Y + 104)) click 1

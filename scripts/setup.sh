@@ -7,7 +7,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libopencv-imgproc-dev
   libsdl2-dev libzip-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core fonts-sil-andika
+  fonts-dejavu-core fonts-sil-andika espeak-ng
   xvfb xauth xdotool x11-utils imagemagick python3 python3-pil unzip sox
   cups printer-driver-cups-pdf poppler-utils
   dpkg-dev file fakeroot appstream desktop-file-utils lintian

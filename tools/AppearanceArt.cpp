@@ -1,9 +1,14 @@
 #include "AppearanceArt.h"
 
+#include "content/AppearanceDat.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
+
+#include <algorithm>
+#include <functional>
 
 namespace vorlane {
 
@@ -97,18 +102,86 @@ std::vector<ZoneArea> MainZones(const AppearanceRecipe& appearance)
     zones.push_back(picture);
     for (const ZoneArea& button : appearance.buttons)
         zones.push_back(button);
-    const auto& palette = appearance.palette;
-    for (std::size_t i = 0; i < palette.colours.size(); ++i) {
-        ZoneArea swatch;
-        swatch.zone = Zone::Palette;
-        swatch.hit.kind = Shape::Kind::Rect;
-        const auto column = static_cast<int>(i) % palette.columns;
-        const auto row = static_cast<int>(i) / palette.columns;
-        swatch.hit.rect = palette.hit.translated(palette.origin + QPointF(column * palette.step.x(), row * palette.step.y()));
-        zones.push_back(swatch);
-    }
     return zones;
 }
+
+QPointF SwatchPlace(const AppearanceRecipe::Palette& palette, std::size_t i)
+{
+    const auto column = static_cast<int>(i) % palette.columns;
+    const auto row = static_cast<int>(i) / palette.columns;
+    return palette.origin + QPointF(column * palette.step.x(), row * palette.step.y());
+}
+
+// Which crayon every screen pixel answers for: the pixels of each crayon's
+// picture (the bottle with its cork and highlight, the whole pencil), then
+// those within the palette's margin of one, to the nearest; -1 elsewhere.
+class CrayonAreas {
+public:
+    explicit CrayonAreas(const AppearanceRecipe& appearance)
+        : m_screen(appearance.screen), m_owner(static_cast<std::size_t>(m_screen.width() * m_screen.height()), -1)
+    {
+        const auto& palette = appearance.palette;
+        // Room for the outlines' width, which the bounds leave out.
+        const int room = 8;
+        const QRect cell = SwatchBounds(palette).toAlignedRect().adjusted(-room, -room, room, room);
+        for (std::size_t i = 0; i < palette.colours.size(); ++i) {
+            const QPointF at = SwatchPlace(palette, i);
+            const QRect place = cell.translated(at.toPoint());
+            QImage drawn(place.size(), QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::transparent);
+            {
+                QPainter painter(&drawn);
+                ShapeContext swatch;
+                swatch.toPixels = QTransform::fromTranslate(at.x() - place.x(), at.y() - place.y());
+                swatch.swatch = palette.colours[i];
+                DrawShapes(painter, palette.art, swatch);
+            }
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x)
+                    if (qAlpha(drawn.pixel(x, y)) != 0)
+                        Own(place.x() + x, place.y() + y, static_cast<int>(i));
+            m_box |= place;
+        }
+        GrowByMargin(palette.margin);
+    }
+
+    int Owner(int x, int y) const
+    {
+        return QRect(QPoint(), m_screen).contains(x, y) ? m_owner[Index(x, y)] : -1;
+    }
+
+private:
+    std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * m_screen.width() + x; }
+    void Own(int x, int y, int crayon)
+    {
+        if (QRect(QPoint(), m_screen).contains(x, y))
+            m_owner[Index(x, y)] = crayon;
+    }
+    void GrowByMargin(int margin)
+    {
+        const std::vector<int> drawn = m_owner;
+        const QRect box = m_box.adjusted(-margin, -margin, margin, margin) & QRect(QPoint(), m_screen);
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x) {
+                if (drawn[Index(x, y)] >= 0)
+                    continue;
+                int nearest = margin * margin + 1;
+                for (int dy = -margin; dy <= margin; ++dy)
+                    for (int dx = -margin; dx <= margin; ++dx) {
+                        const int d = dx * dx + dy * dy;
+                        if (d < nearest && QRect(QPoint(), m_screen).contains(x + dx, y + dy) &&
+                            drawn[Index(x + dx, y + dy)] >= 0) {
+                            nearest = d;
+                            m_owner[Index(x, y)] = drawn[Index(x + dx, y + dy)];
+                        }
+                    }
+            }
+    }
+
+    QSize m_screen;
+    QRect m_box;
+    std::vector<int> m_owner;
+};
 
 // The indicator outline, white inside: F_Lignes holds it, and F_Coloriage opens
 // a window onto it.
@@ -143,9 +216,7 @@ QImage RenderFrame(const AppearanceRecipe& appearance, bool colouring)
     const auto& palette = appearance.palette;
     for (std::size_t i = 0; i < palette.colours.size(); ++i) {
         ShapeContext swatch;
-        const auto column = static_cast<int>(i) % palette.columns;
-        const auto row = static_cast<int>(i) / palette.columns;
-        const QPointF at = palette.origin + QPointF(column * palette.step.x(), row * palette.step.y());
+        const QPointF at = SwatchPlace(palette, i);
         swatch.toPixels = QTransform::fromTranslate(at.x(), at.y());
         swatch.swatch = palette.colours[i];
         DrawShapes(painter, palette.art, swatch);
@@ -154,7 +225,54 @@ QImage RenderFrame(const AppearanceRecipe& appearance, bool colouring)
     return image;
 }
 
+// The panel: its art, then `top` (the plain question mark, or a question),
+// then the buttons.
+QImage RenderPanel(const AppearanceRecipe& appearance, const std::function<void(QPainter&)>& top)
+{
+    QImage panel = Blank(appearance.panel.size, Qt::white);
+    QPainter painter(&panel);
+    DrawShapes(painter, appearance.panel.art, ShapeContext{});
+    top(painter);
+    for (const ZoneArea& zone : appearance.panel.zones)
+        DrawShapes(painter, zone.art, ShapeContext{});
+    return panel;
+}
+
+// The panel asking for `zone`'s action: that button small in the icon's
+// square, the question beside it.
+QImage RenderQuestion(const AppearanceRecipe& appearance, Zone zone, const QString& question)
+{
+    return RenderPanel(appearance, [&](QPainter& painter) {
+        const auto& panel = appearance.panel;
+        for (const ZoneArea& button : appearance.buttons) {
+            if (button.zone != zone)
+                continue;
+            const QRectF bounds = ShapeBounds(button.hit);
+            const double scale = std::min(panel.icon.width() / bounds.width(), panel.icon.height() / bounds.height());
+            ShapeContext icon;
+            icon.toPixels = QTransform::fromTranslate(-bounds.center().x(), -bounds.center().y()) *
+                            QTransform::fromScale(scale, scale) *
+                            QTransform::fromTranslate(panel.icon.center().x(), panel.icon.center().y());
+            DrawShapes(painter, button.art, icon);
+        }
+        Shape text = panel.text;
+        text.text = question;
+        DrawShape(painter, text, ShapeContext{});
+    });
+}
+
+// The actions whose questions the panel asks, in the order of kQuestionImages.
+constexpr std::array<Zone, 4> kQuestionZones = {Zone::Erase, Zone::Next, Zone::Previous, Zone::Stop};
+
 }  // namespace
+
+QRectF SwatchBounds(const AppearanceRecipe::Palette& palette)
+{
+    QRectF art;
+    for (const Shape& shape : palette.art)
+        art |= ShapeBounds(shape);
+    return art;
+}
 
 AppearanceRecipe ParseAppearance(const QByteArray& json)
 {
@@ -187,10 +305,15 @@ AppearanceRecipe ParseAppearance(const QByteArray& json)
     for (const QJsonValue colour : Need(palette, "colours").toArray())
         appearance.palette.colours.push_back(ParseColour(colour));
     appearance.palette.art = ParseShapes(Need(palette, "art"));
-    const QJsonArray hit = Need(palette, "hit").toArray();
-    appearance.palette.hit = QRectF(hit[0].toDouble(), hit[1].toDouble(), hit[2].toDouble(), hit[3].toDouble());
+    appearance.palette.margin = static_cast<int>(NumberOr(palette, "margin", appearance.palette.margin, 0, 16));
     if (appearance.palette.columns < 1 || appearance.palette.colours.empty())
         Fail("la palette a des colonnes et des couleurs");
+
+    if (object.contains(QLatin1String("cue"))) {
+        const QJsonObject cue = object[QLatin1String("cue")].toObject();
+        appearance.cue.centre = ParseColour(Need(cue, "centre"));
+        appearance.cue.edge = ParseColour(Need(cue, "edge"));
+    }
 
     const QJsonObject indicator = Need(object, "indicator").toObject();
     appearance.indicator.point = IntPair(Need(indicator, "point"), "point");
@@ -210,7 +333,21 @@ AppearanceRecipe ParseAppearance(const QByteArray& json)
     const QPoint panelSize = IntPair(Need(panel, "size"), "size");
     appearance.panel.size = QSize(panelSize.x(), panelSize.y());
     appearance.panel.art = ParseShapes(Need(panel, "art"));
+    appearance.panel.ask = ShapesOrNone(panel, "ask");
     appearance.panel.zones = ParseZones(Need(panel, "zones"));
+    if (panel.contains(QLatin1String("questions"))) {
+        const QJsonObject questions = panel[QLatin1String("questions")].toObject();
+        const QJsonArray icon = Need(questions, "icon").toArray();
+        appearance.panel.icon = QRectF(icon[0].toDouble(), icon[1].toDouble(), icon[2].toDouble(), icon[3].toDouble());
+        if (appearance.panel.icon.isEmpty())
+            Fail("« icon » : un carré où dessiner le bouton");
+        QJsonObject text = Need(questions, "text").toObject();
+        text[QLatin1String("text")] = QStringLiteral("?");
+        appearance.panel.text = ParseShape(text);
+        for (const Zone zone : kQuestionZones)
+            appearance.panel.questions.emplace_back(zone,
+                                                    Need(questions, kZoneNames[static_cast<std::size_t>(zone)]).toString());
+    }
 
     for (const QJsonValue sound : Need(object, "sounds").toArray())
         appearance.sounds.push_back(ParseSound(sound));
@@ -227,6 +364,20 @@ std::vector<std::pair<QString, QImage>> RenderAppearance(const AppearanceRecipe&
 
     QImage mask = Blank(appearance.screen, Qt::black);
     PaintZones(mask, appearance, MainZones(appearance));
+    // Each crayon answers over its whole picture and margin: the palette's zone
+    // where the tip shows it (shifted back like every zone), and M_Crayons,
+    // read at the tip, giving the crayon's colour there.
+    const CrayonAreas areas(appearance);
+    QImage crayons = Blank(appearance.screen, Qt::white);
+    const QColor paletteKey = appearance.keys[static_cast<std::size_t>(Zone::Palette)];
+    for (int y = 0; y < appearance.screen.height(); ++y)
+        for (int x = 0; x < appearance.screen.width(); ++x)
+            if (const int owner = areas.Owner(x, y); owner >= 0) {
+                crayons.setPixelColor(x, y, appearance.palette.colours[static_cast<std::size_t>(owner)]);
+                const QPoint zone = QPoint(x, y) - appearance.pointer.hotspot;
+                if (mask.rect().contains(zone))
+                    mask.setPixelColor(zone, paletteKey);
+            }
 
     QImage keys(kZoneCount, 1, QImage::Format_RGB32);
     for (int i = 0; i < kZoneCount; ++i)
@@ -238,17 +389,13 @@ std::vector<std::pair<QString, QImage>> RenderAppearance(const AppearanceRecipe&
         DrawIndicator(painter, appearance);
     }
 
-    QImage panel = Blank(appearance.panel.size, Qt::white);
-    {
-        QPainter painter(&panel);
-        DrawShapes(painter, appearance.panel.art, ShapeContext{});
-        for (const ZoneArea& zone : appearance.panel.zones)
-            DrawShapes(painter, zone.art, ShapeContext{});
-    }
+    const QImage panel = RenderPanel(appearance, [&](QPainter& painter) {
+        DrawShapes(painter, appearance.panel.ask, ShapeContext{});
+    });
     QImage panelMask = Blank(appearance.panel.size, Qt::black);
     PaintZones(panelMask, appearance, appearance.panel.zones);
 
-    return {
+    std::vector<std::pair<QString, QImage>> images = {
         {QStringLiteral("C_Pointeur"), pointer},
         {QStringLiteral("F_Principale"), RenderFrame(appearance, false)},
         {QStringLiteral("F_Coloriage"), RenderFrame(appearance, true)},
@@ -257,7 +404,14 @@ std::vector<std::pair<QString, QImage>> RenderAppearance(const AppearanceRecipe&
         {QStringLiteral("F_Lignes"), lines},
         {QStringLiteral("F_Confirmation"), panel},
         {QStringLiteral("MF_Confirmation"), panelMask},
+        {QLatin1String(kCrayonsImage), crayons},
     };
+    for (const auto& [zone, question] : appearance.panel.questions) {
+        const auto asked = std::find(kQuestionZones.begin(), kQuestionZones.end(), zone) - kQuestionZones.begin();
+        images.emplace_back(QLatin1String(kQuestionImages[static_cast<std::size_t>(asked)]),
+                            RenderQuestion(appearance, zone, question));
+    }
+    return images;
 }
 
 }  // namespace vorlane

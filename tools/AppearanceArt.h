@@ -42,8 +42,12 @@ struct AppearanceRecipe {
         int columns = 1;
         std::vector<QColor> colours;
         std::vector<Shape> art;  // one swatch at (0, 0); paint "swatch" is its colour
-        QRectF hit;              // the swatch's solid colour, in the same units
+        int margin = 4;          // pixels around a crayon's picture that still pick it
     } palette;
+    struct Cue {
+        QColor centre{0xFF, 0xD5, 0x4F};  // the next dot's glow (apparence.dat CouleurAideCentre)
+        QColor edge{0xFF, 0x8A, 0x65};    // its rim (CouleurAideBord)
+    } cue;
     struct Indicator {
         QPoint point;            // XCouleur, YCouleur
         Shape shape;             // a closed outline around it
@@ -58,15 +62,28 @@ struct AppearanceRecipe {
         QPoint position;         // XOuiNon, YouiNon
         QSize size;
         std::vector<Shape> art;
+        std::vector<Shape> ask;        // the plain panel's question, drawn over `art`
         std::vector<ZoneArea> zones;
+        // The panel as it asks each action (F_Confirmation_Efface...): the
+        // action's button drawn small in `icon` and its question in `text`,
+        // instead of `ask`. None without questions.
+        QRectF icon;
+        Shape text;
+        std::vector<std::pair<Zone, QString>> questions;
     } panel;
     std::vector<SoundRecipe> sounds;
 };
 
+// Where one swatch's art lies, drawn at (0, 0), outlines' width left out.
+QRectF SwatchBounds(const AppearanceRecipe::Palette& palette);
+
 // Reads an appearance data file. Raises EDemoDataError.
 AppearanceRecipe ParseAppearance(const QByteArray& json);
 
-// The eight images by file name (without extension), in the game's loading order.
+// The eight images by file name (without extension), in the game's loading
+// order, then those the game uses when they are there: M_Crayons, which gives
+// every pixel of a crayon's picture and its margin the crayon's colour, and
+// the panel as it asks each question (F_Confirmation_Efface...).
 std::vector<std::pair<QString, QImage>> RenderAppearance(const AppearanceRecipe& appearance);
 
 }  // namespace vorlane

@@ -58,9 +58,12 @@ std::string ThemeDatText(const ThemeRecipe& theme, const std::vector<RenderedPic
     const bool existed = std::filesystem::exists(path);
     const ThemeDat previous(path);
     std::string text = ThemeDatHead(pictures.size(), !existed || previous.Check());
-    for (std::uint32_t n = 1; n <= pictures.size(); ++n)
+    for (std::uint32_t n = 1; n <= pictures.size(); ++n) {
+        const PictureRecipe& picture = theme.pictures[n - 1];
         text += PictureSection(n, pictures[n - 1].points, pictures[n - 1].lineColour, theme.lineWidth,
-                               previous.Imprimer(n));
+                               previous.Imprimer(n), picture.labels.value_or(theme.labels),
+                               picture.firstNumber.value_or(theme.firstNumber));
+    }
     return text;
 }
 
@@ -113,6 +116,14 @@ std::string AppearanceDatText(const AppearanceRecipe& appearance)
     text += line("YouiNon", appearance.panel.position.y());
     text += line("XCouleur", appearance.indicator.point.x());
     text += line("YCouleur", appearance.indicator.point.y());
+    const auto colour = [&](const char* key, const QColor& value) {
+        char bgr[16];
+        std::snprintf(bgr, sizeof bgr, "0x%.8X",
+                      static_cast<unsigned>(value.red() | value.green() << 8 | value.blue() << 16));
+        return key + ("=" + std::string(bgr)) + eol;
+    };
+    text += colour("CouleurAideCentre", appearance.cue.centre);
+    text += colour("CouleurAideBord", appearance.cue.edge);
     return text;
 }
 

@@ -1,8 +1,11 @@
 #include "Preview.h"
 
 #include "base/Errors.h"
+#include "content/AppearanceDat.h"
 
 #include <QPainter>
+
+#include <algorithm>
 
 namespace vorlane {
 
@@ -147,13 +150,17 @@ void WritePreview(const AppearanceRecipe& appearance, const std::vector<std::pai
     FillToBlack(lines, appearance.indicator.point, palette[palette.size() / 3]);
     Compose(screen, lines, QPoint(0, 0));
     Compose(screen, Image(images, "F_Coloriage"), QPoint(0, 0));
-    const QPointF swatch = appearance.palette.origin + appearance.palette.hit.center() +
+    const QPointF swatch = appearance.palette.origin + SwatchBounds(appearance.palette).center() +
                            QPointF(appearance.palette.step.x() * static_cast<double>(palette.size() / 3), 0);
     QImage colouring = screen;
     Compose(screen, pointer, swatch.toPoint() - hotspot);
     Save(screen, folder + "/ecran-coloriage.png");
 
-    Compose(colouring, Image(images, "F_Confirmation"), appearance.panel.position);
+    // The panel as the next button raises it: asking its question when the appearance has one.
+    const char* next = kQuestionImages[1];
+    const bool asks = std::any_of(images.begin(), images.end(),
+                                  [next](const auto& image) { return image.first == QLatin1String(next); });
+    Compose(colouring, Image(images, asks ? next : "F_Confirmation"), appearance.panel.position);
     const QRectF yes = ShapePath(appearance.panel.zones.front().hit, ShapeContext{}).boundingRect();
     Compose(colouring, pointer, appearance.panel.position + yes.center().toPoint() - hotspot);
     Save(colouring, folder + "/ecran-confirmation.png");

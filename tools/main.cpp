@@ -9,6 +9,7 @@
 #include "ThemeFiles.h"
 #include "TracingBench.h"
 #include "TracedDrawing.h"
+#include "VoiceMaker.h"
 
 #include "base/Errors.h"
 #include "content/ContentPaths.h"
@@ -37,6 +38,9 @@ int Usage()
     std::fputs("Usage :\n"
                "  vorlane-content make-demo DOSSIER [--apercu DOSSIER_PNG]\n"
                "      écrit l'apparence et les thèmes de démonstration dans DOSSIER/Apparences et DOSSIER/Themes\n"
+               "  vorlane-content make-voice DOSSIER [--espeak PROGRAMME]\n"
+               "      fait dire par espeak-ng chaque numéro et chaque lettre des thèmes et le nom de chaque\n"
+               "      image de démonstration, et l'écrit dans DOSSIER/Voix\n"
                "  vorlane-content make-theme FICHIER.json DOSSIER [--apercu DOSSIER_PNG]\n"
                "      dessine le thème décrit par FICHIER.json et l'écrit dans DOSSIER/Themes, puis le vérifie\n"
                "  vorlane-content trace DESSIN DOSSIER --theme NOM [--points N] [--numeros 1|A|a|2|5|10]\n"
@@ -364,6 +368,14 @@ int main(int argc, char** argv)
         }
         if (argc == 5 && std::strcmp(argv[1], "make-demo") == 0 && std::strcmp(argv[3], "--apercu") == 0) {
             vorlane::MakeDemo(argv[2], argv[4]);
+            return 0;
+        }
+        if (argc == 3 && std::strcmp(argv[1], "make-voice") == 0) {
+            vorlane::MakeVoice(argv[2]);
+            return 0;
+        }
+        if (argc == 5 && std::strcmp(argv[1], "make-voice") == 0 && std::strcmp(argv[3], "--espeak") == 0) {
+            vorlane::MakeVoice(argv[2], argv[4]);
             return 0;
         }
         if (argc == 4 && std::strcmp(argv[1], "make-theme") == 0)

@@ -411,6 +411,24 @@ PackageReport CheckAppearance(const std::string& folder, const std::string& pack
         (colouring->PixelColour(atX, atY) & 0xFFFFFF) != 0xFFFFFF)
         faults.Add("F_Coloriage.qrvi en (XCouleur, YCouleur)",
                    "pas blanc : le cadre cacherait l'indicateur de couleur");
+
+    // Images the game uses when they are there: one it cannot read, or of
+    // another size, it leaves aside without a word, so it is said here.
+    const auto& panel = images[5];
+    std::vector<const char*> optional(kQuestionImages.begin(), kQuestionImages.end());
+    optional.push_back(kCrayonsImage);
+    for (const char* image : optional) {
+        const std::string name = AppearanceImageFileName(image);
+        if (!Find(folder, name))
+            continue;
+        const auto loaded = LoadImage(folder, name, faults);
+        const bool crayons = image == kCrayonsImage;
+        const int width = crayons ? kScreenWidth : panel ? panel->Width() : 0;
+        const int height = crayons ? kScreenHeight : panel ? panel->Height() : 0;
+        if (loaded && width > 0 && (loaded->Width() != width || loaded->Height() != height))
+            faults.Add(name, "taille " + Size(loaded->Width(), loaded->Height()) + " au lieu de " + Size(width, height) +
+                                 " : le jeu ne la montre pas");
+    }
     return report;
 }
 

@@ -47,7 +47,7 @@ std::string ThemeDatHead(std::size_t pictures, bool check)
 }
 
 std::string PictureSection(std::uint32_t picture, const std::vector<QPoint>& points, const QColor& lineColour,
-                           int lineWidth, bool printable)
+                           int lineWidth, bool printable, LabelStyle labels, int firstNumber)
 {
     char couleur[16];
     std::snprintf(couleur, sizeof couleur, "0x%.8X",
@@ -57,6 +57,9 @@ std::string PictureSection(std::uint32_t picture, const std::vector<QPoint>& poi
     text += std::string("Couleur=") + couleur + kEol;
     if (printable)
         text += std::string("Imprimer=1") + kEol;
+    text += "Numeros=" + LabelStyleName(labels).toStdString() + kEol;
+    if (labels != LabelStyle::UpperLetters && labels != LabelStyle::LowerLetters)
+        text += "Premier=" + std::to_string(firstNumber) + kEol;
     for (std::uint32_t p = 1; p <= points.size(); ++p) {
         const QPoint point = points[p - 1];
         const std::string number = NumberText(p);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DotPicture.h"
 #include "base/AtomicFile.h"
 
 #include <QColor>
@@ -26,9 +27,11 @@ std::string MakeFolder(const std::string& path);
 void WriteTextFile(const std::string& path, const std::string& text);
 
 // theme.dat as written on Windows (CR LF): the [General] and [Configuration]
-// sections, then one section per picture.
+// sections, then one section per picture. The section says how its dots are
+// labelled (Numeros, and Premier for numbers), which the game speaks.
 std::string ThemeDatHead(std::size_t pictures, bool check);
 std::string PictureSection(std::uint32_t picture, const std::vector<QPoint>& points, const QColor& lineColour,
-                           int lineWidth, bool printable);
+                           int lineWidth, bool printable, LabelStyle labels = LabelStyle::Numbers,
+                           int firstNumber = 1);
 
 }  // namespace vorlane

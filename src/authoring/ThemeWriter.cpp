@@ -183,7 +183,8 @@ int AddPictureToTheme(const ContentPlaces& places, const std::string& theme, con
         WriteBitmapFile(dotsPicture, folder + "/" + PointsFileName(picture));
     };
     const auto section = [&](std::uint32_t picture, bool printable) {
-        return PictureSection(picture, points, options.lineColour, options.lineWidth, printable);
+        return PictureSection(picture, points, options.lineColour, options.lineWidth, printable, options.style,
+                              options.firstNumber);
     };
 
     const std::string themes = WithoutSlash(MakeFolder(places.UserThemesPath()));

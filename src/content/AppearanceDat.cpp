@@ -33,4 +33,15 @@ AppearanceLayout AppearanceDat::Layout() const
             read("XOuiNon"), read("YouiNon"), read("XCouleur"), read("YCouleur")};
 }
 
+CueColours AppearanceDat::Cue() const
+{
+    const CueColours defaults;
+    const auto read = [this](const char* key, std::uint32_t fallback) {
+        return static_cast<std::uint32_t>(
+                   m_file.ReadInteger(PackageIdentity::kSection, key, static_cast<std::int32_t>(fallback))) &
+               0xFFFFFF;
+    };
+    return {read("CouleurAideCentre", defaults.CouleurAideCentre), read("CouleurAideBord", defaults.CouleurAideBord)};
+}
+
 }  // namespace vorlane

@@ -23,9 +23,27 @@ struct AppearanceLayout {
     bool operator==(const AppearanceLayout&) const = default;
 };
 
+// The colours of the glow that shows a stuck child the next dot, 0x00BBGGRR:
+// strongest around the dot, fading through the rim colour into the page.
+struct CueColours {
+    std::uint32_t CouleurAideCentre = 0x004FD5FF;  // a warm yellow
+    std::uint32_t CouleurAideBord = 0x00658AFF;    // orange
+
+    bool operator==(const CueColours&) const = default;
+};
+
 // The sounds of an appearance in the order of their slots (0 yes ... 8 colour).
 inline constexpr std::array<const char*, 9> kAppearanceSounds = {
     "S_Oui", "S_Non", "S_ClickOk", "S_ClickNok", "S_Quitte", "S_Efface", "S_Precedent", "S_Suivant", "S_Couleur"};
+
+// Images an appearance may go without (the game then does as before them):
+// the yes/no panel as it asks to erase, go to the next or previous picture and
+// stop, in the order of the game's pending actions, each at the panel's size;
+// and every crayon's picture with its margin painted in its colour, at the
+// frame's size, where a click on the palette takes its colour.
+inline constexpr std::array<const char*, 4> kQuestionImages = {"F_Confirmation_Efface", "F_Confirmation_Suivant",
+                                                               "F_Confirmation_Precedent", "F_Confirmation_Quitte"};
+inline constexpr const char* kCrayonsImage = "M_Crayons";
 
 // "<image>.qrvi" (a BMP file) and "<sound>.qrvs" (a WAVE file) inside an appearance folder.
 std::string AppearanceImageFileName(const std::string& image);
@@ -42,6 +60,9 @@ public:
 
     PackageIdentity Identity() const;
     AppearanceLayout Layout() const;
+    // Keys CouleurAideCentre and CouleurAideBord; the defaults above for an
+    // appearance made before them.
+    CueColours Cue() const;
 
 private:
     IniFile m_file;

@@ -7,6 +7,7 @@
 #include "content/IniFile.h"
 #include "content/PackageIdentity.h"
 #include "content/ThemeDat.h"
+#include "content/VoiceFiles.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -388,6 +389,15 @@ std::string ContentPlaces::SettingsFile(const std::string& executablePath) const
 {
     const std::string settings = SettingsFileNameFor(executablePath);
     return m_shared ? UserFolder() + fs::path(settings).filename().string() : settings;
+}
+
+std::vector<std::string> ContentPlaces::VoiceFiles(const std::string& file) const
+{
+    std::vector<std::string> files;
+    if (m_shared && !m_user.empty())
+        files.push_back(ResolveContentFile(m_user + kVoiceFolder + file));
+    files.push_back(ResolveContentFile(m_program + kVoiceFolder + file));
+    return files;
 }
 
 bool ContentPlaces::HoldsProgressOnly(const std::string& folder)

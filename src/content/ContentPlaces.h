@@ -118,6 +118,12 @@ public:
     // The settings file this user reads and writes, for the executable `executablePath`.
     std::string SettingsFile(const std::string& executablePath) const;
 
+    // The voice file `file` (VoiceFiles.h) to try, in order: the user's own
+    // Voix/ (in the user's folder of a shared program folder; in a portable
+    // one it is the program folder's), then the program's Voix/. Each found
+    // in any letter case; missing ones are left to the reader to skip.
+    std::vector<std::string> VoiceFiles(const std::string& file) const;
+
     // Whether the theme folder `folder` of a user's folder holds their
     // progress on a shared theme (a progress file, an older version's partial
     // theme.dat, coloured pictures) and no theme.

@@ -22,6 +22,11 @@ void ReadSettings(const std::string& fileName, TGameSettings& settings)
     settings.Apparence = file.ReadInteger(kSection, "Apparence", 0);
     settings.Son = file.ReadBool(kSection, "Son", true);
     settings.Hazard = file.ReadBool(kSection, "Hazard", true);
+    const std::int32_t help = file.ReadInteger(kSection, "AidePoint", static_cast<std::int32_t>(NextDotHelp::AfterTwoMisses));
+    settings.AidePoint = help >= 0 && help <= static_cast<std::int32_t>(NextDotHelp::AfterTenSeconds)
+                             ? static_cast<NextDotHelp>(help)
+                             : NextDotHelp::AfterTwoMisses;
+    settings.Voix = file.ReadBool(kSection, "Voix", true);
     settings.Tolerance = std::max(settings.Tolerance, TGameSettings::kMinTolerance);
 }
 
@@ -36,6 +41,8 @@ void WriteSettings(const std::string& fileName, TGameSettings& settings)
     refusal.Try([&] { file.WriteInteger(kSection, "Apparence", settings.Apparence); });
     refusal.Try([&] { file.WriteBool(kSection, "Son", settings.Son); });
     refusal.Try([&] { file.WriteBool(kSection, "Hazard", settings.Hazard); });
+    refusal.Try([&] { file.WriteInteger(kSection, "AidePoint", static_cast<std::int32_t>(settings.AidePoint)); });
+    refusal.Try([&] { file.WriteBool(kSection, "Voix", settings.Voix); });
     refusal.RaiseIfAny();
 }
 

@@ -127,6 +127,7 @@ void SoundMixer::Start(const std::shared_ptr<SoundVoice>& voice, const VoiceSett
     voice->m_gainLeft = left;
     voice->m_gainRight = right;
     voice->m_looped = settings.looped;
+    voice->m_wait = std::uint64_t{settings.delay} * static_cast<std::uint64_t>(m_rate) / 1000;
     if (!voice->m_playing.load(std::memory_order_relaxed)) {
         voice->m_playing.store(true, std::memory_order_release);
         m_active.push_back(voice);
@@ -153,12 +154,19 @@ void SoundMixer::Mix(std::int16_t* out, int frames)
         std::fill_n(m_sum.begin(), 2 * n, 0);
         for (std::size_t v = 0; v < m_active.size();) {
             SoundVoice& voice = *m_active[v];
+            // A voice still waiting to start adds nothing before its first frame.
+            const int wait = static_cast<int>(std::min<std::uint64_t>(voice.m_wait, static_cast<std::uint64_t>(n)));
+            voice.m_wait -= static_cast<std::uint64_t>(wait);
+            if (wait == n) {
+                ++v;
+                continue;
+            }
             const WaveData& data = *voice.m_data;
             const auto mix = data.format.bitsPerSample == 8
                                  ? (data.format.channels == 1 ? MixVoice<8, 1> : MixVoice<8, 2>)
                                  : (data.format.channels == 1 ? MixVoice<16, 1> : MixVoice<16, 2>);
             if (mix(voice.m_position, voice.m_step, voice.m_looped, voice.m_gainLeft, voice.m_gainRight, data,
-                    m_sum.data(), n)) {
+                    m_sum.data() + 2 * wait, n - wait)) {
                 ++v;
                 continue;
             }

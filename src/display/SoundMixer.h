@@ -27,6 +27,7 @@ private:
     std::uint64_t m_step = 0;      // source frames per device frame, 32.32
     std::int32_t m_gainLeft = 0;   // 1 << 16 is full volume
     std::int32_t m_gainRight = 0;
+    std::uint64_t m_wait = 0;      // device frames of silence before the first sample
     bool m_looped = false;
     std::atomic<bool> m_playing{false};
 };
@@ -37,6 +38,7 @@ struct VoiceSettings {
     int volume = 0;               // attenuation in hundredths of a decibel, 0 (full) to -10000 (silent)
     int pan = 0;                  // -10000 (left only) to 10000 (right only), 0 centred
     bool looped = false;
+    std::uint32_t delay = 0;      // milliseconds of silence before it starts: a word said after another
 };
 
 // The output device and our mixer of voices over SDL's audio subsystem. The

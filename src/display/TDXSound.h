@@ -40,7 +40,8 @@ public:
     int DeviceRate() const;
 
 private:
-    friend void PlaySound(TDXWaveList& list, int slot, int volume, int pan);
+    friend void PlaySound(TDXWaveList& list, int slot, int volume, int pan, int delay);
+    friend void StopSound(TDXWaveList& list, int slot);
 
     std::unique_ptr<SoundMixer> m_mixer;
 };

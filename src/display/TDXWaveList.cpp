@@ -15,7 +15,7 @@ int TWaveCollectionItem::PlayingCount() const
     return static_cast<int>(std::count_if(m_copies.begin(), m_copies.end(), playing)) + (playing(m_loopSound) ? 1 : 0);
 }
 
-void TWaveCollectionItem::Play(SoundMixer* mixer)
+void TWaveCollectionItem::Play(SoundMixer* mixer, int delay)
 {
     if (mixer == nullptr)
         return;
@@ -32,7 +32,8 @@ void TWaveCollectionItem::Play(SoundMixer* mixer)
     if (!data || data->FrameCount() == 0)
         return;
 
-    const VoiceSettings settings{static_cast<std::uint32_t>(std::max(m_frequency, 0)), m_volume, m_pan, m_looped};
+    const VoiceSettings settings{static_cast<std::uint32_t>(std::max(m_frequency, 0)), m_volume, m_pan, m_looped,
+                                 static_cast<std::uint32_t>(std::max(delay, 0))};
     if (m_looped) {
         if (!m_loopSound)
             m_loopSound = std::make_shared<SoundVoice>(data);
@@ -53,6 +54,16 @@ void TWaveCollectionItem::Play(SoundMixer* mixer)
         m_copies.push_back(copy);
     }
     mixer->Start(copy, settings);
+}
+
+void TWaveCollectionItem::Stop(SoundMixer* mixer)
+{
+    if (mixer == nullptr)
+        return;
+    for (const auto& copy : m_copies)
+        mixer->Stop(copy);
+    if (m_loopSound)
+        mixer->Stop(m_loopSound);
 }
 
 TWaveCollectionItem& TDXWaveList::Add()
@@ -79,13 +90,18 @@ const TWaveCollectionItem& TDXWaveList::Items(int index) const
     return *m_items[static_cast<std::size_t>(index)];
 }
 
-void PlaySound(TDXWaveList& list, int slot, int volume, int pan)
+void PlaySound(TDXWaveList& list, int slot, int volume, int pan, int delay)
 {
     TWaveCollectionItem& item = list.Items(slot);
     item.SetVolume(volume);
     item.SetPan(pan);
     list.m_plays.push_back(slot);
-    item.Play(list.m_sound.m_mixer.get());
+    item.Play(list.m_sound.m_mixer.get(), delay);
+}
+
+void StopSound(TDXWaveList& list, int slot)
+{
+    list.Items(slot).Stop(list.m_sound.m_mixer.get());
 }
 
 }  // namespace vorlane

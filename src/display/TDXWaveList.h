@@ -48,10 +48,14 @@ public:
     int PlayingCount() const;
 
 private:
-    friend void PlaySound(TDXWaveList& list, int slot, int volume, int pan);
-    // Plays the slot once without waiting (or restarts its loop); nothing when
-    // `mixer` is null (no device) or the wave is empty.
-    void Play(SoundMixer* mixer);
+    friend void PlaySound(TDXWaveList& list, int slot, int volume, int pan, int delay);
+    friend void StopSound(TDXWaveList& list, int slot);
+    // Plays the slot once without waiting (or restarts its loop), after
+    // `delay` milliseconds; nothing when `mixer` is null (no device) or the
+    // wave is empty.
+    void Play(SoundMixer* mixer, int delay);
+    // Every copy and the loop fall silent.
+    void Stop(SoundMixer* mixer);
 
     std::string m_name;
     TWave m_wave;
@@ -91,7 +95,8 @@ public:
     void ClearPlayRecord() { m_plays.clear(); }
 
 private:
-    friend void PlaySound(TDXWaveList& list, int slot, int volume, int pan);
+    friend void PlaySound(TDXWaveList& list, int slot, int volume, int pan, int delay);
+    friend void StopSound(TDXWaveList& list, int slot);
 
     TDXSound& m_sound;
     std::vector<std::unique_ptr<TWaveCollectionItem>> m_items;  // slots keep their address when others are inserted
@@ -100,6 +105,11 @@ private:
 
 // Sets the slot's volume and pan, then plays it once without waiting. Playing
 // again a slot that is still heard overlaps with it (MaxPlayingCount 0).
-void PlaySound(TDXWaveList& list, int slot, int volume, int pan);
+// With a delay (milliseconds) the sound starts that much later, in the mixer:
+// nothing waits for it.
+void PlaySound(TDXWaveList& list, int slot, int volume, int pan, int delay = 0);
+// Silences every copy of the slot being heard or waiting to start: a word
+// gives way to the next one rather than being said over it.
+void StopSound(TDXWaveList& list, int slot);
 
 }  // namespace vorlane

@@ -111,6 +111,25 @@ void TDirectDrawSurface::FillColour(std::uint32_t pixel, const QRect& clip)
         raster::FillSpan(pixels, y, area.left(), area.right() + 1, pixel);
 }
 
+void TDirectDrawSurface::FillRadial(int cx, int cy, int radius, std::span<const std::uint32_t> ramp, const QRect& clip)
+{
+    const QRect area = clip & Rect() & QRect(cx - radius, cy - radius, 2 * radius + 1, 2 * radius + 1);
+    if (area.isEmpty() || radius <= 0 || ramp.empty())
+        return;
+    const raster::Pixels pixels = WritablePixels();
+    const std::int64_t limit = std::int64_t{radius} * radius;
+    const auto steps = static_cast<std::int64_t>(ramp.size());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const std::int64_t dy = y - cy;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const std::int64_t dx = x - cx;
+            const std::int64_t d2 = dx * dx + dy * dy;
+            if (d2 < limit)
+                raster::WritePixel(pixels, x, y, ramp[static_cast<std::size_t>(d2 * steps / limit)]);
+        }
+    }
+}
+
 void TDirectDrawSurface::DrawSurface(int x, int y, const TDirectDrawSurface* source, Transparency transparency)
 {
     DrawSurface(x, y, source, transparency, Rect());

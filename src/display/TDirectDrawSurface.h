@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include <QRect>
@@ -59,6 +60,10 @@ public:
     void FillColour(std::uint32_t pixel);
     // The pixels inside `clip` only.
     void FillColour(std::uint32_t pixel, const QRect& clip);
+    // A disc shaded from its centre out: every pixel inside `clip` less than
+    // `radius` from (cx, cy) takes ramp[d² × ramp.size() / radius²], d its
+    // distance from the centre; the pixels around it are left as they were.
+    void FillRadial(int cx, int cy, int radius, std::span<const std::uint32_t> ramp, const QRect& clip);
     // Copies `source` whole with its top-left corner at (x, y), clipped on all
     // four sides. Keyed: source pixels equal to the source's transparent
     // colour leave this surface's pixels as they were. Nothing without a source.

@@ -47,6 +47,8 @@ void TfrmPrincipale::FormCreate()
     PendingClickSound = -1;
     for (std::size_t slot = 0; slot < kAppearanceSounds.size(); ++slot)
         ListeWav.Add();
+    ListeVoix.Add();  // the dot's label
+    ListeVoix.Add();  // the picture's name
     // SonMaker opened itself with the window.
     ClearFillHistory();
     ConfirmShown = false;
@@ -81,6 +83,7 @@ void TfrmPrincipale::FormShow()
 void TfrmPrincipale::FormClose()
 {
     DXTimer.SetEnabled(false);
+    m_cue.Hide();
     if (ShowLauncher)
         ShowLauncher();
 }

@@ -17,6 +17,7 @@
 #include "display/TDirectDrawSurface.h"
 #include "display/TDXSound.h"
 #include "display/TDXWaveList.h"
+#include "game/NextDotCue.h"
 
 namespace vorlane {
 
@@ -61,6 +62,8 @@ public:
     // be saved, a picture that cannot be loaded); unset, such an error is
     // raised to the caller like any other.
     std::function<void(const std::exception&)> ShowError;
+    // Milliseconds, wrapping: what paces the next dot's help. Tests set their own.
+    std::function<std::uint32_t()> Clock = TDXTimer::SystemMilliseconds;
 
     // The start button's action: opens the display (which loads the first
     // picture), shows this window full screen and runs FormShow. On an error
@@ -79,9 +82,20 @@ public:
     TDIB DXLignes;         // F_Lignes
     TDIB DXOuiNon;         // F_Confirmation
     TDIB DXMasqueOuiNon;   // MF_Confirmation
+    // The panel as it asks each question (erase, next, previous, stop), when
+    // the appearance has it: F_Confirmation_Efface... at F_Confirmation's
+    // size, over the same mask. Empty otherwise: the plain panel asks.
+    std::array<TDIB, 4> DXQuestions;
+    // Every crayon's area with its margin, painted in its colour (M_Crayons),
+    // when the appearance has it: a click on a crayon's cork or highlight
+    // takes the crayon's colour, not the cork's. Empty otherwise.
+    TDIB DXCrayons;
     // Opened with the window; without a sound device the game plays silently.
     TDXSound SonMaker{SoundOpening::Automatic};
     TDXWaveList ListeWav{SonMaker};
+    // The voice: slot 0 says the label of the dot just hit, slot 1 the
+    // finished picture's name after it (Voix/ files, see VoiceFiles.h).
+    TDXWaveList ListeVoix{SonMaker};
 
     // ---- The eight surfaces, one per bitmap, in the same order ------------
     // Never null: released surfaces are replaced by empty ones.
@@ -162,6 +176,9 @@ public:
     // The debug overlay: the y of each line and its text.
     std::vector<std::pair<int, std::string>> DebugOverlayLines() const;
 
+    // The glow that shows a stuck child the next dot.
+    const NextDotCue& Cue() const { return m_cue; }
+
     // The pointer's hotspot in picture coordinates.
     std::int64_t HotspotX() const;
     std::int64_t HotspotY() const;
@@ -194,6 +211,13 @@ private:
         }
     }
     void Play(int slot);
+    // Says the label of dot `point` of the current picture, and the picture's
+    // name after it when `finished`; silent where no voice file can be read.
+    void SayDot(std::int32_t point, bool finished);
+    // Shows the panel asking the pending action's question.
+    void ShowQuestion();
+    // The colour the palette gives for a click with the hotspot at (x, y), screen pixels.
+    std::uint32_t CrayonColour(int x, int y);
     std::uint32_t Key(int zone) const;
     void SaveColouredPicture();
     // 0 erase, 1 next, 2 previous, 3 stop; any other number nothing.
@@ -216,17 +240,26 @@ private:
     };
     // The layers in drawing order: picture, lines, frame, panel, pointer.
     using FrameLayers = std::array<FrameLayer, 5>;
+    // The next dot's glow as a frame shows it, on the page under the picture.
+    struct CueLayer {
+        QPoint centre;
+        int radius = 0;  // 0: none
+        bool operator==(const CueLayer&) const = default;
+    };
     struct ComposedFrame {
         FrameLayers layers;
+        CueLayer cue;
         std::uint64_t backVersion = 0;
     };
-    FrameLayers CurrentLayers() const;
+    ComposedFrame CurrentFrame() const;
     // Where the frame differs from the last one when its layers only moved or
-    // appeared (the pointer, the panel); nothing when more changed than that.
-    std::optional<QRegion> MovedParts(const FrameLayers& layers) const;
-    void ComposeFrame(const FrameLayers& layers, const QRect& clip);
+    // appeared (the pointer, the panel) and the glow changed; nothing when
+    // more changed than that.
+    std::optional<QRegion> MovedParts(const ComposedFrame& frame) const;
+    void ComposeFrame(const ComposedFrame& frame, const QRect& clip);
 
     DXDrawView* m_view = nullptr;
+    NextDotCue m_cue;
     // The last frame composed without the debug overlay.
     std::optional<ComposedFrame> m_lastFrame;
 };

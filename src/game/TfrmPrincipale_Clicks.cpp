@@ -5,8 +5,13 @@
 #include "content/GameSettings.h"
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
+#include "content/VoiceFiles.h"
+#include "display/PixelFormat.h"
 #include "display/TDirectDrawSurfaceCanvas.h"
 #include "print/zipUnzip.h"
+
+#include <algorithm>
+#include <filesystem>
 
 namespace vorlane {
 
@@ -28,6 +33,69 @@ void TfrmPrincipale::Play(int slot)
 {
     if (GameSettings.Son)
         PlaySound(ListeWav, slot, 0, 0);
+}
+
+// A word gives way to the next: the child who hits quickly hears each label
+// from its start, never two at once. The hit sound plays over it, mixed.
+void TfrmPrincipale::SayDot(std::int32_t point, bool finished)
+{
+    if (!GameSettings.Voix)
+        return;
+    for (int slot = 0; slot < ListeVoix.Count(); ++slot)
+        StopSound(ListeVoix, slot);
+    // The user's file first, then the program's; a missing or damaged one is
+    // passed over, and with none the child hears the hit sound alone. No word
+    // takes megabytes: such a file is passed over unread.
+    const auto load = [](TWaveCollectionItem& slot, const std::string& file) {
+        constexpr std::uintmax_t kLongestWord = 4 << 20;
+        if (file.empty())
+            return false;
+        for (const std::string& path : ContentPlaces::Current().VoiceFiles(file)) {
+            std::error_code missing;
+            if (std::filesystem::file_size(path, missing) > kLongestWord)  // a missing file's size is the largest
+                continue;
+            try {
+                slot.Wave().LoadWaveFile(path);
+                return true;
+            } catch (const EVorlaneError&) {
+            }
+        }
+        return false;
+    };
+    const ThemeDat theme = CurrentThemeDat();
+    const auto picture = static_cast<std::uint32_t>(NumeroImage);
+    TWaveCollectionItem& label = ListeVoix.Items(0);
+    const bool saidLabel = load(label, LabelVoiceFileName(theme.Etiquette(picture, static_cast<std::uint32_t>(point))));
+    if (saidLabel)
+        PlaySound(ListeVoix, 0, 0, 0);
+    if (finished && load(ListeVoix.Items(1), NameVoiceFileName(theme.Titre(picture)))) {
+        // The name after the label and a breath.
+        constexpr std::uint64_t kPause = 250;
+        const TWave& wave = label.Wave();
+        const std::uint64_t rate = std::max<std::uint32_t>(wave.Format().samplesPerSec, 1);
+        const std::uint64_t labelLength = saidLabel ? wave.FrameCount() * 1000 / rate + kPause : 0;
+        PlaySound(ListeVoix, 1, 0, 0, static_cast<int>(std::min<std::uint64_t>(labelLength, 10000)));
+    }
+}
+
+void TfrmPrincipale::ShowQuestion()
+{
+    const bool asks = PendingAction >= 0 && PendingAction < static_cast<std::int32_t>(DXQuestions.size()) &&
+                      !DXQuestions[static_cast<std::size_t>(PendingAction)].Empty();
+    LoadSurface(*DXOuiNonSurface, asks ? DXQuestions[static_cast<std::size_t>(PendingAction)] : DXOuiNon);
+}
+
+std::uint32_t TfrmPrincipale::CrayonColour(int x, int y)
+{
+    // The colour as the display shows it, as a pixel of the frame would give it.
+    if (!DXCrayons.Empty()) {
+        const PixelFormat format = DXCadreSurface->Format();
+        return ColourFromPixel(format, PixelFromColour(format, DXCrayons.PixelColour(x, y)));
+    }
+    TDirectDrawSurfaceCanvas& frame = DXCadreSurface->SurfaceCanvas();
+    const std::uint32_t colour = frame.PixelColour(x, y);
+    frame.ReleaseCanvas();
+    return colour;
 }
 
 void TfrmPrincipale::SaveColouredPicture()
@@ -87,19 +155,24 @@ void TfrmPrincipale::DXPrincipaleClick()
                          hy < YPoint + tolerance;
         if (!hit)
             PendingClickSound = kSoundMiss;
+        if (!hit && NumeroPoint > 0)
+            m_cue.Missed(Clock());
+        std::int32_t joined = 0;
         // -1 marks a point the drawing cannot pass.
         if (hit && XPoint != -1 && YPoint != -1 && TailleLigne != -1 && NumeroPoint > 0) {
             lines.SetPenWidth(TailleLigne);
             lines.SetPenColour(LineColour);
             lines.LineTo(Coordinate(std::int64_t{XPoint} + XDessin), Coordinate(std::int64_t{YPoint} + YDessin));
             lines.ReleaseCanvas();
-            ++NumeroPoint;
+            joined = NumeroPoint++;
+            m_cue.Hit(Clock());
             PendingClickSound = kSoundHit;
             LoadStage = 2;
             ChargeRessources(2);
             if (NumeroPoint == NombrePoints + 1) {
                 DXLignesSurface->FillColour(DXLignesSurface->MatchColour(kWhite));
                 NumeroPoint = -1;
+                m_cue.Hide();
             }
         }
         if (NumeroPoint < 0) {
@@ -127,6 +200,9 @@ void TfrmPrincipale::DXPrincipaleClick()
                 PendingClickSound = -1;
             }
         }
+        // Every dot joined is said, the last one too, then the picture's name.
+        if (joined > 0)
+            SayDot(joined, NumeroPoint == 0);
         if (NumeroPoint == 0) {
             if (ColouringJustBegun) {
                 ColouringJustBegun = false;
@@ -163,6 +239,7 @@ void TfrmPrincipale::DXPrincipaleClick()
         } else {
             ConfirmShown = true;
             PendingAction = action.action;
+            ShowQuestion();
         }
     }
 
@@ -186,15 +263,24 @@ void TfrmPrincipale::DXPrincipaleClick()
     if (Key(kPalette) == zoneColour && NumeroPoint == 0) {
         Play(kSoundColour);
         if (!ColouringJustBegun) {
-            CouleurColoriage = DXCadreSurface->SurfaceCanvas().PixelColour(
-                Coordinate(std::int64_t{MouseX} + PointeurOffsetX), Coordinate(std::int64_t{MouseY} + PointeurOffsetY));
-            DXCadreSurface->SurfaceCanvas().ReleaseCanvas();
+            CouleurColoriage = CrayonColour(Coordinate(std::int64_t{MouseX} + PointeurOffsetX),
+                                            Coordinate(std::int64_t{MouseY} + PointeurOffsetY));
             TDirectDrawSurfaceCanvas& lines = DXLignesSurface->SurfaceCanvas();
             lines.SetBrushColour(CouleurColoriage);
             lines.SetBrushStyle(TBrushStyle::Solid);
             lines.FillToBorder(XCouleur, YCouleur, 0x000000);
             lines.ReleaseCanvas();
         }
+    }
+
+    // A click on nothing while colouring (beside the crayons, on the frame's
+    // decoration) changes nothing, and says so.
+    if (NumeroPoint == 0 && !ConfirmShown) {
+        bool anyZone = false;
+        for (const int zone : {kPicture, kErase, kNext, kPrevious, kStop, kYes, kNo, kPalette})
+            anyZone = anyZone || Key(zone) == zoneColour;
+        if (!anyZone)
+            Play(kSoundMiss);
     }
 }
 

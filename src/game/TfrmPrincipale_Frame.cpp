@@ -58,22 +58,28 @@ void TfrmPrincipale::DXTimerTimer(int /*lagCount*/)
         ClickStop();
         return;
     }
-    if (!ready || !RedrawNeeded)
+    if (!ready)
+        return;
+    // The next dot's glow pulses by itself: its own small frames, only while it shows.
+    if (m_cue.Advance(Clock()))
+        RedrawNeeded = true;
+    if (!RedrawNeeded)
         return;
     RedrawNeeded = false;
     TDirectDrawSurface& back = DXPrincipale.BackBuffer();
-    const FrameLayers layers = CurrentLayers();
+    const ComposedFrame frame = CurrentFrame();
     // A frame whose layers only moved is composed and presented where they
-    // were and where they are, for a mouse move one small rectangle; any
-    // other frame is composed whole and presented where it differs.
-    if (const std::optional<QRegion> moved = MovedParts(layers)) {
+    // were and where they are, for a mouse move one small rectangle, for the
+    // glow the dot's; any other frame is composed whole and presented where
+    // it differs.
+    if (const std::optional<QRegion> moved = MovedParts(frame)) {
         for (const QRect& part : *moved)
-            ComposeFrame(layers, part);
+            ComposeFrame(frame, part);
         DXPrincipale.PresentFrame(*moved);
-        m_lastFrame = ComposedFrame{layers, back.Version()};
+        m_lastFrame = ComposedFrame{frame.layers, frame.cue, back.Version()};
         return;
     }
-    ComposeFrame(layers, back.Rect());
+    ComposeFrame(frame, back.Rect());
     if (GameSettings.DebugMode) {
         TDirectDrawSurfaceCanvas& canvas = back.SurfaceCanvas();
         canvas.SetBrushStyle(TBrushStyle::Clear);
@@ -89,20 +95,31 @@ void TfrmPrincipale::DXTimerTimer(int /*lagCount*/)
     if (GameSettings.DebugMode)
         m_lastFrame.reset();
     else
-        m_lastFrame = ComposedFrame{layers, back.Version()};
+        m_lastFrame = ComposedFrame{frame.layers, frame.cue, back.Version()};
 }
 
-TfrmPrincipale::FrameLayers TfrmPrincipale::CurrentLayers() const
+TfrmPrincipale::ComposedFrame TfrmPrincipale::CurrentFrame() const
 {
     const auto layer = [](const std::unique_ptr<TDirectDrawSurface>& surface, int x, int y, bool shown) {
         return FrameLayer{surface.get(), surface->Version(), surface->TransparentColour(), x, y, shown};
     };
-    return {layer(DXDessinSurface, XDessin, YDessin, true), layer(DXLignesSurface, 0, 0, true),
-            layer(DXCadreSurface, 0, 0, true), layer(DXOuiNonSurface, XOuiNon, YouiNon, ConfirmShown),
-            layer(DXPointeurSurface, MouseX, MouseY, true)};
+    ComposedFrame frame{{layer(DXDessinSurface, XDessin, YDessin, true), layer(DXLignesSurface, 0, 0, true),
+                         layer(DXCadreSurface, 0, 0, true), layer(DXOuiNonSurface, XOuiNon, YouiNon, ConfirmShown),
+                         layer(DXPointeurSurface, MouseX, MouseY, true)},
+                        {},
+                        0};
+    // -1 marks a dot the drawing cannot pass, and a dot off the screen has
+    // nothing to show either.
+    const std::int64_t x = std::int64_t{XPoint} + XDessin;
+    const std::int64_t y = std::int64_t{YPoint} + YDessin;
+    const QRect screen = DXPrincipale.BackBuffer().Rect();
+    if (m_cue.Radius() > 0 && NumeroPoint > 0 && XPoint != -1 && YPoint != -1 && x >= screen.left() &&
+        x <= screen.right() && y >= screen.top() && y <= screen.bottom())
+        frame.cue = {QPoint(static_cast<int>(x), static_cast<int>(y)), m_cue.Radius()};
+    return frame;
 }
 
-std::optional<QRegion> TfrmPrincipale::MovedParts(const FrameLayers& layers) const
+std::optional<QRegion> TfrmPrincipale::MovedParts(const ComposedFrame& frame) const
 {
     const TDirectDrawSurface& back = DXPrincipale.BackBuffer();
     if (GameSettings.DebugMode || !m_lastFrame || m_lastFrame->backVersion != back.Version())
@@ -111,9 +128,9 @@ std::optional<QRegion> TfrmPrincipale::MovedParts(const FrameLayers& layers) con
         return layer.shown ? back.Covered(layer.x, layer.y, *layer.surface) : QRect();
     };
     QRegion moved;
-    for (std::size_t i = 0; i < layers.size(); ++i) {
+    for (std::size_t i = 0; i < frame.layers.size(); ++i) {
         const FrameLayer& was = m_lastFrame->layers[i];
-        const FrameLayer& now = layers[i];
+        const FrameLayer& now = frame.layers[i];
         if (was.surface != now.surface || was.version != now.version || was.key != now.key)
             return std::nullopt;
         if (was.x == now.x && was.y == now.y && was.shown == now.shown)
@@ -128,14 +145,21 @@ std::optional<QRegion> TfrmPrincipale::MovedParts(const FrameLayers& layers) con
         else
             moved += QRegion(before) + after;
     }
+    if (m_lastFrame->cue != frame.cue)
+        for (const CueLayer& cue : {m_lastFrame->cue, frame.cue})
+            if (cue.radius > 0)
+                moved += NextDotCue::Area(cue.centre) & back.Rect();
     return moved;
 }
 
-void TfrmPrincipale::ComposeFrame(const FrameLayers& layers, const QRect& clip)
+void TfrmPrincipale::ComposeFrame(const ComposedFrame& frame, const QRect& clip)
 {
     TDirectDrawSurface& back = DXPrincipale.BackBuffer();
     back.FillColour(back.MatchColour(kWhite), clip);
-    for (const FrameLayer& layer : layers)
+    // On the page, under the picture: the dot and its label stay on top.
+    if (frame.cue.radius > 0)
+        m_cue.Draw(back, frame.cue.centre, clip);
+    for (const FrameLayer& layer : frame.layers)
         if (layer.shown)
             back.DrawSurface(layer.x, layer.y, layer.surface, Transparency::Keyed, clip);
 }
@@ -185,6 +209,8 @@ void TfrmPrincipale::ChargeSurface()
     const auto surfaces = Surfaces();
     for (std::size_t i = 0; i < surfaces.size(); ++i)
         LoadSurface(**surfaces[i], *bitmaps[i]);
+    if (ConfirmShown)
+        ShowQuestion();
     DXTimer.SetEnabled(true);
 }
 

@@ -5,7 +5,10 @@
 #include "content/AppearanceDat.h"
 #include "content/ContentPlaces.h"
 #include "content/PlayList.h"
+#include "content/GameSettings.h"
 #include "content/ThemeDat.h"
+
+#include <filesystem>
 
 namespace vorlane {
 
@@ -17,6 +20,25 @@ constexpr std::array<const char*, 7> kAppearanceImages = {
 void LoadAppearanceImage(TDIB& bitmap, const std::string& appearance, const char* image)
 {
     bitmap.LoadBitmapFile(ContentPlaces::Current().AppearanceContentFile(appearance, AppearanceImageFileName(image)));
+}
+
+// An image an appearance may go without: empty when it has none, or one that
+// cannot be read or is not `size`. The game then does as it did before such
+// images were made; `vorlane-content check` tells the designer.
+void LoadOptionalImage(TDIB& bitmap, const std::string& appearance, const char* image, QSize size)
+{
+    bitmap.Clear();
+    const std::string path = ContentPlaces::Current().AppearanceContentFile(appearance, AppearanceImageFileName(image));
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return;
+    try {
+        bitmap.LoadBitmapFile(path);
+    } catch (const EVorlaneError&) {
+        bitmap.Clear();
+    }
+    if (QSize(bitmap.Width(), bitmap.Height()) != size)
+        bitmap.Clear();
 }
 
 }  // namespace
@@ -70,10 +92,14 @@ void TfrmPrincipale::ChargeRessources(std::int32_t mode)
             ListeWav.Items(static_cast<int>(slot))
                 .Wave().LoadWaveFile(ContentPlaces::Current().AppearanceContentFile(
                     appearance, AppearanceSoundFileName(kAppearanceSounds[slot])));
+        for (std::size_t i = 0; i < kQuestionImages.size(); ++i)
+            LoadOptionalImage(DXQuestions[i], appearance, kQuestionImages[i], QSize(DXOuiNon.Width(), DXOuiNon.Height()));
         NumeroImage = CurrentEntry().PictureNo;
         DXDessin.LoadBitmapFile(CurrentThemeContent(PointsFileName(NumeroImage)));
         LoadSurface(*DXCadreSurface, DXCadre);
-        const AppearanceLayout layout = AppearanceDat::ForAppearance(appearance).Layout();
+        const AppearanceDat appearanceDat = AppearanceDat::ForAppearance(appearance);
+        m_cue.SetColours(appearanceDat.Cue());
+        const AppearanceLayout layout = appearanceDat.Layout();
         PointeurOffsetX = layout.PointeurOffsetX;
         PointeurOffsetY = layout.PointeurOffsetY;
         XDessin = layout.XDessin;
@@ -95,6 +121,7 @@ void TfrmPrincipale::ChargeRessources(std::int32_t mode)
             TailleLigne = first.Ligne;
             XPoint = first.X;
             YPoint = first.Y;
+            m_cue.PictureStarted(GameSettings.AidePoint, Clock());
         }
         NumeroImage = CurrentEntry().PictureNo;
         DXDessin.LoadBitmapFile(CurrentThemeContent(PointsFileName(NumeroImage)));
@@ -111,6 +138,7 @@ void TfrmPrincipale::ChargeRessources(std::int32_t mode)
         NumeroImage = CurrentEntry().PictureNo;
         DXDessin.LoadBitmapFile(CurrentThemeContent(ImageFileName(NumeroImage)));
         LoadAppearanceImage(DXCadre, appearance, "F_Coloriage");
+        LoadOptionalImage(DXCrayons, appearance, kCrayonsImage, QSize(DXCadre.Width(), DXCadre.Height()));
         LoadSurface(*DXLignesSurface, DXLignes);
         LoadSurface(*DXCadreSurface, DXCadre);
         LoadSurface(*DXDessinSurface, DXDessin);
@@ -118,6 +146,7 @@ void TfrmPrincipale::ChargeRessources(std::int32_t mode)
             CouleurColoriage = kWhite;
             NumeroPoint = 0;
             ClearFillHistory();
+            m_cue.Hide();
         }
         break;
     default:

@@ -75,7 +75,7 @@ TProgramme::TProgramme(std::string executablePath, QWidget* parent)
     setObjectName(QStringLiteral("Programme"));
     setWindowTitle(QStringLiteral("Vorlane"));
     setFont(LauncherFont(8));
-    setFixedSize(397, 415);
+    setFixedSize(397, 481);
     CreateControls();
     SetTabOrder();
     ConnectHandlers();
@@ -134,6 +134,23 @@ void TProgramme::CreateControls()
     LblTolerance->setFixedHeight(21);
     LblTolerance->adjustSize();
 
+    // The help a stuck child gets, the whole window's width under the other options.
+    gbAide = GroupBox(this, QStringLiteral(" Aide à l'enfant "), 0, 416, 397, 65);
+    lblAidePoint = Place(new QLabel(QStringLiteral("Aide pour trouver le point &suivant :"), gbAide), 8, 18, 200, 17);
+    cBAidePoint = Place(new QComboBox(gbAide), 208, 16, 181, 21);
+    cBAidePoint->addItems({QStringLiteral("jamais"), QStringLiteral("après 2 erreurs"), QStringLiteral("après 10 secondes")});
+    lblAidePoint->setBuddy(cBAidePoint);
+    const QString aidePoint = QStringLiteral(
+        "Le point à trouver grossit et brille doucement jusqu'à ce que l'enfant le touche : "
+        "le premier point de chaque dessin, puis quand l'enfant a cliqué deux fois à côté "
+        "ou n'a trouvé aucun point depuis dix secondes. Les clics sont jugés comme d'habitude.");
+    lblAidePoint->setToolTip(aidePoint);
+    cBAidePoint->setToolTip(aidePoint);
+    chkVoix = Place(new QCheckBox(QStringLiteral("&Dire les nombres et les lettres"), gbAide), 8, 41, 240, 17);
+    chkVoix->setToolTip(QStringLiteral(
+        "À chaque point trouvé, le jeu dit son nombre ou sa lettre, puis le nom du dessin terminé. "
+        "Une famille peut y mettre sa propre voix : voir l'aide du lanceur."));
+
     dxDrawTest.Options = {TDXDrawOption::doAllowReboot, TDXDrawOption::doWaitVBlank,  TDXDrawOption::doCenter,
                           TDXDrawOption::doDirectX7Mode, TDXDrawOption::doHardware, TDXDrawOption::doSelectDriver};
     dxDrawTest.SurfaceWidth = 61;
@@ -151,11 +168,12 @@ void TProgramme::CreateControls()
 }
 
 // The buttons first, then the options: appearance, themes (the list before
-// its random-order box), tolerance.
+// its random-order box), tolerance, the child's help.
 void TProgramme::SetTabOrder()
 {
-    QWidget* const order[] = {btnLancer, btnUtilitaireImpression, btnAPropos, btnAideProgramme, btnQuitter,
-                              cBApparences, chkSon, clbThemes, chkHazard, ScrBTolerance, EdTolerance};
+    QWidget* const order[] = {btnLancer,   btnUtilitaireImpression, btnAPropos, btnAideProgramme, btnQuitter,
+                              cBApparences, chkSon, clbThemes, chkHazard, ScrBTolerance, EdTolerance,
+                              cBAidePoint, chkVoix};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -22,7 +22,8 @@ class QScrollBar;
 namespace vorlane {
 
 // The launcher, the program's main window: the user picks an appearance and
-// themes, sets sound, random order and the click tolerance, and starts the
+// themes, sets sound, random order, the click tolerance and the help a stuck
+// child gets (the next dot shown, the numbers spoken), and starts the
 // game; it also opens the print manager, the about box and the help. Creating
 // it reads the settings and the catalogue and tests the display; closing it
 // writes them back and ends the program.
@@ -44,6 +45,8 @@ public:
     void cBApparencesChange();
     void chkSonClick();
     void chkHazardClick();
+    void cBAidePointChange();
+    void chkVoixClick();
     void clbThemesClick();
     void ScrBToleranceChange();
     void EdToleranceChange();
@@ -77,6 +80,10 @@ public:
     QScrollBar* ScrBTolerance;
     QLineEdit* EdTolerance;
     QLabel* LblTolerance;
+    QGroupBox* gbAide;
+    QLabel* lblAidePoint;
+    QComboBox* cBAidePoint;  // jamais, après 2 erreurs, après 10 secondes: NextDotHelp's values
+    QCheckBox* chkVoix;
     QGroupBox* gbParametre;
     QPushButton* btnLancer;
     QPushButton* btnUtilitaireImpression;

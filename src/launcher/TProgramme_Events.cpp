@@ -23,6 +23,8 @@ void TProgramme::ConnectHandlers()
     connect(cBApparences, &QComboBox::activated, this, on(&TProgramme::cBApparencesChange));
     connect(chkSon, &QCheckBox::toggled, this, on(&TProgramme::chkSonClick));
     connect(chkHazard, &QCheckBox::toggled, this, on(&TProgramme::chkHazardClick));
+    connect(cBAidePoint, &QComboBox::currentIndexChanged, this, on(&TProgramme::cBAidePointChange));
+    connect(chkVoix, &QCheckBox::toggled, this, on(&TProgramme::chkVoixClick));
     // The selection, not the current row: focus alone moves the current row.
     connect(clbThemes->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             on(&TProgramme::clbThemesClick));

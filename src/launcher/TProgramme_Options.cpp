@@ -75,6 +75,8 @@ void TProgramme::FormCreate()
     // 8. Sound and random order.
     chkSon->setChecked(GameSettings.Son);
     chkHazard->setChecked(GameSettings.Hazard);
+    cBAidePoint->setCurrentIndex(static_cast<int>(GameSettings.AidePoint));
+    chkVoix->setChecked(GameSettings.Voix);
 
     // 9, 10 and 11. The display mode of the game.
     GameSettings.ScreenWidth = 1024;
@@ -133,6 +135,16 @@ void TProgramme::chkSonClick()
 void TProgramme::chkHazardClick()
 {
     GameSettings.Hazard = chkHazard->isChecked();
+}
+
+void TProgramme::cBAidePointChange()
+{
+    GameSettings.AidePoint = static_cast<NextDotHelp>(cBAidePoint->currentIndex());
+}
+
+void TProgramme::chkVoixClick()
+{
+    GameSettings.Voix = chkVoix->isChecked();
 }
 
 void TProgramme::clbThemesClick()

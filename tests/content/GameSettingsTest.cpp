@@ -51,12 +51,16 @@ TEST(GameSettings, MissingFileGivesDefaults)
     settings.Apparence = 2;
     settings.Son = false;
     settings.Hazard = false;
+    settings.AidePoint = NextDotHelp::Never;
+    settings.Voix = false;
     ReadSettings(dir.file("vorlane.ini"), settings);
     EXPECT_EQ(settings.Langue, 0);
     EXPECT_EQ(settings.Tolerance, 15);
     EXPECT_EQ(settings.Apparence, 0);
     EXPECT_TRUE(settings.Son);
     EXPECT_TRUE(settings.Hazard);
+    EXPECT_EQ(settings.AidePoint, NextDotHelp::AfterTwoMisses);
+    EXPECT_TRUE(settings.Voix);
 }
 
 TEST(GameSettings, ToleranceHasOnlyALowerBound)
@@ -82,6 +86,13 @@ TEST(GameSettings, ReadsEveryKeyAndIgnoresLangue)
     EXPECT_TRUE(settings.Hazard);
     EXPECT_EQ(settings.Tolerance, 20);
     EXPECT_FALSE(ReadFrom("[Configuration]\nHazard=0\n").Hazard);
+    // A file of an older version has neither help key: both take their defaults.
+    EXPECT_EQ(settings.AidePoint, NextDotHelp::AfterTwoMisses);
+    EXPECT_TRUE(settings.Voix);
+    EXPECT_EQ(ReadFrom("[Configuration]\nAidePoint=0\nVoix=0\n").AidePoint, NextDotHelp::Never);
+    EXPECT_FALSE(ReadFrom("[Configuration]\nVoix=0\n").Voix);
+    EXPECT_EQ(ReadFrom("[Configuration]\nAidePoint=2\n").AidePoint, NextDotHelp::AfterTenSeconds);
+    EXPECT_EQ(ReadFrom("[Configuration]\nAidePoint=7\n").AidePoint, NextDotHelp::AfterTwoMisses);
 }
 
 TEST(GameSettings, WriteCreatesTheFileInKeyOrder)
@@ -92,9 +103,12 @@ TEST(GameSettings, WriteCreatesTheFileInKeyOrder)
     settings.Tolerance = 3;
     settings.Apparence = 7;
     settings.Son = false;
+    settings.AidePoint = NextDotHelp::AfterTenSeconds;
+    settings.Voix = false;
     WriteSettings(path, settings);
     EXPECT_EQ(settings.Tolerance, 5);
-    EXPECT_EQ(ReadFile(path), "[Configuration]\nLangue=0\nTolerance=5\nApparence=7\nSon=0\nHazard=1\n");
+    EXPECT_EQ(ReadFile(path),
+              "[Configuration]\nLangue=0\nTolerance=5\nApparence=7\nSon=0\nHazard=1\nAidePoint=2\nVoix=0\n");
 
     TGameSettings readBack;
     ReadSettings(path, readBack);
@@ -102,6 +116,8 @@ TEST(GameSettings, WriteCreatesTheFileInKeyOrder)
     EXPECT_EQ(readBack.Apparence, 7);
     EXPECT_FALSE(readBack.Son);
     EXPECT_TRUE(readBack.Hazard);
+    EXPECT_EQ(readBack.AidePoint, NextDotHelp::AfterTenSeconds);
+    EXPECT_FALSE(readBack.Voix);
 }
 
 TEST(GameSettings, WriteKeepsWhatElseTheFileHolds)
@@ -114,7 +130,8 @@ TEST(GameSettings, WriteKeepsWhatElseTheFileHolds)
     settings.Tolerance = 12;
     WriteSettings(path, settings);
     EXPECT_EQ(ReadFile(path),
-              "; réglages\n[Configuration]\nHazard=0\nTolerance=12\nLangue=0\nApparence=0\nSon=1\n\n[Autre]\nCle=1\n");
+              "; réglages\n[Configuration]\nHazard=0\nTolerance=12\nLangue=0\nApparence=0\nSon=1\nAidePoint=1\nVoix=1\n"
+              "\n[Autre]\nCle=1\n");
 }
 
 TEST(GameSettings, RefusedWriteNamesTheFile)
@@ -163,5 +180,5 @@ TEST(GameSettings, FolderFlushUnsupportedIsSuccessAndAFailureStopsNoOtherKey)
     settings.Hazard = false;
     EXPECT_THROW(WriteSettings(path, settings), EWriteError);
     folderFlushError = 0;
-    EXPECT_EQ(ReadFile(path), "[Configuration]\nLangue=0\nTolerance=17\nApparence=3\nSon=0\nHazard=0\n");
+    EXPECT_EQ(ReadFile(path), "[Configuration]\nLangue=0\nTolerance=17\nApparence=3\nSon=0\nHazard=0\nAidePoint=1\nVoix=1\n");
 }

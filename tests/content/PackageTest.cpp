@@ -51,7 +51,24 @@ TEST(ThemePackage, PointKeysAndTheirDefaults)
     EXPECT_EQ(theme.NombrePoints(7), 1);  // a missing section
     EXPECT_EQ(theme.Titre(5), "vache");
     EXPECT_EQ(theme.Titre(100), "");      // made before pictures had names
+    EXPECT_EQ(theme.Etiquette(100, 3), "3");  // made before pictures said how they count
     EXPECT_FALSE(theme.Check());
+}
+
+TEST(ThemePackage, DotLabelsCountAsThePictureSays)
+{
+    TempDir dir;
+    WriteFile(dir.file("theme.dat"), "[Image01]\nNumeros=A\n[Image02]\nnumeros=a\nPremier=9\n"
+                                     "[Image03]\nNumeros=5\nPremier=30\n[Image04]\nPremier=161\n"
+                                     "[Image05]\nNumeros=10\n[Image06]\nNumeros=2\nPremier=0\n");
+    const ThemeDat theme(dir.file("theme.dat"));
+    const struct {
+        std::uint32_t picture, point;
+        const char* label;
+    } cases[] = {{1, 1, "A"}, {1, 26, "Z"}, {2, 1, "a"}, {2, 3, "c"}, {3, 1, "30"}, {3, 35, "200"},
+                 {4, 40, "200"}, {5, 2, "11"}, {6, 1, "0"}, {6, 4, "6"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(theme.Etiquette(c.picture, c.point), c.label) << c.picture << " " << c.point;
 }
 
 TEST(ThemePackage, MissingCountIsZero)
@@ -100,10 +117,11 @@ TEST(AppearancePackage, LayoutKeys)
     WriteFile(dir.file("apparence.dat"),
               "[General]\nVersion=1\nSubVersion=0\nNom=Vorlane\n"
               "PointeurOffsetX=3\nPOINTEUROFFSETY=0x4\nXDessin=112\nYDessin=$40\n"
-              "XOuiNon=300\nYouiNon=250\nXCouleur=20\nYCouleur=700px\n");
+              "XOuiNon=300\nYouiNon=250\nXCouleur=20\nYCouleur=700px\nCouleurAideCentre=0x00112233\n");
     const AppearanceDat appearance(dir.file("apparence.dat"));
     EXPECT_TRUE(appearance.Identity().IsAccepted());
     EXPECT_EQ(appearance.Layout(), (AppearanceLayout{3, 4, 112, 64, 300, 250, 20, 0}));
+    EXPECT_EQ(appearance.Cue(), (CueColours{0x112233, CueColours{}.CouleurAideBord}));
     EXPECT_EQ(AppearanceDat(dir.file("absent.dat")).Layout(), AppearanceLayout{});
     EXPECT_FALSE(AppearanceDat(dir.file("absent.dat")).Identity().IsAccepted());
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -273,6 +274,41 @@ TEST_F(DiskSound, CopyRules)
     EXPECT_EQ(m_list.PlayRecord(), (std::vector<int>{0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4}));
     m_sound.Finalize();
     EXPECT_EQ(free.PlayingCount(), 0) << "closing the device silences every copy";
+}
+
+// How the game speaks: a hit sound and a word are heard together, each whole;
+// a second word waits for its delay; a word that gives way falls silent.
+TEST_F(DiskSound, HitAndWordsAreMixedWholeAndAWordWaitsItsTurn)
+{
+    const int rate = m_sound.DeviceRate();
+    TWaveCollectionItem& hit = m_list.Add();
+    hit.Wave().LoadWaveBytes(ConstantWave(rate, 16, {8000}, rate / 10));
+    TWaveCollectionItem& label = m_list.Add();
+    label.Wave().LoadWaveBytes(ConstantWave(rate / 2, 16, {1000}, rate / 8));  // 250 ms at half the rate
+    TWaveCollectionItem& name = m_list.Add();
+    name.Wave().LoadWaveBytes(ConstantWave(rate, 16, {300}, rate / 20));
+    TWaveCollectionItem& stopped = m_list.Add();
+    stopped.Wave().LoadWaveBytes(ConstantWave(rate, 16, {50}, rate * 10));
+
+    PlaySound(m_list, 3, 0, 0);
+    StopSound(m_list, 3);
+    EXPECT_EQ(stopped.PlayingCount(), 0);
+    PlaySound(m_list, 0, 0, 0);
+    PlaySound(m_list, 1, 0, 0);
+    PlaySound(m_list, 2, 0, 0, 400);  // after the label's 250 ms
+    WaitUntilSilent(name);
+    WaitUntilSilent(label);
+    const auto heard = Heard();
+
+    // Every frame of the three is heard, whole, some of hit and label together.
+    const int stoppedFrames = CountLeft(heard, 50);
+    EXPECT_LE(stoppedFrames, 2 * 512) << "a stopped sound is heard one buffer at most";
+    EXPECT_EQ(SumLeft(heard) - 50L * stoppedFrames, 8000L * (rate / 10) + 1000L * 2 * (rate / 8) + 300L * (rate / 20));
+    EXPECT_GT(CountLeft(heard, 9000), 0) << "the hit and the label never sounded together";
+    const auto first = [&](int value) {
+        return std::find_if(heard.begin(), heard.end(), [&](const Frame& f) { return f.left == value; }) - heard.begin();
+    };
+    EXPECT_NEAR(first(300) - first(9000), rate * 2 / 5, 512 + 2) << "the name starts 400 ms after the label";
 }
 
 TEST(TDXSound, WithoutADevicePlaysDoNothing)

@@ -77,7 +77,9 @@ class Appearance:
     def __init__(self, folder):
         self.folder = folder
         general = read_ini(folder / "apparence.dat")["General"]
-        self.values = {key: int(value) for key, value in general.items() if key not in ("Nom",)}
+        # Integers as the program reads them: decimal, or hexadecimal after "0x" (the glow's colours).
+        self.values = {key: int(value, 16) if value.lower().startswith("0x") else int(value)
+                       for key, value in general.items() if key not in ("Nom",)}
         self.offset = (self.values["PointeurOffsetX"], self.values["PointeurOffsetY"])
         self.picture_origin = (self.values["XDessin"], self.values["YDessin"])
         keys = self.image("M_Couleurs")
@@ -297,7 +299,7 @@ def play(session, first):
     written_dir = data_dir / "Themes" / THEME
     # The user's ticks and marks: in theme.dat of a portable folder, in a file of their own for a shared one.
     progress = "theme.dat" if data_dir == program_dir else "progression.ini"
-    launcher_size = (397, 415)
+    launcher_size = (397, 481)
 
     # 1. A second copy is refused with its box and ends.
     _, launcher = session.wait_window("Vorlane", launcher_size)

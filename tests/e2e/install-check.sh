@@ -16,7 +16,7 @@ cmake --install "$build" --prefix "$work/installed" >/dev/null
 "$work/installed/vorlane-content" make-demo "$work/made"
 diff -r "$work/made/Themes" "$work/installed/Themes" || { echo "installed themes differ from the demo as made"; exit 1; }
 mv "$work/installed" "$work/moved"
-for part in vorlane vorlane-atelier vorlane-content vorlane.svg vorlane.desktop vorlane-atelier.desktop Themes Apparences Aide/index.html Aide/atelier.html Exemples/theme-Formes.json; do
+for part in vorlane vorlane-atelier vorlane-content vorlane.svg vorlane.desktop vorlane-atelier.desktop Themes Apparences Voix/12.wav Voix/a-minuscule.wav Aide/index.html Aide/atelier.html Exemples/theme-Formes.json; do
     [ -e "$work/moved/$part" ] || { echo "missing from the program folder: $part"; exit 1; }
 done
 grep -qx "Exec=$work/installed/vorlane" "$work/moved/vorlane.desktop" || { echo "Exec line wrong"; exit 1; }

@@ -16,7 +16,7 @@ trap 'rm -rf "$work"' EXIT
 deb=$(ls "$work"/vorlane_*.deb)
 dpkg-deb -x "$deb" "$work/root"
 root=$work/root
-for part in usr/games/vorlane usr/games/vorlane-content usr/games/vorlane-atelier usr/lib/vorlane/vorlane usr/lib/vorlane/Themes/Formes/theme.dat \
+for part in usr/games/vorlane usr/games/vorlane-content usr/games/vorlane-atelier usr/lib/vorlane/vorlane usr/lib/vorlane/Themes/Formes/theme.dat usr/lib/vorlane/Voix/12.wav \
     usr/lib/vorlane/Aide/index.html usr/share/applications/vorlane.desktop usr/share/applications/vorlane-atelier.desktop \
     usr/share/icons/hicolor/scalable/apps/vorlane.svg usr/share/metainfo/org.vorlane.Vorlane.metainfo.xml \
     usr/share/doc/vorlane/copyright usr/share/man/man6/vorlane.6.gz usr/share/man/man6/vorlane-content.6.gz \

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "content/IniFile.h"
 #include "print/PrintStore.h"
 #include "print/zipUnzip.h"
 #include "support/SharedProgramFolder.h"
@@ -169,6 +170,11 @@ TEST_P(ClicksTest, PaletteAndFillsWhileColouring)
     EXPECT_EQ(form.Fills().size(), 1u);
     EXPECT_EQ(PictureColour({100, 50}), 0u);
     EXPECT_EQ(Played(), (Sounds{8, 8})) << "no hit nor miss sound while colouring";
+
+    // Beside the crayons, on nothing: the colour stays, and the child hears so.
+    ClickAt(50, 20);
+    EXPECT_EQ(form.CouleurColoriage, AtDepth(kPaletteColours[2]));
+    EXPECT_EQ(Played(), (Sounds{8, 8, 3}));
 }
 
 TEST_P(ClicksTest, PaletteDoesNothingWhileDrawing)
@@ -178,6 +184,72 @@ TEST_P(ClicksTest, PaletteDoesNothingWhileDrawing)
     EXPECT_EQ(form.CouleurColoriage, 0xFFFFFFu);
     EXPECT_TRUE(Played().empty());
     EXPECT_TRUE(SameImage(*form.DXLignesSurface, LoadBitmap(AppearanceFolder() + "F_Lignes.qrvi")));
+}
+
+// Each dot joined says its label, the last one then the picture's name after
+// it; a family's own file is said instead of the program's, and a damaged or
+// missing one never stops the game.
+TEST_P(ClicksTest, EachDotJoinedIsSaidThenThePicturesName)
+{
+    SharedProgramFolder shared(m_dir.path());
+    shared.Update([this] {
+        std::filesystem::create_directories(m_dir.file("Voix/Noms"));
+        for (int label = 1; label <= 5; ++label)
+            if (label != 2)  // no file says "2"
+                WriteFile(m_dir.file("Voix/" + std::to_string(label) + ".wav"), TestWave(static_cast<std::uint8_t>(10 * label)));
+        WriteFile(m_dir.file("Voix/Noms/carré.wav"), TestWave(200));
+        IniFile(ThemeFolder("Essai") + "theme.dat").WriteString("Image01", "Titre", "carré");
+    });
+    std::filesystem::create_directories(shared.UserFolder() + "Voix");
+    WriteFile(shared.UserFolder() + "Voix/3.wav", TestWave(99));           // the family's own
+    WriteFile(shared.UserFolder() + "Voix/4.wav", "RIFF, pas un son");  // damaged
+    TfrmPrincipale& form = Start(GetParam());
+    const auto said = [&form](int slot) { return form.ListeVoix.Items(slot).Wave().Samples()[0]; };
+    std::vector<int> heard;
+    std::vector<std::uint8_t> labels;
+    for (const ThemePoint& point : Points()) {
+        ClickPicture(point.X, point.Y);
+        heard = form.ListeVoix.PlayRecord();
+        if (!heard.empty() && heard.front() == 0)
+            labels.push_back(said(0));
+        form.ListeVoix.ClearPlayRecord();
+    }
+    EXPECT_EQ(labels, (std::vector<std::uint8_t>{10, 99, 40, 50}));
+    EXPECT_EQ(heard, (std::vector<int>{0, 1})) << "the last dot's label, then the name";
+    EXPECT_EQ(said(1), 200);
+    EXPECT_TRUE(m_errors.empty());
+
+    GameSettings.Voix = false;
+    ClickAt(ZonePoint(kEraseZone));
+    ClickAt(PanelPoint(kYesZone));
+    JoinAllDots();
+    EXPECT_TRUE(form.ListeVoix.PlayRecord().empty());
+}
+
+// Where the appearance has the panel asking a question, it shows while that
+// action waits, over the same mask; one of another size is left aside.
+TEST_P(ClicksTest, PanelAsksThePendingActionsQuestion)
+{
+    TDIB asking;
+    asking.SetSize24(200, 100);
+    SaveBitmap(asking, AppearanceFolder() + "F_Confirmation_Suivant.qrvi");
+    TDIB wrongSize;
+    wrongSize.SetSize24(20, 10);
+    SaveBitmap(wrongSize, AppearanceFolder() + "F_Confirmation_Efface.qrvi");
+    TfrmPrincipale& form = Start(GetParam());
+    const TDIB plain = LoadBitmap(AppearanceFolder() + "F_Confirmation.qrvi");
+    ClickPicture(20, 20);
+
+    ClickAt(ZonePoint(kNextZone));
+    EXPECT_TRUE(SameImage(*form.DXOuiNonSurface, asking));
+    form.DXPrincipale.DeclareSurfacesLost();
+    form.DXTimerTimer(1);
+    EXPECT_TRUE(SameImage(*form.DXOuiNonSurface, asking)) << "a lost display asks the same question again";
+    ClickAt(PanelPoint(kNoZone));
+    ClickAt(ZonePoint(kEraseZone));
+    EXPECT_TRUE(SameImage(*form.DXOuiNonSurface, plain));
+    ClickAt(PanelPoint(kYesZone));
+    EXPECT_EQ(form.NumeroPoint, 1) << "the panel's keys answer as before";
 }
 
 TEST_P(ClicksTest, NothingPlaysWithSoundOff)

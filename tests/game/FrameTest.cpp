@@ -295,6 +295,8 @@ protected:
         TDirectDrawSurface& frame = *composed;
         frame.SetSize(1024, 768);
         frame.FillColour(frame.MatchColour(0xFFFFFF));
+        if (form.Cue().Radius() > 0)
+            form.Cue().Draw(frame, QPoint(form.XPoint + form.XDessin, form.YPoint + form.YDessin), frame.Rect());
         frame.DrawSurface(form.XDessin, form.YDessin, form.DXDessinSurface.get(), Transparency::Keyed);
         frame.DrawSurface(0, 0, form.DXLignesSurface.get(), Transparency::Keyed);
         frame.DrawSurface(0, 0, form.DXCadreSurface.get(), Transparency::Keyed);

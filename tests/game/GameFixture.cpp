@@ -71,7 +71,9 @@ TDIB Frame(bool palette)
     return frame;
 }
 
-std::string Wave()
+}  // namespace
+
+std::string TestWave(std::uint8_t level)
 {
     std::string wave = "RIFF";
     const auto u32 = [&wave](std::uint32_t v) {
@@ -94,9 +96,11 @@ std::string Wave()
     u16(8);     // bits
     wave += "data";
     u32(kFrames);
-    wave.append(kFrames, static_cast<char>(128));
+    wave.append(kFrames, static_cast<char>(level));
     return wave;
 }
+
+namespace {
 
 // A picture of 200 × 150: a black frame split by a black line at x 100.
 TDIB TwoRegions()
@@ -185,7 +189,7 @@ void WriteTestPackage(const std::string& folder)
     SaveBitmap(panelMask, appearance + "MF_Confirmation.qrvi");
 
     for (const char* sound : kAppearanceSounds)
-        WriteFile(appearance + AppearanceSoundFileName(sound), Wave());
+        WriteFile(appearance + AppearanceSoundFileName(sound), TestWave());
 
     WriteFile(theme + "theme.dat",
               "[General]\nVersion=1\nSubVersion=0\nNom=Vorlane\nNombreImages=4\n"
@@ -209,7 +213,7 @@ void WriteTestPackage(const std::string& folder)
 
 void CopyDemoContent(const std::string& folder)
 {
-    for (const char* part : {"Themes", "Apparences"})
+    for (const char* part : {"Themes", "Apparences", "Voix"})
         std::filesystem::copy(std::string(VORLANE_PROGRAM_DIR) + "/" + part, folder + "/" + part,
                               std::filesystem::copy_options::recursive);
 }
@@ -250,6 +254,7 @@ TfrmPrincipale& GameFixture::Start(int bitDepth)
         m_form->SelectedAppearance = [this] { return m_appearance; };
         m_form->ShowLauncher = [this] { ++m_launcherShown; };
         m_form->ShowError = [this](const std::exception& error) { m_errors.emplace_back(error.what()); };
+        m_form->Clock = [this] { return m_now; };
     }
     m_form->StartGame();
     return *m_form;
@@ -310,7 +315,7 @@ QPoint Middle(const std::vector<QPoint>& points)
 // display's format.
 struct GameFixture::Skin {
     PixelFormat format;
-    TDIB mask, panelMask, keys, colouring;
+    TDIB mask, panelMask, keys, colouring, crayons;
     AppearanceLayout layout;
 
     bool InZone(const TDIB& zones, int x, int y, int zone) const
@@ -338,11 +343,13 @@ struct GameFixture::Skin {
 GameFixture::Skin GameFixture::LoadSkin() const
 {
     const std::string folder = AppearanceFolder();
+    const std::string crayons = ResolveContentFile(folder + "M_Crayons.qrvi");
     return {m_form->DXPrincipale.SurfaceFormat(),
             LoadBitmap(folder + "MF_Principale.qrvi"),
             LoadBitmap(folder + "MF_Confirmation.qrvi"),
             LoadBitmap(folder + "M_Couleurs.qrvi"),
             LoadBitmap(folder + "F_Coloriage.qrvi"),
+            std::filesystem::exists(crayons) ? LoadBitmap(crayons) : TDIB(),
             AppearanceDat::ForAppearance(m_appearance).Layout()};
 }
 
@@ -367,7 +374,9 @@ std::vector<std::uint32_t> GameFixture::PaletteColours() const
     std::vector<std::uint32_t> colours;
     skin.Where(skin.mask, kPaletteZone, [&](int x, int y) {
         const std::uint32_t colour = skin.PaletteColour(x, y);
-        if (++counts[colour] == 200 && colour != kWhite && colour != kBlack)
+        const bool crayon = skin.crayons.Empty() || skin.crayons.PixelColour(x + skin.layout.PointeurOffsetX,
+                                                                             y + skin.layout.PointeurOffsetY) == colour;
+        if (crayon && ++counts[colour] == 200 && colour != kWhite && colour != kBlack)
             colours.push_back(colour);
         return false;
     });
@@ -379,6 +388,12 @@ QPoint GameFixture::PalettePoint(std::uint32_t colour) const
     const Skin skin = LoadSkin();
     return Middle(skin.Where(skin.mask, kPaletteZone,
                              [&](int x, int y) { return skin.PaletteColour(x, y) == colour; }));
+}
+
+QPoint GameFixture::HotspotMouse(QPoint hotspot) const
+{
+    const AppearanceLayout layout = AppearanceDat::ForAppearance(m_appearance).Layout();
+    return hotspot - QPoint(layout.PointeurOffsetX, layout.PointeurOffsetY);
 }
 
 std::vector<ThemePoint> GameFixture::Points() const

@@ -44,8 +44,11 @@ inline constexpr std::uint32_t kPaletteColours[] = {0x0000FF, 0x00C000, 0xFF0000
 //    point 2 at x -1; picture 4: a 10 × 10 grid of 19-pixel cells.
 void WriteTestPackage(const std::string& folder);
 
-// Copies the demo content of the program folder under `folder`.
+// Copies the demo content of the program folder (themes, appearances, voice) under `folder`.
 void CopyDemoContent(const std::string& folder);
+
+// A mono 8-bit WAVE file of 80 frames at `level` (128 is silence).
+std::string TestWave(std::uint8_t level = 128);
 
 TDIB LoadBitmap(const std::string& path);
 void SaveBitmap(const TDIB& bitmap, const std::string& path);
@@ -82,8 +85,12 @@ protected:
     QPoint PanelPoint(int zone) const;
     // A palette position whose pointer hotspot shows `colour` in F_Coloriage.
     QPoint PalettePoint(std::uint32_t colour) const;
-    // Every palette colour reachable, in screen order.
+    // Every palette colour reachable, in screen order: the colours F_Coloriage
+    // shows over at least 200 positions of the palette, and M_Crayons too when
+    // the appearance has it (not the crayons' outlines).
     std::vector<std::uint32_t> PaletteColours() const;
+    // The mouse position whose pointer hotspot lies at screen pixel `hotspot`.
+    QPoint HotspotMouse(QPoint hotspot) const;
     // Points of the finished picture, one in each white region met along its
     // middle row, where a click lands in the picture zone.
     std::vector<QPoint> RegionPoints() const;
@@ -106,6 +113,8 @@ protected:
     static testing::AssertionResult SameSurface(const TDirectDrawSurface& a, const TDirectDrawSurface& b);
 
     TempDir m_dir;
+    // The game's clock, in milliseconds: time passes only when a test says so.
+    std::uint32_t m_now = 1000;
     std::string m_appearance = "Essai";
     std::unique_ptr<TfrmPrincipale> m_form;
     std::vector<std::string> m_errors;  // what ShowError was given

@@ -3,9 +3,17 @@
 #include "GameFixture.h"
 
 #include <QDialog>
+#include <QPainter>
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
+#include <set>
+#include <tuple>
+
+#include "DemoMaker.h"
+#include "content/ContentPlaces.h"
+#include "content/VoiceFiles.h"
+#include "display/TWave.h"
 
 #include "print/PrintStore.h"
 #include "print/zipUnzip.h"
@@ -175,8 +183,13 @@ TEST_F(GameFixture, EveryDemoThemeIsPlayedFromItsFirstToItsLastPicture)
         UsePlayList({{themes[t] + "/", 1}, {themes[t] + "/", last}});
         TfrmPrincipale& form = Start(32);
         for (const int picture : {1, last}) {
+            form.ListeVoix.ClearPlayRecord();
+            const std::size_t dots = Points().size();
             JoinAllDots();
             ASSERT_EQ(form.NumeroPoint, 0) << picture;
+            const std::vector<int>& said = form.ListeVoix.PlayRecord();
+            EXPECT_EQ(static_cast<std::size_t>(std::count(said.begin(), said.end(), 0)), dots)
+                << picture << ": every dot's label said";
             const std::uint32_t colour = PaletteColours()[5];
             const std::vector<QPoint> regions = RegionPoints();
             ASSERT_FALSE(regions.empty());
@@ -195,6 +208,132 @@ TEST_F(GameFixture, EveryDemoThemeIsPlayedFromItsFirstToItsLastPicture)
     EXPECT_GE(themes.size(), 8u);
     EXPECT_GE(appearances.size(), 2u);
     EXPECT_TRUE(m_errors.empty()) << m_errors.front();
+}
+
+// Every label the demo themes print has its file in the program's voice, and
+// so has every number from 0 to 200 and every letter: a theme of one's own
+// counting by 10 up to 200, or in small letters, is said too.
+TEST(DemoVoice, EveryLabelHasAFileThatReads)
+{
+    const std::string program = std::string(VORLANE_PROGRAM_DIR) + "/";
+    const ContentPlaces places(program);
+    std::set<std::string> labels;
+    for (const std::string& label : ShippedVoiceLabels())
+        labels.insert(label);
+    for (const std::string& theme : places.ThemeNames()) {
+        const ThemeDat dat = ThemeDat::ForTheme(theme, places);
+        for (std::uint32_t picture = 1; picture <= static_cast<std::uint32_t>(dat.NombreImages()); ++picture)
+            for (std::uint32_t point = 1; point <= static_cast<std::uint32_t>(dat.NombrePoints(picture)); ++point)
+                labels.insert(dat.Etiquette(picture, point));
+    }
+    EXPECT_EQ(labels.size(), 201u + 26 + 26) << "the demo prints nothing the shipped voice lacks";
+    for (const std::string& label : labels) {
+        const std::string path = places.VoiceFiles(LabelVoiceFileName(label)).back();
+        EXPECT_TRUE(path.starts_with(program + "Voix/")) << path;
+        TWave wave;
+        EXPECT_NO_THROW(wave.LoadWaveFile(path)) << label;
+        EXPECT_EQ(wave.Format().channels, 1) << label;
+        EXPECT_GT(wave.FrameCount(), wave.Format().samplesPerSec / 10) << label << " says something";
+        EXPECT_LT(wave.FrameCount(), wave.Format().samplesPerSec * 2) << label << " is trimmed";
+    }
+}
+
+// Each crayon of both demo appearances answers a click anywhere on its
+// picture (a pencil's wood and tip, a bottle's cork, neck, highlight and
+// edge) and within a few pixels of it; a click on nothing beside them leaves
+// the colour as it was and plays the miss sound.
+class CrayonsTest : public GameFixture, public testing::WithParamInterface<std::tuple<std::string, int>> {};
+
+INSTANTIATE_TEST_SUITE_P(AppearancesAndDepths, CrayonsTest,
+                         testing::Combine(testing::Values("Crayons", "Nuit"), testing::Values(32, 16)),
+                         [](const auto& info) {
+                             return std::get<0>(info.param) + std::to_string(std::get<1>(info.param));
+                         });
+
+TEST_P(CrayonsTest, EveryCrayonAnswersOverItsPictureAndMargin)
+{
+    const auto& [appearance, depth] = GetParam();
+    const auto recipes = DemoAppearances();
+    const auto recipe = std::find_if(recipes.begin(), recipes.end(),
+                                     [&](const AppearanceRecipe& r) { return r.folder.toStdString() == appearance; });
+    ASSERT_NE(recipe, recipes.end());
+    const auto& palette = recipe->palette;
+
+    // Which crayon's picture covers each screen pixel, as the recipe draws it.
+    constexpr int kWidth = 1024;
+    constexpr int kHeight = 768;
+    std::vector<int> drawn(kWidth * kHeight, -1);
+    QRect band;
+    const QRect cell = SwatchBounds(palette).toAlignedRect().adjusted(-8, -8, 8, 8);  // with the outlines
+    for (std::size_t i = 0; i < palette.colours.size(); ++i) {
+        const int column = static_cast<int>(i) % palette.columns;
+        const int row = static_cast<int>(i) / palette.columns;
+        const QPoint at = (palette.origin + QPointF(column * palette.step.x(), row * palette.step.y())).toPoint();
+        QImage alone(cell.size(), QImage::Format_ARGB32_Premultiplied);
+        alone.fill(Qt::transparent);
+        QPainter painter(&alone);
+        ShapeContext place;
+        place.toPixels = QTransform::fromTranslate(-cell.x(), -cell.y());
+        place.swatch = palette.colours[i];
+        DrawShapes(painter, palette.art, place);
+        painter.end();
+        for (int y = 0; y < alone.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(alone.constScanLine(y));
+            for (int x = 0; x < alone.width(); ++x)
+                if (qAlpha(line[x]) != 0) {
+                    const QPoint screen = at + cell.topLeft() + QPoint(x, y);
+                    drawn[static_cast<std::size_t>(screen.y() * kWidth + screen.x())] = static_cast<int>(i);
+                    band |= QRect(screen, QSize(1, 1));
+                }
+        }
+    }
+    // The crayons within `radius` of a pixel.
+    const auto near = [&](int x, int y, int radius) {
+        std::set<int> crayons;
+        for (int dy = -radius; dy <= radius; ++dy)
+            for (int dx = -radius; dx <= radius; ++dx)
+                if (dx * dx + dy * dy <= radius * radius && QRect(0, 0, kWidth, kHeight).contains(x + dx, y + dy))
+                    if (const int c = drawn[static_cast<std::size_t>((y + dy) * kWidth + x + dx)]; c >= 0)
+                        crayons.insert(c);
+        return crayons;
+    };
+
+    CopyDemoContent(m_dir.path().string());
+    m_appearance = appearance;
+    UsePlayList({{"Formes/", 1}});
+    TfrmPrincipale& form = Start(depth);
+    JoinAllDots();
+    ASSERT_EQ(form.NumeroPoint, 0);
+    const int margin = palette.margin - 1;  // a pixel short: the nearer crayon takes a tie
+    int onCrayons = 0;
+    int onNothing = 0;
+    for (int y = band.top() - margin; y <= band.bottom() + margin; y += 3)
+        for (int x = band.left() - margin; x <= band.right() + margin; x += 3) {
+            const int own = drawn[static_cast<std::size_t>(y * kWidth + x)];
+            const std::set<int> close = near(x, y, margin);
+            const bool nothing = near(x, y, palette.margin + 2).empty();
+            if (own < 0 && close.size() != 1 && !nothing)
+                continue;  // between two crayons, or at the margin's very edge
+            const std::uint32_t before = form.CouleurColoriage;
+            form.ListeWav.ClearPlayRecord();
+            ClickAt(HotspotMouse(QPoint(x, y)));
+            if (nothing) {
+                ASSERT_EQ(form.CouleurColoriage, before) << "nothing at " << x << ", " << y;
+                ASSERT_EQ(form.ListeWav.PlayRecord(), std::vector<int>{3}) << x << ", " << y;
+                ++onNothing;
+                continue;
+            }
+            const int crayon = own >= 0 ? own : *close.begin();
+            const QColor colour = palette.colours[static_cast<std::size_t>(crayon)];
+            ASSERT_EQ(form.CouleurColoriage,
+                      AtDepth(static_cast<std::uint32_t>(colour.red() | colour.green() << 8 | colour.blue() << 16)))
+                << "crayon " << crayon << " at " << x << ", " << y << (own >= 0 ? " (its picture)" : " (its margin)");
+            ++onCrayons;
+        }
+    EXPECT_GT(onCrayons, 1000);
+    if (appearance == "Nuit") {
+        EXPECT_GT(onNothing, 50) << "the night's bottles stand apart";
+    }
 }
 
 }  // namespace

@@ -226,15 +226,21 @@ TEST_F(TProgrammeTest, OptionControlsSetTheSettings)
 {
     AddAppearance("Aquarelle");
     AddAppearance("Crayons");
-    WriteSettingsFile("Son=0\nHazard=1\n");
+    WriteSettingsFile("Son=0\nHazard=1\nAidePoint=2\n");
     TProgramme& programme = Create();
     EXPECT_FALSE(programme.chkSon->isChecked());
     EXPECT_TRUE(programme.chkHazard->isChecked());
+    EXPECT_EQ(programme.cBAidePoint->currentText(), "après 10 secondes");
+    EXPECT_TRUE(programme.chkVoix->isChecked());  // an older file: the default
 
-    for (QCheckBox* box : {programme.chkSon, programme.chkHazard})
+    for (QCheckBox* box : {programme.chkSon, programme.chkHazard, programme.chkVoix})
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     EXPECT_TRUE(GameSettings.Son);
     EXPECT_FALSE(GameSettings.Hazard);
+    EXPECT_FALSE(GameSettings.Voix);
+    programme.cBAidePoint->setFocus();
+    QTest::keyClick(programme.cBAidePoint, Qt::Key_Home);
+    EXPECT_EQ(GameSettings.AidePoint, NextDotHelp::Never);
 
     programme.cBApparences->setCurrentIndex(1);
     emit programme.cBApparences->activated(1);  // as the user's pick in the drop-down list
@@ -411,6 +417,8 @@ TEST_F(TProgrammeTest, ClosingWritesTheSettingsAndEveryThemesTick)
     EXPECT_EQ(settings.ReadInteger("Configuration", "Apparence", -1), 4);
     EXPECT_EQ(settings.ReadString("Configuration", "Son", ""), "0");
     EXPECT_EQ(settings.ReadString("Configuration", "Hazard", ""), "1");
+    EXPECT_EQ(settings.ReadString("Configuration", "AidePoint", ""), "1");  // the defaults of a file without them
+    EXPECT_EQ(settings.ReadString("Configuration", "Voix", ""), "1");
     EXPECT_NE(ReadFile(ThemeFile("Animaux")).find("Check=0"), std::string::npos);
     EXPECT_NE(ReadFile(ThemeFile("Formes")).find("Check=1"), std::string::npos);
     EXPECT_EQ(PlayCount, 0);
@@ -805,7 +813,7 @@ TEST_F(TProgrammeTest, WindowIsFixedWithoutMaximiseAndStartsOnLancer)
     TProgramme& programme = Create();
     programme.show();
     EXPECT_EQ(programme.windowTitle(), "Vorlane");
-    EXPECT_EQ(programme.size(), QSize(397, 415));
+    EXPECT_EQ(programme.size(), QSize(397, 481));
     EXPECT_EQ(programme.minimumSize(), programme.maximumSize());
     EXPECT_FALSE(programme.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(programme.windowFlags() & Qt::WindowMinimizeButtonHint);

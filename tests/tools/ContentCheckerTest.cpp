@@ -133,6 +133,18 @@ const std::vector<Breakage>& Breakages()
         {"frame not screen-wide", kAppearance,
          [](const fs::path& f) { EditPicture(f / "F_Principale.qrvi", [](QImage& i) { i = i.scaled(800, 600); }); },
          "F_Principale.qrvi : taille 800×600 au lieu de 1024×768"},
+        {"question panel of another size", kAppearance,
+         [](const fs::path& f) { EditPicture(f / "F_Confirmation_Suivant.qrvi", [](QImage& i) { i = i.scaled(300, 200); }); },
+         "F_Confirmation_Suivant.qrvi : taille 300×200 au lieu de 520×300"},
+        {"crayons' colours unreadable", kAppearance, [](const fs::path& f) { WriteFile((f / "M_Crayons.qrvi").string(), "BM?"); },
+         "M_Crayons.qrvi : image illisible"},
+        {"no question panels nor crayons' colours: as before", kAppearance,
+         [](const fs::path& f) {
+             for (const char* name : {"M_Crayons", "F_Confirmation_Efface", "F_Confirmation_Suivant",
+                                      "F_Confirmation_Precedent", "F_Confirmation_Quitte"})
+                 fs::remove(f / (std::string(name) + ".qrvi"));
+         },
+         nullptr, 0},
         {"pointer offset outside", kAppearance, [](const fs::path& f) { SetKey(f / "apparence.dat", "General", "PointeurOffsetX", "56"); },
          "hors du pointeur 56×56"},
         // Keys and masks.

@@ -194,7 +194,8 @@ TEST(DemoContent, ZonesAnswerUnderThePencilTip)
         const Layout layout = ReadLayout(folder);
         const QImage mask = ReadPicture(folder / "MF_Principale.qrvi");
         const QImage keys = ReadPicture(folder / "M_Couleurs.qrvi");
-        const QImage colouring = ReadPicture(folder / "F_Coloriage.qrvi");
+        // The colour a palette click takes: each crayon's, over its whole picture and margin.
+        const QImage crayons = ReadPicture(folder / "M_Crayons.qrvi");
         const QImage pointer = ReadPicture(folder / "C_Pointeur.qrvi");
         const QRect picture(layout.picture, recipe.picture.size());
 
@@ -211,7 +212,7 @@ TEST(DemoContent, ZonesAnswerUnderThePencilTip)
                 const QPoint tip = QPoint(x, y) + layout.hotspot;
                 if (zone == ColourAt(keys, 8, 0)) {
                     ++paletteZone;
-                    const std::uint32_t picked = ColourAt(colouring, tip.x(), tip.y());
+                    const std::uint32_t picked = ColourAt(crayons, tip.x(), tip.y());
                     ASSERT_NE(std::find(palette.begin(), palette.end(), picked), palette.end())
                         << "the palette zone at " << x << ", " << y << " picks " << std::hex << picked;
                 } else if (zone == ColourAt(keys, 0, 0)) {
@@ -224,7 +225,7 @@ TEST(DemoContent, ZonesAnswerUnderThePencilTip)
         for (int y = 0; y < mask.height(); ++y)
             for (int x = 0; x < mask.width(); ++x)
                 if (ColourAt(mask, x, y) == ColourAt(keys, 8, 0))
-                    pickable.push_back(ColourAt(colouring, x + layout.hotspot.x(), y + layout.hotspot.y()));
+                    pickable.push_back(ColourAt(crayons, x + layout.hotspot.x(), y + layout.hotspot.y()));
         for (const std::uint32_t colour : palette)
             EXPECT_NE(std::find(pickable.begin(), pickable.end(), colour), pickable.end()) << std::hex << colour;
     }
