@@ -1,17 +1,22 @@
-// vorlane-content: writes the demo content and themes of one's own, and checks content packages.
+// vorlane-content: writes the demo content and themes of one's own, checks
+// content packages and makes booklets. Options may stand before or after
+// the folders of every command; every message is French and names the file
+// and the reason.
 
+#include "Arguments.h"
 #include "ContentChecker.h"
 #include "DemoMaker.h"
 #include "DotPicture.h"
 #include "JudgedDots.h"
 #include "PictureJudge.h"
-#include "ThemeWriter.h"
 #include "ThemeFiles.h"
-#include "TracingBench.h"
+#include "ThemeWriter.h"
 #include "TracedDrawing.h"
+#include "TracingBench.h"
 #include "VoiceMaker.h"
 
 #include "base/Errors.h"
+#include "content/AsciiCase.h"
 #include "content/ContentPaths.h"
 #include "content/ContentPlaces.h"
 #include "content/ThemeDat.h"
@@ -27,47 +32,80 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
-int Usage()
+struct Command {
+    const char* name;
+    const char* usage;
+};
+
+const Command kCommands[] = {
+    {"make-demo",
+     "  vorlane-content make-demo DOSSIER [--apercu DOSSIER_PNG]\n"
+     "      écrit l'apparence et les thèmes de démonstration dans DOSSIER/Apparences et DOSSIER/Themes\n"},
+    {"make-voice",
+     "  vorlane-content make-voice DOSSIER [--espeak PROGRAMME]\n"
+     "      fait dire par espeak-ng chaque numéro et chaque lettre des thèmes et le nom de chaque\n"
+     "      image de démonstration, et l'écrit dans DOSSIER/Voix\n"},
+    {"make-theme",
+     "  vorlane-content make-theme FICHIER.json DOSSIER [--apercu DOSSIER_PNG]\n"
+     "      dessine le thème décrit par FICHIER.json et l'écrit dans DOSSIER/Themes, puis le vérifie\n"},
+    {"trace",
+     "  vorlane-content trace DESSIN DOSSIER --theme NOM [--points N] [--numeros 1|A|a|2|5|10]\n"
+     "                        [--premier K] [--nom NOM] [--apercu DOSSIER_PNG]\n"
+     "      fait du dessin DESSIN (SVG, PNG, JPEG, BMP, GIF, WebP) une image à points de plus du\n"
+     "      thème NOM de DOSSIER/Themes (créé s'il n'existe pas), avec N points (de 5 à 60, 20 par\n"
+     "      défaut) numérotés à partir de K, puis vérifie le thème\n"
+     "      Quand DOSSIER est en lecture seule (/usr/lib/vorlane), make-theme et trace écrivent\n"
+     "      dans le dossier de l'utilisateur, ~/.local/share/vorlane ; un thème de DOSSIER ne peut\n"
+     "      pas y être changé, ni repris sous son nom, quelle que soit la casse des lettres\n"},
+    {"judge",
+     "  vorlane-content judge DOSSIER_DU_THEME\n"
+     "      juge chaque image à points du thème et donne les mesures de chaque critère\n"},
+    {"check",
+     "  vorlane-content check DOSSIER [--strict]\n"
+     "      vérifie chaque thème et chaque apparence du dossier DOSSIER (celui du programme,\n"
+     "      ou celui d'un utilisateur : sa progression sur les thèmes partagés n'est pas un thème),\n"
+     "      et juge chaque image à points ; avec --strict, une image à revoir est une erreur\n"},
+    {"cahier",
+     "  vorlane-content cahier DOSSIER --theme NOM [--theme NOM...] [--cahier points|coloriage]\n"
+     "                         [--solutions fin|a-part|aucune] [--mise-en-page paysage|portrait|livret]\n"
+     "                         [--papier A4|Letter] SORTIE.pdf\n"
+     "      fait de thèmes du dossier du programme DOSSIER un cahier à imprimer : une couverture, les\n"
+     "      images à relier de la plus facile à la plus difficile et les solutions en petit à la fin\n"
+     "      (à part : SORTIE - solutions.pdf), ou un cahier de coloriage ; une image par feuille, ou un\n"
+     "      livret plié A5 (demi-Letter) à imprimer recto verso\n"},
+    {"trace-corpus",
+     "  vorlane-content trace-corpus LISTE [--partie tuned|held-out] [--cinquieme] [--points N]\n"
+     "                               [--apercu DOSSIER_PNG]\n"
+     "      trace chaque dessin de la liste (tests/data/tracing/corpus.tsv, chemins sous\n"
+     "      /usr/share/openclipart/svg), le juge et donne les totaux ; réussit quand 90 % des\n"
+     "      dessins au moins font une bonne image et que chacun des autres est dit « à revoir »\n"},
+};
+
+// The usage of every command, or of the one named.
+int Usage(const char* command = nullptr)
 {
-    std::fputs("Usage :\n"
-               "  vorlane-content make-demo DOSSIER [--apercu DOSSIER_PNG]\n"
-               "      écrit l'apparence et les thèmes de démonstration dans DOSSIER/Apparences et DOSSIER/Themes\n"
-               "  vorlane-content make-voice DOSSIER [--espeak PROGRAMME]\n"
-               "      fait dire par espeak-ng chaque numéro et chaque lettre des thèmes et le nom de chaque\n"
-               "      image de démonstration, et l'écrit dans DOSSIER/Voix\n"
-               "  vorlane-content make-theme FICHIER.json DOSSIER [--apercu DOSSIER_PNG]\n"
-               "      dessine le thème décrit par FICHIER.json et l'écrit dans DOSSIER/Themes, puis le vérifie\n"
-               "  vorlane-content trace DESSIN DOSSIER --theme NOM [--points N] [--numeros 1|A|a|2|5|10]\n"
-               "                        [--premier K] [--nom NOM] [--apercu DOSSIER_PNG]\n"
-               "      fait du dessin DESSIN (SVG, PNG, JPEG, BMP, GIF, WebP) une image à points de plus du\n"
-               "      thème NOM de DOSSIER/Themes (créé s'il n'existe pas), avec N points (de 5 à 60, 20 par\n"
-               "      défaut) numérotés à partir de K, puis vérifie le thème\n"
-               "      Quand DOSSIER est en lecture seule (/usr/lib/vorlane), make-theme et trace écrivent\n"
-               "      dans le dossier de l'utilisateur, ~/.local/share/vorlane ; un thème de DOSSIER ne peut\n"
-               "      pas y être changé, ni repris sous son nom, quelle que soit la casse des lettres\n"
-               "  vorlane-content judge DOSSIER_DU_THEME\n"
-               "      juge chaque image à points du thème et donne les mesures de chaque critère\n"
-               "  vorlane-content check DOSSIER [--strict]\n"
-               "      vérifie chaque thème et chaque apparence du dossier DOSSIER (celui du programme,\n"
-               "      ou celui d'un utilisateur : sa progression sur les thèmes partagés n'est pas un thème),\n"
-               "      et juge chaque image à points ; avec --strict, une image à revoir est une erreur\n"
-               "  vorlane-content cahier DOSSIER --theme NOM [--theme NOM...] [--formes points,colorier,solutions]\n"
-               "                         [--papier A4|Letter] SORTIE.pdf\n"
-               "      fait de thèmes du dossier du programme DOSSIER un cahier à imprimer : une couverture, les\n"
-               "      images à relier, les images à colorier et les solutions (toutes par défaut)\n"
-               "  vorlane-content trace-corpus LISTE [--partie tuned|held-out] [--cinquieme] [--points N]\n"
-               "                               [--apercu DOSSIER_PNG]\n"
-               "      trace chaque dessin de la liste (tests/data/tracing/corpus.tsv, chemins sous\n"
-               "      /usr/share/openclipart/svg), le juge et donne les totaux ; réussit quand 90 % des\n"
-               "      dessins au moins font une bonne image et que chacun des autres est dit « à revoir »\n",
-               stderr);
+    std::fputs("Usage :\n", stderr);
+    for (const Command& known : kCommands) {
+        if (command == nullptr || std::strcmp(command, known.name) == 0)
+            std::fputs(known.usage, stderr);
+    }
     return 2;
+}
+
+// What a refused write says: the spec's message and, when the system said
+// why, its reason in French.
+std::string Said(const std::exception& error)
+{
+    std::string said = error.what();
+    if (const auto* refused = dynamic_cast<const vorlane::EWriteError*>(&error);
+        refused != nullptr && refused->SystemError() != 0)
+        said += " : " + vorlane::FrenchSystemError(refused->SystemError());
+    return said;
 }
 
 // What becomes of the pages the picture judge finds doubtful.
@@ -92,7 +130,7 @@ int Print(const std::vector<vorlane::PackageReport>& reports, Doubtful doubtful 
     return faulty ? 1 : 0;
 }
 
-int Check(const char* programDir, Doubtful doubtful)
+int Check(const std::string& programDir, Doubtful doubtful)
 {
     const auto reports = vorlane::CheckProgramFolder(programDir);
     if (reports.empty()) {
@@ -100,7 +138,7 @@ int Check(const char* programDir, Doubtful doubtful)
         std::error_code error;
         const bool folders = std::filesystem::is_directory(std::filesystem::path(programDir) / "Themes", error) ||
                              std::filesystem::is_directory(std::filesystem::path(programDir) / "Apparences", error);
-        std::printf("%s : aucun thème ni aucune apparence%s\n", programDir,
+        std::printf("%s : aucun thème ni aucune apparence%s\n", programDir.c_str(),
                     folders ? " à vérifier" : " (dossiers Themes/ et Apparences/)");
         return folders ? 0 : 1;
     }
@@ -109,12 +147,12 @@ int Check(const char* programDir, Doubtful doubtful)
 
 // Each picture of a theme folder with the judge's figures: what a content
 // author looks at to see how far a page is from good.
-int Judge(const char* themeFolder)
+int Judge(const std::string& themeFolder)
 {
     const std::filesystem::path folder(themeFolder);
     const int pictures = vorlane::ThemeDat(vorlane::ResolveContentFile((folder / "theme.dat").string())).NombreImages();
     if (pictures < 1) {
-        std::printf("%s : aucune image\n", themeFolder);
+        std::printf("%s : aucune image\n", themeFolder.c_str());
         return 1;
     }
     bool doubtful = false;
@@ -143,189 +181,210 @@ const vorlane::ContentPlaces& Settled(const std::string& programDir)
 }
 
 // A program folder this user may not write sends the theme to their own folder.
-int MakeTheme(const char* dataFile, const char* programDir, const char* previewDir)
+int MakeTheme(const std::string& dataFile, const std::string& programDir, const std::string& previewDir)
 {
     const std::string folder = vorlane::MakeTheme(dataFile, Settled(programDir), previewDir);
     const std::string package = "Themes/" + std::filesystem::path(folder).filename().string();
     return Print({vorlane::CheckTheme(folder, package)});
 }
 
-struct TraceRequest {
-    std::string drawing, programDir, theme, name, previewDir;
-    vorlane::DotOptions options;
-};
-
-// Reads the options of "trace"; an empty answer is a usage fault, told on stderr.
-std::optional<TraceRequest> ParseTrace(int argc, char** argv)
-{
-    if (argc < 4)
-        return std::nullopt;
-    TraceRequest request{argv[2], argv[3], {}, {}, {}, {}};
-    const auto number = [](const char* text, int lowest, int highest) -> std::optional<int> {
-        char* end = nullptr;
-        const long value = std::strtol(text, &end, 10);
-        if (*text == '\0' || *end != '\0' || value < lowest || value > highest)
-            return std::nullopt;
-        return static_cast<int>(value);
-    };
-    for (int i = 4; i < argc; i += 2) {
-        if (i + 1 >= argc)
-            return std::nullopt;
-        const std::string option = argv[i];
-        const char* value = argv[i + 1];
-        if (option == "--theme") {
-            request.theme = value;
-        } else if (option == "--nom") {
-            request.name = value;
-        } else if (option == "--apercu") {
-            request.previewDir = value;
-        } else if (option == "--points") {
-            const auto count = number(value, vorlane::kFewestDots, vorlane::kMostDots);
-            if (!count) {
-                std::fprintf(stderr, "vorlane-content : --points %s : il faut un nombre de %d à %d\n", value,
-                             vorlane::kFewestDots, vorlane::kMostDots);
-                return std::nullopt;
-            }
-            request.options.count = *count;
-        } else if (option == "--premier") {
-            const auto first = number(value, -100000, 100000);
-            if (!first)
-                return std::nullopt;
-            request.options.firstNumber = *first;
-        } else if (option == "--numeros") {
-            const auto style = vorlane::LabelStyleNamed(QString::fromLocal8Bit(value));
-            if (!style)
-                return std::nullopt;
-            request.options.style = *style;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (request.theme.empty())
-        return std::nullopt;
-    const bool letters = request.options.style == vorlane::LabelStyle::UpperLetters ||
-                         request.options.style == vorlane::LabelStyle::LowerLetters;
-    if (letters && request.options.count > vorlane::kMostLetterDots) {
-        std::fprintf(stderr, "vorlane-content : avec des lettres, %d points au plus\n", vorlane::kMostLetterDots);
-        return std::nullopt;
-    }
-    if (request.name.empty())
-        request.name = std::filesystem::path(request.drawing).stem().string();
-    return request;
-}
-
 // Appends the drawing to the theme and prints the checker's verdict. A drawing
 // that cannot be traced is told in French and leaves everything as it was.
-int Trace(const TraceRequest& request)
+int Trace(const vorlane::Arguments& arguments)
 {
+    const std::string drawingFile = arguments.Positional()[0];
+    const std::string programDir = arguments.Positional()[1];
+    const std::optional<std::string> theme = arguments.Value("--theme");
+    if (!theme || theme->empty())
+        throw vorlane::EUsageError("--theme : le thème où ajouter l'image est à donner");
+    vorlane::DotOptions options;
+    options.count = arguments.Number("--points", vorlane::kFewestDots, vorlane::kMostDots, options.count);
+    options.firstNumber = arguments.Number("--premier", -100000, 100000, options.firstNumber);
+    options.style = *vorlane::LabelStyleNamed(QString::fromStdString(
+        arguments.Choice("--numeros", {"1", "A", "a", "2", "5", "10"}, vorlane::LabelStyleName(options.style).toStdString())));
+    const bool letters =
+        options.style == vorlane::LabelStyle::UpperLetters || options.style == vorlane::LabelStyle::LowerLetters;
+    if (letters && options.count > vorlane::kMostLetterDots)
+        throw vorlane::EUsageError("--points " + std::to_string(options.count) + " : avec des lettres, " +
+                                   std::to_string(vorlane::kMostLetterDots) + " points au plus");
+    const std::string name =
+        arguments.Value("--nom").value_or(std::filesystem::path(drawingFile).stem().string());
+    const std::string previewDir = arguments.Value("--apercu").value_or("");
+
     // A shared theme's name is refused before the drawing is traced.
-    const vorlane::ContentPlaces& places = Settled(request.programDir);
-    if (const std::string refusal = vorlane::ThemeNameRefusal(places, request.theme); !refusal.empty()) {
+    const vorlane::ContentPlaces& places = Settled(programDir);
+    if (const std::string refusal = vorlane::ThemeNameRefusal(places, *theme); !refusal.empty()) {
         std::fprintf(stderr, "vorlane-content : %s\n", refusal.c_str());
         return 1;
     }
     vorlane::TracedDrawing drawing;
     try {
-        drawing = vorlane::TracedDrawing::FromFile(QString::fromStdString(request.drawing));
+        drawing = vorlane::TracedDrawing::FromFile(QString::fromStdString(drawingFile));
     } catch (const vorlane::EVorlaneError& error) {
         std::fprintf(stderr, "vorlane-content : %s\n", error.what());
         return 1;
     }
-    const std::vector<vorlane::Dot> dots = vorlane::JudgedDots::Place(drawing, request.options).dots;
-    const int picture = vorlane::AddPictureToTheme(places, request.theme, request.name, drawing, dots, request.options);
-    if (!request.previewDir.empty()) {
-        const std::string stem = vorlane::MakeFolder(request.previewDir) + "/" + request.theme + "-" +
+    const std::vector<vorlane::Dot> dots = vorlane::JudgedDots::Place(drawing, options).dots;
+    const int picture = vorlane::AddPictureToTheme(places, *theme, name, drawing, dots, options);
+    if (!previewDir.empty()) {
+        const std::string stem = vorlane::MakeFolder(previewDir) + "/" + *theme + "-" +
                                  vorlane::NumberText(static_cast<std::uint32_t>(picture));
-        vorlane::DrawDotsPicture(drawing, dots, request.options).save(QString::fromStdString(stem + "-points.png"));
+        vorlane::DrawDotsPicture(drawing, dots, options).save(QString::fromStdString(stem + "-points.png"));
         drawing.PictureToColour().save(QString::fromStdString(stem + "-image.png"));
     }
-    const std::filesystem::path folder = std::filesystem::path(places.UserThemePath(request.theme)).parent_path();
-    std::printf("%s : image %d, %zu points\n", request.drawing.c_str(), picture, dots.size());
+    const std::filesystem::path folder = std::filesystem::path(places.UserThemePath(*theme)).parent_path();
+    std::printf("%s : image %d, %zu points\n", drawingFile.c_str(), picture, dots.size());
     std::printf("%s\n", vorlane::PictureJudge::JudgeThemePicture(folder.string(), picture).Line().c_str());
     return Print({vorlane::CheckTheme(folder.string(), "Themes/" + folder.filename().string())}, Doubtful::Unsaid);
 }
 
-struct BookletRequest {
-    std::string programDir, output;
-    std::vector<std::string> themes;
-    vorlane::BookletForms forms;
-    std::optional<QPageSize> paper;
-};
-
-// Reads the options of "cahier"; an empty answer is a usage fault, told on stderr.
-std::optional<BookletRequest> ParseBooklet(int argc, char** argv)
+// Why `path` cannot take the booklet, before any work is done; empty when it can.
+std::string OutputRefusal(const std::string& path)
 {
-    if (argc < 4)
-        return std::nullopt;
-    BookletRequest request{argv[2], argv[argc - 1], {}, {}, {}};
-    for (int i = 3; i + 1 < argc; i += 2) {
-        if (i + 2 >= argc)
-            return std::nullopt;
-        const std::string option = argv[i];
-        const std::string value = argv[i + 1];
-        if (option == "--theme") {
-            request.themes.push_back(value);
-        } else if (option == "--formes") {
-            if (!vorlane::ParseBookletForms(value, request.forms)) {
-                std::fprintf(stderr, "vorlane-content : --formes %s : points, colorier ou solutions, séparés par des virgules\n",
-                             value.c_str());
-                return std::nullopt;
-            }
-        } else if (option == "--papier" && (value == "A4" || value == "Letter")) {
-            request.paper = QPageSize(value == "A4" ? QPageSize::A4 : QPageSize::Letter);
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (request.themes.empty())
-        return std::nullopt;
-    return request;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path output(path);
+    if (fs::is_directory(output, error))
+        return "c'est un dossier";
+    const fs::path folder = output.has_parent_path() ? output.parent_path() : fs::path(".");
+    if (!fs::exists(folder, error))
+        return "le dossier " + folder.string() + " n'existe pas";
+    if (!fs::is_directory(folder, error))
+        return folder.string() + " n'est pas un dossier";
+    return {};
 }
 
-// Writes the booklet; a theme that is not in the program folder is told in French.
-// Only reads the program folder (and, when it is shared, the user's own).
-int Booklet(const BookletRequest& request)
+// Writes the booklet of the themes named, in any letter case, each once. A
+// theme that is not in the program folder is told with those that are; a
+// picture that cannot be read is left out of the booklet and told at the end
+// (exit status 1, the booklet written all the same).
+int Booklet(const vorlane::Arguments& arguments)
 {
-    const vorlane::ContentPlaces places(request.programDir);
+    const std::string programDir = arguments.Positional()[0];
+    const std::string output = arguments.Positional()[1];
+    vorlane::BookletOptions options;
+    options.kind = arguments.Choice("--cahier", {"points", "coloriage"}, "points") == "coloriage"
+                       ? vorlane::BookletOptions::Kind::Colouring
+                       : vorlane::BookletOptions::Kind::Dots;
+    const std::string answers = arguments.Choice("--solutions", {"fin", "a-part", "aucune"}, "fin");
+    options.answers = answers == "a-part"   ? vorlane::BookletOptions::Answers::Apart
+                      : answers == "aucune" ? vorlane::BookletOptions::Answers::None
+                                            : vorlane::BookletOptions::Answers::AtEnd;
+    const std::string layout = arguments.Choice("--mise-en-page", {"paysage", "portrait", "livret"}, "paysage");
+    options.layout = layout == "portrait" ? vorlane::BookletOptions::Layout::Portrait
+                     : layout == "livret" ? vorlane::BookletOptions::Layout::FoldedBook
+                                          : vorlane::BookletOptions::Layout::Landscape;
+    const std::string paperName = arguments.Choice("--papier", {"A4", "Letter"}, "");
+    const QPageSize paper = paperName.empty()    ? vorlane::DefaultPaper()
+                            : paperName == "A4" ? QPageSize(QPageSize::A4)
+                                                : QPageSize(QPageSize::Letter);
+    if (arguments.Values("--theme").empty())
+        throw vorlane::EUsageError("--theme : au moins un thème est à donner");
+
+    // Only reads the program folder (and, when it is shared, the user's own).
+    const vorlane::ContentPlaces places(programDir);
     const std::vector<std::string> installed = places.ThemeNames();
-    for (const std::string& theme : request.themes) {
-        if (std::find(installed.begin(), installed.end(), theme) == installed.end()) {
-            std::fprintf(stderr, "vorlane-content : pas de thème « %s » dans %s/Themes\n", theme.c_str(),
-                         request.programDir.c_str());
+    std::vector<std::string> themes;
+    for (const std::string& asked : arguments.Values("--theme")) {
+        const auto found = std::find_if(installed.begin(), installed.end(), [&](const std::string& theme) {
+            return theme == asked;
+        });
+        const auto folded = found != installed.end()
+                                ? found
+                                : std::find_if(installed.begin(), installed.end(), [&](const std::string& theme) {
+                                      return vorlane::EqualsIgnoringCase(theme, asked);
+                                  });
+        if (folded == installed.end()) {
+            std::vector<std::string> sorted = installed;
+            std::sort(sorted.begin(), sorted.end());
+            std::string list;
+            for (const std::string& theme : sorted)
+                list += (list.empty() ? "" : ", ") + theme;
+            std::fprintf(stderr, "vorlane-content : pas de thème « %s » dans %s/Themes ; %s\n", asked.c_str(),
+                         programDir.c_str(),
+                         installed.empty() ? "ce dossier n'en a aucun" : ("les thèmes sont : " + list).c_str());
             return 1;
         }
+        if (std::find(themes.begin(), themes.end(), *folded) == themes.end())
+            themes.push_back(*folded);
     }
-    const vorlane::PageDocument booklet = vorlane::MakeBooklet(places, request.themes, request.forms);
-    booklet.SaveAsPdf(request.output, request.paper.value_or(vorlane::DefaultPaper()));
-    std::printf("%s : %d pages\n", request.output.c_str(), booklet.PageCount());
-    return 0;
+    const std::string answersOutput =
+        (output.size() > 4 && vorlane::EqualsIgnoringCase(output.substr(output.size() - 4), ".pdf") ? output.substr(0, output.size() - 4)
+                                                                                            : output) +
+        " - solutions.pdf";
+    for (const std::string& path : {output, answersOutput}) {
+        if (const std::string refusal = OutputRefusal(path); !refusal.empty()) {
+            std::fprintf(stderr, "vorlane-content : Impossible d'écrire dans %s : %s\n", path.c_str(), refusal.c_str());
+            return 1;
+        }
+        if (options.answers != vorlane::BookletOptions::Answers::Apart)
+            break;
+    }
+
+    const std::optional<vorlane::Booklet> booklet = vorlane::MakeBooklet(places, themes, options);
+    booklet->pages.SaveAsPdf(output, paper);
+    std::printf("%s : %d pages\n", output.c_str(), booklet->pages.PageCount());
+    if (booklet->answers) {
+        booklet->answers->SaveAsPdf(answersOutput, paper);
+        std::printf("%s : %d pages de solutions\n", answersOutput.c_str(), booklet->answers->PageCount());
+    }
+    if (options.layout == vorlane::BookletOptions::Layout::FoldedBook)
+        std::printf("Livret de %d feuilles : imprimez-le recto verso, retournement sur le bord court, puis pliez la "
+                    "pile en deux et agrafez-la au pli.\n",
+                    booklet->pages.SideCount() / 2);
+    for (const std::string& line : booklet->leftOut)
+        std::fprintf(stderr, "vorlane-content : image laissée de côté : %s\n", line.c_str());
+    return booklet->leftOut.empty() ? 0 : 1;
 }
 
-// Reads the options of "trace-corpus" and measures the tracer on the corpus.
-int TraceCorpus(int argc, char** argv)
+// Measures the tracer on the corpus.
+int TraceCorpus(const vorlane::Arguments& arguments)
 {
-    if (argc < 3)
-        return Usage();
     vorlane::CorpusPart which;
-    int dots = 20;
-    std::string previewDir;
-    for (int i = 3; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--cinquieme") {
-            which.fifth = true;
-        } else if (i + 1 < argc && option == "--partie") {
-            which.part = argv[++i];
-        } else if (i + 1 < argc && option == "--apercu") {
-            previewDir = argv[++i];
-        } else if (i + 1 < argc && option == "--points") {
-            dots = std::atoi(argv[++i]);
-            if (dots < vorlane::kFewestDots || dots > vorlane::kMostDots)
-                return Usage();
-        } else {
-            return Usage();
-        }
+    which.fifth = arguments.Has("--cinquieme");
+    which.part = arguments.Choice("--partie", {"tuned", "held-out"}, "");
+    const int dots = arguments.Number("--points", vorlane::kFewestDots, vorlane::kMostDots, 20);
+    return vorlane::MeasureTracing(arguments.Positional()[0], "/usr/share/openclipart/svg", which, dots,
+                                   arguments.Value("--apercu").value_or(""), stdout);
+}
+
+int Run(int argc, char** argv)
+{
+    using vorlane::Arguments;
+    const std::string command = argv[1];
+    if (command == "make-demo") {
+        const Arguments arguments(argc, argv, 2, {"--apercu"}, {}, 1, 1);
+        vorlane::MakeDemo(arguments.Positional()[0], arguments.Value("--apercu").value_or(""));
+        return 0;
     }
-    return vorlane::MeasureTracing(argv[2], "/usr/share/openclipart/svg", which, dots, previewDir, stdout);
+    if (command == "make-voice") {
+        const Arguments arguments(argc, argv, 2, {"--espeak"}, {}, 1, 1);
+        if (const auto espeak = arguments.Value("--espeak"))
+            vorlane::MakeVoice(arguments.Positional()[0], *espeak);
+        else
+            vorlane::MakeVoice(arguments.Positional()[0]);
+        return 0;
+    }
+    if (command == "make-theme") {
+        const Arguments arguments(argc, argv, 2, {"--apercu"}, {}, 2, 2);
+        return MakeTheme(arguments.Positional()[0], arguments.Positional()[1], arguments.Value("--apercu").value_or(""));
+    }
+    if (command == "trace")
+        return Trace(Arguments(argc, argv, 2, {"--theme", "--points", "--numeros", "--premier", "--nom", "--apercu"}, {},
+                               2, 2));
+    if (command == "judge")
+        return Judge(Arguments(argc, argv, 2, {}, {}, 1, 1).Positional()[0]);
+    if (command == "check") {
+        const Arguments arguments(argc, argv, 2, {}, {"--strict"}, 1, 1);
+        return Check(arguments.Positional()[0], arguments.Has("--strict") ? Doubtful::Faulty : Doubtful::Warned);
+    }
+    if (command == "cahier")
+        return Booklet(Arguments(argc, argv, 2,
+                                 {"--theme", "--cahier", "--solutions", "--mise-en-page", "--papier"}, {}, 2, 2));
+    if (command == "trace-corpus")
+        return TraceCorpus(Arguments(argc, argv, 2, {"--partie", "--points", "--apercu"}, {"--cinquieme"}, 1, 1));
+    std::fprintf(stderr, "vorlane-content : commande inconnue : %s\n", command.c_str());
+    return Usage();
 }
 
 // Qt's notice that it made up a runtime folder says nothing to a content author.
@@ -345,46 +404,15 @@ int main(int argc, char** argv)
     // Drawing text needs a GUI application, not a screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    if (argc < 2)
+        return Usage();
     try {
-        if (argc >= 2 && std::strcmp(argv[1], "trace") == 0) {
-            const auto request = ParseTrace(argc, argv);
-            return request ? Trace(*request) : Usage();
-        }
-        if (argc == 3 && std::strcmp(argv[1], "judge") == 0)
-            return Judge(argv[2]);
-        if (argc >= 2 && std::strcmp(argv[1], "cahier") == 0) {
-            const auto request = ParseBooklet(argc, argv);
-            return request ? Booklet(*request) : Usage();
-        }
-        if (argc >= 2 && std::strcmp(argv[1], "trace-corpus") == 0)
-            return TraceCorpus(argc, argv);
-        if (argc == 3 && std::strcmp(argv[1], "check") == 0)
-            return Check(argv[2], Doubtful::Warned);
-        if (argc == 4 && std::strcmp(argv[1], "check") == 0 && std::strcmp(argv[3], "--strict") == 0)
-            return Check(argv[2], Doubtful::Faulty);
-        if (argc == 3 && std::strcmp(argv[1], "make-demo") == 0) {
-            vorlane::MakeDemo(argv[2]);
-            return 0;
-        }
-        if (argc == 5 && std::strcmp(argv[1], "make-demo") == 0 && std::strcmp(argv[3], "--apercu") == 0) {
-            vorlane::MakeDemo(argv[2], argv[4]);
-            return 0;
-        }
-        if (argc == 3 && std::strcmp(argv[1], "make-voice") == 0) {
-            vorlane::MakeVoice(argv[2]);
-            return 0;
-        }
-        if (argc == 5 && std::strcmp(argv[1], "make-voice") == 0 && std::strcmp(argv[3], "--espeak") == 0) {
-            vorlane::MakeVoice(argv[2], argv[4]);
-            return 0;
-        }
-        if (argc == 4 && std::strcmp(argv[1], "make-theme") == 0)
-            return MakeTheme(argv[2], argv[3], "");
-        if (argc == 6 && std::strcmp(argv[1], "make-theme") == 0 && std::strcmp(argv[4], "--apercu") == 0)
-            return MakeTheme(argv[2], argv[3], argv[5]);
+        return Run(argc, argv);
+    } catch (const vorlane::EUsageError& error) {
+        std::fprintf(stderr, "vorlane-content %s : %s\n", argv[1], error.what());
+        return Usage(argv[1]);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "vorlane-content : %s\n", error.what());
+        std::fprintf(stderr, "vorlane-content : %s\n", Said(error).c_str());
         return 2;
     }
-    return Usage();
 }

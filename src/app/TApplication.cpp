@@ -19,6 +19,8 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     if (m_qtTexts.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(&m_qtTexts);
+    // Asked first, being installed last.
+    installTranslator(&m_missingQtTexts);
 }
 
 TApplication::~TApplication() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/MissingQtTexts.h"
+
 #include <QApplication>
 #include <QString>
 #include <QTranslator>
@@ -73,6 +75,7 @@ private:
     static TApplication* Instance();
 
     QTranslator m_qtTexts;  // Qt's own texts in French: the system's file and print dialogs
+    MissingQtTexts m_missingQtTexts;  // those of the print dialog the system's lack
     QString m_helpFile;
     std::unique_ptr<TfrmAide> m_help;  // made on first use; gone before the application
 };

@@ -28,7 +28,7 @@ std::string MakeFolder(const std::string& path)
     std::error_code error;
     std::filesystem::create_directories(path, error);
     if (error)
-        throw EWriteError(path);
+        throw EWriteError(path, error.value());
     return path;
 }
 

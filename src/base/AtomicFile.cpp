@@ -64,11 +64,11 @@ void FlushFolder(const std::string& folder, const std::string& pathForError)
 {
     FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0)
-        throw EWriteError(pathForError);
+        throw EWriteError(pathForError, errno);
     // Some network, FUSE and shared-folder mounts cannot flush a folder and say
     // so: the rename has happened and there is nothing more to do there.
     if (::fsync(dir.get()) != 0 && errno != EINVAL && errno != ENOTSUP)
-        throw EWriteError(pathForError);
+        throw EWriteError(pathForError, errno);
 }
 
 }  // namespace
@@ -80,13 +80,13 @@ void ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t
     struct stat old {};
     const bool exists = ::stat(path.c_str(), &old) == 0;
     if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        throw EWriteError(path);
+        throw EWriteError(path, errno);
 
     const std::string folder = FolderOf(path);
     std::string temp = folder + "/.vorlane-XXXXXX";
     FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (fd.get() < 0)
-        throw EWriteError(path);
+        throw EWriteError(path, errno);
 
     // Keep the permissions of the file being replaced; a new file gets the usual 0644 less umask.
     mode_t mode = 0644;
@@ -99,10 +99,14 @@ void ReplaceFileAtomically(const std::string& path, std::span<const std::uint8_t
     }
 
     const bool ok = WriteAll(fd.get(), bytes) && ::fchmod(fd.get(), mode) == 0 && ::fsync(fd.get()) == 0;
+    int error = ok ? 0 : errno;
     const int closeResult = ::close(fd.release());
-    if (!ok || closeResult != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+    if (error == 0 && closeResult != 0)
+        error = errno;
+    if (error != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+        error = error != 0 ? error : errno;
         ::unlink(temp.c_str());
-        throw EWriteError(path);
+        throw EWriteError(path, error);
     }
     FlushFolder(folder, path);
 }
@@ -111,7 +115,7 @@ void FlushFileAndFolder(const std::string& path)
 {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0 || ::fsync(fd.get()) != 0)
-        throw EWriteError(path);
+        throw EWriteError(path, errno);
     FlushFolder(FolderOf(path), path);
 }
 

@@ -1,5 +1,7 @@
 #include "base/Errors.h"
 
+#include <cerrno>
+
 namespace vorlane {
 
 std::string FormatMessage(const std::string& pattern, const std::string& argument)
@@ -22,8 +24,8 @@ EFOpenError::EFOpenError(const std::string& path)
 {
 }
 
-EWriteError::EWriteError(const std::string& path)
-    : EVorlaneError(FormatMessage("Impossible d'écrire dans %s", path))
+EWriteError::EWriteError(const std::string& path, int systemError)
+    : EVorlaneError(FormatMessage("Impossible d'écrire dans %s", path)), m_systemError(systemError)
 {
 }
 
@@ -32,6 +34,45 @@ EFolderBusyError::EFolderBusyError(const std::string& folder)
                                         "vorlane-content ou une autre copie de Vorlane). Réessayez quand il aura fini.",
                                         folder)})
 {
+}
+
+std::string FrenchSystemError(int error)
+{
+    switch (error) {
+    case 0:
+        return {};
+    case EACCES:
+    case EPERM:
+        return "permission refusée";
+    case ENOENT:
+        return "fichier ou dossier introuvable";
+    case EISDIR:
+        return "c'est un dossier";
+    case ENOTDIR:
+        return "un élément du chemin n'est pas un dossier";
+    case ENOSPC:
+        return "plus de place sur le disque";
+    case EDQUOT:
+        return "quota de disque dépassé";
+    case EROFS:
+        return "disque en lecture seule";
+    case ENAMETOOLONG:
+        return "nom trop long";
+    case EIO:
+        return "erreur d'entrée-sortie";
+    case EEXIST:
+        return "le fichier existe déjà";
+    case EBUSY:
+    case ETXTBSY:
+        return "fichier occupé";
+    case EMFILE:
+    case ENFILE:
+        return "trop de fichiers ouverts";
+    case EXDEV:
+        return "le fichier est sur un autre disque";
+    default:
+        return "erreur système " + std::to_string(error);
+    }
 }
 
 }  // namespace vorlane

@@ -20,15 +20,21 @@ public:
 };
 
 // "Impossible d'écrire dans %s": a write the system refused (settings, theme.dat, archives).
+// It keeps the system's reason (errno, 0 when there is none) for those who
+// tell it, as the content tool does.
 class EWriteError : public EVorlaneError {
 public:
-    explicit EWriteError(const std::string& path);
+    explicit EWriteError(const std::string& path, int systemError = 0);
+    int SystemError() const { return m_systemError; }
 
 protected:
     struct Message {
         std::string text;
     };
-    explicit EWriteError(Message message) : EVorlaneError(message.text) {}
+    explicit EWriteError(Message message) : EVorlaneError(message.text), m_systemError(0) {}
+
+private:
+    int m_systemError;
 };
 
 // "Vorlane attend le dossier %s : un autre programme l'utilise…": another
@@ -38,6 +44,12 @@ class EFolderBusyError : public EWriteError {
 public:
     explicit EFolderBusyError(const std::string& folder);
 };
+
+// Why the system refused, in French, for an errno value: "permission
+// refusée", "plus de place sur le disque"... The C library's own texts come
+// in French only where a French locale was generated, which a desktop often
+// lacks: the common ones are written here.
+std::string FrenchSystemError(int error);
 
 // Runs writes that must all be tried even when one is refused (the settings'
 // keys, the themes' ticks), then raises the first refusal, so that it is

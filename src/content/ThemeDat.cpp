@@ -107,17 +107,18 @@ std::string ThemeDat::Titre(std::uint32_t picture) const
     return m_file.ReadString(ImageSection(picture), "Titre", "");
 }
 
-std::string ThemeDat::Etiquette(std::uint32_t picture, std::uint32_t point) const
+DotLabels ThemeDat::Labels(std::uint32_t picture) const
 {
     const std::string section = ImageSection(picture);
-    const std::string style = m_file.ReadString(section, "Numeros", "1");
-    const std::int64_t index = std::int64_t{point} - 1;
-    if (style == "A" || style == "a")
-        return std::string(1, static_cast<char>(style[0] + index % 26));
-    std::int64_t step = 1;
-    if (style == "2" || style == "5" || style == "10")
-        step = std::stoi(style);
-    return std::to_string(ReadInteger(section, "Premier", 1) + step * index);
+    DotLabels labels;
+    labels.style = DotLabels::StyleNamed(m_file.ReadString(section, "Numeros", "1"));
+    labels.first = ReadInteger(section, "Premier", 1);
+    return labels;
+}
+
+std::string ThemeDat::Etiquette(std::uint32_t picture, std::uint32_t point) const
+{
+    return Labels(picture).Label(static_cast<int>(point) - 1).toStdString();
 }
 
 ThemePoint ThemeDat::Point(std::uint32_t picture, std::uint32_t point) const

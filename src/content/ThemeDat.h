@@ -1,6 +1,7 @@
 #pragma once
 
 #include "content/ContentPlaces.h"
+#include "content/DotLabels.h"
 #include "content/IniFile.h"
 #include "content/PackageIdentity.h"
 
@@ -58,11 +59,10 @@ public:
     // The picture's name ("vache"), as bytes (DisplayString shows them); empty
     // for themes made before pictures had names, whose callers say "image 3".
     std::string Titre(std::uint32_t picture) const;
-    // The label printed beside dot `point` (1-based): "12", "B", "b". The
-    // section's Numeros says how the dots count ("1" by one from Premier,
-    // "2", "5", "10" by that step from Premier, "A" and "a" the letters from
-    // A or a) and Premier where numbers start; a theme made before those keys
-    // counts 1, 2, 3.
+    // How its dots are labelled (keys Numeros and Premier); numbers from 1
+    // for themes made before the keys.
+    DotLabels Labels(std::uint32_t picture) const;
+    // The label printed beside dot `point` (1-based): "12", "B", "b".
     std::string Etiquette(std::uint32_t picture, std::uint32_t point) const;
 
     // Picture NN was finished at least once, so the print manager offers it.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print/PageDocument.h"
+#include "print/Booklet.h"
 
 #include <string>
 #include <vector>
@@ -8,6 +8,7 @@
 namespace vorlane {
 
 class ContentPlaces;
+class WorkProgress;
 
 // This user's coloured pictures of `themes` (folder names), in theme then
 // picture order, found where `places` keeps them.
@@ -20,8 +21,11 @@ std::vector<ColouredPicture> ColouredPictures(const ContentPlaces& places, const
 
 // An album of a child's coloured pictures, to keep or to send: one to a page,
 // each turned as its picture is, under its name and the day it was coloured
-// (the day its file was last written). An archive that cannot be read raises
-// its error (EFOpenError, EInvalidArchive, EInvalidBitmap).
-PageDocument MakeAlbum(const std::vector<ColouredPicture>& pictures);
+// (the day its file was last written), drawn at the printer's resolution.
+// An archive that cannot be read is left out, a line on its page saying
+// why. Each picture read and each page made is a step of `progress`;
+// nullopt when it was cancelled.
+std::optional<Booklet> MakeAlbum(const ContentPlaces& places, const std::vector<ColouredPicture>& pictures,
+                                 WorkProgress* progress = nullptr);
 
 }  // namespace vorlane

@@ -15,12 +15,13 @@ PdfPrinter::PdfPrinter(std::string path) : m_path(std::move(path))
 
 PdfPrinter::~PdfPrinter() = default;
 
-void PdfPrinter::BeginDoc()
+void PdfPrinter::BeginDoc(const QString& jobName)
 {
     m_drawn = false;
     m_buffer.setData(QByteArray());
     m_buffer.open(QIODevice::WriteOnly);
     m_writer = MakePdfWriter(m_buffer, PrintedPageLayout());
+    m_writer->setTitle(jobName);
     if (!m_painter.begin(m_writer.get()))
         throw EWriteError(m_path);
 }
@@ -31,9 +32,16 @@ QSize PdfPrinter::PageSize() const
     return m_writer->pageLayout().paintRectPixels(m_writer->resolution()).size();
 }
 
-void PdfPrinter::DrawPicture(const QRect& target, const QImage& image)
+QRect PdfPrinter::MarginArea() const
 {
-    SmoothPicture(image).Draw(m_painter, target);
+    const QPageLayout layout = m_writer->pageLayout();
+    const QRect printable = layout.paintRectPixels(m_writer->resolution());
+    return MarginsWithin(layout.fullRectPixels(m_writer->resolution()), printable, m_writer->resolution());
+}
+
+void PdfPrinter::DrawPicture(const QRect& target, const QImage& image, SmoothPicture::Ink ink)
+{
+    SmoothPicture(image, ink).Draw(m_painter, target);
     m_drawn = true;
 }
 

@@ -23,9 +23,10 @@ public:
     ~PdfPrinter() override;
 
 protected:
-    void BeginDoc() override;
+    void BeginDoc(const QString& jobName) override;
     QSize PageSize() const override;
-    void DrawPicture(const QRect& target, const QImage& image) override;
+    QRect MarginArea() const override;
+    void DrawPicture(const QRect& target, const QImage& image, SmoothPicture::Ink ink) override;
     void EndDoc() override;
 
 private:

@@ -18,11 +18,17 @@ QSize FitToPage(QSize picture, QSize page)
     return {static_cast<int>(std::nearbyint(page.width() * ry / rx)), page.height()};
 }
 
-void Printer::PrintPage(const QImage& image)
+void Printer::PrintPage(const QImage& image, const PrintedPicture& how)
 {
-    BeginDoc();
+    BeginDoc(how.jobName);
     try {
-        DrawPicture(QRect(QPoint(0, 0), FitToPage(image.size(), PageSize())), image);
+        QRect target(QPoint(0, 0), FitToPage(image.size(), PageSize()));
+        if (how.placement == PrintedPicture::Placement::Centred) {
+            const QRect area = MarginArea();
+            target.setSize(FitToPage(image.size(), area.size()));
+            target.moveCenter(area.center());
+        }
+        DrawPicture(target, image, how.ink);
     } catch (...) {
         EndDoc();
         throw;

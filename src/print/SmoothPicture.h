@@ -27,8 +27,14 @@ namespace vorlane {
 // as fine as a page needs none: either is drawn as it is, smoothly stretched.
 class SmoothPicture {
 public:
+    // How the dark shapes are printed: in the picture's own colours (a
+    // child's coloured picture), or all pure black (a dots page, a picture
+    // to colour: the slate of the dots and numbers would come out of a laser
+    // printer as a grey screen of specks).
+    enum class Ink { AsDrawn, Black };
+
     SmoothPicture() = default;
-    explicit SmoothPicture(const QImage& picture);
+    explicit SmoothPicture(const QImage& picture, Ink ink = Ink::AsDrawn);
 
     QSize Size() const { return m_size; }
     bool IsNull() const { return m_size.isEmpty(); }

@@ -1,5 +1,6 @@
 #include "print/SystemPrinter.h"
 
+#include "print/PageDocument.h"
 #include "print/Paper.h"
 #include "print/SmoothPicture.h"
 
@@ -12,7 +13,7 @@ SystemPrinter::SystemPrinter() = default;
 
 SystemPrinter::~SystemPrinter() = default;
 
-void SystemPrinter::BeginDoc()
+void SystemPrinter::BeginDoc(const QString& jobName)
 {
     // Without a default printer a QPrinter silently becomes a PDF writer with
     // no file name, whose painting fails: refuse before anything starts.
@@ -29,7 +30,8 @@ void SystemPrinter::BeginDoc()
     // of its own; the picture goes to the corner of what the printer can print.
     m_printer->setFullPage(true);
     m_printable = printable.paintRectPixels(m_printer->resolution());
-    m_printer->setDocName(QString());
+    m_sheet = printable.fullRectPixels(m_printer->resolution());
+    m_printer->setDocName(jobName);
     if (!m_painter.begin(m_printer.get()))
         throw EPrinterError("L'imprimante " + m_printer->printerName().toStdString() +
                             " ne peut pas commencer l'impression");
@@ -40,9 +42,14 @@ QSize SystemPrinter::PageSize() const
     return m_printable.size();
 }
 
-void SystemPrinter::DrawPicture(const QRect& target, const QImage& image)
+QRect SystemPrinter::MarginArea() const
 {
-    SmoothPicture(image).Draw(m_painter, target.translated(m_printable.topLeft()));
+    return MarginsWithin(m_sheet, m_printable, m_printer->resolution());
+}
+
+void SystemPrinter::DrawPicture(const QRect& target, const QImage& image, SmoothPicture::Ink ink)
+{
+    SmoothPicture(image, ink).Draw(m_painter, target.translated(m_printable.topLeft()));
 }
 
 void SystemPrinter::EndDoc()

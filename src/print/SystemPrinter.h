@@ -19,15 +19,17 @@ public:
     ~SystemPrinter() override;
 
 protected:
-    void BeginDoc() override;
+    void BeginDoc(const QString& jobName) override;
     QSize PageSize() const override;
-    void DrawPicture(const QRect& target, const QImage& image) override;
+    QRect MarginArea() const override;
+    void DrawPicture(const QRect& target, const QImage& image, SmoothPicture::Ink ink) override;
     void EndDoc() override;
 
 private:
     std::unique_ptr<QPrinter> m_printer;  // made at the first job; keeps its orientation between jobs
     QPainter m_painter;
     QRect m_printable;  // on the landscape sheet, in device pixels
+    QRect m_sheet;      // the whole landscape sheet
 };
 
 }  // namespace vorlane

@@ -9,6 +9,7 @@
 #include "content/PlayList.h"
 #include "content/ThemeDat.h"
 #include "print/BookletDialog.h"
+#include "print/PictureName.h"
 #include "print/PicturePreview.h"
 #include "print/PrintStore.h"
 #include "print/StoreFiles.h"
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcutEvent>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -33,16 +33,28 @@ namespace {
 // Theme nodes keep their folder name as bytes: the text shown may have been
 // decoded from Latin-1 and would not name the folder again.
 constexpr int kFolderNameRole = Qt::UserRole;
+// Picture nodes keep their section ("Image07"): their text is the picture's name.
+constexpr int kSectionRole = Qt::UserRole + 1;
 
 // The three columns of the preview group, left to right.
 constexpr int kColumnLeft[] = {8, 224, 436};
 constexpr int kPreviewLeft[] = {12, 229, 441};
 
-const QString kPrintCaption = QStringLiteral("Im&primer l'image ci-dessus");
-const QString kClearCaption = QStringLiteral("&Supprimer du gestionnaire");
+// The same words under each column, each button with a letter of its own
+// for Alt: P, I and U print, S and R remove.
+const QString kPrintCaptions[] = {QStringLiteral("Im&primer l'image ci-dessus"),
+                                  QStringLiteral("&Imprimer l'image ci-dessus"),
+                                  QStringLiteral("Imprimer l'image ci-dess&us")};
+const QString kClearCaptions[] = {QStringLiteral("&Supprimer du gestionnaire"),
+                                  QStringLiteral("Supprimer du gestionnai&re")};
+// The picture to colour is there once completed; the coloured picture, once coloured.
 const QString kAlertText = QStringLiteral("Cette image sera disponible lorsque vous l'aurez complétée dans le jeu.");
+const QString kColouredAlertText =
+    QStringLiteral("Cette image sera disponible lorsque vous l'aurez coloriée dans le jeu.");
 const QString kHintText = QStringLiteral(
     "En cliquant sur ce bouton, vous pourrez imprimer cette image uniquement après l'avoir complétée dans le jeu.");
+const QString kColouredHintText = QStringLiteral(
+    "En cliquant sur ce bouton, vous pourrez imprimer cette image uniquement après l'avoir coloriée dans le jeu.");
 
 QFrame* MakeFrame(QWidget* parent, const QRect& geometry, QFrame::Shadow shadow)
 {
@@ -182,17 +194,17 @@ void TfrmImpression::CreateControls()
     imgColorImage = MakePreview(gbPreview, 2, "imgColorImage");
 
     // Opaque, over the preview.
-    const auto makeAlert = [this](int column, const char* name) {
-        QLabel* alert = MakeLabel(gbPreview, name, kAlertText, QRect(kColumnLeft[column] + 8, 64, 193, 141),
-                                  Qt::AlignCenter);
+    const auto makeAlert = [this](int column, const char* name, const QString& text) {
+        QLabel* alert = MakeLabel(gbPreview, name, text, QRect(kColumnLeft[column] + 8, 64, 193, 141), Qt::AlignCenter);
         alert->setAutoFillBackground(true);
         return alert;
     };
-    lblImageCommentAlert = makeAlert(1, "lblImageCommentAlert");
-    lblImageColorAlert = makeAlert(2, "lblImageColorAlert");
+    lblImageCommentAlert = makeAlert(1, "lblImageCommentAlert", kAlertText);
+    lblImageColorAlert = makeAlert(2, "lblImageColorAlert", kColouredAlertText);
 
     const auto makePrintButton = [this](int column, const char* name) {
-        QPushButton* button = MakeButton(gbPreview, name, kPrintCaption, QRect(kColumnLeft[column], 220, 209, 33));
+        QPushButton* button =
+            MakeButton(gbPreview, name, kPrintCaptions[column], QRect(kColumnLeft[column], 220, 209, 33));
         connect(button, &QPushButton::clicked, this, [this, button] { btnPrintImageDotsOnlyClick(button); });
         return button;
     };
@@ -202,14 +214,15 @@ void TfrmImpression::CreateControls()
 
     MakeFrame(gbPreview, QRect(kColumnLeft[1], 256, 209, 86), QFrame::Raised);
     MakeFrame(gbPreview, QRect(kColumnLeft[2], 256, 209, 86), QFrame::Raised);
-    btnClear = MakeButton(gbPreview, "btnClear", kClearCaption, QRect(kColumnLeft[1] + 8, 260, 193, 33));
-    btnClearColor = MakeButton(gbPreview, "btnClearColor", kClearCaption, QRect(kColumnLeft[2] + 8, 260, 193, 33));
+    btnClear = MakeButton(gbPreview, "btnClear", kClearCaptions[0], QRect(kColumnLeft[1] + 8, 260, 193, 33));
+    btnClearColor = MakeButton(gbPreview, "btnClearColor", kClearCaptions[1], QRect(kColumnLeft[2] + 8, 260, 193, 33));
     connect(btnClear, &QPushButton::clicked, this, &TfrmImpression::btnClearClick);
     connect(btnClearColor, &QPushButton::clicked, this, &TfrmImpression::btnClearColorClick);
 
     const Qt::Alignment hintAlignment = Qt::AlignHCenter | Qt::AlignTop;
     lblClearHint = MakeLabel(gbPreview, "lblClearHint", kHintText, QRect(228, 296, 201, 41), hintAlignment);
-    lblClearColorHint = MakeLabel(gbPreview, "lblClearColorHint", kHintText, QRect(440, 296, 201, 41), hintAlignment);
+    lblClearColorHint =
+        MakeLabel(gbPreview, "lblClearColorHint", kColouredHintText, QRect(440, 296, 201, 41), hintAlignment);
 
     CreateSharingControls();
 
@@ -239,9 +252,12 @@ void TfrmImpression::CreateSharingControls()
     connect(btnBooklet, &QPushButton::clicked, this, TApplication::Handler(this, &TfrmImpression::btnBookletClick));
     connect(btnAlbum, &QPushButton::clicked, this, TApplication::Handler(this, &TfrmImpression::btnAlbumClick));
 
-    const auto makeSavePdf = [this](int column, const char* name, Form form) {
-        QPushButton* button = MakeButton(gbPreview, name, QStringLiteral("Enregistrer en P&DF…"),
-                                         QRect(kColumnLeft[column], 348, 209, 27));
+    // D, E and N for Alt: the same words under each column.
+    const QString savePdfCaptions[] = {QStringLiteral("Enregistrer en P&DF…"), QStringLiteral("&Enregistrer en PDF…"),
+                                       QStringLiteral("Enregistrer e&n PDF…")};
+    const auto makeSavePdf = [this, &savePdfCaptions](int column, const char* name, Form form) {
+        QPushButton* button =
+            MakeButton(gbPreview, name, savePdfCaptions[column], QRect(kColumnLeft[column], 348, 209, 27));
         connect(button, &QPushButton::clicked, this,
                 [this, form] { TApplication::Guarded([this, form] { btnSavePdfClick(form); }); });
         return button;
@@ -249,7 +265,7 @@ void TfrmImpression::CreateSharingControls()
     btnSavePdfDotsOnly = makeSavePdf(0, "btnSavePdfDotsOnly", Form::DotsOnly);
     btnSavePdfImage = makeSavePdf(1, "btnSavePdfImage", Form::ToColour);
     btnSavePdfColor = makeSavePdf(2, "btnSavePdfColor", Form::Coloured);
-    btnSaveImage = MakeButton(gbPreview, "btnSaveImage", QStringLiteral("Enregistrer l'&image…"),
+    btnSaveImage = MakeButton(gbPreview, "btnSaveImage", QStringLiteral("Enregistrer l'ima&ge…"),
                               QRect(kColumnLeft[2], 379, 209, 27));
     connect(btnSaveImage, &QPushButton::clicked, this, TApplication::Handler(this, &TfrmImpression::btnSaveImageClick));
 }
@@ -343,12 +359,16 @@ void TfrmImpression::TreeViewRefresh()
     for (const ThemeNode& theme : themes) {
         auto* node = new QTreeWidgetItem(tvThemes, QStringList(theme.text));
         node->setData(0, kFolderNameRole, QByteArray::fromStdString(theme.folder));
-        QStringList pictures;
-        for (std::int32_t picture = 1; picture <= theme.pictures; ++picture)
-            pictures << QString::fromStdString(ImageSection(static_cast<std::uint32_t>(picture)));
-        std::stable_sort(pictures.begin(), pictures.end(), LocaleLess);
-        for (const QString& picture : pictures)
-            new QTreeWidgetItem(node, QStringList(picture));
+        // The pictures in their theme's order, easy to hard, each by its name
+        // where the theme gives one ("1. œuf"), else as "Image01".
+        const ThemeDat dat = ThemeDat::ForTheme(theme.folder);
+        for (std::int32_t picture = 1; picture <= theme.pictures; ++picture) {
+            const auto number = static_cast<std::uint32_t>(picture);
+            const PictureName name = PictureName::Of(theme.folder, dat, number);
+            auto* child = new QTreeWidgetItem(node, QStringList(name.ListText()));
+            child->setData(0, kSectionRole, QString::fromStdString(ImageSection(number)));
+            child->setToolTip(0, name.Caption());
+        }
     }
     tvThemes->expandAll();
 
@@ -397,7 +417,7 @@ void TfrmImpression::tvThemesChange()
         return;
 
     m_currentTheme = node->parent()->data(0, kFolderNameRole).toByteArray().toStdString();
-    m_currentImage = node->text(0).toStdString();
+    m_currentImage = node->data(0, kSectionRole).toString().toStdString();
 
     // The mark and the archive are looked up afresh: the game changes them.
     // A form that cannot be shown (a damaged archive, a missing picture) says
@@ -521,20 +541,6 @@ bool TfrmImpression::eventFilter(QObject* watched, QEvent* event)
                 FormKeyUp(key->key());
             return true;
         }
-    }
-    // An Alt letter that two enabled buttons share ("Im&primer", "&Supprimer")
-    // acts on the first of them in tab order, as on Windows; Qt would only
-    // move the focus.
-    if (event->type() == QEvent::Shortcut && static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
-        const QKeySequence& keys = static_cast<QShortcutEvent*>(event)->key();
-        for (QWidget* widget = nextInFocusChain(); widget != this; widget = widget->nextInFocusChain()) {
-            auto* button = qobject_cast<QPushButton*>(widget);
-            if (button != nullptr && button->isEnabled() && button->isVisible() && button->shortcut() == keys) {
-                button->animateClick();
-                break;
-            }
-        }
-        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -20,6 +20,8 @@ namespace vorlane {
 class ContentCatalogue;
 class PicturePreview;
 class Printer;
+struct PictureName;
+struct PrintedPicture;
 
 // The print manager: a tree of every theme's pictures, the three printable
 // forms of the chosen picture side by side (dots only, to colour, coloured),
@@ -127,6 +129,9 @@ private:
     // printing does, and gives the picture of `form`: a view of its preview's
     // bitmap. An empty picture raises EInvalidBitmap.
     QImage ReloadForm(Form form);
+    // The current picture's name, and how its form `form` is printed.
+    PictureName CurrentName() const;
+    PrintedPicture HowToPrint(Form form) const;
     // The theme the booklet and album dialogs tick first: the one looked at.
     std::string ThemeLookedAt() const;
     void RunBookletDialog(bool album);

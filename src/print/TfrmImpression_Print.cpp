@@ -1,13 +1,17 @@
 // Printing: one click, one landscape page of the chosen form of the current picture.
 #include "print/TfrmImpression.h"
 
+#include "content/ThemeDat.h"
 #include "print/DibImage.h"
+#include "print/PictureName.h"
 #include "print/PicturePreview.h"
 #include "print/Printer.h"
 #include "print/StoreFiles.h"
 #include "print/zipUnzip.h"
 
 #include <QPushButton>
+
+#include <cstdlib>
 
 namespace vorlane {
 
@@ -30,6 +34,23 @@ QImage TfrmImpression::ReloadForm(Form form)
     return DibImage(chosen->Bitmap());
 }
 
+PictureName TfrmImpression::CurrentName() const
+{
+    // The section names the picture: "Image07".
+    const auto number = static_cast<std::uint32_t>(std::strtoul(m_currentImage.c_str() + 5, nullptr, 10));
+    return PictureName::Of(m_currentTheme, ThemeDat::ForTheme(m_currentTheme), number);
+}
+
+PrintedPicture TfrmImpression::HowToPrint(Form form) const
+{
+    // The child's coloured picture sits on its page as an album's does; the
+    // dots and the picture to colour go where this window always put them,
+    // in black.
+    if (form == Form::Coloured)
+        return {CurrentName().JobName(), PrintedPicture::Placement::Centred, SmoothPicture::Ink::AsDrawn};
+    return {CurrentName().JobName(), PrintedPicture::Placement::TopLeft, SmoothPicture::Ink::Black};
+}
+
 void TfrmImpression::btnPrintImageDotsOnlyClick(QObject* sender)
 {
     const QString name = sender->objectName().toLower();
@@ -38,7 +59,7 @@ void TfrmImpression::btnPrintImageDotsOnlyClick(QObject* sender)
         form = Form::DotsOnly;
     else if (name == QLatin1String("btnprintcolor"))
         form = Form::Coloured;
-    m_printer->PrintPage(ReloadForm(form));
+    m_printer->PrintPage(ReloadForm(form), HowToPrint(form));
 }
 
 }  // namespace vorlane

@@ -5,9 +5,11 @@
 #include "base/AtomicFile.h"
 #include "content/DisplayString.h"
 #include "print/PdfPrinter.h"
+#include "print/PictureName.h"
 #include "print/SmoothPicture.h"
 
 #include <QBuffer>
+#include <QDir>
 
 namespace vorlane {
 namespace {
@@ -23,31 +25,37 @@ void TfrmImpression::btnSavePdfClick(Form form)
     const QString suffix = form == Form::DotsOnly   ? QStringLiteral(" - points.pdf")
                            : form == Form::ToColour ? QStringLiteral(" - à colorier.pdf")
                                                     : QStringLiteral(" - coloriée.pdf");
-    const QString path = m_dialogs.FileToWrite(
-        this, QStringLiteral("Enregistrer en PDF"),
-        DisplayString(m_currentTheme) + QStringLiteral(" - ") + QString::fromStdString(m_currentImage) + suffix,
-        QStringLiteral("Documents PDF (*.pdf)"));
+    const PictureName name = CurrentName();
+    const QString picture = name.Name().isEmpty() ? QString::fromStdString(m_currentImage) : name.Name();
+    const QString path = m_dialogs.FileToWrite(this, QStringLiteral("Enregistrer en PDF"),
+                                               name.Theme() + QStringLiteral(" - ") + picture + suffix,
+                                               QStringLiteral("Documents PDF (*.pdf)"));
     if (path.isEmpty())
         return;
-    PdfPrinter(path.toStdString()).PrintPage(ReloadForm(form));
+    PdfPrinter(path.toStdString()).PrintPage(ReloadForm(form), HowToPrint(form));
+    m_dialogs.inform(this, QStringLiteral("La page est enregistrée dans ") + QDir::toNativeSeparators(path) +
+                               QLatin1Char('.'));
 }
 
 void TfrmImpression::btnSaveImageClick()
 {
+    const PictureName name = CurrentName();
+    const QString picture = name.Name().isEmpty() ? QString::fromStdString(m_currentImage) : name.Name();
     const QString path = m_dialogs.FileToWrite(this, QStringLiteral("Enregistrer l'image"),
-                                               DisplayString(m_currentTheme) + QStringLiteral(" - ") +
-                                                   QString::fromStdString(m_currentImage) + QStringLiteral(".png"),
+                                               name.Theme() + QStringLiteral(" - ") + picture + QStringLiteral(".png"),
                                                QStringLiteral("Images PNG (*.png)"));
     if (path.isEmpty())
         return;
-    const SmoothPicture picture(ReloadForm(Form::Coloured));
+    const SmoothPicture smooth(ReloadForm(Form::Coloured));
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!picture.Render(picture.Size() * kImageScale).save(&buffer, "PNG"))
+    if (!smooth.Render(smooth.Size() * kImageScale).save(&buffer, "PNG"))
         throw EWriteError(path.toStdString());
     ReplaceFileAtomically(path.toStdString(), {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                                static_cast<std::size_t>(bytes.size())});
+    m_dialogs.inform(this, QStringLiteral("L'image est enregistrée dans ") + QDir::toNativeSeparators(path) +
+                               QLatin1Char('.'));
 }
 
 void TfrmImpression::btnBookletClick()

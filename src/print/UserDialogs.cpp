@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardPaths>
@@ -18,9 +19,16 @@ UserDialogs UserDialogs::System()
     dialogs.print = [](QWidget* parent, QPrinter& printer) {
         QPrintDialog dialog(&printer, parent);
         dialog.setWindowTitle(QStringLiteral("Imprimer"));
+        // Printing into a file would suggest the name of the PDF just saved,
+        // and replace it: "Enregistrer en PDF" is there for files.
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
         return dialog.exec() == QDialog::Accepted;
     };
     dialogs.run = [](QDialog& dialog) { dialog.exec(); };
+    dialogs.inform = [](QWidget* parent, const QString& text) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Vorlane"), text, QMessageBox::Ok, parent);
+        box.exec();
+    };
     return dialogs;
 }
 

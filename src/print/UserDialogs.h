@@ -21,6 +21,9 @@ struct UserDialogs {
     std::function<bool(QWidget* parent, QPrinter& printer)> print;
     // Shows one of our windows modally until it closes.
     std::function<void(QDialog& dialog)> run;
+    // Tells the user something done (where a file was saved, what was left
+    // out) in a box titled "Vorlane" with its OK button.
+    std::function<void(QWidget* parent, const QString& text)> inform;
 
     static UserDialogs System();
 

@@ -26,6 +26,15 @@ public:
     }
 };
 
+// The print dialog's double-sided choices, which the system's Qt
+// translations are too old to know, are French; other "Off"s are left alone.
+TEST(TApplicationTest, PrintDialogsDoubleSidedChoicesAreFrench)
+{
+    EXPECT_EQ(QCoreApplication::translate("QPrintSettingsOutput", "Long side binding"), "Reliure sur le bord long");
+    EXPECT_EQ(QCoreApplication::translate("QPrintPropertiesDialog", "Advanced"), "Avancé");
+    EXPECT_EQ(QCoreApplication::translate("QAbstractSpinBox", "Off"), "Off");
+}
+
 TEST(TApplicationTest, ErrorLeavingAnEventIsShownAndTheProgramGoesOn)
 {
     test::MessageBoxWatcher watcher;

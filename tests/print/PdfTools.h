@@ -11,15 +11,29 @@
 
 namespace vorlane::test {
 
-// Runs a program to its end; its standard output, and its exit code in `code`.
-inline QString RunProgram(const QString& program, const QStringList& arguments, int* code = nullptr)
+// Runs a program to its end; its standard output, its exit code in `code`
+// and its standard error in `errors`.
+inline QString RunProgram(const QString& program, const QStringList& arguments, int* code = nullptr,
+                          QString* errors = nullptr)
 {
     QProcess process;
     process.start(program, arguments);
     process.waitForFinished(120000);
     if (code != nullptr)
         *code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    if (errors != nullptr)
+        *errors = QString::fromUtf8(process.readAllStandardError());
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text of page `page` of a PDF, or of its part `box` (in points from the top-left corner).
+inline QString PdfText(const std::string& pdf, int page, const QRect& box = {})
+{
+    QStringList arguments{"-f", QString::number(page), "-l", QString::number(page)};
+    if (!box.isNull())
+        arguments << "-x" << QString::number(box.x()) << "-y" << QString::number(box.y()) << "-W"
+                  << QString::number(box.width()) << "-H" << QString::number(box.height());
+    return RunProgram("pdftotext", arguments << "-r" << "72" << QString::fromStdString(pdf) << "-");
 }
 
 // The number of pages pdfinfo reads in a PDF file; 0 when it reads none.

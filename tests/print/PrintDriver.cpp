@@ -3,7 +3,7 @@
 //   vorlane_print_driver make-theme FOLDER [DEMO_FOLDER]
 //       writes a program folder with the theme "Animaux", whose picture 1 has
 //       its three forms: dots 800 × 600 in blue, picture to colour 800 × 600
-//       in green (marked printable), coloured picture 1000 × 300 in red;
+//       in light green (marked printable), coloured picture 1000 × 300 in red;
 //       picture 2 has its dots and picture to colour only. With DEMO_FOLDER,
 //       also the demo theme "La ferme" from there, its picture 1 (the egg)
 //       marked printable.
@@ -13,6 +13,10 @@
 //   vorlane_print_driver show FOLDER MILLISECONDS [THEME PICTURE]
 //       shows the print manager, with PICTURE selected if given, for a while
 //       (to look at it, or take a picture of the screen).
+//   vorlane_print_driver cahier FOLDER THEME
+//       prints the default booklet of THEME as a folded book on the default
+//       printer, both sides turned on the short edge, as the booklet window
+//       sets the print dialog for it.
 //   vorlane_print_driver edge-share IMAGE
 //       prints the share of the edges of a rasterised page that lie along
 //       the pixel grid (see EdgeShare.h).
@@ -25,10 +29,13 @@
 #include "content/ThemeDat.h"
 #include "EdgeShare.h"
 #include "display/TDIB.h"
+#include "print/Booklet.h"
 #include "print/TfrmImpression.h"
 #include "print/zipUnzip.h"
 
 #include <QApplication>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -65,7 +72,7 @@ void MakeTheme(const std::string& folder, const QString& demoFolder)
     std::ofstream(ThemeFile("Animaux")) << "[General]\nVersion=1\nSubVersion=0\nNom=Vorlane\nNombreImages=2\n";
     for (std::uint32_t picture : {1u, 2u}) {
         Save(Solid(800, 600, 0xFF0000), ThemePath("Animaux") + PointsFileName(picture));
-        Save(Solid(800, 600, 0x00FF00), ThemePath("Animaux") + ImageFileName(picture));
+        Save(Solid(800, 600, 0x90EE90), ThemePath("Animaux") + ImageFileName(picture));
     }
     ThemeDat(ThemeFile("Animaux")).WriteImprimer(1, true);
     TDIB coloured;
@@ -130,6 +137,24 @@ int Print(const std::string& folder, const QString& theme, const QString& pictur
     return 0;
 }
 
+int PrintBooklet(const std::string& folder, const std::string& theme)
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (printer.isNull()) {
+        std::cerr << "Aucune imprimante par défaut sélectionnée\n";
+        return 2;
+    }
+    QPrinter device(printer, QPrinter::HighResolution);
+    device.setPageOrientation(QPageLayout::Landscape);
+    device.setDuplex(QPrinter::DuplexShortSide);
+    BookletOptions options;
+    options.layout = BookletOptions::Layout::FoldedBook;
+    const std::optional<Booklet> booklet = MakeBooklet(ContentPlaces(folder), {theme}, options);
+    booklet->pages.Print(device);
+    std::cout << "printed " << booklet->pages.SideCount() << " sides" << std::endl;
+    return 0;
+}
+
 int Show(const std::string& folder, int milliseconds, const QStringList& picture)
 {
     Manager manager(folder);
@@ -164,6 +189,8 @@ int main(int argc, char** argv)
         }
         if ((arguments.size() == 4 || arguments.size() == 6) && arguments[1] == "show")
             return Show(arguments[2].toStdString(), arguments[3].toInt(), arguments.mid(4));
+        if (arguments.size() == 4 && arguments[1] == "cahier")
+            return PrintBooklet(arguments[2].toStdString(), arguments[3].toStdString());
         if (arguments.size() >= 6 && arguments[1] == "print")
             return Print(arguments[2].toStdString(), arguments[3], arguments[4], arguments.mid(5));
     } catch (const std::exception& error) {
@@ -171,6 +198,6 @@ int main(int argc, char** argv)
         return 2;
     }
     std::cerr << "usage: vorlane_print_driver make-theme FOLDER [DEMO_FOLDER] | print FOLDER THEME PICTURE BUTTON...\n"
-                 "       | show FOLDER MILLISECONDS [THEME PICTURE] | edge-share IMAGE\n";
+                 "       | cahier FOLDER THEME | show FOLDER MILLISECONDS [THEME PICTURE] | edge-share IMAGE\n";
     return 1;
 }

@@ -55,9 +55,11 @@ inline void SaveBitmap(const TDIB& bitmap, const std::string& path)
 // What the print manager asked of the printer.
 struct PrintRecord {
     std::vector<std::string> calls;  // "BeginDoc", "DrawPicture", "EndDoc" in order
+    QString jobName;
     QRect target;
     QSize imageSize;
     QRgb topLeft = 0;
+    SmoothPicture::Ink ink = SmoothPicture::Ink::AsDrawn;
 };
 
 class RecordingPrinter : public Printer {
@@ -67,9 +69,13 @@ public:
     bool failDrawing = false;
 
 protected:
-    void BeginDoc() override { m_record.calls.push_back("BeginDoc"); }
+    void BeginDoc(const QString& jobName) override
+    {
+        m_record.calls.push_back("BeginDoc");
+        m_record.jobName = jobName;
+    }
     QSize PageSize() const override { return m_page; }
-    void DrawPicture(const QRect& target, const QImage& image) override
+    void DrawPicture(const QRect& target, const QImage& image, SmoothPicture::Ink ink) override
     {
         m_record.calls.push_back("DrawPicture");
         if (failDrawing)
@@ -77,6 +83,7 @@ protected:
         m_record.target = target;
         m_record.imageSize = image.size();
         m_record.topLeft = image.pixel(0, 0);
+        m_record.ink = ink;
     }
     void EndDoc() override { m_record.calls.push_back("EndDoc"); }
 

@@ -58,7 +58,7 @@ TEST(PrintPage, FailureAfterTheDocumentBeganStillEndsIt)
     PrintRecord record;
     RecordingPrinter printer(record, QSize(3300, 2400));
     printer.failDrawing = true;
-    EXPECT_THROW(printer.PrintPage(QImage(8, 6, QImage::Format_RGB32)), EPrinterError);
+    EXPECT_THROW(printer.PrintPage(QImage(8, 6, QImage::Format_RGB32), {}), EPrinterError);
     EXPECT_EQ(record.calls, (std::vector<std::string>{"BeginDoc", "DrawPicture", "EndDoc"}));
 }
 
@@ -73,29 +73,43 @@ protected:
     }
 };
 
-TEST_F(Printing, EachButtonPrintsItsFormOnOnePageAtTheTopLeft)
+TEST_F(Printing, EachButtonPrintsItsFormOnOnePageNamedAfterThePicture)
 {
     Select(Node("Animaux", "Image01"));
-    const std::pair<QPushButton*, std::uint32_t> buttons[] = {
-        {form.btnPrintImageDotsOnly, kDotsColour},
-        {form.btnPrintImage, kPictureColour},
-        {form.btnPrintColor, kColouredColour},
+    // The dots and the picture to colour at the top-left corner, in black; the
+    // coloured picture in its colours, centred like a booklet's page.
+    struct Case {
+        QPushButton* button;
+        std::uint32_t colour;
+        QRect target;
+        SmoothPicture::Ink ink;
     };
-    for (const auto& [button, colour] : buttons) {
-        SCOPED_TRACE(button->objectName().toStdString());
+    const Case cases[] = {
+        {form.btnPrintImageDotsOnly, kDotsColour, QRect(0, 0, 3200, 2400), SmoothPicture::Ink::Black},
+        {form.btnPrintImage, kPictureColour, QRect(0, 0, 3200, 2400), SmoothPicture::Ink::Black},
+        {form.btnPrintColor, kColouredColour, QRect(50, 0, 3200, 2400), SmoothPicture::Ink::AsDrawn},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button->objectName().toStdString());
         printed = {};
-        button->click();
+        c.button->click();
         EXPECT_EQ(printed.calls, (std::vector<std::string>{"BeginDoc", "DrawPicture", "EndDoc"}));
+        EXPECT_EQ(printed.jobName, "Vorlane – Animaux, image 1");
         // The full-size bitmap, not the 200 × 150 preview; the device stretches it.
         EXPECT_EQ(printed.imageSize, QSize(800, 600));
-        EXPECT_EQ(printed.target, QRect(0, 0, 3200, 2400));
-        EXPECT_EQ(printed.topLeft, qRgb(colour & 0xFF, (colour >> 8) & 0xFF, colour >> 16));
+        EXPECT_EQ(printed.target, c.target);
+        EXPECT_EQ(printed.ink, c.ink);
+        EXPECT_EQ(printed.topLeft, qRgb(c.colour & 0xFF, (c.colour >> 8) & 0xFF, c.colour >> 16));
     }
+    // A picture the theme names is printed by its name.
+    WriteFile(ThemeFile("Animaux"), ReadFile(ThemeFile("Animaux")) + "[Image01]\nTitre=chat\n");
+    form.btnPrintImage->click();
+    EXPECT_EQ(printed.jobName, "Vorlane – Animaux, chat");
 }
 
-// Only a focused button or an Alt letter prints; a letter that buttons share
-// acts on the first enabled one in tab order.
-TEST_F(Printing, KeysPrintFromAFocusedButtonOrTheFirstWithTheirLetter)
+// Only a focused button or its Alt letter prints; each button has a letter
+// of its own.
+TEST_F(Printing, KeysPrintFromAFocusedButtonOrItsOwnLetter)
 {
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));  // else focus never moves
@@ -108,11 +122,23 @@ TEST_F(Printing, KeysPrintFromAFocusedButtonOrTheFirstWithTheirLetter)
     QTest::keyClick(form.tvThemes, Qt::Key_Return);
     EXPECT_TRUE(printed.calls.empty());
 
-    QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return printed.topLeft == qRgb(0, 0, 255); }));  // the dots
-    QTest::keyClick(&form, Qt::Key_S, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.btnClear->isEnabled(); }));
-    EXPECT_TRUE(form.btnClearColor->isEnabled());
+    QStringList letters;
+    for (const QPushButton* button : form.findChildren<QPushButton*>()) {
+        const QString text = button->text();
+        const auto amp = text.indexOf('&');
+        ASSERT_GE(amp, 0) << text.toStdString();
+        EXPECT_FALSE(letters.contains(text.at(amp + 1).toLower())) << text.toStdString();
+        letters << text.at(amp + 1).toLower();
+    }
+    const std::pair<Qt::Key, QRgb> keys[] = {{Qt::Key_P, qRgb(0, 0, 255)}, {Qt::Key_I, qRgb(0, 255, 0)},
+                                             {Qt::Key_U, qRgb(255, 0, 0)}};
+    for (const auto& [key, colour] : keys) {
+        QTest::keyClick(&form, key, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&, colour = colour] { return printed.topLeft == colour; })) << key;
+    }
+    QTest::keyClick(&form, Qt::Key_R, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.btnClearColor->isEnabled(); }));
+    EXPECT_TRUE(form.btnClear->isEnabled());
 }
 
 TEST_F(Printing, ButtonsAreToldApartByNameInAnyCase)

@@ -102,6 +102,69 @@ TEST(SmoothPicture, KeepsColoursRoundnessAndThinLinesWithoutGaps)
     }
 }
 
+// A window as the library draws one, aliased: a black square frame 3 pixels
+// thick; beside it a bold ring holding a pupil that touches it on one side,
+// with the one-pixel gap the pixels leave there, and a speck of white in the
+// frame's corner where a stroke's notch would leave one; all in slate, as a
+// dots page draws its dots.
+QImage WindowAndEye()
+{
+    const QRgb slate = qRgb(0x26, 0x32, 0x38);
+    QImage image(64, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const bool frame = x >= 6 && x < 30 && y >= 8 && y < 32 && !(x >= 9 && x < 27 && y >= 11 && y < 29);
+            const double ring = std::hypot(x + 0.5 - 47, y + 0.5 - 20);
+            const double pupil = std::hypot(x + 0.5 - 50, y + 0.5 - 20);
+            if (frame || (ring >= 9 && ring < 12) || pupil < 5.5)
+                image.setPixel(x, y, slate);
+        }
+    }
+    image.setPixel(10, 11, slate);  // the notch: a white pixel left one pixel from the window's inside
+    image.setPixel(9, 12, slate);
+    image.setPixel(8, 10, qRgb(255, 255, 255));
+    return image;
+}
+
+TEST(SmoothPicture, SquareCornersRoundPupilsBlackInkAndNoPinholes)
+{
+    constexpr int kScale = 10;
+    const QImage large = SmoothPicture(WindowAndEye(), SmoothPicture::Ink::Black).Render(QSize(64, 40) * kScale);
+    const auto dark = [&](double x, double y) {
+        return qGray(large.pixel(static_cast<int>(x * kScale), static_cast<int>(y * kScale))) < 128;
+    };
+    // The frame's corners are square: dark a fifth of a pixel from each
+    // corner, inside and out, and the sides straight up to them.
+    for (const auto& [x, y] : {std::pair{6.2, 8.2}, {29.8, 8.2}, {6.2, 31.8}, {29.8, 31.8}})
+        EXPECT_TRUE(dark(x, y)) << "coin extérieur " << x << ", " << y;
+    for (const auto& [x, y] : {std::pair{26.8, 11.2}, {8.8, 28.8}, {26.8, 28.8}})
+        EXPECT_TRUE(!dark(x + (x < 20 ? 0.4 : -0.4), y + (y < 20 ? 0.4 : -0.4))) << "coin intérieur " << x << ", " << y;
+    for (double along = 8.5; along < 31.5; along += 0.5) {
+        EXPECT_TRUE(dark(6.1, along) && !dark(5.9, along)) << "côté gauche à " << along;
+        EXPECT_TRUE(dark(along - 2, 8.1) && !dark(along - 2, 7.9)) << "côté haut à " << along - 2;
+    }
+    // No white speck anywhere in the ink: the notch and the gap beside the pupil are filled.
+    EXPECT_TRUE(dark(8.5, 10.5));
+    for (int y = 0; y < large.height(); ++y) {
+        for (int x = 0; x < large.width(); ++x) {
+            const QRgb pixel = large.pixel(x, y);
+            ASSERT_TRUE(qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel)) << "pas noir en " << x << ", " << y;
+        }
+    }
+    // The pupil round, not a polygon: as far from its centre every way it
+    // is free (the pixels put its edge 5 to 5.6 pixels out, round 5.15).
+    const auto extent = [&](double degrees) {
+        const double angle = degrees * 3.14159265 / 180;
+        double r = 0;
+        while (dark(50 + (r + 0.05) * std::cos(angle), 20 + (r + 0.05) * std::sin(angle)))
+            r += 0.05;
+        return r;
+    };
+    for (double degrees = 100; degrees <= 260; degrees += 10)
+        EXPECT_NEAR(extent(degrees), 5.15, 0.15) << degrees << "°";
+}
+
 TEST(SmoothPicture, PictureOfManyColoursIsDrawnAsItIs)
 {
     QImage gradient(64, 64, QImage::Format_RGB32);

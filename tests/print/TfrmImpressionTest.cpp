@@ -50,23 +50,23 @@ TEST(TfrmImpressionLayout, ControlsSitWhereTheWindowWasDesigned)
         {form.lblImageCommentAlert, {232, 64, 193, 141},
          "Cette image sera disponible lorsque vous l'aurez complétée dans le jeu."},
         {form.lblImageColorAlert, {444, 64, 193, 141},
-         "Cette image sera disponible lorsque vous l'aurez complétée dans le jeu."},
+         "Cette image sera disponible lorsque vous l'aurez coloriée dans le jeu."},
         {form.btnPrintImageDotsOnly, {8, 220, 209, 33}, "Im&primer l'image ci-dessus"},
-        {form.btnPrintImage, {224, 220, 209, 33}, "Im&primer l'image ci-dessus"},
-        {form.btnPrintColor, {436, 220, 209, 33}, "Im&primer l'image ci-dessus"},
+        {form.btnPrintImage, {224, 220, 209, 33}, "&Imprimer l'image ci-dessus"},
+        {form.btnPrintColor, {436, 220, 209, 33}, "Imprimer l'image ci-dess&us"},
         {form.btnClear, {232, 260, 193, 33}, "&Supprimer du gestionnaire"},
-        {form.btnClearColor, {444, 260, 193, 33}, "&Supprimer du gestionnaire"},
+        {form.btnClearColor, {444, 260, 193, 33}, "Supprimer du gestionnai&re"},
         {form.lblClearHint, {228, 296, 201, 41},
          "En cliquant sur ce bouton, vous pourrez imprimer cette image uniquement après l'avoir complétée dans le jeu."},
         {form.lblClearColorHint, {440, 296, 201, 41},
-         "En cliquant sur ce bouton, vous pourrez imprimer cette image uniquement après l'avoir complétée dans le jeu."},
+         "En cliquant sur ce bouton, vous pourrez imprimer cette image uniquement après l'avoir coloriée dans le jeu."},
         // Keeping and sharing, in the room under the columns.
         {form.btnBooklet, {16, 260, 193, 33}, "Faire un &cahier…"},
         {form.btnAlbum, {16, 297, 193, 33}, "&Album…"},
         {form.btnSavePdfDotsOnly, {8, 348, 209, 27}, "Enregistrer en P&DF…"},
-        {form.btnSavePdfImage, {224, 348, 209, 27}, "Enregistrer en P&DF…"},
-        {form.btnSavePdfColor, {436, 348, 209, 27}, "Enregistrer en P&DF…"},
-        {form.btnSaveImage, {436, 379, 209, 27}, "Enregistrer l'&image…"},
+        {form.btnSavePdfImage, {224, 348, 209, 27}, "&Enregistrer en PDF…"},
+        {form.btnSavePdfColor, {436, 348, 209, 27}, "Enregistrer e&n PDF…"},
+        {form.btnSaveImage, {436, 379, 209, 27}, "Enregistrer l'ima&ge…"},
     };
     for (const Placed& p : placed) {
         SCOPED_TRACE(p.control->objectName().toStdString());
@@ -153,12 +153,25 @@ TEST_F(PrintManagerTest, TreeListsThemesInLocaleOrderWithTheirPicturesExpanded)
     EXPECT_EQ(ThemeTexts(form.tvThemes), QStringList({"animaux", "Animaux", "Éléphants", "zèbres"}));
     EXPECT_EQ(Texts(Node("zèbres")), QStringList({"Image01", "Image02", "Image03"}));
     EXPECT_EQ(Node("Animaux")->childCount(), 0);
-    // Text order, not number order, past picture 99.
+    // The theme's order, easy to hard, past picture 99 too.
     const QStringList elephants = Texts(Node("Éléphants"));
     ASSERT_EQ(elephants.size(), 101);
-    EXPECT_EQ(elephants.mid(9, 4), QStringList({"Image10", "Image100", "Image101", "Image11"}));
+    EXPECT_EQ(elephants.mid(9, 2), QStringList({"Image10", "Image11"}));
+    EXPECT_EQ(elephants.last(), "Image101");
     for (int i = 0; i < form.tvThemes->topLevelItemCount(); ++i)
         EXPECT_TRUE(form.tvThemes->topLevelItem(i)->isExpanded());
+}
+
+TEST_F(PrintManagerTest, PicturesAreListedByTheirNamesWhereTheThemeGivesThem)
+{
+    AddTheme("Ferme", 2);
+    AddPicture("Ferme", 2, true, false);
+    WriteFile(ThemeFile("Ferme"), ReadFile(ThemeFile("Ferme")) + "[Image02]\nTitre=vache\n");
+    Open();
+    EXPECT_EQ(Texts(Node("Ferme")), QStringList({"Image01", "2. vache"}));
+    Select(Node("Ferme", "2. vache"));
+    EXPECT_EQ(form.CurrentImage(), "Image02");
+    EXPECT_EQ(ImageColumn(), Shown::Available);
 }
 
 TEST_F(PrintManagerTest, RefreshSelectsTheLaunchersHighlightedThemeAndKeepsThePreviews)

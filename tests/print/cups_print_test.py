@@ -32,12 +32,14 @@ QUEUE = "VorlaneTestPDF"
 JOB_TIMEOUT = 120  # seconds for one job to leave the queue
 START_TIMEOUT = 20
 
-# Button, colour of its form (R, G, B), the picture's size in pixels (see the driver).
+# Button, colour of its form (R, G, B), the picture's size in pixels (see the
+# driver), and whether it is centred within a booklet's margins.
 FORMS = [
-    ("btnPrintImageDotsOnly", (0, 0, 255), (800, 600)),
-    ("btnPrintImage", (0, 255, 0), (800, 600)),
-    ("btnPrintColor", (255, 0, 0), (1000, 300)),
+    ("btnPrintImageDotsOnly", (0, 0, 0), (800, 600), False),  # dark, so printed pure black
+    ("btnPrintImage", (144, 238, 144), (800, 600), False),
+    ("btnPrintColor", (255, 0, 0), (1000, 300), True),
 ]
+BOOKLET_MARGIN = 12 * 72 / 25.4  # points
 # The portrait sheet's margins in points, all different: left, bottom, right, top.
 MARGINS = (10, 20, 30, 40)
 # Share of edge pixels within 5° of the axes: a bitmap stretched to the page
@@ -208,7 +210,7 @@ def fit(picture, page):
     return round(pw * ry / rx), ph
 
 
-def check_page(pdf, colour, picture, work):
+def check_page(pdf, colour, picture, centred, work):
     info = run(["pdfinfo", pdf], {**os.environ}).stdout
     pages = [line.split()[-1] for line in info.splitlines() if line.startswith("Pages:")]
     if pages != ["1"]:
@@ -244,6 +246,12 @@ def check_page(pdf, colour, picture, work):
     left, top = min(x for x, _ in inked), min(y for _, y in inked)
     right, bottom = max(x for x, _ in inked) + 1, max(y for _, y in inked) + 1
     expected = fit(picture, area)
+    if centred:
+        # Left, top, right, bottom of the page: the sheet's bottom, left, top and right.
+        margins = [max(m, BOOKLET_MARGIN) for m in (sheet_bottom, sheet_left, sheet_top, sheet_right)]
+        area = (width - margins[0] - margins[2], height - margins[1] - margins[3])
+        expected = fit(picture, area)
+        corner = (round(margins[0] + (area[0] - expected[0]) / 2), round(margins[1] + (area[1] - expected[1]) / 2))
     print(f"  page {width} × {height}, image ({left}, {top}) {right - left} × {bottom - top}, "
           f"attendue {corner} {expected[0]} × {expected[1]}")
     if abs(left - corner[0]) > 1 or abs(top - corner[1]) > 1:
@@ -302,7 +310,7 @@ def main():
             raise Failure("un travail est parti sans imprimante par défaut")
 
         run(["lpadmin", "-d", QUEUE], cups.env)
-        for count, (button, colour, picture) in enumerate(FORMS, start=1):
+        for count, (button, colour, picture, centred) in enumerate(FORMS, start=1):
             print(button)
             run([driver, "print", program, "Animaux", "Image01", button], cups.env, timeout=120)
             cups.wait_for_jobs(count)
@@ -310,7 +318,10 @@ def main():
             ours += new
             if len(new) != 1:
                 raise Failure(f"{len(new)} fichiers PDF pour un clic: {new}\n{cups.error_log()}")
-            check_page(os.path.join(out_dir, new[0]), colour, picture, work)
+            # cups-pdf names its file after the job: "Vorlane – Animaux, image 1".
+            if "Animaux" not in new[0] or "image_1" not in new[0]:
+                raise Failure(f"travail sans le nom de l'image: {new[0]}")
+            check_page(os.path.join(out_dir, new[0]), colour, picture, centred, work)
         for count, button in enumerate(("btnPrintImage", "btnPrintImageDotsOnly"), start=len(FORMS) + 1):
             print(f"La ferme, Image01, {button}")
             run([driver, "print", program, "La ferme", "Image01", button], cups.env, timeout=120)
@@ -320,6 +331,18 @@ def main():
             if len(new) != 1:
                 raise Failure(f"{len(new)} fichiers PDF pour un clic: {new}\n{cups.error_log()}")
             check_smooth(driver, os.path.join(out_dir, new[0]), work)
+        print("cahier plié de La ferme")
+        run([driver, "cahier", program, "La ferme"], cups.env, timeout=300)
+        cups.wait_for_jobs(len(FORMS) + 3)
+        new = sorted(set(os.listdir(out_dir)) - before - set(ours))
+        ours += new
+        if len(new) != 1:
+            raise Failure(f"{len(new)} fichiers PDF pour un cahier: {new}\n{cups.error_log()}")
+        info = run(["pdfinfo", os.path.join(out_dir, new[0])], {**os.environ}).stdout
+        print("  " + " ; ".join(line for line in info.splitlines() if line.startswith(("Pages", "Page size"))))
+        # 13 pages made up to 16: four sheets, eight sides.
+        if not re.search(r"^Pages:\s+8$", info, re.M):
+            raise Failure(f"le cahier plié n'a pas ses huit côtés de feuille:\n{info}")
         print("réussi")
         return 0
     except (Failure, subprocess.TimeoutExpired) as failure:
