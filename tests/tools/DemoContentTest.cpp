@@ -10,6 +10,7 @@
 #include <QFontInfo>
 #include <QPainter>
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 
@@ -19,10 +20,6 @@ using namespace vorlane;
 using namespace vorlane::test;
 
 namespace {
-
-// The dots and labels of the youngest children's pages.
-constexpr double kBigDotRadius = 9;
-constexpr double kBigLabelSize = 26;
 
 struct Layout {
     QPoint hotspot, picture, panel, indicator;
@@ -145,23 +142,35 @@ TEST(DemoContent, PassesTheStrictChecker)
 
 // The help promises every theme a ladder: the first three pictures at 6 to 12
 // big dots for a three-year-old, then never fewer dots nor smaller numbers,
-// up to the older child's many.
+// up to the older child's many, the dots and numbers growing smaller by at
+// most one of the atelier's steps from one picture to the next.
 TEST(DemoContent, EveryThemeClimbsFromTwelveBigDots)
 {
+    const auto step = [](const DotSize& size) {
+        const auto found = std::find_if(kDotSizeSteps.begin(), kDotSizeSteps.end(), [&](const DotSizeStep& known) {
+            return known.size.radius == size.radius && known.size.labelSize == size.labelSize;
+        });
+        EXPECT_NE(found, kDotSizeSteps.end()) << "a size of its own: " << size.radius << ", " << size.labelSize;
+        return found - kDotSizeSteps.begin();
+    };
     for (const ThemeRecipe& theme : DemoThemes()) {
         SCOPED_TRACE(theme.folder.toStdString());
         ASSERT_GE(theme.pictures.size(), 10u);
         std::size_t previousCount = 0;
         int previousLargest = 0;
+        auto previousStep = step(kDotSizeSteps.front().size);
         for (std::size_t n = 0; n < theme.pictures.size(); ++n) {
             const PictureRecipe& picture = theme.pictures[n];
             SCOPED_TRACE(picture.name.toStdString());
+            const auto size = step(SizeOf(theme, picture));
             if (n < 3) {
                 EXPECT_GE(picture.dots.size(), 6u);
-                EXPECT_LE(picture.dots.size(), 12u);
-                EXPECT_GE(picture.dotRadius.value_or(theme.dotRadius), kBigDotRadius);
-                EXPECT_GE(picture.labelSize.value_or(theme.labelSize), kBigLabelSize);
+                EXPECT_LE(picture.dots.size(), kFewDots);
+                EXPECT_EQ(size, 0) << "big dots and numbers";
             }
+            EXPECT_GE(size, previousStep);
+            EXPECT_LE(size, previousStep + 1);
+            previousStep = size;
             EXPECT_GE(picture.dots.size(), previousCount);
             EXPECT_LE(picture.dots.size(), 50u);
             EXPECT_GE(LargestNumber(theme, picture), previousLargest);
