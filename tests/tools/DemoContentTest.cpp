@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -32,31 +33,6 @@ Layout ReadLayout(const std::filesystem::path& folder)
             {layout.XDessin, layout.YDessin},
             {layout.XOuiNon, layout.YouiNon},
             {layout.XCouleur, layout.YCouleur}};
-}
-
-// Pixels reachable from the image's border without crossing black, four-connected as the game fills.
-std::vector<bool> Outside(const QImage& image)
-{
-    const int w = image.width();
-    const int h = image.height();
-    std::vector<bool> seen(static_cast<std::size_t>(w * h));
-    std::vector<QPoint> pending;
-    for (int x = 0; x < w; ++x)
-        pending.insert(pending.end(), {QPoint(x, 0), QPoint(x, h - 1)});
-    for (int y = 0; y < h; ++y)
-        pending.insert(pending.end(), {QPoint(0, y), QPoint(w - 1, y)});
-    while (!pending.empty()) {
-        const QPoint p = pending.back();
-        pending.pop_back();
-        if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h)
-            continue;
-        const auto index = static_cast<std::size_t>(p.y() * w + p.x());
-        if (seen[index] || ColourAt(image, p.x(), p.y()) == 0)
-            continue;
-        seen[index] = true;
-        pending.insert(pending.end(), {p + QPoint(1, 0), p - QPoint(1, 0), p + QPoint(0, 1), p - QPoint(0, 1)});
-    }
-    return seen;
 }
 
 // The picture's lines drawn `wider` pixels wider on every side: false on the
@@ -110,6 +86,24 @@ std::vector<int> Regions(const std::vector<bool>& clear, int w)
         }
     }
     return region;
+}
+
+// Pixels reachable from the image's border without crossing black, four-connected as the game fills.
+std::vector<bool> Outside(const QImage& image)
+{
+    const int w = image.width();
+    const int h = image.height();
+    const std::vector<int> region = Regions(Clear(image, 0), w);
+    std::set<int> border;
+    for (int x = 0; x < w; ++x)
+        border.insert({region[static_cast<std::size_t>(x)], region[static_cast<std::size_t>((h - 1) * w + x)]});
+    for (int y = 0; y < h; ++y)
+        border.insert({region[static_cast<std::size_t>(y * w)], region[static_cast<std::size_t>(y * w + w - 1)]});
+    border.erase(0);
+    std::vector<bool> outside(region.size());
+    for (std::size_t at = 0; at < region.size(); ++at)
+        outside[at] = border.count(region[at]) != 0;
+    return outside;
 }
 
 // The largest number on a picture's dots; 0 for letters.
