@@ -70,6 +70,16 @@ void ParseLabels(const QJsonObject& object, std::optional<LabelStyle>& style, st
         first = static_cast<int>(NumberOr(object, "first", 1, 0, kLargestFirstNumber));
 }
 
+// "dotRadius" and "labelSize" of a theme or a picture, left to the atelier's
+// rule for the count of dots when absent.
+void ParseSizes(const QJsonObject& object, std::optional<double>& radius, std::optional<double>& labelSize)
+{
+    if (object.contains(QLatin1String("dotRadius")))
+        radius = NumberOr(object, "dotRadius", 0, 1, 50);
+    if (object.contains(QLatin1String("labelSize")))
+        labelSize = NumberOr(object, "labelSize", 0, 6, 200);
+}
+
 PictureRecipe ParsePicture(const QJsonObject& object, const ThemeRecipe& theme)
 {
     PictureRecipe picture;
@@ -86,10 +96,7 @@ PictureRecipe ParsePicture(const QJsonObject& object, const ThemeRecipe& theme)
         throw EDemoDataError(std::to_string(count) + " points ; il en faut de " + std::to_string(kMinimumPoints) +
                              " à " + std::to_string(kMaximumPoints));
     ParseLabels(object, picture.labels, picture.firstNumber);
-    if (object.contains(QLatin1String("dotRadius")))
-        picture.dotRadius = NumberOr(object, "dotRadius", theme.dotRadius, 1, 50);
-    if (object.contains(QLatin1String("labelSize")))
-        picture.labelSize = NumberOr(object, "labelSize", theme.labelSize, 6, 200);
+    ParseSizes(object, picture.dotRadius, picture.labelSize);
     const LabelStyle style = picture.labels.value_or(theme.labels);
     if ((style == LabelStyle::UpperLetters || style == LabelStyle::LowerLetters) && count > kMostLetterDots)
         throw EDemoDataError(std::to_string(count) + " points ; une lettre par point, il en faut au plus " +
@@ -245,8 +252,9 @@ struct Label {
 std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const PictureRecipe& recipe, const DotOptions& style,
                                const std::vector<QPoint>& points, const std::vector<QPointF>& obstacles)
 {
-    const double dotRadius = recipe.dotRadius.value_or(theme.dotRadius);
-    const QFont font = LabelFont(recipe.labelSize.value_or(theme.labelSize));
+    const DotSize size = SizeOf(theme, recipe);
+    const double dotRadius = size.radius;
+    const QFont font = LabelFont(size.labelSize);
     const QRectF picture(0, 0, theme.size.width(), theme.size.height());
     QPolygonF shape;
     for (const QPoint& point : points)
@@ -255,8 +263,7 @@ std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const PictureRecipe& re
     std::vector<Label> labels;
     constexpr int kDirections = 32;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        QPainterPath glyphs;
-        glyphs.addText(0, 0, font, DotLabel(style, static_cast<int>(i)));
+        const QPainterPath glyphs = LabelGlyphs(font, DotLabel(style, static_cast<int>(i)));
         const QRectF ink = glyphs.boundingRect();
         const QPointF outward = Outward(shape, i);
         const double gap = dotRadius + 4;
@@ -349,8 +356,7 @@ ThemeRecipe ParseTheme(const QByteArray& json)
         if (2 * theme.margin + kRoomForDrawing > std::min(theme.size.width(), theme.size.height()))
             throw EDemoDataError("« margin » ne laisse pas " + std::to_string(kRoomForDrawing) +
                                  " pixels au dessin");
-        theme.dotRadius = NumberOr(object, "dotRadius", theme.dotRadius, 1, 50);
-        theme.labelSize = NumberOr(object, "labelSize", theme.labelSize, 6, 200);
+        ParseSizes(object, theme.dotRadius, theme.labelSize);
         theme.lineWidth = static_cast<int>(NumberOr(object, "lineWidth", theme.lineWidth, 1, 50));
         // Thinner black lines let a fill leak through diagonal steps, or look grey.
         theme.outlineWidth = NumberOr(object, "outlineWidth", theme.outlineWidth, 3, 50);
@@ -382,6 +388,13 @@ ThemeRecipe ParseTheme(const QByteArray& json)
         throw EDemoDataError(theme.folder.toStdString() + ", " + fault.what());
     }
     return theme;
+}
+
+DotSize SizeOf(const ThemeRecipe& theme, const PictureRecipe& picture)
+{
+    const DotSize rule = DotSizeFor(picture.dots.size());
+    return {picture.dotRadius.value_or(theme.dotRadius.value_or(rule.radius)),
+            picture.labelSize.value_or(theme.labelSize.value_or(rule.labelSize))};
 }
 
 RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& picture)
@@ -446,7 +459,7 @@ RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& pic
     painter.strokePath(ClosingStretch(outline),
                        QPen(Qt::black, theme.outlineWidth - 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setPen(Qt::NoPen);
-    const double dotRadius = picture.dotRadius.value_or(theme.dotRadius);
+    const double dotRadius = SizeOf(theme, picture).radius;
     for (std::size_t i = 0; i < result.points.size(); ++i) {
         const bool start = i == 0;
         const QColor colour = start ? StartColour() : DotColour();

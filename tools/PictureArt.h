@@ -25,7 +25,7 @@ struct PictureRecipe {
     // the first number, as the atelier names them; the theme's unless given.
     std::optional<LabelStyle> labels;
     std::optional<int> firstNumber;
-    // Bigger dots and numbers for the youngest, on pictures of few dots.
+    // The theme's unless given; by default the size the atelier gives as many dots.
     std::optional<double> dotRadius;
     std::optional<double> labelSize;
 };
@@ -34,8 +34,8 @@ struct ThemeRecipe {
     QString folder;
     QSize size;
     double margin = 40;        // room for the numbers around the drawing
-    double dotRadius = 6;
-    double labelSize = 18;     // pixel height of the dot numbers
+    std::optional<double> dotRadius;
+    std::optional<double> labelSize;  // pixel height of the dot numbers
     int lineWidth = 5;         // pen of the child's lines (theme.dat "Ligne")
     double outlineWidth = 6;   // finished outline
     double detailWidth = 4;    // thinnest inner line
@@ -55,6 +55,10 @@ struct RenderedPicture {
     QImage dots;                 // Points<NN>.bmp
     QImage finished;             // Image<NN>.bmp: pure black aliased lines on white
 };
+
+// The picture's dot radius and number size: its own, the theme's, or else
+// the atelier's for its count of dots.
+DotSize SizeOf(const ThemeRecipe& theme, const PictureRecipe& picture);
 
 RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& picture);
 

@@ -627,7 +627,7 @@ private:
     {
         Label label;
         label.text = DotLabel(m_options, static_cast<int>(i));
-        label.glyphs.addText(0, 0, m_font, label.text);
+        label.glyphs = LabelGlyphs(m_font, label.text);
         return label;
     }
 
@@ -865,9 +865,10 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     const double worthADot = kWorthADot * Diagonal(drawing.Extent());
     double radius = DotSizeFor(wanted).radius;
     DotMap dots = Spread(Placer(drawing, radius), wanted, worthADot);
-    // An outline too short for the dots asked: the few it holds are big ones,
-    // kept the further apart.
-    if (DotSizeFor(dots.size()).radius > radius) {
+    // An outline too short for the dots asked: the few it holds are a young
+    // child's big ones, kept the further apart. Short of that, the spacing asked
+    // stands, so that a drawing keeps the dots it holds.
+    if (dots.size() <= kFewDots && DotSizeFor(dots.size()).radius > radius) {
         radius = DotSizeFor(dots.size()).radius;
         dots = Spread(Placer(drawing, radius), dots.size(), worthADot);
     }

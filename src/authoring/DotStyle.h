@@ -2,10 +2,14 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPainterPath>
+#include <QString>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 namespace vorlane {
 
@@ -13,16 +17,31 @@ namespace vorlane {
 inline QColor DotColour() { return QColor(0x26, 0x32, 0x38); }
 inline QColor StartColour() { return QColor(0x2E, 0x9D, 0x3A); }  // the first dot, where the child begins
 
-// Pictures of a few dots are for the youngest: their dots and numbers are
-// bigger, as in the library's first pictures. The first dot is 2 pixels wider.
-inline constexpr std::size_t kFewDots = 12;
 struct DotSize {
-    double radius;
+    double radius;     // the first dot is 2 pixels wider
     double labelSize;  // pixel size of the numbers
 };
-inline DotSize DotSizeFor(std::size_t count)
+// Pictures of a few dots are for the youngest: their dots and numbers are big.
+// They grow smaller a step at a time with the count, so that a child going
+// from one picture to the next of a theme never meets a sudden change.
+struct DotSizeStep {
+    std::size_t mostDots;
+    DotSize size;
+};
+inline constexpr std::size_t kFewDots = 12;
+inline constexpr std::array<DotSizeStep, 4> kDotSizeSteps = {{
+    {kFewDots, {9, 26}},
+    {19, {7.5, 22}},
+    {26, {6.5, 19}},
+    {SIZE_MAX, {6, 18}},
+}};
+// The atelier's, the tracer's and the library's size for a picture of `count` dots.
+inline constexpr DotSize DotSizeFor(std::size_t count)
 {
-    return count <= kFewDots ? DotSize{9, 26} : DotSize{6, 18};
+    for (const DotSizeStep& step : kDotSizeSteps)
+        if (count <= step.mostDots)
+            return step.size;
+    return kDotSizeSteps.back().size;
 }
 
 // The bold face of the numbers and of every text drawn into content.
@@ -43,6 +62,16 @@ inline QFont LabelFont(double pixelSize)
     QFont font = ContentFont(pixelSize);
     font.setFamily(QStringLiteral("Andika"));
     return font;
+}
+
+// A label's glyphs, as the path to fill. Winding: where a letter's strokes
+// overlap (Andika's N at some sizes), the even-odd rule leaves a white scratch.
+inline QPainterPath LabelGlyphs(const QFont& font, const QString& text)
+{
+    QPainterPath glyphs;
+    glyphs.setFillRule(Qt::WindingFill);
+    glyphs.addText(0, 0, font, text);
+    return glyphs;
 }
 
 }  // namespace vorlane

@@ -1,5 +1,7 @@
 #include "PictureJudge.h"
 
+#include "DotStyle.h"
+
 #include "base/Errors.h"
 #include "content/ContentPaths.h"
 #include "content/ThemeDat.h"
@@ -26,10 +28,9 @@ constexpr double kNearOutline = 0.03;
 // than kDark is what a child sees as black (the finished picture's lines too).
 constexpr int kInk = 160;
 constexpr int kDark = 128;
-// Pictures of this many dots or fewer are for the youngest: the big dots (drawn
+// Pictures of kFewDots dots or fewer are for the youngest: the big dots (drawn
 // at radius 9, measured 8 or more) and the big labels (26 pixels, whose
 // tallest glyphs are 19 pixels high; the small labels' are 13).
-constexpr int kFewDots = 12;
 constexpr double kBigDotRadius = 8;
 constexpr double kBigLabelHeight = 16;
 // The small dots' radius: the size a look-alike is measured against when the
@@ -726,7 +727,7 @@ private:
     {
         CriterionResult& result = m_verdict[Criterion::Sizes];
         result.figure = m_verdict.dotRadius;
-        if (static_cast<int>(Count()) > kFewDots)
+        if (Count() > kFewDots)
             return;
         const bool smallDots = m_verdict.dotRadius < kBigDotRadius;
         const bool smallLabels = m_verdict.labelHeight > 0 && m_verdict.labelHeight < kBigLabelHeight;

@@ -10,7 +10,10 @@
 #include <QFontInfo>
 #include <QPainter>
 
+#include <algorithm>
 #include <cctype>
+#include <map>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -18,10 +21,6 @@ using namespace vorlane;
 using namespace vorlane::test;
 
 namespace {
-
-// The dots and labels of the youngest children's pages.
-constexpr double kBigDotRadius = 9;
-constexpr double kBigLabelSize = 26;
 
 struct Layout {
     QPoint hotspot, picture, panel, indicator;
@@ -36,29 +35,75 @@ Layout ReadLayout(const std::filesystem::path& folder)
             {layout.XCouleur, layout.YCouleur}};
 }
 
+// The picture's lines drawn `wider` pixels wider on every side: false on the
+// lines, true elsewhere. Separable, as a square grows row by row then column by column.
+std::vector<bool> Clear(const QImage& image, int wider)
+{
+    const int w = image.width();
+    const int h = image.height();
+    std::vector<bool> nearLine(static_cast<std::size_t>(w * h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (ColourAt(image, x, y) == 0)
+                for (int dx = std::max(0, x - wider); dx <= std::min(w - 1, x + wider); ++dx)
+                    nearLine[static_cast<std::size_t>(y * w + dx)] = true;
+    std::vector<bool> clear(nearLine.size(), true);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (nearLine[static_cast<std::size_t>(y * w + x)])
+                for (int dy = std::max(0, y - wider); dy <= std::min(h - 1, y + wider); ++dy)
+                    clear[static_cast<std::size_t>(dy * w + x)] = false;
+    return clear;
+}
+
+// The regions a click fills over `clear`, four-connected as the game fills:
+// each pixel's region numbered from 1, 0 on the lines.
+std::vector<int> Regions(const std::vector<bool>& clear, int w)
+{
+    std::vector<int> region(clear.size());
+    std::vector<std::size_t> pending;
+    int count = 0;
+    for (std::size_t start = 0; start < clear.size(); ++start) {
+        if (!clear[start] || region[start] != 0)
+            continue;
+        region[start] = ++count;
+        pending.push_back(start);
+        while (!pending.empty()) {
+            const std::size_t at = pending.back();
+            pending.pop_back();
+            const auto visit = [&](std::size_t next) {
+                if (next < clear.size() && clear[next] && region[next] == 0) {
+                    region[next] = count;
+                    pending.push_back(next);
+                }
+            };
+            if (at % static_cast<std::size_t>(w) != 0)
+                visit(at - 1);
+            if ((at + 1) % static_cast<std::size_t>(w) != 0)
+                visit(at + 1);
+            visit(at - static_cast<std::size_t>(w));  // wraps past the end at the top row
+            visit(at + static_cast<std::size_t>(w));
+        }
+    }
+    return region;
+}
+
 // Pixels reachable from the image's border without crossing black, four-connected as the game fills.
 std::vector<bool> Outside(const QImage& image)
 {
     const int w = image.width();
     const int h = image.height();
-    std::vector<bool> seen(static_cast<std::size_t>(w * h));
-    std::vector<QPoint> pending;
+    const std::vector<int> region = Regions(Clear(image, 0), w);
+    std::set<int> border;
     for (int x = 0; x < w; ++x)
-        pending.insert(pending.end(), {QPoint(x, 0), QPoint(x, h - 1)});
+        border.insert({region[static_cast<std::size_t>(x)], region[static_cast<std::size_t>((h - 1) * w + x)]});
     for (int y = 0; y < h; ++y)
-        pending.insert(pending.end(), {QPoint(0, y), QPoint(w - 1, y)});
-    while (!pending.empty()) {
-        const QPoint p = pending.back();
-        pending.pop_back();
-        if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h)
-            continue;
-        const auto index = static_cast<std::size_t>(p.y() * w + p.x());
-        if (seen[index] || ColourAt(image, p.x(), p.y()) == 0)
-            continue;
-        seen[index] = true;
-        pending.insert(pending.end(), {p + QPoint(1, 0), p - QPoint(1, 0), p + QPoint(0, 1), p - QPoint(0, 1)});
-    }
-    return seen;
+        border.insert({region[static_cast<std::size_t>(y * w)], region[static_cast<std::size_t>(y * w + w - 1)]});
+    border.erase(0);
+    std::vector<bool> outside(region.size());
+    for (std::size_t at = 0; at < region.size(); ++at)
+        outside[at] = border.count(region[at]) != 0;
+    return outside;
 }
 
 // The largest number on a picture's dots; 0 for letters.
@@ -91,23 +136,35 @@ TEST(DemoContent, PassesTheStrictChecker)
 
 // The help promises every theme a ladder: the first three pictures at 6 to 12
 // big dots for a three-year-old, then never fewer dots nor smaller numbers,
-// up to the older child's many.
+// up to the older child's many, the dots and numbers growing smaller by at
+// most one of the atelier's steps from one picture to the next.
 TEST(DemoContent, EveryThemeClimbsFromTwelveBigDots)
 {
+    const auto step = [](const DotSize& size) {
+        const auto found = std::find_if(kDotSizeSteps.begin(), kDotSizeSteps.end(), [&](const DotSizeStep& known) {
+            return known.size.radius == size.radius && known.size.labelSize == size.labelSize;
+        });
+        EXPECT_NE(found, kDotSizeSteps.end()) << "a size of its own: " << size.radius << ", " << size.labelSize;
+        return found - kDotSizeSteps.begin();
+    };
     for (const ThemeRecipe& theme : DemoThemes()) {
         SCOPED_TRACE(theme.folder.toStdString());
         ASSERT_GE(theme.pictures.size(), 10u);
         std::size_t previousCount = 0;
         int previousLargest = 0;
+        auto previousStep = step(kDotSizeSteps.front().size);
         for (std::size_t n = 0; n < theme.pictures.size(); ++n) {
             const PictureRecipe& picture = theme.pictures[n];
             SCOPED_TRACE(picture.name.toStdString());
+            const auto size = step(SizeOf(theme, picture));
             if (n < 3) {
                 EXPECT_GE(picture.dots.size(), 6u);
-                EXPECT_LE(picture.dots.size(), 12u);
-                EXPECT_GE(picture.dotRadius.value_or(theme.dotRadius), kBigDotRadius);
-                EXPECT_GE(picture.labelSize.value_or(theme.labelSize), kBigLabelSize);
+                EXPECT_LE(picture.dots.size(), kFewDots);
+                EXPECT_EQ(size, 0) << "big dots and numbers";
             }
+            EXPECT_GE(size, previousStep);
+            EXPECT_LE(size, previousStep + 1);
+            previousStep = size;
             EXPECT_GE(picture.dots.size(), previousCount);
             EXPECT_LE(picture.dots.size(), 50u);
             EXPECT_GE(LargestNumber(theme, picture), previousLargest);
@@ -180,6 +237,38 @@ TEST(DemoContent, DotsLieOnClosedOutlines)
                     if (ColourAt(inside, x, y) == 0 && outside[static_cast<std::size_t>(y * finished.width() + x)])
                         ++leaks;
             EXPECT_EQ(leaks, 0);
+        }
+    }
+}
+
+// Each region the drawing shows closed fills alone. A gap of a pixel or two
+// is invisible to a parent: the regions the eye sees are those of the picture
+// with its lines a pixel wider; each of them roomy enough for a click (the
+// thin wedges where two lines meet are left to the eye) must be a region of
+// its own in the picture as it is.
+TEST(DemoContent, EveryRegionShownFillsAlone)
+{
+    constexpr int kRoomForAClick = 3;  // pixels clear of any line
+    for (const ThemeRecipe& theme : DemoThemes()) {
+        const auto folder = DemoProgramFolder() / "Themes" / theme.folder.toStdString();
+        for (std::uint32_t n = 1; n <= theme.pictures.size(); ++n) {
+            SCOPED_TRACE(theme.folder.toStdString() + " " + theme.pictures[n - 1].name.toStdString());
+            const QImage finished = ReadPicture(folder / ImageFileName(n));
+            const int w = finished.width();
+            const std::vector<int> filled = Regions(Clear(finished, 0), w);
+            const std::vector<int> shown = Regions(Clear(finished, 1), w);
+            const std::vector<bool> roomy = Clear(finished, kRoomForAClick);
+            // For each region as filled, the regions shown in it and a pixel of each.
+            std::map<int, std::map<int, std::size_t>> seen;
+            for (std::size_t at = 0; at < roomy.size(); ++at)
+                if (roomy[at])
+                    seen[filled[at]].try_emplace(shown[at], at);
+            for (const auto& [region, inside] : seen) {
+                std::string where;
+                for (const auto& [part, at] : inside)
+                    where += " (" + std::to_string(at % w) + ", " + std::to_string(at / w) + ")";
+                EXPECT_EQ(inside.size(), 1u) << "one click fills the regions at" << where;
+            }
         }
     }
 }
