@@ -184,7 +184,7 @@ int AddPictureToTheme(const ContentPlaces& places, const std::string& theme, con
     };
     const auto section = [&](std::uint32_t picture, bool printable) {
         return PictureSection(picture, points, options.lineColour, options.lineWidth, printable, options.style,
-                              options.firstNumber);
+                              options.firstNumber, pictureName);
     };
 
     const std::string themes = WithoutSlash(MakeFolder(places.UserThemesPath()));

@@ -6,6 +6,8 @@
 #include "content/ContentPlaces.h"
 #include "content/GameSettings.h"
 #include "content/PlayList.h"
+#include "content/ThemeDat.h"
+#include "print/PictureName.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QStringList>
 
 namespace vorlane {
 
@@ -157,6 +160,20 @@ void TProgramme::clbThemesClick()
     const std::int32_t count = m_catalogue.ImageCount(theme);
     lblImagesCount->setText(shown + QStringLiteral(" : ") + QString::number(count) +
                             (count > 1 ? QStringLiteral(" images.") : QStringLiteral(" image.")));
+    // The pictures by their names, as the print manager lists them; nothing
+    // for a theme made before pictures had names.
+    const ThemeDat dat = ThemeDat::ForTheme(theme);
+    QStringList pictures;
+    bool named = false;
+    for (std::uint32_t n = 1; n <= static_cast<std::uint32_t>(std::max(count, 0)); ++n) {
+        const PictureName name = PictureName::Of(theme, dat, n);
+        named = named || !name.Name().isEmpty();
+        pictures << name.ListText();
+    }
+    // Rich text, so that a long list wraps.
+    lblImagesCount->setToolTip(named ? QStringLiteral("<p>") + pictures.join(QStringLiteral(", ")).toHtmlEscaped() +
+                                           QStringLiteral("</p>")
+                                     : QString());
 }
 
 void TProgramme::btnLancerClick()
