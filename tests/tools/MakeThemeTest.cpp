@@ -84,7 +84,7 @@ TEST(MakeThemeTool, WritesAThemeTheGameReads)
     TempDir work;
     // Names as careless or hostile as a file can hold: quoted, blank round,
     // a section and keys on lines of their own, too long for a file name.
-    const std::string sections = "[Image01]\r\nNombrePoints=1\nCouleur=0 ";
+    const std::string sections = "\n[Image01]\r\nNombrePoints=1\nCouleur=0 ";
     QJsonObject theme = WithPicture(SmallTheme(), 0, [](QJsonObject& p) { p["name"] = "  'étoile'\t"; });
     theme = WithPicture(theme, 1, [&](QJsonObject& p) {
         p["name"] = QString::fromStdString(sections) + QString(120, QChar(0xE9));
