@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
-#include <QStringList>
 
 namespace vorlane {
 
@@ -163,15 +162,16 @@ void TProgramme::clbThemesClick()
     // The pictures by their names, as the print manager lists them; nothing
     // for a theme made before pictures had names.
     const ThemeDat dat = ThemeDat::ForTheme(theme);
-    QStringList pictures;
+    QString pictures;
     bool named = false;
     for (std::uint32_t n = 1; n <= static_cast<std::uint32_t>(std::max(count, 0)); ++n) {
         const PictureName name = PictureName::Of(theme, dat, n);
         named = named || !name.Name().isEmpty();
-        pictures << name.ListText();
+        // Five to a line, so that a long theme's list stays on the screen.
+        pictures += (n == 1 ? QString() : n % 5 == 1 ? QStringLiteral(",\n") : QStringLiteral(", ")) + name.ListText();
     }
-    // Rich text, so that a long list wraps.
-    lblImagesCount->setToolTip(named ? QStringLiteral("<p>") + pictures.join(QStringLiteral(", ")).toHtmlEscaped() +
+    // Lines as they are, not wrapped again; a name is shown as written, though it looks like a tag.
+    lblImagesCount->setToolTip(named ? QStringLiteral("<p style='white-space:pre'>") + pictures.toHtmlEscaped() +
                                            QStringLiteral("</p>")
                                      : QString());
 }

@@ -195,7 +195,8 @@ TEST_F(TProgrammeTest, SelectingAThemeShowsItsPictureCountAndNames)
     EXPECT_EQ(programme.lblImagesCount->toolTip(), "") << "made before pictures had names";
     QTest::keyClick(programme.clbThemes, Qt::Key_Down);
     EXPECT_EQ(programme.lblImagesCount->text(), "Formes : 3 images.");
-    EXPECT_EQ(programme.lblImagesCount->toolTip(), "<p>1. rond, Image02, 3. &lt;étoile&gt;</p>");
+    EXPECT_TRUE(programme.lblImagesCount->toolTip().contains("1. rond, Image02, 3. &lt;étoile&gt;"))
+        << programme.lblImagesCount->toolTip().toStdString();
     EXPECT_EQ(programme.HighlightedTheme(), "Formes");
 }
 
