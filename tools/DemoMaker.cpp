@@ -62,7 +62,7 @@ std::string ThemeDatText(const ThemeRecipe& theme, const std::vector<RenderedPic
         const PictureRecipe& picture = theme.pictures[n - 1];
         text += PictureSection(n, pictures[n - 1].points, pictures[n - 1].lineColour, theme.lineWidth,
                                previous.Imprimer(n), picture.labels.value_or(theme.labels),
-                               picture.firstNumber.value_or(theme.firstNumber));
+                               picture.firstNumber.value_or(theme.firstNumber), picture.name.toStdString());
     }
     return text;
 }

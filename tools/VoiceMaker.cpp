@@ -113,8 +113,9 @@ void MakeVoice(const std::string& programDir, const std::string& espeak)
         words.emplace_back(QString::fromStdString(label), LabelVoiceFileName(label));
     for (const ThemeRecipe& theme : DemoThemes())
         for (const PictureRecipe& picture : theme.pictures)
-            if (!picture.name.isEmpty())
-                words.emplace_back(picture.name, NameVoiceFileName(picture.name.toStdString()));
+            // Named as the game reads the name back from theme.dat.
+            if (const std::string titre = TitreValue(picture.name.toStdString()); !titre.empty())
+                words.emplace_back(QString::fromStdString(titre), NameVoiceFileName(titre));
 
     const QTemporaryDir scratch;
     if (!scratch.isValid())

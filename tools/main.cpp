@@ -52,7 +52,8 @@ const Command kCommands[] = {
      "      image de démonstration, et l'écrit dans DOSSIER/Voix\n"},
     {"make-theme",
      "  vorlane-content make-theme FICHIER.json DOSSIER [--apercu DOSSIER_PNG]\n"
-     "      dessine le thème décrit par FICHIER.json et l'écrit dans DOSSIER/Themes, puis le vérifie\n"},
+     "      dessine le thème décrit par FICHIER.json et l'écrit dans DOSSIER/Themes, chaque image\n"
+     "      sous son nom (« name »), puis le vérifie\n"},
     {"trace",
      "  vorlane-content trace DESSIN DOSSIER --theme NOM [--points N] [--numeros 1|A|a|2|5|10]\n"
      "                        [--premier K] [--nom NOM] [--apercu DOSSIER_PNG]\n"

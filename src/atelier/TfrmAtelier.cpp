@@ -239,6 +239,9 @@ void TfrmAtelier::CreateControls()
     Label(gbTheme, QStringLiteral("Nom :"), 10, 52, 60);
     EdNom = Place(new QLineEdit(gbTheme), 70, 52, 188, 24);
     EdNom->setPlaceholderText(QStringLiteral("le nom de l'image"));
+    EdNom->setMaxLength(60);
+    EdNom->setToolTip(QStringLiteral("Le nom de l'image (« vache ») : le jeu le dit quand le dessin est fini,\n"
+                                     "la gestion des impressions l'affiche et l'écrit sous l'image imprimée."));
     chkRemplacer = Place(new QCheckBox(gbTheme), 10, 80, 248, 22);
     btnAjouter = Button(gbTheme, QStringLiteral("Ajouter au &thème"), 10, 104, 248);
 

@@ -37,6 +37,30 @@ void WriteTextFile(const std::string& path, const std::string& text)
     ReplaceFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+std::string TitreValue(std::string_view name)
+{
+    std::string value;
+    for (const char c : name) {
+        const bool blank = static_cast<unsigned char>(c) <= ' ' || c == '\x7F';
+        if (!blank)
+            value += c;
+        else if (!value.empty() && value.back() != ' ')
+            value += ' ';
+    }
+    if (!value.empty() && value.back() == ' ')
+        value.pop_back();
+    // IniFile takes one pair of matching quotes off a value.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = TitreValue(value.substr(1, value.size() - 2));
+    if (value.size() > kLongestTitre) {
+        std::size_t end = kLongestTitre;
+        while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80)
+            --end;
+        value = TitreValue(value.substr(0, end));
+    }
+    return value;
+}
+
 std::string ThemeDatHead(std::size_t pictures, bool check)
 {
     std::string text;
@@ -47,7 +71,8 @@ std::string ThemeDatHead(std::size_t pictures, bool check)
 }
 
 std::string PictureSection(std::uint32_t picture, const std::vector<QPoint>& points, const QColor& lineColour,
-                           int lineWidth, bool printable, LabelStyle labels, int firstNumber)
+                           int lineWidth, bool printable, LabelStyle labels, int firstNumber,
+                           std::string_view titre)
 {
     char couleur[16];
     std::snprintf(couleur, sizeof couleur, "0x%.8X",
@@ -55,6 +80,8 @@ std::string PictureSection(std::uint32_t picture, const std::vector<QPoint>& poi
     std::string text = kEol + ("[" + ImageSection(picture) + "]") + kEol;
     text += "NombrePoints=" + std::to_string(points.size()) + kEol;
     text += std::string("Couleur=") + couleur + kEol;
+    if (const std::string value = TitreValue(titre); !value.empty())
+        text += "Titre=" + value + kEol;
     if (printable)
         text += std::string("Imprimer=1") + kEol;
     text += "Numeros=" + LabelStyleName(labels).toStdString() + kEol;

@@ -174,17 +174,19 @@ int AddPictureToTheme(const ContentPlaces& places, const std::string& theme, con
     for (const Dot& dot : dots)
         points.push_back(dot.position);
     const QImage dotsPicture = DrawDotsPicture(drawing, dots, options);
+    // Reopened, the picture has the name theme.dat gives it.
+    const std::string titre = TitreValue(pictureName);
     const auto writePicture = [&](const std::string& folder, std::uint32_t picture) {
         const std::string source = SourceFileName(picture, drawing.SourceSuffix());
         WriteBytes(folder + "/" + source, drawing.SourceBytes());
         WriteBytes(folder + "/" + ChoicesFileName(picture),
-                   ChoicesText(pictureName, source, drawing.PictureSize(), dots, options));
+                   ChoicesText(titre, source, drawing.PictureSize(), dots, options));
         WriteBitmapFile(drawing.PictureToColour(), folder + "/" + ImageFileName(picture));
         WriteBitmapFile(dotsPicture, folder + "/" + PointsFileName(picture));
     };
     const auto section = [&](std::uint32_t picture, bool printable) {
         return PictureSection(picture, points, options.lineColour, options.lineWidth, printable, options.style,
-                              options.firstNumber);
+                              options.firstNumber, titre);
     };
 
     const std::string themes = WithoutSlash(MakeFolder(places.UserThemesPath()));

@@ -20,7 +20,8 @@ std::vector<std::string> ThemeNames(const ContentPlaces& places);
 std::string ThemeNameRefusal(const ContentPlaces& places, const std::string& theme);
 
 // Appends one picture to this user's theme `theme` (the theme is created,
-// not ticked, when the name is new) and returns its number; with `replacing`, a picture this
+// not ticked, when the name is new) under the name `pictureName` (kept as
+// TitreValue makes it) and returns its number; with `replacing`, a picture this
 // function wrote earlier is written again under its number. The new files
 // appear whole before theme.dat counts them; no other picture's files or marks
 // are touched, and theme.dat is read and written again under the theme

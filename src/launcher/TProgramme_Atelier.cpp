@@ -88,9 +88,10 @@ void TProgramme::RefreshThemes()
     }
     clbThemes->setEnabled(themes.Count() > 0);
     cBApparences->setCurrentIndex(appearance < m_catalogue.Appearances().Count() ? appearance : 0);
-    if (HighlightedTheme().empty())
+    if (HighlightedTheme().empty()) {
         lblImagesCount->clear();
-    else
+        lblImagesCount->setToolTip({});
+    } else
         clbThemesClick();
 }
 

@@ -6,6 +6,8 @@
 #include "content/ContentPlaces.h"
 #include "content/GameSettings.h"
 #include "content/PlayList.h"
+#include "content/ThemeDat.h"
+#include "print/PictureName.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -157,6 +159,21 @@ void TProgramme::clbThemesClick()
     const std::int32_t count = m_catalogue.ImageCount(theme);
     lblImagesCount->setText(shown + QStringLiteral(" : ") + QString::number(count) +
                             (count > 1 ? QStringLiteral(" images.") : QStringLiteral(" image.")));
+    // The pictures by their names, as the print manager lists them; nothing
+    // for a theme made before pictures had names.
+    const ThemeDat dat = ThemeDat::ForTheme(theme);
+    QString pictures;
+    bool named = false;
+    for (std::uint32_t n = 1; n <= static_cast<std::uint32_t>(std::max(count, 0)); ++n) {
+        const PictureName name = PictureName::Of(theme, dat, n);
+        named = named || !name.Name().isEmpty();
+        // Five to a line, so that a long theme's list stays on the screen.
+        pictures += (n == 1 ? QString() : n % 5 == 1 ? QStringLiteral(",\n") : QStringLiteral(", ")) + name.ListText();
+    }
+    // Lines as they are, not wrapped again; a name is shown as written, though it looks like a tag.
+    lblImagesCount->setToolTip(named ? QStringLiteral("<p style='white-space:pre'>") + pictures.toHtmlEscaped() +
+                                           QStringLiteral("</p>")
+                                     : QString());
 }
 
 void TProgramme::btnLancerClick()

@@ -121,6 +121,7 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
     for (const char* file : {"Points01.bmp", "Image01.bmp", "theme.dat"})
         EXPECT_TRUE(std::filesystem::exists(ThemeFolder("Mes dessins") + "/" + file)) << file;
     EXPECT_NE(ReadFile(ThemeFile("Mes dessins")).find("NombreImages=1"), std::string::npos);
+    EXPECT_EQ(ThemeDat(ThemeFile("Mes dessins")).Titre(1), "La maison");
     EXPECT_EQ(ReadFile(ThemeFile("Animaux")), animaux);
     EXPECT_GE(atelier.cBTheme->findText(QStringLiteral("Mes dessins")), 0);
     EXPECT_TRUE(atelier.chkRemplacer->isVisible());

@@ -210,31 +210,39 @@ TEST_F(GameFixture, EveryDemoThemeIsPlayedFromItsFirstToItsLastPicture)
     EXPECT_TRUE(m_errors.empty()) << m_errors.front();
 }
 
-// Every label the demo themes print has its file in the program's voice, and
-// so has every number from 0 to 200 and every letter: a theme of one's own
-// counting by 10 up to 200, or in small letters, is said too.
-TEST(DemoVoice, EveryLabelHasAFileThatReads)
+// Every label the demo themes print and every picture's name has its file in
+// the program's voice, and so has every number from 0 to 200 and every
+// letter: a theme of one's own counting by 10 up to 200, or in small letters,
+// is said too.
+TEST(DemoVoice, EveryLabelAndNameHasAFileThatReads)
 {
     const std::string program = std::string(VORLANE_PROGRAM_DIR) + "/";
     const ContentPlaces places(program);
-    std::set<std::string> labels;
+    std::set<std::string> files;
     for (const std::string& label : ShippedVoiceLabels())
-        labels.insert(label);
+        files.insert(LabelVoiceFileName(label));
+    std::size_t names = 0;
     for (const std::string& theme : places.ThemeNames()) {
         const ThemeDat dat = ThemeDat::ForTheme(theme, places);
-        for (std::uint32_t picture = 1; picture <= static_cast<std::uint32_t>(dat.NombreImages()); ++picture)
+        for (std::uint32_t picture = 1; picture <= static_cast<std::uint32_t>(dat.NombreImages()); ++picture) {
             for (std::uint32_t point = 1; point <= static_cast<std::uint32_t>(dat.NombrePoints(picture)); ++point)
-                labels.insert(dat.Etiquette(picture, point));
+                files.insert(LabelVoiceFileName(dat.Etiquette(picture, point)));
+            if (!dat.Titre(picture).empty()) {
+                files.insert(NameVoiceFileName(dat.Titre(picture)));
+                ++names;
+            }
+        }
     }
-    EXPECT_EQ(labels.size(), 201u + 26 + 26) << "the demo prints nothing the shipped voice lacks";
-    for (const std::string& label : labels) {
-        const std::string path = places.VoiceFiles(LabelVoiceFileName(label)).back();
+    EXPECT_EQ(names, 80u);
+    EXPECT_EQ(files.size(), 201u + 26 + 26 + names) << "the demo says nothing the shipped voice lacks";
+    for (const std::string& file : files) {
+        const std::string path = places.VoiceFiles(file).back();
         EXPECT_TRUE(path.starts_with(program + "Voix/")) << path;
         TWave wave;
-        EXPECT_NO_THROW(wave.LoadWaveFile(path)) << label;
-        EXPECT_EQ(wave.Format().channels, 1) << label;
-        EXPECT_GT(wave.FrameCount(), wave.Format().samplesPerSec / 10) << label << " says something";
-        EXPECT_LT(wave.FrameCount(), wave.Format().samplesPerSec * 2) << label << " is trimmed";
+        EXPECT_NO_THROW(wave.LoadWaveFile(path)) << file;
+        EXPECT_EQ(wave.Format().channels, 1) << file;
+        EXPECT_GT(wave.FrameCount(), wave.Format().samplesPerSec / 10) << file << " says something";
+        EXPECT_LT(wave.FrameCount(), wave.Format().samplesPerSec * 2) << file << " is trimmed";
     }
 }
 

@@ -173,10 +173,12 @@ TEST(DebugSwitch, OnlyTheExactFirstArgument)
 
 // ---- Options -----------------------------------------------------------
 
-TEST_F(TProgrammeTest, SelectingAThemeShowsItsPictureCount)
+TEST_F(TProgrammeTest, SelectingAThemeShowsItsPictureCountAndNames)
 {
     AddTheme("Formes", 3);
     AddTheme("Animaux", 12);
+    IniFile(ThemeFile("Formes")).WriteString("Image01", "Titre", "rond");
+    IniFile(ThemeFile("Formes")).WriteString("Image03", "Titre", "<étoile>");
     TProgramme& programme = Create();
     ShowActive(programme);
     ASSERT_TRUE(programme.clbThemes->isEnabled());
@@ -190,8 +192,11 @@ TEST_F(TProgrammeTest, SelectingAThemeShowsItsPictureCount)
     QTest::mouseClick(programme.clbThemes->viewport(), Qt::LeftButton, {},
                       programme.clbThemes->visualRect(animaux).center());
     EXPECT_EQ(programme.lblImagesCount->text(), "Animaux : 12 images.");
+    EXPECT_EQ(programme.lblImagesCount->toolTip(), "") << "made before pictures had names";
     QTest::keyClick(programme.clbThemes, Qt::Key_Down);
     EXPECT_EQ(programme.lblImagesCount->text(), "Formes : 3 images.");
+    EXPECT_TRUE(programme.lblImagesCount->toolTip().contains("1. rond, Image02, 3. &lt;étoile&gt;"))
+        << programme.lblImagesCount->toolTip().toStdString();
     EXPECT_EQ(programme.HighlightedTheme(), "Formes");
 }
 

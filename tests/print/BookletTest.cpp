@@ -5,6 +5,7 @@
 #include "EdgeShare.h"
 #include "PdfTools.h"
 #include "content/ContentPlaces.h"
+#include "content/DisplayString.h"
 #include "content/ThemeDat.h"
 #include "display/TDIB.h"
 #include "print/Booklet.h"
@@ -90,7 +91,11 @@ TEST(Booklet, DefaultBookletKeepsTheAnswersBackAndTellsEachChildWhatToDo)
     for (int page = 2; page <= 11; ++page) {
         SCOPED_TRACE(page);
         const QString text = PdfText(pdf, page);
-        EXPECT_TRUE(text.contains("La ferme, image " + QString::number(page - 1)));
+        // Each page under its picture's name: "Œuf".
+        QString name = DisplayString(theme.Titre(static_cast<std::uint32_t>(page - 1)));
+        ASSERT_FALSE(name.isEmpty());
+        name[0] = name[0].toUpper();
+        EXPECT_TRUE(text.contains(name)) << name.toStdString();
         EXPECT_TRUE(text.contains("Prénom : ____"));
         EXPECT_TRUE(text.contains("Relie les points de 1 à " +
                                   QString::number(theme.NombrePoints(static_cast<std::uint32_t>(page - 1))) + "."));
@@ -234,7 +239,7 @@ TEST(Booklet, UnreadablePictureIsLeftOutAndNamed)
                        QString::fromStdString(pdf)},
                &code, &errors);
     EXPECT_EQ(code, 1);
-    EXPECT_TRUE(errors.contains("image laissée de côté : La ferme, image 3 : le fichier " + QString::fromStdString(damaged) +
+    EXPECT_TRUE(errors.contains("image laissée de côté : La ferme, poussin : le fichier " + QString::fromStdString(damaged) +
                                 " n'est pas une image bitmap lisible"))
         << errors.toStdString();
     ASSERT_EQ(PdfPages(pdf), 13);

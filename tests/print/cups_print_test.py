@@ -323,8 +323,9 @@ def main():
                 raise Failure(f"travail sans le nom de l'image: {new[0]}")
             check_page(os.path.join(out_dir, new[0]), colour, picture, centred, work)
         for count, button in enumerate(("btnPrintImage", "btnPrintImageDotsOnly"), start=len(FORMS) + 1):
-            print(f"La ferme, Image01, {button}")
-            run([driver, "print", program, "La ferme", "Image01", button], cups.env, timeout=120)
+            # The demo's pictures are listed by their names.
+            print(f"La ferme, 1. œuf, {button}")
+            run([driver, "print", program, "La ferme", "1. œuf", button], cups.env, timeout=120)
             cups.wait_for_jobs(count)
             new = sorted(set(os.listdir(out_dir)) - before - set(ours))
             ours += new

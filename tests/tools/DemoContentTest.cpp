@@ -203,8 +203,9 @@ TEST(DemoContent, HelpShowsEveryPictureWithItsImageAndDots)
     }
 }
 
-// Each dot lies on the black outline of the finished picture and is shown on
-// the dots picture; the outline is closed around the drawing.
+// Each picture is named, and each dot lies on the black outline of the
+// finished picture and is shown on the dots picture; the outline is closed
+// around the drawing.
 TEST(DemoContent, DotsLieOnClosedOutlines)
 {
     for (const ThemeRecipe& theme : DemoThemes()) {
@@ -217,6 +218,9 @@ TEST(DemoContent, DotsLieOnClosedOutlines)
             const QImage finished = ReadPicture(folder / ImageFileName(n));
             const int count = dat.NombrePoints(n);
             EXPECT_EQ(count, static_cast<int>(theme.pictures[n - 1].dots.size()));
+            // Its name goes with it, for the print manager, the launcher and the voice.
+            EXPECT_FALSE(theme.pictures[n - 1].name.isEmpty());
+            EXPECT_EQ(dat.Titre(n), theme.pictures[n - 1].name.toStdString());
             for (int p = 1; p <= count; ++p) {
                 const ThemePoint point = dat.Point(n, static_cast<std::uint32_t>(p));
                 ASSERT_TRUE(finished.rect().contains(point.X, point.Y)) << "point " << p;

@@ -2,7 +2,9 @@
 // checker accept; a refused file leaves the program folder as it was.
 
 #include "ContentChecker.h"
+#include "ThemeFiles.h"
 #include "ToolTestSupport.h"
+#include "content/IniFile.h"
 #include "content/ThemeDat.h"
 #include "support/SharedProgramFolder.h"
 
@@ -80,7 +82,14 @@ TEST(MakeThemeTool, WritesAThemeTheGameReads)
 {
     NeedGuiApplication();
     TempDir work;
-    const std::string folder = MakeTheme(WriteTheme(work, SmallTheme()), ContentPlaces(work.file("programme")));
+    // Names as careless or hostile as a file can hold: quoted, blank round,
+    // a section and keys on lines of their own, too long for a file name.
+    const std::string sections = "\n[Image01]\r\nNombrePoints=1\nCouleur=0 ";
+    QJsonObject theme = WithPicture(SmallTheme(), 0, [](QJsonObject& p) { p["name"] = "  'étoile'\t"; });
+    theme = WithPicture(theme, 1, [&](QJsonObject& p) {
+        p["name"] = QString::fromStdString(sections) + QString(120, QChar(0xE9));
+    });
+    const std::string folder = MakeTheme(WriteTheme(work, theme), ContentPlaces(work.file("programme")));
 
     EXPECT_EQ(folder, (work.path() / "programme" / "Themes" / kFolder).string());
     EXPECT_EQ(Entries(work.path() / "programme" / "Themes"), std::vector<std::string>{kFolder}) << "staging left";
@@ -94,6 +103,14 @@ TEST(MakeThemeTool, WritesAThemeTheGameReads)
     ASSERT_EQ(dat.NombreImages(), 2);
     EXPECT_EQ(dat.Couleur(1), 0x177FF5);  // the picture's own colour, 0x00BBGGRR
     EXPECT_EQ(dat.Couleur(2), 0xC06515);  // the theme's
+    EXPECT_EQ(IniFile(folder + "/theme.dat").SectionNames(),
+              (std::vector<std::string>{"General", "Configuration", "Image01", "Image02"}));
+    EXPECT_EQ(dat.Titre(1), "étoile");
+    const std::string oneLine = "[Image01] NombrePoints=1 Couleur=0 ";
+    std::string cut = oneLine;
+    while (cut.size() + 2 <= kLongestTitre)
+        cut += "é";
+    EXPECT_EQ(dat.Titre(2), cut);
     for (std::uint32_t n = 1; n <= 2; ++n) {
         const QImage finished = ReadPicture(fs::path(folder) / ImageFileName(n));
         EXPECT_EQ(finished.size(), QSize(704, 560));

@@ -135,6 +135,7 @@ TEST(TraceCommandTest, AppendsToAThemeTouchingNothingElseAndReopens)
     const auto picture = static_cast<std::uint32_t>(before + 1);
     EXPECT_FALSE(after.Imprimer(picture));
     EXPECT_EQ(after.NombrePoints(picture), 12);
+    EXPECT_EQ(after.Titre(picture), "Éléphant");
     const std::string newDat = Slurp(theme / "theme.dat");
     EXPECT_EQ(newDat.substr(newDat.find("[Configuration]"), oldDat.size() - oldDat.find("[Configuration]")),
               oldDat.substr(oldDat.find("[Configuration]")));
