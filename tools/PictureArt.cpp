@@ -241,6 +241,8 @@ QPointF Outward(const QPolygonF& shape, std::size_t i)
 
 // More clearance around a number than this gains nothing.
 constexpr double kEnough = 16;
+// The start dot is drawn this much larger than the others.
+constexpr double kStartGrowth = 2;
 
 struct Label {
     QPainterPath glyphs;  // placed
@@ -266,7 +268,8 @@ std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const PictureRecipe& re
         const QPainterPath glyphs = LabelGlyphs(font, DotLabel(style, static_cast<int>(i)));
         const QRectF ink = glyphs.boundingRect();
         const QPointF outward = Outward(shape, i);
-        const double gap = dotRadius + 4;
+        // The start dot's number keeps the same clear gap from its larger dot.
+        const double gap = (i == 0 ? dotRadius + kStartGrowth : dotRadius) + 4;
 
         double bestScore = -1e9;
         QRectF bestBox;
@@ -463,7 +466,7 @@ RenderedPicture RenderPicture(const ThemeRecipe& theme, const PictureRecipe& pic
     for (std::size_t i = 0; i < result.points.size(); ++i) {
         const bool start = i == 0;
         const QColor colour = start ? StartColour() : DotColour();
-        const double radius = start ? dotRadius + 2 : dotRadius;
+        const double radius = start ? dotRadius + kStartGrowth : dotRadius;
         painter.setBrush(colour);
         painter.drawEllipse(QPointF(result.points[i]) + QPointF(0.5, 0.5), radius, radius);
         painter.fillPath(labels[i].glyphs, colour);
