@@ -98,7 +98,7 @@ int Usage(const char* command = nullptr)
     return 2;
 }
 
-// What a refused write says: the spec's message and, when the system said
+// What a refused write says: the write error's own message and, when the system said
 // why, its reason in French.
 std::string Said(const std::exception& error)
 {
