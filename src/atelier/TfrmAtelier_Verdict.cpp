@@ -2,6 +2,7 @@
 // verdict under the picture, and the line the child will draw.
 #include "atelier/TfrmAtelier.h"
 
+#include "atelier/DotEditor.h"
 #include "authoring/PictureJudge.h"
 
 #include <QCheckBox>
@@ -9,6 +10,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QRadioButton>
 
 #include <cmath>
 

@@ -104,7 +104,7 @@ private:
     QRect m_extent;
     std::array<QImage, 2> m_erased;
     std::vector<QPoint> m_openings;
-    long m_closedReach = -1;  // figure pixels a fill from outside reached before any rubbing
+    int m_closedReach = -1;  // figure pixels a fill from outside reached before any rubbing
     QByteArray m_sourceBytes;
     QString m_sourceSuffix;
 };

@@ -19,6 +19,13 @@ constexpr double kLongStroke = 0.4;
 // Figure pixels a fill from outside may reach beyond those it reached before
 // any rubbing, before the picture counts as open: a slip at a corner is no leak.
 constexpr int kLeak = 40;
+// How far beside the outline's band a line counts as part of the outline.
+constexpr int kCorridor = 12;
+
+cv::Mat Disc(int size)
+{
+    return cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(size, size));
+}
 
 cv::Mat Matrix(const QImage& mask)
 {
@@ -45,7 +52,7 @@ cv::Mat Outside(const QImage& lines)
     const int count = cv::connectedComponents(open, areas, 4, CV_32S);
     std::vector<uchar> edge(static_cast<std::size_t>(count), 0);
     for (int y = 0; y < areas.rows; ++y)
-        for (int x = 0; x < areas.cols; x += (y == 0 || y == areas.rows - 1) ? 1 : areas.cols - 1)
+        for (int x = 0; x < areas.cols; x += (y == 0 || y == areas.rows - 1) ? 1 : std::max(1, areas.cols - 1))
             edge[static_cast<std::size_t>(areas.at<int>(y, x))] = open.at<uchar>(y, x);
     cv::Mat outside(areas.size(), CV_8U);
     for (int y = 0; y < areas.rows; ++y) {
@@ -68,18 +75,24 @@ int Reach(const cv::Mat& outside, const QImage& figure, const QImage& rubbed)
 
 std::optional<TracedDrawing> TracedDrawing::Erased(DrawingPage page, const std::vector<QPoint>& path) const
 {
-    if (path.empty() || m_lines.isNull())
+    const QImage& pageLines = page == DrawingPage::Dots ? m_innerLines : m_lines;
+    if (path.empty() || pageLines.isNull())
         return std::nullopt;
     // What the parent sees as strokes: the page's lines apart from the
-    // outline's band, which is rubbed out piece by piece.
-    const cv::Mat lines = Matrix(page == DrawingPage::Dots ? m_innerLines : m_lines);
+    // outline's band, which is rubbed out piece by piece, and apart from what
+    // runs along beside it (the inside edge of a thick outline), which would
+    // join every stroke that meets the outline into one.
+    const cv::Mat lines = Matrix(pageLines);
     cv::Mat band = cv::Mat::zeros(lines.size(), CV_8U);
     for (const BandPixel& pixel : m_outlineBand)
         band.at<uchar>(pixel.at.y(), pixel.at.x()) = 255;
-    cv::Mat strokes = lines & ~band;
     if (page == DrawingPage::Colour)
         band &= lines;
-    const cv::Mat erasable = strokes | band;
+    cv::Mat corridor;
+    cv::dilate(band, corridor, Disc(2 * kCorridor + 1));
+    const cv::Mat offBand = lines & ~band;
+    const cv::Mat strokes = offBand & ~corridor;
+    const cv::Mat erasable = lines | band;
 
     cv::Mat rubbed = cv::Mat::zeros(lines.size(), CV_8U);
     if (path.size() == 1) {
@@ -101,8 +114,14 @@ std::optional<TracedDrawing> TracedDrawing::Erased(DrawingPage page, const std::
             cv::connectedComponentsWithStats(strokes, parts, stats, centres, 8, CV_32S);
             const int part = parts.at<int>(*nearest);
             const int span = std::max(stats.at<int>(part, cv::CC_STAT_WIDTH), stats.at<int>(part, cv::CC_STAT_HEIGHT));
-            if (span <= kLongStroke * std::max(m_extent.width(), m_extent.height()))
+            if (span <= kLongStroke * std::max(m_extent.width(), m_extent.height())) {
+                // With its ends up to the outline, not the outline itself.
                 rubbed = parts == part;
+                for (int step = 0; step < kCorridor + 1; ++step) {
+                    cv::dilate(rubbed, rubbed, Disc(3));
+                    rubbed &= offBand;
+                }
+            }
         }
         if (cv::countNonZero(rubbed) == 0)
             cv::circle(rubbed, *nearest, kRubberRadius, 255, cv::FILLED);
@@ -124,7 +143,7 @@ std::optional<TracedDrawing> TracedDrawing::Erased(DrawingPage page, const std::
 TracedDrawing TracedDrawing::Erased(DrawingPage page, const QImage& pixels) const
 {
     TracedDrawing erased = *this;
-    if (pixels.size() != PictureSize() || m_lines.isNull())
+    if (pixels.size() != PictureSize() || m_lines.isNull() || m_innerLines.isNull())
         return erased;
     const QImage rubbed = pixels.convertToFormat(QImage::Format_Grayscale8);
     QImage& kept = erased.m_erased[static_cast<std::size_t>(page)];
@@ -163,8 +182,10 @@ TracedDrawing TracedDrawing::Erased(DrawingPage page, const QImage& pixels) cons
     // The rubbed-out pixels by the figure that the outside now reaches, one
     // mark a gap.
     cv::Mat near;
-    cv::dilate(Matrix(m_figure), near, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(7, 7)));
-    const cv::Mat gaps = Matrix(kept) & outside & near;
+    cv::dilate(Matrix(m_figure), near, Disc(7));
+    // The pieces of one gap (both sides of a thick outline) make one mark.
+    cv::Mat gaps;
+    cv::dilate(Matrix(kept) & outside & near, gaps, Disc(2 * kRubberRadius + 1));
     cv::Mat parts, stats, centres;
     const int count = cv::connectedComponentsWithStats(gaps, parts, stats, centres, 8, CV_32S);
     for (int part = 1; part < count; ++part)
