@@ -43,6 +43,14 @@ QImage Mask(const cv::Mat& matrix)
     return mask;
 }
 
+cv::Mat Band(const std::vector<BandPixel>& band, cv::Size size)
+{
+    cv::Mat mask = cv::Mat::zeros(size, CV_8U);
+    for (const BandPixel& pixel : band)
+        mask.at<uchar>(pixel.at.y(), pixel.at.x()) = 255;
+    return mask;
+}
+
 // Where paint poured outside the drawing would run: the background joined to
 // the picture's edge, side by side as a paint bucket spreads.
 cv::Mat Outside(const QImage& lines)
@@ -83,9 +91,7 @@ std::optional<TracedDrawing> TracedDrawing::Erased(DrawingPage page, const std::
     // runs along beside it (the inside edge of a thick outline), which would
     // join every stroke that meets the outline into one.
     const cv::Mat lines = Matrix(pageLines);
-    cv::Mat band = cv::Mat::zeros(lines.size(), CV_8U);
-    for (const BandPixel& pixel : m_outlineBand)
-        band.at<uchar>(pixel.at.y(), pixel.at.x()) = 255;
+    cv::Mat band = Band(m_outlineBand, lines.size());
     if (page == DrawingPage::Colour)
         band &= lines;
     cv::Mat corridor;
@@ -179,13 +185,13 @@ TracedDrawing TracedDrawing::Erased(DrawingPage page, const QImage& pixels) cons
     const cv::Mat outside = Outside(erased.m_lines);
     if (Reach(outside, m_figure, kept) <= erased.m_closedReach + kLeak)
         return erased;
-    // The rubbed-out pixels by the figure that the outside now reaches, one
-    // mark a gap.
-    cv::Mat near;
-    cv::dilate(Matrix(m_figure), near, Disc(7));
-    // The pieces of one gap (both sides of a thick outline) make one mark.
+    // Where the outline was rubbed through, one mark a gap; lines rubbed
+    // out beyond it are not gaps of their own.
+    cv::Mat outline = Band(m_outlineBand, outside.size());
+    if (cv::countNonZero(Matrix(kept) & outside & outline) == 0)
+        cv::dilate(Matrix(m_figure), outline, Disc(7));
     cv::Mat gaps;
-    cv::dilate(Matrix(kept) & outside & near, gaps, Disc(2 * kRubberRadius + 1));
+    cv::dilate(Matrix(kept) & outside & outline, gaps, Disc(2 * kRubberRadius + 1));
     cv::Mat parts, stats, centres;
     const int count = cv::connectedComponentsWithStats(gaps, parts, stats, centres, 8, CV_32S);
     for (int part = 1; part < count; ++part)
