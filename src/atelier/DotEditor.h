@@ -37,7 +37,6 @@ public:
     // has not seen yet.
     void SetMarks(std::vector<QPoint> rings, std::vector<QRectF> frames);
     const std::vector<QPoint>& Rings() const { return m_rings; }
-    const std::vector<QRectF>& Frames() const { return m_frames; }
 
     int Selected() const { return m_selected; }
     void Select(int index);
