@@ -48,11 +48,11 @@ std::vector<RatedPage> ReadRatings()
             continue;
         const std::vector<std::string> fields = Fields(line);
         const std::size_t rest = !fields.empty() && fields[0] == "library" ? 3 : 2;
-        if (fields.size() < rest + 2 || (rest == 2 && fields[0] != "traced"))
+        if (fields.size() < rest + 2 || (rest == 2 && fields[0] != "traced") ||
+            (fields[rest + 1] != "good" && fields[rest + 1] != "not"))
             throw std::runtime_error("eye.tsv: unreadable line: " + line);
-        RatedPage page{fields[0], fields[1], rest == 3 ? std::stoi(fields[2]) : 0, std::stoi(fields[rest]),
-                       fields[rest + 1] == "good", fields.size() > rest + 2 ? fields[rest + 2] : ""};
-        pages.push_back(page);
+        pages.push_back({fields[0], fields[1], rest == 3 ? std::stoi(fields[2]) : 0, std::stoi(fields[rest]),
+                         fields[rest + 1] == "good", fields.size() > rest + 2 ? fields[rest + 2] : ""});
     }
     return pages;
 }
