@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <map>
 #include <numeric>
 
 namespace vorlane {
@@ -178,6 +180,95 @@ struct Regions {
 constexpr float kStrokeHalfWidth = 8;
 constexpr double kStrokeLength = 4;  // area at least this many squares of its width
 
+// Shading, highlights and shadows are one colour in another light: a band
+// of the same hue beside its colour, or a small paler or darker spot inside
+// it. Their borders are not lines a child follows or colours between, so
+// such regions melt into the colour they shade. The paper round the figure
+// never melts: its border is the silhouette.
+void MeltShading(const cv::Mat& lab, const cv::Mat& lines, cv::Mat& regions)
+{
+    double most = 0;
+    cv::minMaxLoc(regions, nullptr, &most);
+    const auto count = static_cast<std::size_t>(most) + 1;
+    if (count < 3)
+        return;
+    struct Region {
+        double l = 0, a = 0, b = 0;
+        long area = 0, border = 0, ink = 0;  // ink: drawn lines within it (an eye's pupil)
+        bool paper = false;
+    };
+    std::vector<Region> region(count);
+    std::map<std::pair<std::size_t, std::size_t>, long> shared;
+    for (int y = 0; y < regions.rows; ++y) {
+        const float* id = regions.ptr<float>(y);
+        const float* below = y + 1 < regions.rows ? regions.ptr<float>(y + 1) : nullptr;
+        const cv::Vec3b* colour = lab.ptr<cv::Vec3b>(y);
+        const uchar* line = lines.ptr<uchar>(y);
+        for (int x = 0; x < regions.cols; ++x) {
+            const auto here = static_cast<std::size_t>(id[x]);
+            Region& r = region[here];
+            r.ink += line[x] ? 1 : 0;
+            r.l += colour[x][0];
+            r.a += colour[x][1] - 128.0;
+            r.b += colour[x][2] - 128.0;
+            ++r.area;
+            if (x == 0 || y == 0 || x + 1 == regions.cols || y + 1 == regions.rows)
+                r.paper = true;
+            for (const float* next : {x + 1 < regions.cols ? id + x + 1 : nullptr, below ? below + x : nullptr}) {
+                if (!next || static_cast<std::size_t>(*next) == here)
+                    continue;
+                const auto there = static_cast<std::size_t>(*next);
+                ++shared[{std::min(here, there), std::max(here, there)}];
+                ++r.border;
+                ++region[there].border;
+            }
+        }
+    }
+    for (Region& r : region)
+        if (r.area > 0) {
+            r.l /= static_cast<double>(r.area);
+            r.a /= static_cast<double>(r.area);
+            r.b /= static_cast<double>(r.area);
+        }
+    std::vector<std::size_t> into(count);
+    std::iota(into.begin(), into.end(), 0);
+    const auto root = [&into](std::size_t i) {
+        while (into[i] != i)
+            i = into[i] = into[into[i]];
+        return i;
+    };
+    const auto chroma = [](const Region& r) { return std::hypot(r.a, r.b); };
+    const auto shades = [&](const Region& big, const Region& small, long border) {
+        // The spot lies inside its colour: a highlight or a shadow. One
+        // holding drawn lines is a feature (the white of an eye round its pupil).
+        const bool inside = small.area * 4 <= big.area && border * 10 >= small.border * 7 && small.ink * 10 < small.area;
+        const double cb = chroma(big), cs = chroma(small);
+        if (cb < 12 && cs < 12)  // two greys: only a spot inside the other
+            return inside && std::abs(big.l - small.l) < 90;
+        // A gradient fades a colour towards grey: its bands keep a trace of its hue.
+        if (std::max(cb, cs) >= 12 && std::min(cb, cs) >= 5) {
+            const double turn = std::abs(std::remainder(std::atan2(big.b, big.a) - std::atan2(small.b, small.a), 2 * M_PI));
+            return turn < 0.35 && std::abs(big.l - small.l) < 90;
+        }
+        // A grey beside a colour: the colour's highlight when it is paler and inside it.
+        return inside && cs < cb && small.l > big.l;
+    };
+    for (const auto& [pair, border] : shared) {
+        const Region& first = region[pair.first];
+        const Region& second = region[pair.second];
+        if (first.paper || second.paper || pair.first == 0 || border * 5 < std::min(first.border, second.border))
+            continue;
+        const bool firstBigger = first.area >= second.area;
+        if (shades(firstBigger ? first : second, firstBigger ? second : first, border))
+            into[root(firstBigger ? pair.second : pair.first)] = root(firstBigger ? pair.first : pair.second);
+    }
+    for (int y = 0; y < regions.rows; ++y) {
+        float* id = regions.ptr<float>(y);
+        for (int x = 0; x < regions.cols; ++x)
+            id[x] = static_cast<float>(root(static_cast<std::size_t>(id[x])));
+    }
+}
+
 // Colour regions of clip art, told apart by a few representative colours;
 // regions too small or too thin for a child's fill melt into their
 // neighbours, and strokes become their middle line.
@@ -322,6 +413,7 @@ Regions FindRegions(const cv::Mat& bgr, const cv::Mat& lines)
         cv::dilate(regions, grown, cv::Mat());
         grown.copyTo(regions, unassigned);
     }
+    MeltShading(lab, lines, regions);
     const cv::Rect left(0, 0, bgr.cols - 1, bgr.rows), right(1, 0, bgr.cols - 1, bgr.rows);
     const cv::Rect top(0, 0, bgr.cols, bgr.rows - 1), bottom(0, 1, bgr.cols, bgr.rows - 1);
     cv::Mat across = regions(left) != regions(right);
