@@ -179,35 +179,55 @@ struct Regions {
 // tube of two lines with a sliver to colour between them.
 constexpr float kStrokeHalfWidth = 8;
 constexpr double kStrokeLength = 4;  // area at least this many squares of its width
+// A change of colour faster than this, in Lab units a pixel, is an edge of the drawing.
+constexpr float kSharpEdge = 6;
 
-// Shading, highlights and shadows are one colour in another light: a band
-// of the same hue beside its colour, or a small paler or darker spot inside
-// it. Their borders are not lines a child follows or colours between, so
-// such regions melt into the colour they shade. The paper round the figure
-// never melts: its border is the silhouette.
-void MeltShading(const cv::Mat& lab, const cv::Mat& lines, cv::Mat& regions)
+// Shading is a colour fading into another light: the representative colours
+// cut a smooth gradient into bands whose borders no edge of the drawing
+// explains. Such borders are not lines a child follows or colours between, so
+// bands melt together where the drawing is smooth across their whole border
+// and their hues agree; a sharp edge (a lemon's segment, a shell's plate)
+// stays. The paper round the figure never melts: its border is the silhouette.
+void MeltShading(const cv::Mat& lab, cv::Mat& regions)
 {
     double most = 0;
     cv::minMaxLoc(regions, nullptr, &most);
     const auto count = static_cast<std::size_t>(most) + 1;
     if (count < 3)
         return;
+    // How sharply the colour changes at each pixel, the strongest nearby: a
+    // border drawn a pixel off the edge still meets it.
+    cv::Mat smooth, change = cv::Mat::zeros(lab.size(), CV_32F);
+    cv::GaussianBlur(lab, smooth, cv::Size(3, 3), 0);
+    std::vector<cv::Mat> channels;
+    cv::split(smooth, channels);
+    for (const cv::Mat& channel : channels) {
+        cv::Mat dx, dy;
+        cv::Sobel(channel, dx, CV_32F, 1, 0);
+        cv::Sobel(channel, dy, CV_32F, 0, 1);
+        change += (dx.mul(dx) + dy.mul(dy)) / 64;  // Sobel weighs a step 8 times
+    }
+    cv::sqrt(change, change);
+    cv::dilate(change, change, Ellipse(5));
+
     struct Region {
         double l = 0, a = 0, b = 0;
-        long area = 0, border = 0, ink = 0;  // ink: drawn lines within it (an eye's pupil)
+        long area = 0;
         bool paper = false;
     };
+    struct Border {
+        long length = 0, sharp = 0;
+    };
     std::vector<Region> region(count);
-    std::map<std::pair<std::size_t, std::size_t>, long> shared;
+    std::map<std::pair<std::size_t, std::size_t>, Border> borders;
     for (int y = 0; y < regions.rows; ++y) {
         const float* id = regions.ptr<float>(y);
         const float* below = y + 1 < regions.rows ? regions.ptr<float>(y + 1) : nullptr;
         const cv::Vec3b* colour = lab.ptr<cv::Vec3b>(y);
-        const uchar* line = lines.ptr<uchar>(y);
+        const float* step = change.ptr<float>(y);
         for (int x = 0; x < regions.cols; ++x) {
             const auto here = static_cast<std::size_t>(id[x]);
             Region& r = region[here];
-            r.ink += line[x] ? 1 : 0;
             r.l += colour[x][0];
             r.a += colour[x][1] - 128.0;
             r.b += colour[x][2] - 128.0;
@@ -218,9 +238,9 @@ void MeltShading(const cv::Mat& lab, const cv::Mat& lines, cv::Mat& regions)
                 if (!next || static_cast<std::size_t>(*next) == here)
                     continue;
                 const auto there = static_cast<std::size_t>(*next);
-                ++shared[{std::min(here, there), std::max(here, there)}];
-                ++r.border;
-                ++region[there].border;
+                Border& border = borders[{std::min(here, there), std::max(here, there)}];
+                ++border.length;
+                border.sharp += step[x] > kSharpEdge ? 1 : 0;
             }
         }
     }
@@ -237,30 +257,20 @@ void MeltShading(const cv::Mat& lab, const cv::Mat& lines, cv::Mat& regions)
             i = into[i] = into[into[i]];
         return i;
     };
-    const auto chroma = [](const Region& r) { return std::hypot(r.a, r.b); };
-    const auto shades = [&](const Region& big, const Region& small, long border) {
-        // The spot lies inside its colour: a highlight or a shadow. One
-        // holding drawn lines is a feature (the white of an eye round its pupil).
-        const bool inside = small.area * 4 <= big.area && border * 10 >= small.border * 7 && small.ink * 10 < small.area;
-        const double cb = chroma(big), cs = chroma(small);
-        if (cb < 12 && cs < 12)  // two greys: only a spot inside the other
-            return inside && std::abs(big.l - small.l) < 90;
-        // A gradient fades a colour towards grey: its bands keep a trace of its hue.
-        if (std::max(cb, cs) >= 12 && std::min(cb, cs) >= 5) {
-            const double turn = std::abs(std::remainder(std::atan2(big.b, big.a) - std::atan2(small.b, small.a), 2 * M_PI));
-            return turn < 0.35 && std::abs(big.l - small.l) < 90;
-        }
-        // A grey beside a colour: the colour's highlight when it is paler and inside it.
-        return inside && cs < cb && small.l > big.l;
+    // Greys of any lightness are one shading; a colour's bands keep its hue.
+    const auto sameHue = [](const Region& first, const Region& second) {
+        const double c1 = std::hypot(first.a, first.b), c2 = std::hypot(second.a, second.b);
+        if (std::min(c1, c2) < 5)
+            return std::max(c1, c2) < 16;
+        return std::abs(std::remainder(std::atan2(first.b, first.a) - std::atan2(second.b, second.a), 2 * M_PI)) < 0.5;
     };
-    for (const auto& [pair, border] : shared) {
+    for (const auto& [pair, border] : borders) {
         const Region& first = region[pair.first];
         const Region& second = region[pair.second];
-        if (first.paper || second.paper || pair.first == 0 || border * 5 < std::min(first.border, second.border))
+        if (pair.first == 0 || first.paper || second.paper || border.sharp * 3 > border.length)
             continue;
-        const bool firstBigger = first.area >= second.area;
-        if (shades(firstBigger ? first : second, firstBigger ? second : first, border))
-            into[root(firstBigger ? pair.second : pair.first)] = root(firstBigger ? pair.first : pair.second);
+        if (sameHue(first, second))
+            into[root(pair.second)] = root(pair.first);
     }
     for (int y = 0; y < regions.rows; ++y) {
         float* id = regions.ptr<float>(y);
@@ -413,7 +423,7 @@ Regions FindRegions(const cv::Mat& bgr, const cv::Mat& lines)
         cv::dilate(regions, grown, cv::Mat());
         grown.copyTo(regions, unassigned);
     }
-    MeltShading(lab, lines, regions);
+    MeltShading(lab, regions);
     const cv::Rect left(0, 0, bgr.cols - 1, bgr.rows), right(1, 0, bgr.cols - 1, bgr.rows);
     const cv::Rect top(0, 0, bgr.cols, bgr.rows - 1), bottom(0, 1, bgr.cols, bgr.rows - 1);
     cv::Mat across = regions(left) != regions(right);
