@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <map>
 #include <numeric>
 
 namespace vorlane {
@@ -177,6 +179,105 @@ struct Regions {
 // tube of two lines with a sliver to colour between them.
 constexpr float kStrokeHalfWidth = 8;
 constexpr double kStrokeLength = 4;  // area at least this many squares of its width
+// A change of colour faster than this, in Lab units a pixel, is an edge of the drawing.
+constexpr float kSharpEdge = 6;
+
+// Shading is a colour fading into another light: the representative colours
+// cut a smooth gradient into bands whose borders no edge of the drawing
+// explains. Such borders are not lines a child follows or colours between, so
+// bands melt together where the drawing is smooth across their whole border
+// and their hues agree; a sharp edge (a lemon's segment, a shell's plate)
+// stays. The paper round the figure never melts: its border is the silhouette.
+void MeltShading(const cv::Mat& lab, cv::Mat& regions)
+{
+    double most = 0;
+    cv::minMaxLoc(regions, nullptr, &most);
+    const auto count = static_cast<std::size_t>(most) + 1;
+    if (count < 3)
+        return;
+    // How sharply the colour changes at each pixel, the strongest nearby: a
+    // border drawn a pixel off the edge still meets it.
+    cv::Mat smooth, change = cv::Mat::zeros(lab.size(), CV_32F);
+    cv::GaussianBlur(lab, smooth, cv::Size(3, 3), 0);
+    std::vector<cv::Mat> channels;
+    cv::split(smooth, channels);
+    for (const cv::Mat& channel : channels) {
+        cv::Mat dx, dy;
+        cv::Sobel(channel, dx, CV_32F, 1, 0);
+        cv::Sobel(channel, dy, CV_32F, 0, 1);
+        change += (dx.mul(dx) + dy.mul(dy)) / 64;  // Sobel weighs a step 8 times
+    }
+    cv::sqrt(change, change);
+    cv::dilate(change, change, Ellipse(5));
+
+    struct Region {
+        double l = 0, a = 0, b = 0;
+        long area = 0;
+        bool paper = false;
+    };
+    struct Border {
+        long length = 0, sharp = 0;
+    };
+    std::vector<Region> region(count);
+    std::map<std::pair<std::size_t, std::size_t>, Border> borders;
+    for (int y = 0; y < regions.rows; ++y) {
+        const float* id = regions.ptr<float>(y);
+        const float* below = y + 1 < regions.rows ? regions.ptr<float>(y + 1) : nullptr;
+        const cv::Vec3b* colour = lab.ptr<cv::Vec3b>(y);
+        const float* step = change.ptr<float>(y);
+        for (int x = 0; x < regions.cols; ++x) {
+            const auto here = static_cast<std::size_t>(id[x]);
+            Region& r = region[here];
+            r.l += colour[x][0];
+            r.a += colour[x][1] - 128.0;
+            r.b += colour[x][2] - 128.0;
+            ++r.area;
+            if (x == 0 || y == 0 || x + 1 == regions.cols || y + 1 == regions.rows)
+                r.paper = true;
+            for (const float* next : {x + 1 < regions.cols ? id + x + 1 : nullptr, below ? below + x : nullptr}) {
+                if (!next || static_cast<std::size_t>(*next) == here)
+                    continue;
+                const auto there = static_cast<std::size_t>(*next);
+                Border& border = borders[{std::min(here, there), std::max(here, there)}];
+                ++border.length;
+                border.sharp += step[x] > kSharpEdge ? 1 : 0;
+            }
+        }
+    }
+    for (Region& r : region)
+        if (r.area > 0) {
+            r.l /= static_cast<double>(r.area);
+            r.a /= static_cast<double>(r.area);
+            r.b /= static_cast<double>(r.area);
+        }
+    std::vector<std::size_t> into(count);
+    std::iota(into.begin(), into.end(), 0);
+    const auto root = [&into](std::size_t i) {
+        while (into[i] != i)
+            i = into[i] = into[into[i]];
+        return i;
+    };
+    // Greys of any lightness are one shading; a colour's bands keep its hue.
+    const auto sameHue = [](const Region& first, const Region& second) {
+        const double c1 = std::hypot(first.a, first.b), c2 = std::hypot(second.a, second.b);
+        if (std::min(c1, c2) < 5)
+            return std::max(c1, c2) < 16;
+        return std::abs(std::remainder(std::atan2(first.b, first.a) - std::atan2(second.b, second.a), 2 * M_PI)) < 0.5;
+    };
+    for (const auto& [pair, border] : borders) {
+        const Region& first = region[pair.first];
+        const Region& second = region[pair.second];
+        if (pair.first == 0 || first.paper || second.paper || border.sharp * 3 > border.length)
+            continue;
+        if (sameHue(first, second))
+            into[root(pair.second)] = root(pair.first);
+    }
+    for (int y = 0; y < regions.rows; ++y) {
+        float* id = regions.ptr<float>(y);
+        for (int x = 0; x < regions.cols; ++x)
+            id[x] = static_cast<float>(root(static_cast<std::size_t>(id[x])));
+    }
+}
 
 // Colour regions of clip art, told apart by a few representative colours;
 // regions too small or too thin for a child's fill melt into their
@@ -322,6 +423,7 @@ Regions FindRegions(const cv::Mat& bgr, const cv::Mat& lines)
         cv::dilate(regions, grown, cv::Mat());
         grown.copyTo(regions, unassigned);
     }
+    MeltShading(lab, regions);
     const cv::Rect left(0, 0, bgr.cols - 1, bgr.rows), right(1, 0, bgr.cols - 1, bgr.rows);
     const cv::Rect top(0, 0, bgr.cols, bgr.rows - 1), bottom(0, 1, bgr.cols, bgr.rows - 1);
     cv::Mat across = regions(left) != regions(right);

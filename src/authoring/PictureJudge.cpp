@@ -264,6 +264,7 @@ public:
         MeasureLabels();
         MeasureLookAlikes();
         MeasurePath();
+        MeasureClutter();
         MeasureSizes();
         Suggest();
         return m_verdict;
@@ -680,6 +681,39 @@ private:
                                 : " tache ronde qu'on prendrait pour un point, près ") +
                      (near.size() > 1 ? "des " : "du ") + DotList(near),
                  near);
+    }
+
+    // What the dots page gives away or hides the figure under: lines drawn
+    // beside the child's line (an outline already there, which the path only
+    // doubles), and lines drawn inside it (shading, hatching, texture).
+    void MeasureClutter()
+    {
+        const Mask drawn = DrawnLines();
+        const cv::Rect bounds = cv::boundingRect(m_lines);
+        const double near = kNearOutline * 1.3 * std::hypot(bounds.width, bounds.height);
+        const DistanceMap toDrawn(drawn);
+        double length = 0, beside = 0;
+        for (std::size_t i = 0; i + 1 < Count(); ++i) {
+            const double segment = cv::norm(At(i + 1) - At(i));
+            length += segment;
+            for (double s = 2 * m_radius; s + 2 * m_radius <= segment; s += 2) {
+                const cv::Point2d p = At(i) + (At(i + 1) - At(i)) * (s / segment);
+                if (toDrawn.At(cv::Point(static_cast<int>(p.x), static_cast<int>(p.y))) <= near)
+                    beside += 2;
+                }
+        }
+        const double walked = std::max(1.0, length - 4 * m_radius * static_cast<double>(Count() - 1));
+        m_verdict.alongside = std::min(1.0, beside / walked);
+        Mask inside(m_lines.size(), CV_8U, cv::Scalar(0));
+        const std::vector<cv::Point> path(m_points.begin(), m_points.end());
+        cv::fillPoly(inside, std::vector<std::vector<cv::Point>>{path}, 255);
+        Mask polyline(m_lines.size(), CV_8U, cv::Scalar(0));
+        cv::polylines(polyline, path, true, 255, 1, cv::LINE_8);
+        Mask band;
+        cv::dilate(polyline, band, cv::getStructuringElement(cv::MORPH_ELLIPSE,
+                   cv::Size(2 * static_cast<int>(near) + 1, 2 * static_cast<int>(near) + 1)));
+        const double inner = cv::countNonZero(drawn & inside & ~band) / std::max(1.0, m_lineWidth);
+        m_verdict.clutter = inner / std::max(1.0, length);
     }
 
     // The child's line neither crosses itself nor turns back on itself.

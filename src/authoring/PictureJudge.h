@@ -51,6 +51,8 @@ struct PageVerdict {
     double dotRadius = 0;     // measured, in pixels
     double labelHeight = 0;   // the tallest label's ink, in pixels
     int pieces = 0;           // separate pieces of the finished drawing
+    double alongside = 0;     // share of the child's line with a line drawn beside it (0 to 1)
+    double clutter = 0;       // lines drawn inside the child's line, in lengths of that line
     std::string suggestion;   // French, empty when the page is good
 
     const CriterionResult& operator[](Criterion criterion) const { return criteria[static_cast<std::size_t>(criterion)]; }
