@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-300}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j2 --target fuzz_ini fuzz_bmp fuzz_wave fuzz_unzip fuzz_theme_recipe fuzz_drawing \
-    fuzz_judge fuzz_smooth_picture
+    fuzz_judge fuzz_smooth_picture fuzz_reopen
 
 out=build-fuzz/runs
 rm -rf "$out" build-fuzz/findings
@@ -32,9 +32,10 @@ run fuzz_ini ini & run fuzz_bmp bmp & wait
 run fuzz_wave wave & run fuzz_unzip unzip & wait
 run fuzz_theme_recipe theme_recipe & run fuzz_drawing drawing & wait
 run fuzz_judge judge & run fuzz_smooth_picture smooth_picture & wait
+run fuzz_reopen reopen & wait
 
 failed=0
-for name in fuzz_ini fuzz_bmp fuzz_wave fuzz_unzip fuzz_theme_recipe fuzz_drawing fuzz_judge fuzz_smooth_picture; do
+for name in fuzz_ini fuzz_bmp fuzz_wave fuzz_unzip fuzz_theme_recipe fuzz_drawing fuzz_judge fuzz_smooth_picture fuzz_reopen; do
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$out/$name.log" | tail -n 1)
     found=$(find "build-fuzz/findings/$name" -type f | wc -l)
     status=$(cat "$out/$name.status")

@@ -22,6 +22,7 @@ namespace vorlane {
 namespace {
 
 constexpr qint64 kLargestFile = 32 << 20;
+constexpr int kLargestPicture = 4096;  // pixels a side of the picture to colour
 constexpr qint64 kMostPixels = 40'000'000;
 constexpr int kLargestSide = 16'000;
 // Room around the drawing for the labels of the dots on its outline.
@@ -211,6 +212,9 @@ TracedDrawing TracedDrawing::FromBytes(const QByteArray& bytes, const QString& s
     const QSize room(pictureSize.width() - 2 * kMargin, pictureSize.height() - 2 * kMargin);
     if (room.width() < 64 || room.height() < 64)
         Refuse("L'image à colorier est trop petite.");
+    // A damaged choices file may ask for any size: a picture is a screen's, at most.
+    if (pictureSize.width() > kLargestPicture || pictureSize.height() > kLargestPicture)
+        Refuse("L'image à colorier est trop grande.");
     // First a look at the whole drawing to find where it lies on its page,
     // then that part drawn as large as the picture allows.
     const QImage whole = Render(source, QRectF(0, 0, 1, 1), Fit(source.size, room));
