@@ -25,10 +25,10 @@ inline constexpr double kDotSpacing = 6;
 inline constexpr double kTurnBack = 165;
 inline constexpr double kLongSide = 2;
 // Sharper than this, a turn whose two sides run along one thin part (the
-// shorter ends within kThinPart dot radii of the longer, a dot spacing) is a
+// shorter ends within kThinPart dot radii of the longer, half a dot spacing) is a
 // trip out and back.
 inline constexpr double kOutAndBack = 135;
-inline constexpr double kThinPart = kDotSpacing;
+inline constexpr double kThinPart = kDotSpacing / 2;
 // A label is plainly its dot's when every other dot is at least this many
 // times as far from its centre as its own dot.
 inline constexpr double kOwnLabel = 1.5;
