@@ -36,6 +36,8 @@ constexpr double kMended = 0.028;
 constexpr double kSettled = 0.022;
 // Deviations above this are worth a dot of their own.
 constexpr double kWorthADot = 0.01;
+// Pixels more than a dot radius between a label's nearest other dot and its own.
+constexpr double kOwnMargin = 1.5;
 
 double Diagonal(const QRect& extent)
 {
@@ -609,13 +611,18 @@ private:
         });
     }
 
-    // Plainly dot i's: every other dot's edge a dot radius further from the
-    // label than its own dot's, and then some.
+    // Plainly dot i's as the eye reads it: from the label's centre, every
+    // other dot kOwnLabel times as far as its own; and every other dot's edge
+    // a dot radius further from the label than its own dot's, and then some
+    // (the ink of a number spreads a little when drawn).
     bool Owned(std::size_t i, const QRectF& box) const
     {
-        const double own = BoxDistance(box, Centre(i)) - RadiusOf(i, m_size);
+        const QPointF centre = box.center();
+        const double own = Distance(centre, Centre(i));
+        const double edge = BoxDistance(box, Centre(i)) - RadiusOf(i, m_size);
         for (std::size_t j = 0; j < m_dots.size(); ++j)
-            if (j != i && BoxDistance(box, Centre(j)) - RadiusOf(j, m_size) < own + m_size.radius + 1.5)
+            if (j != i && (Distance(centre, Centre(j)) < kOwnLabel * own ||
+                           BoxDistance(box, Centre(j)) - RadiusOf(j, m_size) < edge + m_size.radius + kOwnMargin))
                 return false;
         return true;
     }

@@ -113,6 +113,12 @@ std::string DotList(const std::set<int>& dots)
     return text;
 }
 
+// "du point 3", "des points 3 et 4".
+std::string NearDots(const std::set<int>& dots)
+{
+    return (dots.size() > 1 ? "des " : "du ") + DotList(dots);
+}
+
 // "3,4 %", as French writes it.
 std::string Percent(double share)
 {
@@ -706,7 +712,7 @@ private:
         tell(Dots(nearer), PairList(nearer, " est plus près du point ", " que du sien"));
         tell(Dots(asNear), PairList(asNear, " est presque aussi près du point ", ""));
         tell(Dots(together), TogetherList(together));
-        tell(loose, "une marque de la taille d'un numéro près du " + DotList(loose) + " se lit comme un numéro");
+        tell(loose, "une marque de la taille d'un numéro près " + NearDots(loose) + " se lit comme un numéro");
         tell(touchingLine, "numéro qui touche un trait : " + DotList(touchingLine));
         tell(touchingDot, "numéro qui touche un point : " + DotList(touchingDot));
         tell(dotOnLine, (dotOnLine.size() > 1 ? "les " : "le ") + DotList(dotOnLine) +
@@ -822,7 +828,7 @@ private:
                  std::to_string(blobs) +
                      (blobs > 1 ? " taches rondes qu'on prendrait pour des points, près "
                                 : " tache ronde qu'on prendrait pour un point, près ") +
-                     (near.size() > 1 ? "des " : "du ") + DotList(near),
+                     NearDots(near),
                  near);
     }
 
@@ -872,16 +878,19 @@ private:
     }
 
     // The child's line follows the outline: it crosses no line drawn on the
-    // dots page, and does not cut through the figure far from every line.
+    // dots page away from the lines left to the child (a whisker or a tail
+    // drawn over the outline is crossed where the child's line belongs), and
+    // does not cut through the figure far from every line.
     void MeasureOnOutline()
     {
         if (m_outline.empty() || m_drawn.empty())
             return;
         const DistanceMap toLines(m_lines);
+        const DistanceMap toLeft(m_lines & ~Dilated(m_drawn, 2));
         const double far = kInsideReach * m_radius;
-        // Beside each dot the page's lines may meet the child's; a dot's width
-        // and a pen's further, they do not.
-        const double skip = kLongSide * m_radius + m_lineWidth;
+        // Beside each dot the page's lines may meet the child's; a dot's
+        // radius and a pen's width further, they do not.
+        const double skip = m_radius + m_lineWidth;
         const double side = m_lineWidth / 2 + 2;
         const auto drawnAt = [&](cv::Point2d p) {
             const int x = static_cast<int>(std::lround(p.x)), y = static_cast<int>(std::lround(p.y));
@@ -899,7 +908,7 @@ private:
             for (double t = skip; t <= length - skip && !(crosses && strays); t += 1) {
                 const cv::Point2d p = a + along * t;
                 const cv::Point pixel(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y)));
-                if (drawnAt(p))
+                if (drawnAt(p) && toLeft.At(pixel) > m_radius)
                     for (const double k : {side, side + 2})
                         crosses = crosses || (drawnAt(p + across * k) && drawnAt(p - across * k));
                 strays = strays || (m_figure.at<uchar>(pixel) != 0 && toLines.At(pixel) > far);
@@ -979,9 +988,9 @@ private:
         }
         m_verdict[Criterion::Parts].figure = widest / m_scale;
         if (!lost.empty())
-            Fail(Criterion::Parts, "une partie du dessin est coupée par le trait près des " + DotList(lost), lost);
+            Fail(Criterion::Parts, "une partie du dessin est coupée par le trait près " + NearDots(lost), lost);
         if (!filled.empty())
-            Fail(Criterion::Parts, "un creux du dessin est fermé par le trait près des " + DotList(filled), filled);
+            Fail(Criterion::Parts, "un creux du dessin est fermé par le trait près " + NearDots(filled), filled);
     }
 
     // The picture to colour holds the colour where a child puts it: its lines
@@ -995,8 +1004,8 @@ private:
         const Mask& closed = m_closed;
         cv::Mat regions, stats, centroids;
         const int found = cv::connectedComponentsWithStats(closed == 0, regions, stats, centroids, 4, CV_32S);
-        // Regions worth a colour of their own, and the background's (those
-        // that reach the picture's edge).
+        // Regions worth a colour of their own (a square two dot radii wide),
+        // and the background's (those that reach the picture's edge).
         const double least = 4 * m_radius * m_radius;
         std::vector<uchar> big(static_cast<std::size_t>(found), 0), background(big.size(), 0);
         for (int c = 1; c < found; ++c) {
@@ -1038,11 +1047,11 @@ private:
         m_verdict[Criterion::Colouring].figure = faults;
         if (!open.empty())
             Fail(Criterion::Colouring,
-                 "le contour de l'image à colorier est ouvert près du " + DotList(open) + " : le fond coule dans le dessin",
+                 "le contour de l'image à colorier est ouvert près " + NearDots(open) + " : le fond coule dans le dessin",
                  open);
         if (!leaks.empty())
             Fail(Criterion::Colouring,
-                 "une fente dans l'image à colorier près du " + DotList(leaks) + " laisse passer la couleur d'une partie à l'autre",
+                 "une fente dans l'image à colorier près " + NearDots(leaks) + " laisse passer la couleur d'une partie à l'autre",
                  leaks);
     }
 

@@ -160,12 +160,19 @@ const std::vector<Spoiling>& Spoilings()
         {"out along a thin spike and back", Criterion::CleanPath,
          {0, 6, 18, true, QPolygonF({{200, 150}, {450, 150}, {450, 272}, {488, 280}, {450, 288}, {450, 400}, {200, 400}})},
          nullptr, false, {4}, "le trait part et revient le long d'une partie mince : point 4"},
-        {"a side across a line drawn", Criterion::OnOutline, {},
+        // The dots cut a corner of the drawing, across a window drawn there.
+        {"a side across a line drawn", Criterion::OnOutline,
+         {0, 6, 18, true, QPolygonF({{100, 60}, {576, 60}, {600, 84}, {600, 500}, {100, 500}})},
          [](JudgedPage& page) {
-             const QPointF between = (OnRing(2.5 / 16) - kRingCentre) / kRingRadius;
-             Line(page, kRingCentre + between * (kRingRadius - 15), kRingCentre + between * (kRingRadius + 10));
+             Paint(page.finishedPicture, [](QPainter& painter) {
+                 painter.setPen(QPen(Qt::white, 6));
+                 painter.drawLine(QPointF(576, 60), QPointF(600, 84));
+                 painter.setPen(QPen(Qt::black, 4));
+                 painter.drawPolyline(QPolygonF({{576, 60}, {600, 60}, {600, 84}}));
+             });
+             Line(page, QPointF(578, 82), QPointF(596, 64));
          },
-         false, {3, 4}, "le trait de l'enfant coupe un trait du dessin entre les points 3–4"},
+         false, {2, 3}, "le trait de l'enfant coupe un trait du dessin entre les points 2–3"},
         {"a picture to colour open to the background", Criterion::Colouring, {},
          [](JudgedPage& page) {
              Paint(page.finishedPicture, [](QPainter& painter) {
