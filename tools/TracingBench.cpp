@@ -16,7 +16,8 @@ namespace vorlane {
 
 namespace {
 
-constexpr double kBar = 0.9;
+// The share of drawings that make a good page at the count asked for.
+constexpr double kBar = 0.85;
 
 struct Entry {
     std::string path, part;

@@ -649,6 +649,11 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     if (twiceArea < 0)
         std::reverse(outline.begin(), outline.end());
     CloseGaps(ink, outline, cv::countNonZero(figure));
+    // A gap of a few pixels between two lines is lost to the eye but not to
+    // a fill: closed, the picture to colour holds each colour where it goes.
+    cv::Mat closed;
+    cv::morphologyEx(ink, closed, cv::MORPH_CLOSE, Ellipse(2 * static_cast<int>(PageRules::kLeakGap) + 1));
+    ink |= closed;
 
     // The outline's band: the lines along the figure's edge, each across its
     // whole width (where the middle of a line runs, the line goes).
