@@ -1,8 +1,13 @@
 #include "atelier/DotEditor.h"
 
+#include "authoring/TracedDrawing.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
+
+#include <algorithm>
 
 namespace vorlane {
 namespace {
@@ -12,6 +17,22 @@ namespace {
 constexpr int kGrabRadius = 10;
 // A press that moves less than this is a click, not a drag.
 constexpr int kDragThreshold = 3;
+// The faults the verdict names, in the verdict's orange-red.
+const QColor kFault(0xE6, 0x51, 0x00);
+
+// The rubber as the pointer: a ring as wide as what it rubs out.
+QCursor Rubber()
+{
+    QPixmap ring(2 * kRubberRadius + 3, 2 * kRubberRadius + 3);
+    ring.fill(Qt::transparent);
+    QPainter painter(&ring);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 3));
+    painter.drawEllipse(QPointF(kRubberRadius + 1.5, kRubberRadius + 1.5), kRubberRadius, kRubberRadius);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawEllipse(QPointF(kRubberRadius + 1.5, kRubberRadius + 1.5), kRubberRadius, kRubberRadius);
+    return QCursor(ring);
+}
 
 }  // namespace
 
@@ -45,7 +66,32 @@ void DotEditor::SetEditable(bool editable)
     m_editable = editable;
     m_dragged = -1;
     m_hovered = -1;
-    setCursor(Qt::ArrowCursor);
+    ShowPointer();
+    update();
+}
+
+void DotEditor::SetErasing(bool erasing)
+{
+    m_erasing = erasing;
+    m_dragged = -1;
+    m_hovered = -1;
+    m_rubbed.clear();
+    ShowPointer();
+    update();
+}
+
+void DotEditor::ShowPointer()
+{
+    if (m_erasing)
+        setCursor(Rubber());
+    else
+        setCursor(Qt::ArrowCursor);
+}
+
+void DotEditor::SetMarks(std::vector<QPoint> rings, std::vector<QRectF> frames)
+{
+    m_rings = std::move(rings);
+    m_frames = std::move(frames);
     update();
 }
 
@@ -101,9 +147,25 @@ void DotEditor::paintEvent(QPaintEvent*)
         return;
     }
     painter.drawImage(0, 0, m_picture);
-    if (!m_editable)
-        return;
     painter.setRenderHint(QPainter::Antialiasing);
+    if (m_dragged < 0) {
+        painter.setPen(QPen(kFault, 3));
+        painter.setBrush(Qt::NoBrush);
+        for (const QPoint& at : m_rings)
+            painter.drawEllipse(at, kGrabRadius + 6, kGrabRadius + 6);
+        painter.setPen(QPen(kFault, 2));
+        for (const QRectF& frame : m_frames)
+            painter.drawRoundedRect(frame.adjusted(-4, -4, 4, 4), 4, 4);
+    }
+    if (!m_rubbed.empty()) {
+        painter.setPen(QPen(QColor(0xE5, 0x73, 0x73, 110), 2 * kRubberRadius + 1, Qt::SolidLine, Qt::RoundCap,
+                            Qt::RoundJoin));
+        painter.drawPolyline(m_rubbed.data(), static_cast<int>(m_rubbed.size()));
+        if (m_rubbed.size() == 1)
+            painter.drawPoint(m_rubbed.front());
+    }
+    if (!m_editable || m_erasing)
+        return;
     const auto ring = [&painter](QPoint at, const QColor& colour) {
         painter.setPen(QPen(colour, 3));
         painter.setBrush(Qt::NoBrush);
@@ -117,7 +179,12 @@ void DotEditor::paintEvent(QPaintEvent*)
 
 void DotEditor::mousePressEvent(QMouseEvent* event)
 {
-    if (!m_editable || m_picture.isNull())
+    if (m_erasing && !m_picture.isNull() && event->button() == Qt::LeftButton) {
+        m_rubbed = {Clamped(event->position().toPoint())};
+        update();
+        return;
+    }
+    if (!m_editable || m_erasing || m_picture.isNull())
         return;
     setFocus(Qt::MouseFocusReason);
     const int dot = DotAt(event->position().toPoint());
@@ -138,9 +205,16 @@ void DotEditor::mousePressEvent(QMouseEvent* event)
 
 void DotEditor::mouseMoveEvent(QMouseEvent* event)
 {
+    const QPoint position = Clamped(event->position().toPoint());
+    if (m_erasing) {
+        if (!m_rubbed.empty() && position != m_rubbed.back()) {
+            m_rubbed.push_back(position);
+            update();
+        }
+        return;
+    }
     if (!m_editable || m_picture.isNull())
         return;
-    const QPoint position = Clamped(event->position().toPoint());
     if (m_dragged >= 0) {
         if ((position - m_dragStart).manhattanLength() < kDragThreshold)
             return;
@@ -159,6 +233,18 @@ void DotEditor::mouseMoveEvent(QMouseEvent* event)
 
 void DotEditor::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (m_erasing && !m_rubbed.empty() && event->button() == Qt::LeftButton) {
+        std::vector<QPoint> path = std::move(m_rubbed);
+        m_rubbed.clear();
+        update();
+        // A hand that shook a little still clicked.
+        const QPoint start = path.front();
+        if (std::all_of(path.begin(), path.end(),
+                        [&](QPoint point) { return (point - start).manhattanLength() < kDragThreshold; }))
+            path = {start};
+        emit eraseRequested(path);
+        return;
+    }
     if (m_dragged < 0 || event->button() != Qt::LeftButton)
         return;
     const int dragged = m_dragged;
@@ -171,7 +257,7 @@ void DotEditor::mouseReleaseEvent(QMouseEvent* event)
 
 void DotEditor::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (!m_editable || m_picture.isNull() || event->button() != Qt::LeftButton)
+    if (!m_editable || m_erasing || m_picture.isNull() || event->button() != Qt::LeftButton)
         return;
     const QPoint position = event->position().toPoint();
     if (DotAt(position) < 0)

@@ -48,6 +48,9 @@ const QString kConseil = QStringLiteral(
     "clic droit ou touche Suppr pour en retirer un.");
 const QString kConseilColorier =
     QStringLiteral("Le dessin que l'enfant coloriera. Revenez à « Image avec les points » pour changer les points.");
+const QString kConseilGomme = QStringLiteral(
+    "Gomme : cliquez sur un trait pour l'effacer, ou frottez pour en gommer un morceau (le contour se gomme "
+    "par petits morceaux). Ctrl+Z le remet.");
 
 // A file name as a picture name: "emperor_penguin-01" gives "Emperor penguin".
 QString PictureName(const QString& fileName)
@@ -241,11 +244,17 @@ void TfrmAtelier::CreateControls()
     btnFermer = Button(this, QStringLiteral("&Fermer"), 137, 660, 131);
 
     gbApercu = Place(new QGroupBox(QStringLiteral(" Aperçu "), this), 276, 0, 724, 690);
-    rbPoints = Place(new QRadioButton(QStringLiteral("Image avec les &points"), gbApercu), 10, 20, 220, 22);
-    rbColorier = Place(new QRadioButton(QStringLiteral("Image à &colorier"), gbApercu), 240, 20, 220, 22);
+    rbPoints = Place(new QRadioButton(QStringLiteral("Image avec les &points"), gbApercu), 10, 20, 180, 22);
+    rbColorier = Place(new QRadioButton(QStringLiteral("Image à &colorier"), gbApercu), 195, 20, 150, 22);
     rbPoints->setChecked(true);
-    chkTrait = Place(new QCheckBox(QStringLiteral("&Voir le trait de l'enfant"), gbApercu), 470, 20, 240, 22);
+    chkTrait = Place(new QCheckBox(QStringLiteral("&Voir le trait de l'enfant"), gbApercu), 350, 20, 210, 22);
     chkTrait->setToolTip(QStringLiteral("Le trait que l'enfant tracera en reliant les points, du premier au dernier."));
+    btnGomme = Place(new QPushButton(QStringLiteral("&Gomme"), gbApercu), 594, 16, 120, 28);
+    btnGomme->setAutoDefault(false);
+    btnGomme->setCheckable(true);
+    btnGomme->setToolTip(QStringLiteral("Effacer un trait de la page affichée : hachures, ombres, traits en trop.\n"
+                                        "Un clic sur un trait l'efface en entier, frotter en gomme un morceau ;\n"
+                                        "le contour se gomme par petits morceaux. Ctrl+Z le remet."));
     auto* frame = Place(new QFrame(gbApercu), 8, 46, 708, 564);
     frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Editor = Place(new DotEditor(gbApercu), 10, 48, kPictureSize.width(), kPictureSize.height());
@@ -275,6 +284,7 @@ void TfrmAtelier::ConnectHandlers()
     connect(cBCouleur, &QComboBox::currentIndexChanged, this, on(&TfrmAtelier::cBCouleurChange));
     connect(rbPoints, &QRadioButton::toggled, this, on(&TfrmAtelier::rbVueClick));
     connect(chkTrait, &QCheckBox::toggled, this, on(&TfrmAtelier::rbVueClick));
+    connect(btnGomme, &QPushButton::toggled, this, on(&TfrmAtelier::btnGommeClick));
     connect(btnAjouter, &QPushButton::clicked, this, on(&TfrmAtelier::btnAjouterClick));
     connect(btnAnnuler, &QPushButton::clicked, &m_undo, &QUndoStack::undo);
     connect(btnRetablir, &QPushButton::clicked, &m_undo, &QUndoStack::redo);
@@ -303,6 +313,9 @@ void TfrmAtelier::ConnectHandlers()
             [this](QPoint position) { TApplication::Guarded([&] { EditorAddRequested(position); }); });
     connect(Editor, &DotEditor::removeRequested, this,
             [this](int index) { TApplication::Guarded([&] { EditorRemoveRequested(index); }); });
+    connect(Editor, &DotEditor::eraseRequested, this, [this](const std::vector<QPoint>& path) {
+        TApplication::Guarded([&] { EditorEraseRequested(path); });
+    });
     connect(Editor, &DotEditor::selectionChanged, this,
             [this](int index) { btnPremierPoint->setEnabled(index > 0); });
 
@@ -382,7 +395,7 @@ void TfrmAtelier::ShowControls(const DotOptions& options)
 {
     m_showing = true;
     const bool open = m_state.drawing != nullptr;
-    for (QWidget* control : std::initializer_list<QWidget*>{gbPoints, gbTheme, rbPoints, rbColorier})
+    for (QWidget* control : std::initializer_list<QWidget*>{gbPoints, gbTheme, rbPoints, rbColorier, btnGomme})
         control->setEnabled(open);
     chkTrait->setEnabled(open && rbPoints->isChecked());
     ScrBNombre->setMaximum(Letters(options.style) ? kMostLetterDots : kMostDots);
@@ -448,8 +461,12 @@ QImage TfrmAtelier::ShownPicture() const
 void TfrmAtelier::Tell(const QString& text)
 {
     lblConseil->setText(QStringLiteral("<b>%1</b>").arg(text.toHtmlEscaped()));
-    QTimer::singleShot(4000, lblConseil,
-                       [this] { lblConseil->setText(rbPoints->isChecked() ? kConseil : kConseilColorier); });
+    QTimer::singleShot(4000, lblConseil, [this] { lblConseil->setText(Conseil()); });
+}
+
+QString TfrmAtelier::Conseil() const
+{
+    return btnGomme->isChecked() ? kConseilGomme : rbPoints->isChecked() ? kConseil : kConseilColorier;
 }
 
 // ---- Opening -----------------------------------------------------------
@@ -667,8 +684,15 @@ void TfrmAtelier::rbVueClick()
 {
     Editor->SetEditable(rbPoints->isChecked());
     chkTrait->setEnabled(m_state.drawing != nullptr && rbPoints->isChecked());
-    lblConseil->setText(rbPoints->isChecked() ? kConseil : kConseilColorier);
+    lblConseil->setText(Conseil());
     Redraw(m_state.dots);
+    ShowMarks();
+}
+
+void TfrmAtelier::btnGommeClick()
+{
+    Editor->SetErasing(btnGomme->isChecked());
+    lblConseil->setText(Conseil());
 }
 
 // ---- Dots by hand ------------------------------------------------------
@@ -724,6 +748,23 @@ void TfrmAtelier::EditorRemoveRequested(int index)
     after.options.count = static_cast<int>(after.dots.size());
     Editor->Select(-1);
     Change(QStringLiteral("Retirer un point"), std::move(after));
+}
+
+// A stroke rubbed out of the page shown: a drawing of its own, so that undo
+// brings the stroke back with the drawing before it.
+void TfrmAtelier::EditorEraseRequested(const std::vector<QPoint>& path)
+{
+    if (m_state.drawing == nullptr)
+        return;
+    std::optional<TracedDrawing> erased =
+        m_state.drawing->Erased(rbPoints->isChecked() ? DrawingPage::Dots : DrawingPage::Colour, path);
+    if (!erased) {
+        Tell(QStringLiteral("Cliquez sur un trait, ou frottez dessus, pour le gommer."));
+        return;
+    }
+    AtelierState after = m_state;
+    after.drawing = std::make_shared<const TracedDrawing>(std::move(*erased));
+    Change(QStringLiteral("Gomme"), std::move(after));
 }
 
 // ---- Into the game -----------------------------------------------------

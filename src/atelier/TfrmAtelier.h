@@ -2,6 +2,7 @@
 
 #include "atelier/AtelierChange.h"
 #include "atelier/AtelierState.h"
+#include "atelier/PageFaults.h"
 #include "authoring/JudgedDots.h"
 #include "content/ContentPlaces.h"
 
@@ -57,6 +58,7 @@ public:
     void rbSensClick();
     void cBCouleurChange();
     void rbVueClick();
+    void btnGommeClick();
 
     const AtelierState& State() const { return m_state; }
     QUndoStack& UndoStack() { return m_undo; }
@@ -90,6 +92,7 @@ public:
     QRadioButton* rbPoints;
     QRadioButton* rbColorier;
     QCheckBox* chkTrait;
+    QPushButton* btnGomme;
     DotEditor* Editor;
     QLabel* lblQualite;
     QLabel* lblConseil;
@@ -127,6 +130,11 @@ private:
     void EditorDotMoved(int index, QPoint position);
     void EditorAddRequested(QPoint position);
     void EditorRemoveRequested(int index);
+    void EditorEraseRequested(const std::vector<QPoint>& path);
+    // The verdict's faults on the page shown: dots and labels on the dots
+    // page, gaps rubbed in the outline on the picture to colour.
+    void ShowMarks();
+    QString Conseil() const;
     void Tell(const QString& text);
     bool Replacing() const;
     void ShowSaveChoice();
@@ -137,6 +145,7 @@ private:
     QImage m_childsLine;  // the dots picture with the child's line over it, when asked for
     AtelierState m_judgedFor;  // the drawing, options and dots of m_judged
     JudgedDots m_judged;
+    PageFaults m_faults;  // of the state shown
     QUndoStack m_undo;
     bool m_showing = false;  // controls set from a state do not make a change of their own
     bool m_placed = false;

@@ -2,6 +2,7 @@
 // verdict under the picture, and the line the child will draw.
 #include "atelier/TfrmAtelier.h"
 
+#include "atelier/DotEditor.h"
 #include "authoring/PictureJudge.h"
 
 #include <QCheckBox>
@@ -9,6 +10,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QRadioButton>
 
 #include <cmath>
 
@@ -23,6 +25,8 @@ void TfrmAtelier::ShowVerdict()
 {
     if (m_state.drawing == nullptr) {
         lblQualite->clear();
+        m_faults = {};
+        ShowMarks();
         return;
     }
     const PageVerdict verdict = [&] {
@@ -33,8 +37,10 @@ void TfrmAtelier::ShowVerdict()
             page.dots.push_back(dot.position);
         return PictureJudge::Judge(page);
     }();
-    lblQualite->setStyleSheet(QStringLiteral("color: %1;").arg((verdict.Good() ? kGood : kDoubtful).name()));
-    lblQualite->setText(QString::fromStdString(verdict.Line()));
+    m_faults = PageFaults::Of(verdict, *m_state.drawing, m_state.dots, m_state.options);
+    ShowMarks();
+    lblQualite->setStyleSheet(QStringLiteral("color: %1;").arg((m_faults.good ? kGood : kDoubtful).name()));
+    lblQualite->setText(QString::fromStdString(m_faults.line));
     // The figures behind it, for the curious; how much of the outline the
     // dots page already shows says how big the surprise will be.
     lblQualite->setToolTip(
@@ -42,6 +48,14 @@ void TfrmAtelier::ShowVerdict()
                        "Contour déjà visible sur la page à points : %2 %")
             .arg(verdict[Criterion::Similarity].figure, 0, 'f', 1)
             .arg(std::lround(100 * verdict.shownOutline)));
+}
+
+void TfrmAtelier::ShowMarks()
+{
+    if (rbPoints->isChecked())
+        Editor->SetMarks(m_faults.dots, m_faults.labels);
+    else
+        Editor->SetMarks(m_faults.openings, {});
 }
 
 // As the game draws it: from the first dot to the last, not closed.

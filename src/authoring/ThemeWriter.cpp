@@ -33,9 +33,47 @@ std::string ChoicesFileName(std::uint32_t picture)
     return "Dessin" + NumberText(picture) + ".json";
 }
 
-QByteArray ChoicesText(const std::string& pictureName, const std::string& sourceName, QSize size,
+// What the rubber took from each page, as runs of a row: [y, first x, last x].
+constexpr const char* kErasedKeys[] = {"points", "image"};
+
+QJsonArray Runs(const QImage& rubbed)
+{
+    QJsonArray runs;
+    for (int y = 0; y < rubbed.height(); ++y) {
+        const uchar* row = rubbed.constScanLine(y);
+        for (int x = 0; x < rubbed.width(); ++x) {
+            if (row[x] == 0)
+                continue;
+            const int first = x;
+            while (x + 1 < rubbed.width() && row[x + 1] != 0)
+                ++x;
+            runs.append(QJsonArray{y, first, x});
+        }
+    }
+    return runs;
+}
+
+// Runs outside the picture, or not runs at all, are passed over: the file
+// may have been edited by hand.
+QImage Rubbed(const QJsonArray& runs, QSize size)
+{
+    QImage rubbed(size, QImage::Format_Grayscale8);
+    rubbed.fill(0);
+    for (const QJsonValue value : runs) {
+        const QJsonArray run = value.toArray();
+        const int y = run.at(0).toInt(-1);
+        const int first = std::max(0, run.at(1).toInt(size.width()));
+        const int last = std::min(size.width() - 1, run.at(2).toInt(-1));
+        if (y >= 0 && y < size.height() && first <= last)
+            std::fill(rubbed.scanLine(y) + first, rubbed.scanLine(y) + last + 1, 255);
+    }
+    return rubbed;
+}
+
+QByteArray ChoicesText(const std::string& pictureName, const std::string& sourceName, const TracedDrawing& drawing,
                        const std::vector<Dot>& dots, const DotOptions& options)
 {
+    const QSize size = drawing.PictureSize();
     QJsonArray points;
     for (const Dot& dot : dots)
         points.append(QJsonArray{dot.position.x(), dot.position.y(), dot.corner ? 1 : 0});
@@ -52,6 +90,12 @@ QByteArray ChoicesText(const std::string& pictureName, const std::string& source
         {QStringLiteral("ligne"), options.lineWidth},
         {QStringLiteral("numeros"), LabelStyleName(options.style)},
     };
+    QJsonObject erased;
+    for (const DrawingPage page : {DrawingPage::Dots, DrawingPage::Colour})
+        if (!drawing.ErasedPixels(page).isNull())
+            erased[QLatin1String(kErasedKeys[static_cast<std::size_t>(page)])] = Runs(drawing.ErasedPixels(page));
+    if (!erased.isEmpty())
+        choices[QStringLiteral("gomme")] = erased;
     return QJsonDocument(choices).toJson();
 }
 
@@ -180,7 +224,7 @@ int AddPictureToTheme(const ContentPlaces& places, const std::string& theme, con
         const std::string source = SourceFileName(picture, drawing.SourceSuffix());
         WriteBytes(folder + "/" + source, drawing.SourceBytes());
         WriteBytes(folder + "/" + ChoicesFileName(picture),
-                   ChoicesText(titre, source, drawing.PictureSize(), dots, options));
+                   ChoicesText(titre, source, drawing, dots, options));
         WriteBitmapFile(drawing.PictureToColour(), folder + "/" + ImageFileName(picture));
         WriteBitmapFile(dotsPicture, folder + "/" + PointsFileName(picture));
     };
@@ -237,6 +281,11 @@ ReopenedPicture ReopenPicture(const ContentPlaces& places, const std::string& th
     reopened.drawing = TracedDrawing::FromFile(QString::fromStdString(folder + "/") + source,
                                                QSize(size.at(0).toInt(kPictureSize.width()),
                                                      size.at(1).toInt(kPictureSize.height())));
+    // Written before the rubber was: nothing rubbed out.
+    const QJsonObject erased = choices[QStringLiteral("gomme")].toObject();
+    for (const DrawingPage page : {DrawingPage::Dots, DrawingPage::Colour})
+        if (const QJsonValue runs = erased[QLatin1String(kErasedKeys[static_cast<std::size_t>(page)])]; runs.isArray())
+            reopened.drawing = reopened.drawing.Erased(page, Rubbed(runs.toArray(), reopened.drawing.PictureSize()));
     for (const QJsonValue point : choices[QStringLiteral("points")].toArray()) {
         const QJsonArray values = point.toArray();
         reopened.dots.push_back({QPoint(values.at(0).toInt(), values.at(1).toInt()), values.at(2).toInt() != 0});

@@ -9,12 +9,21 @@
 #include <QSize>
 #include <QString>
 
+#include <array>
+#include <optional>
 #include <vector>
 
 namespace vorlane {
 
 // The picture size of the demo themes, which the game's appearances show whole.
 inline constexpr QSize kPictureSize{704, 560};
+
+// The two pages made of a drawing, which a parent can rub strokes out of.
+enum class DrawingPage { Dots, Colour };
+
+// The rubber's radius, in picture pixels: a drag rubs out this far on each
+// side of the pointer, and a click on the outline takes this much of it.
+inline constexpr int kRubberRadius = 9;
 
 // A drawing read and analysed once: the picture to colour and the outline the
 // child will draw. The costly step; placing dots on it afterwards is cheap.
@@ -65,6 +74,21 @@ public:
         return m_lines.rect().contains(point) && m_lines.constScanLine(point.y())[point.x()] != 0;
     }
 
+    // The drawing with a stroke rubbed out of `page`. A click (one point) takes
+    // the whole stroke under it, or only the rubber's width of it when that
+    // stroke is the outline or spans much of the drawing; a drag (several
+    // points) rubs out what it passes over. None when no line is under it.
+    std::optional<TracedDrawing> Erased(DrawingPage page, const std::vector<QPoint>& path) const;
+    // The drawing with these pixels of `page` rubbed out (Grayscale8, 255
+    // rubbed out, the picture's size): what a reopened picture replays.
+    TracedDrawing Erased(DrawingPage page, const QImage& pixels) const;
+    // All that was rubbed out of `page` so far; null while nothing was.
+    const QImage& ErasedPixels(DrawingPage page) const { return m_erased[static_cast<std::size_t>(page)]; }
+    // Where rubbing out the picture to colour's outline let the outside in,
+    // so that a colour poured round the figure would run into it; empty
+    // while the picture is closed.
+    const std::vector<QPoint>& Openings() const { return m_openings; }
+
     // The drawing as it was read, kept so that the picture can be traced again.
     const QByteArray& SourceBytes() const { return m_sourceBytes; }
     const QString& SourceSuffix() const { return m_sourceSuffix; }
@@ -78,6 +102,9 @@ private:
     std::vector<BandPixel> m_outlineBand;
     QImage m_figure;
     QRect m_extent;
+    std::array<QImage, 2> m_erased;
+    std::vector<QPoint> m_openings;
+    int m_closedReach = -1;  // figure pixels a fill from outside reached before any rubbing
     QByteArray m_sourceBytes;
     QString m_sourceSuffix;
 };

@@ -3,6 +3,7 @@
 #include "support/SharedProgramFolder.h"
 
 #include "atelier/DotEditor.h"
+#include "atelier/PageFaults.h"
 #include "atelier/ReopenDialog.h"
 #include "atelier/TfrmAtelier.h"
 #include "authoring/PictureJudge.h"
@@ -236,6 +237,104 @@ TEST_F(TfrmAtelierTest, RefusedOrReplacedDrawingLeavesTheWorkRecoverable)
     ASSERT_EQ(watcher.Seen().size(), 3u);
     EXPECT_EQ(watcher.Seen()[2].title, "Vorlane");
     EXPECT_TRUE(watcher.Seen()[2].buttons.contains("Non"));
+}
+
+int Inked(const QImage& picture)
+{
+    int black = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            black += picture.pixel(x, y) == qRgb(0, 0, 0);
+    return black;
+}
+
+// The rubber: a click takes the door off the dots page and undo puts it
+// back; a stroke across the outline of the picture to colour opens it, which
+// the verdict tells and rings. Saved and reopened, both pages are as rubbed.
+TEST_F(TfrmAtelierTest, RubbedStrokesLeaveThePagesSavedAndReopenedAndCanBeUndone)
+{
+    TfrmAtelier atelier(ContentPlaces(folder.path().string()));
+    Show(atelier);
+    atelier.OpenFile(QString::fromStdString(Drawing("maison.svg", kHouse)));
+    atelier.ScrBNombre->setValue(12);
+    const auto drawing = atelier.State().drawing;
+    const std::vector<Dot> placed = atelier.State().dots;
+    const QImage whole = atelier.ShownPicture();
+    QPoint door;  // the drawn line furthest inside
+    float inside = 0;
+    for (int y = 0; y < whole.height(); ++y)
+        for (int x = 0; x < whole.width(); ++x)
+            if (whole.pixel(x, y) == qRgb(0, 0, 0) && drawing->Figure().constScanLine(y)[x] != 0 &&
+                drawing->EdgeDistance({x, y}) > inside) {
+                inside = drawing->EdgeDistance({x, y});
+                door = QPoint(x, y);
+            }
+    ASSERT_FALSE(door.isNull());
+
+    QTest::mouseClick(atelier.btnGomme, Qt::LeftButton);
+    ASSERT_TRUE(atelier.btnGomme->isChecked());
+    QTest::mouseClick(atelier.Editor, Qt::LeftButton, {}, door + QPoint(3, 0));
+    const QImage rubbed = atelier.ShownPicture();
+    EXPECT_EQ(rubbed.pixel(door), qRgb(255, 255, 255));
+    EXPECT_LT(Inked(rubbed), Inked(whole) - 200) << "the whole door, not a piece";
+    EXPECT_EQ(atelier.State().dots, placed) << "the dots stay";
+    QTest::keyClick(&atelier, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(atelier.ShownPicture(), whole);
+    QTest::keyClick(&atelier, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(atelier.ShownPicture(), rubbed);
+
+    // Across the bottom of the outline, clear of the door.
+    atelier.rbColorier->setChecked(true);
+    const QRect extent = drawing->Extent();
+    const QPoint across(extent.left() + extent.width() / 5, extent.bottom());
+    QTest::mousePress(atelier.Editor, Qt::LeftButton, {}, across + QPoint(0, 12));
+    QTest::mouseMove(atelier.Editor, across);
+    QTest::mouseMove(atelier.Editor, across - QPoint(0, 30));
+    QTest::mouseRelease(atelier.Editor, Qt::LeftButton, {}, across - QPoint(0, 30));
+    const std::vector<QPoint> openings = atelier.State().drawing->Openings();
+    ASSERT_EQ(openings.size(), 1u);
+    EXPECT_LT((openings[0] - across).manhattanLength(), 30);
+    EXPECT_EQ(atelier.Editor->Rings(), openings);
+    EXPECT_TRUE(atelier.lblQualite->text().contains("la gomme a ouvert le contour")) << atelier.lblQualite->text().toStdString();
+    EXPECT_TRUE(atelier.lblQualite->styleSheet().contains("#e65100"));
+    const QImage colour = atelier.ShownPicture();
+
+    atelier.cBTheme->setCurrentText(QStringLiteral("Mes dessins"));
+    test::MessageBoxWatcher watcher;
+    QTest::mouseClick(atelier.btnAjouter, Qt::LeftButton);
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    const std::string theme = ThemeFolder("Mes dessins");
+    EXPECT_EQ(QImage(QString::fromStdString(theme + "/Image01.bmp")).convertToFormat(QImage::Format_RGB32),
+              colour.convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(QImage(QString::fromStdString(theme + "/Points01.bmp")).convertToFormat(QImage::Format_RGB32),
+              rubbed.convertToFormat(QImage::Format_RGB32));
+    TfrmAtelier again(ContentPlaces(folder.path().string()));
+    again.show();
+    again.Reopen("Mes dessins", 1);
+    EXPECT_EQ(again.State().drawing->PictureToColour(), colour);
+    EXPECT_EQ(again.State().drawing->Openings(), openings);
+    EXPECT_EQ(again.ShownPicture(), rubbed);
+}
+
+// The marks follow the verdict: every dot a failed criterion names, once, and
+// the labels of the labels criterion; names beyond the page are passed over.
+TEST(PageFaults, MarkWhatTheFailedCriteriaName)
+{
+    TracedDrawing house = TracedDrawing::FromBytes(kHouse, QStringLiteral("svg"));
+    DotOptions options;
+    options.count = 8;
+    const std::vector<Dot> dots = PlaceDots(house, options);
+    PageVerdict verdict;
+    EXPECT_TRUE(PageFaults::Of(verdict, house, dots, options).dots.empty());
+    verdict[Criterion::CleanPath] = {false, 1, {2, 3}, "le trait se croise : points 2 et 3"};
+    verdict[Criterion::Labels] = {false, 1, {3, 99}, "numéro qui touche un trait ou un point : point 3"};
+    verdict[Criterion::Sizes] = {true, 6, {5}, ""};
+    const PageFaults faults = PageFaults::Of(verdict, house, dots, options);
+    EXPECT_FALSE(faults.good);
+    EXPECT_EQ(faults.line, verdict.Line());
+    EXPECT_EQ(faults.dots, (std::vector<QPoint>{dots[1].position, dots[2].position}));
+    EXPECT_EQ(faults.labels, (std::vector<QRectF>{LabelBoxes(house, dots, options)[2]}));
+    EXPECT_TRUE(faults.openings.empty());
 }
 
 // In a program folder shared by the family, a drawing goes to the user's own
