@@ -15,6 +15,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <numbers>
 #include <numeric>
@@ -601,7 +602,8 @@ private:
 
         // What a label must not touch: the lines drawn and the child's line,
         // and the dots.
-        Mask lines = Dilated(drawn);
+        const Mask nearDrawn = Dilated(drawn);
+        Mask lines = nearDrawn.clone();
         cv::polylines(lines, std::vector<cv::Point>(m_points.begin(), m_points.end()), false, 255,
                       static_cast<int>(std::lround(m_lineWidth)) + 2, cv::LINE_8);
         Mask dots = Mask::zeros(drawn.size(), CV_8U);
@@ -652,7 +654,7 @@ private:
             m_verdict.labelHeight = std::max(m_verdict.labelHeight, label.box.height / m_scale);
             // A dot on a line drawn is what the label beside it touches when
             // the label is but a stub of that line.
-            if (label.touchingDot && cv::countNonZero(Dilated(drawn)(label.box & cv::Rect(0, 0, drawn.cols, drawn.rows))) > 0 &&
+            if (label.touchingDot && cv::countNonZero(nearDrawn(label.box & cv::Rect(0, 0, drawn.cols, drawn.rows))) > 0 &&
                 label.glyphs == 1 && Gap(label, i) <= 1)
                 dotOnLine.insert(Number(i));
             else if (label.touchingLine)
@@ -709,9 +711,17 @@ private:
         }
 
         tell(missing, "pas de numéro à côté : " + DotList(missing));
-        tell(Dots(nearer), PairList(nearer, " est plus près du point ", " que du sien"));
-        tell(Dots(asNear), PairList(asNear, " est presque aussi près du point ", ""));
-        tell(Dots(together), TogetherList(together));
+        const auto number = [](int dot) { return "le numéro du point " + std::to_string(dot); };
+        tell(Dots(nearer), PairList(nearer, [&](int dot, int other) {
+                 return number(dot) + " est plus près du point " + std::to_string(other) + " que du sien";
+             }));
+        tell(Dots(asNear), PairList(asNear, [&](int dot, int other) {
+                 return number(dot) + " est presque aussi près du point " + std::to_string(other);
+             }));
+        tell(Dots(together), PairList(together, [](int a, int b) {
+                 return "les numéros des points " + std::to_string(a) + " et " + std::to_string(b) +
+                        " se lisent comme un seul nombre";
+             }));
         tell(loose, "une marque de la taille d'un numéro près " + NearDots(loose) + " se lit comme un numéro");
         tell(touchingLine, "numéro qui touche un trait : " + DotList(touchingLine));
         tell(touchingDot, "numéro qui touche un point : " + DotList(touchingDot));
@@ -741,31 +751,17 @@ private:
         return dots;
     }
 
-    // "le numéro du point 8 est plus près du point 9 que du sien ; ...", the
-    // first few.
-    static std::string PairList(const std::set<std::pair<int, int>>& pairs, const std::string& middle,
-                                const std::string& end)
+    // "le numéro du point 8 est plus près du point 9 que du sien ; ...": the
+    // first few pairs, each told by `tell`.
+    static std::string PairList(const std::set<std::pair<int, int>>& pairs,
+                                const std::function<std::string(int, int)>& tell)
     {
         std::string text;
         std::size_t named = 0;
         for (const auto& [dot, other] : pairs) {
             if (named++ == kMostNamed / 2)
                 return text + " ; …";
-            text += (text.empty() ? "" : " ; ") + ("le numéro du point " + std::to_string(dot)) + middle +
-                    std::to_string(other) + end;
-        }
-        return text;
-    }
-
-    static std::string TogetherList(const std::set<std::pair<int, int>>& pairs)
-    {
-        std::string text;
-        std::size_t named = 0;
-        for (const auto& [a, b] : pairs) {
-            if (named++ == kMostNamed / 2)
-                return text + " ; …";
-            text += (text.empty() ? "" : " ; ") + ("les numéros des points " + std::to_string(a) + " et " +
-                                                   std::to_string(b) + " se lisent comme un seul nombre");
+            text += (text.empty() ? "" : " ; ") + tell(dot, other);
         }
         return text;
     }
