@@ -159,12 +159,14 @@ int Judge(const std::string& themeFolder)
     bool doubtful = false;
     for (int picture = 1; picture <= pictures; ++picture) {
         const vorlane::PageVerdict verdict = vorlane::PictureJudge::JudgeThemePicture(folder.string(), picture);
-        std::printf("%s : écart %.1f %%, numéros %g, faux points %g, trait %g, rayon %.1f, numéros de %.0f px, "
-                    "contour montré %.0f %%, %d morceau(x), doublé %.0f %%, fouillis %.2f\n  %s\n",
+        std::printf("%s : écart %.1f %%, numéros %g, faux points %g, trait %g, hors contour %g, partie perdue %.0f px, "
+                    "fentes %g, rayon %.1f, numéros de %.0f px, contour montré %.0f %% (le long du trait %.0f %%), %d morceau(x), doublé %.0f %%, fouillis %.2f\n  %s\n",
                     vorlane::ImageSection(static_cast<std::uint32_t>(picture)).c_str(),
                     verdict[vorlane::Criterion::Similarity].figure, verdict[vorlane::Criterion::Labels].figure,
                     verdict[vorlane::Criterion::LookAlikes].figure, verdict[vorlane::Criterion::CleanPath].figure,
-                    verdict.dotRadius, verdict.labelHeight, 100 * verdict.shownOutline, verdict.pieces,
+                    verdict[vorlane::Criterion::OnOutline].figure, verdict[vorlane::Criterion::Parts].figure,
+                    verdict[vorlane::Criterion::Colouring].figure, verdict.dotRadius, verdict.labelHeight,
+                    100 * verdict.shownOutline, 100 * verdict[vorlane::Criterion::GivenAway].figure, verdict.pieces,
                     100 * verdict.alongside, verdict.clutter, verdict.Line().c_str());
         doubtful = doubtful || !verdict.Good();
     }

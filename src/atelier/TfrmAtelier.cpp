@@ -6,6 +6,7 @@
 #include "atelier/AtelierChange.h"
 #include "atelier/DotEditor.h"
 #include "atelier/ReopenDialog.h"
+#include "authoring/PageRules.h"
 #include "authoring/ThemeWriter.h"
 #include "base/Errors.h"
 
@@ -130,15 +131,6 @@ int Step(LabelStyle style)
     return 1;
 }
 
-double SegmentDistance(QPointF p, QPointF a, QPointF b)
-{
-    const QPointF ab = b - a;
-    const double length = QPointF::dotProduct(ab, ab);
-    const double t = length == 0 ? 0 : std::clamp(QPointF::dotProduct(p - a, ab) / length, 0.0, 1.0);
-    const QPointF d = p - (a + t * ab);
-    return std::hypot(d.x(), d.y());
-}
-
 // Where a dot added at `position` goes in the order: into the stretch of the
 // child's line that passes nearest to it.
 std::size_t InsertionPlace(const std::vector<Dot>& dots, QPoint position)
@@ -146,7 +138,7 @@ std::size_t InsertionPlace(const std::vector<Dot>& dots, QPoint position)
     std::size_t best = dots.size();
     double bestDistance = 1e18;
     for (std::size_t i = 0; i < dots.size(); ++i) {
-        const double distance = SegmentDistance(position, dots[i].position, dots[(i + 1) % dots.size()].position);
+        const double distance = PageRules::SegmentDistance(position, dots[i].position, dots[(i + 1) % dots.size()].position);
         if (distance < bestDistance) {
             bestDistance = distance;
             best = i + 1;

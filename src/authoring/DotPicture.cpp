@@ -2,6 +2,7 @@
 
 #include "DotStyle.h"
 #include "DotsLines.h"
+#include "PageRules.h"
 
 #include <QFontMetricsF>
 #include <QLineF>
@@ -24,31 +25,19 @@ namespace vorlane {
 
 namespace {
 
+using namespace PageRules;
+
 // Distances below are in parts of the diagonal of the drawing's extent.
-// A stretch without room for more dots that they stray from by more than
-// this goes between the last dot and the first.
-constexpr double kUnfollowable = 0.03;
+// A stretch without room for more dots that the child would stray from goes
+// between the last dot and the first.
 // Dots slide along the outline to bring stretches straying more than this
 // closer: those the child would stray from, or those near it.
 constexpr double kMended = 0.028;
 constexpr double kSettled = 0.022;
 // Deviations above this are worth a dot of their own.
 constexpr double kWorthADot = 0.01;
-// A turn sharper than this, in degrees, between two sides longer than two dot
-// radii reads as the path going back on itself.
-constexpr double kTurnBack = 160;
-// Dots no closer than this many dot radii: each a target of its own, with
-// room for its number.
-constexpr double kSpacing = 6;
-// Room round a label: no dot or side of the child's line within this many
-// pixels of its ink.
-constexpr double kClearance = 2;
-// A label's nearest other dot is further than its own by a dot radius and
-// this many pixels (the ink of a number spreads a little when drawn).
+// Pixels more than a dot radius between a label's nearest other dot and its own.
 constexpr double kOwnMargin = 1.5;
-// Between a label and a line or another label, in parts of the label's
-// height: closer, a reader takes them together ("2" beside "4" reads "24").
-constexpr double kApart = 0.5;
 
 double Diagonal(const QRect& extent)
 {
@@ -66,47 +55,6 @@ bool Nearer(QPoint a, QPoint b, QPoint to)
 {
     const QPoint da = a - to, db = b - to;
     return QPoint::dotProduct(da, da) < QPoint::dotProduct(db, db);
-}
-
-// Distance from p to the segment a–b.
-double SegmentDistance(QPointF p, QPointF a, QPointF b)
-{
-    const QPointF ab = b - a;
-    const double length = QPointF::dotProduct(ab, ab);
-    const double t = length > 0 ? std::clamp(QPointF::dotProduct(p - a, ab) / length, 0.0, 1.0) : 0.0;
-    return Distance(p, a + t * ab);
-}
-
-// Distance from p to the box (0 inside it).
-double BoxDistance(const QRectF& box, QPointF p)
-{
-    const double dx = std::max({box.left() - p.x(), 0.0, p.x() - box.right()});
-    const double dy = std::max({box.top() - p.y(), 0.0, p.y() - box.bottom()});
-    return std::hypot(dx, dy);
-}
-
-// Distance from the segment a–b to the box (0 when it touches it).
-double BoxDistance(const QRectF& box, QPointF a, QPointF b)
-{
-    if (box.contains(a) || box.contains(b))
-        return 0;
-    const QPointF corners[] = {box.topLeft(), box.topRight(), box.bottomRight(), box.bottomLeft()};
-    const QLineF side(a, b);
-    double nearest = std::min(BoxDistance(box, a), BoxDistance(box, b));
-    for (int k = 0; k < 4; ++k) {
-        if (side.intersects(QLineF(corners[k], corners[(k + 1) % 4]), nullptr) == QLineF::BoundedIntersection)
-            return 0;
-        nearest = std::min(nearest, SegmentDistance(corners[k], a, b));
-    }
-    return nearest;
-}
-
-// The turn at b on the way a, b, c, in degrees: 0 straight on, 180 straight back.
-double Turn(QPointF a, QPointF b, QPointF c)
-{
-    const QPointF in = b - a, out = c - b;
-    return std::abs(std::atan2(in.x() * out.y() - in.y() * out.x(), QPointF::dotProduct(in, out))) * 180 /
-           std::numbers::pi;
 }
 
 // A stretch of the outline between two dots.
@@ -154,12 +102,12 @@ public:
         return stretch;
     }
 
-    // A dot can go on a line of the drawing, kSpacing dot radii from every other dot.
+    // A dot can go on a line of the drawing, kDotSpacing dot radii from every other dot.
     bool HasRoom(std::size_t candidate, const DotMap& dots) const
     {
         return m_drawing.OnLine(m_outline[candidate]) &&
                std::all_of(dots.begin(), dots.end(), [&](const auto& dot) {
-                   return dot.first == candidate || Distance(m_outline[dot.first], m_outline[candidate]) >= kSpacing * m_radius;
+                   return dot.first == candidate || Distance(m_outline[dot.first], m_outline[candidate]) >= kDotSpacing * m_radius;
                });
     }
 
@@ -203,13 +151,13 @@ public:
         const auto side = [&](std::size_t i) { return QLineF(m_outline[at[i]], m_outline[at[(i + 1) % n]]); };
         for (std::size_t i = 0; i < n; ++i)
             for (std::size_t j = i + 2; j < n; ++j)
-                if ((j + 1) % n != i && side(i).intersects(side(j), nullptr) == QLineF::BoundedIntersection) {
+                if ((j + 1) % n != i && SegmentsMeet(side(i).p1(), side(i).p2(), side(j).p1(), side(j).p2())) {
                     troubles.insert(at[i]);
                     troubles.insert(at[j]);
                 }
         for (std::size_t i = 0; i < n; ++i) {
             const QLineF before = side((i + n - 1) % n), after = side(i);
-            if (before.length() > 2 * m_radius && after.length() > 2 * m_radius &&
+            if (before.length() > kLongSide * m_radius && after.length() > kLongSide * m_radius &&
                 Turn(before.p1(), before.p2(), after.p2()) > kTurnBack)
                 troubles.insert(before.length() > after.length() ? at[(i + n - 1) % n] : at[i]);
         }
@@ -504,7 +452,7 @@ public:
         : m_drawing(drawing), m_dots(dots), m_options(options), m_size(DotSizeFor(dots.size())),
           m_lines(lines), m_figure(drawing.Figure()), m_font(LabelFont(m_size.labelSize)),
           m_inside(lines.rect().adjusted(2, 2, -2, -2)),
-          m_apart(std::max(kClearance, kApart * QFontMetricsF(m_font).tightBoundingRect(QStringLiteral("0")).height()))
+          m_apart(std::max(kClearance, kLabelsApart * QFontMetricsF(m_font).tightBoundingRect(QStringLiteral("0")).height()))
     {
     }
 
@@ -663,13 +611,18 @@ private:
         });
     }
 
-    // Plainly dot i's: every other dot's edge a dot radius further from the
-    // label than its own dot's, and then some.
+    // Plainly dot i's as the eye reads it: from the label's centre, every
+    // other dot kOwnLabel times as far as its own; and every other dot's edge
+    // a dot radius further from the label than its own dot's, and then some
+    // (the ink of a number spreads a little when drawn).
     bool Owned(std::size_t i, const QRectF& box) const
     {
-        const double own = BoxDistance(box, Centre(i)) - RadiusOf(i, m_size);
+        const QPointF centre = box.center();
+        const double own = Distance(centre, Centre(i));
+        const double edge = BoxDistance(box, Centre(i)) - RadiusOf(i, m_size);
         for (std::size_t j = 0; j < m_dots.size(); ++j)
-            if (j != i && BoxDistance(box, Centre(j)) - RadiusOf(j, m_size) < own + m_size.radius + kOwnMargin)
+            if (j != i && (Distance(centre, Centre(j)) < kOwnLabel * own ||
+                           BoxDistance(box, Centre(j)) - RadiusOf(j, m_size) < edge + m_size.radius + kOwnMargin))
                 return false;
         return true;
     }
@@ -751,11 +704,10 @@ bool CleanAround(const std::vector<Dot>& dots, std::size_t i, double radius)
     for (std::size_t side = (i > 0 ? i - 1 : 0); side <= i && side + 1 < dots.size(); ++side)
         for (std::size_t other = 0; other + 1 < dots.size(); ++other)
             if (other + 1 < side || other > side + 1)
-                if (QLineF(at(side), at(side + 1)).intersects(QLineF(at(other), at(other + 1)), nullptr) ==
-                    QLineF::BoundedIntersection)
+                if (SegmentsMeet(at(side), at(side + 1), at(other), at(other + 1)))
                     return false;
     for (std::size_t k = std::max<std::size_t>(i, 2) - 1; k <= i + 1 && k + 1 < dots.size(); ++k)
-        if (k >= 1 && Distance(at(k - 1), at(k)) > 2 * radius && Distance(at(k), at(k + 1)) > 2 * radius &&
+        if (k >= 1 && Distance(at(k - 1), at(k)) > kLongSide * radius && Distance(at(k), at(k + 1)) > kLongSide * radius &&
             Turn(at(k - 1), at(k), at(k + 1)) > kTurnBack)
             return false;
     return true;
@@ -801,11 +753,11 @@ std::vector<Dot> MakeRoomForLabels(const TracedDrawing& drawing, std::vector<Dot
             for (const std::size_t index :
                  {(start + step) % outline.size(), (start + outline.size() - step) % outline.size()}) {
                 const QPoint candidate = outline[index];
-                if (Distance(candidate, was) > kSpacing * radius)
+                if (Distance(candidate, was) > kDotSpacing * radius)
                     continue;
                 inReach = true;
                 if (!drawing.OnLine(candidate) || std::any_of(dots.begin(), dots.end(), [&](const Dot& other) {
-                        return &other != &dots[i] && Distance(other.position, candidate) < kSpacing * radius;
+                        return &other != &dots[i] && Distance(other.position, candidate) < kDotSpacing * radius;
                     }))
                     continue;
                 dots[i].position = candidate;
@@ -876,7 +828,7 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
         return {};
     const Placer placer(drawing, radius);
     if (placement == Placement::Evened)
-        Exchange(placer, dots, kUnfollowable * Diagonal(drawing.Extent()));
+        Exchange(placer, dots, kNearOutline * Diagonal(drawing.Extent()));
     if (placement != Placement::OneByOne)
         Settle(placer, dots,
                (placement == Placement::Mended ? kMended : placement == Placement::Settled ? kSettled : 0) *
@@ -893,7 +845,7 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
     DotOptions order = options;
     const auto gap = std::max_element(dots.begin(), dots.end(),
                                       [](const auto& a, const auto& b) { return a.second.deviation < b.second.deviation; });
-    if (!options.firstDot && gap->second.deviation > kUnfollowable * Diagonal(drawing.Extent())) {
+    if (!options.firstDot && gap->second.deviation > kNearOutline * Diagonal(drawing.Extent())) {
         const auto after = std::next(gap) == dots.end() ? dots.begin() : std::next(gap);
         order.firstDot = outline[options.direction == Direction::Clockwise ? after->first : gap->first];
     }
@@ -989,11 +941,11 @@ std::vector<QPoint> PlacesNear(const TracedDrawing& drawing, const std::vector<D
         bool inReach = false;
         for (const std::size_t index : {(start + step) % outline.size(), (start + outline.size() - step) % outline.size()}) {
             const QPoint candidate = outline[index];
-            if (Distance(candidate, was) > kSpacing * radius / 2)
+            if (Distance(candidate, was) > kDotSpacing * radius / 2)
                 continue;
             inReach = true;
             if (drawing.OnLine(candidate) && std::none_of(dots.begin(), dots.end(), [&](const Dot& other) {
-                    return &other != &dots[i] && Distance(other.position, candidate) < kSpacing * radius;
+                    return &other != &dots[i] && Distance(other.position, candidate) < kDotSpacing * radius;
                 }))
                 places.push_back(candidate);
         }

@@ -2,6 +2,7 @@
 
 #include "DotStyle.h"
 #include "LineArt.h"
+#include "PageRules.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -12,13 +13,9 @@ namespace vorlane {
 
 namespace {
 
-// The child's line must pass within this part of the diagonal of the
-// drawing's extent of all the outline the dots picture does not show (a
-// pixel kept for rounding); the rest stays drawn.
-constexpr double kTolerated = 0.03;
+// The child's line must pass near all the outline the dots picture does not
+// show (a pixel kept for rounding); the rest stays drawn.
 constexpr double kRounding = 2;
-// Room round a dot that nothing is read beside.
-constexpr double kClearance = 2;
 
 double RadiusOf(std::size_t index, const DotSize& size)
 {
@@ -120,7 +117,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
         return QImage();
     cv::Mat lines = View(drawing.InnerLines()).clone();
     // What lies within the tolerance of the child's line (dot 1 to the last, open).
-    const double tolerated = kTolerated * std::hypot(drawing.Extent().width(), drawing.Extent().height()) - kRounding;
+    const double tolerated = PageRules::kNearOutline * std::hypot(drawing.Extent().width(), drawing.Extent().height()) - kRounding;
     std::vector<cv::Point> path;
     path.reserve(dots.size());
     for (const Dot& dot : dots)
@@ -162,7 +159,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     cv::Mat ink = lines.clone();
     const DotSize size = DotSizeFor(dots.size());
     for (std::size_t i = 0; i < dots.size(); ++i)
-        cv::circle(ink, path[i], static_cast<int>(std::ceil(RadiusOf(i, size) + kClearance)), 0, cv::FILLED);
+        cv::circle(ink, path[i], static_cast<int>(std::ceil(RadiusOf(i, size) + PageRules::kClearance)), 0, cv::FILLED);
     const auto leaveOut = [&](const cv::Mat& gone) {
         lines &= ~gone;
         ink &= ~gone;

@@ -23,6 +23,18 @@ bool OnlyLabels(const PageVerdict& verdict)
     return !verdict[Criterion::Labels].passed && Failed(verdict) == 1;
 }
 
+// Failing for where the dots are, not only for the drawing itself (look-
+// alikes, leaks and sizes stay wherever the dots go): another placement
+// may mend it.
+bool Mendable(const PageVerdict& verdict)
+{
+    for (const Criterion criterion : {Criterion::Similarity, Criterion::Labels, Criterion::CleanPath,
+                                      Criterion::OnOutline, Criterion::Parts, Criterion::GivenAway})
+        if (!verdict[criterion].passed)
+            return true;
+    return false;
+}
+
 JudgedDots Judge(const TracedDrawing& drawing, std::vector<Dot> dots, const DotOptions& options)
 {
     JudgedDots page;
@@ -41,7 +53,7 @@ JudgedDots JudgedDots::Place(const TracedDrawing& drawing, const DotOptions& opt
 {
     JudgedDots best = Judge(drawing, PlaceDots(drawing, options), options);
     for (const Placement placement : {Placement::Mended, Placement::Settled, Placement::Evened}) {
-        if (best.verdict.Good())
+        if (best.verdict.Good() || !Mendable(best.verdict))
             break;
         JudgedDots other = Judge(drawing, PlaceDots(drawing, options, placement), options);
         if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict))

@@ -1,6 +1,6 @@
 #include "LineArt.h"
 
-#include "PictureJudge.h"
+#include "PageRules.h"
 
 #include "base/Errors.h"
 
@@ -25,9 +25,8 @@ constexpr int kThinPart = 19;
 // Gaps narrower than this between parts of the drawing are bridged by the
 // child's path (between two legs, in an outline drawn with gaps), and wider
 // ones when the drawing is mostly gaps; never wider than twice what the
-// child's line may stray from the drawing's edge (in parts of its diagonal).
+// child's line may stray from the drawing's edge.
 constexpr int kNarrowGap = 31;
-constexpr double kStraying = 0.03;
 // A figure covers at least this share of the hull of the drawing's largest
 // line, else the drawing's gaps are bridged wider.
 constexpr double kSubstantial = 0.35;
@@ -509,7 +508,7 @@ cv::Mat Specks(const cv::Mat& shape)
     cv::Mat specks = cv::Mat::zeros(shape.size(), CV_8U);
     for (int y = 0; y < shape.rows; ++y)
         for (int x = 0; x < shape.cols; ++x)
-            if (const int piece = pieces.at<int>(y, x); piece > 0 && stats.at<int>(piece, cv::CC_STAT_AREA) * kSpeck < largest)
+            if (const int piece = pieces.at<int>(y, x); piece > 0 && stats.at<int>(piece, cv::CC_STAT_AREA) * PageRules::kSpeck < largest)
                 specks.at<uchar>(y, x) = 255;
     return specks;
 }
@@ -724,7 +723,7 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     // No wider than the child's line may stray from the drawing's edge when
     // it crosses one.
     const cv::Rect bounds = cv::boundingRect(ink);
-    const int widest = static_cast<int>(2 * (kStraying * std::hypot(bounds.width, bounds.height) - 1)) | 1;
+    const int widest = static_cast<int>(2 * (PageRules::kNearOutline * std::hypot(bounds.width, bounds.height) - 1)) | 1;
     const double hull = InkHullArea(ink);
     cv::Mat figure;
     for (const int wanted : {kNarrowGap, kNarrowGap + 16, kNarrowGap + 32}) {
@@ -752,6 +751,11 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     if (twiceArea < 0)
         std::reverse(outline.begin(), outline.end());
     CloseGaps(ink, outline, cv::countNonZero(figure));
+    // A gap of a few pixels between two lines is lost to the eye but not to
+    // a fill: closed, the picture to colour holds each colour where it goes.
+    cv::Mat closed;
+    cv::morphologyEx(ink, closed, cv::MORPH_CLOSE, Ellipse(2 * static_cast<int>(PageRules::kLeakGap) + 1));
+    ink |= closed;
 
     // The outline's band: the lines along the figure's edge, each across its
     // whole width (where the middle of a line runs, the line goes).

@@ -1,6 +1,8 @@
 #include "PictureJudge.h"
 
+#include "DotPicture.h"
 #include "DotStyle.h"
+#include "PageRules.h"
 
 #include "base/Errors.h"
 #include "content/ContentPaths.h"
@@ -13,6 +15,8 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <functional>
+#include <limits>
 #include <numbers>
 #include <numeric>
 #include <set>
@@ -21,9 +25,8 @@ namespace vorlane {
 
 namespace {
 
-// The child's line and the outer outline keep within this of each other, in
-// parts of the outline's diagonal.
-constexpr double kNearOutline = 0.03;
+using namespace PageRules;
+
 // Darker than this on the dots page is ink, anti-aliased edges included; darker
 // than kDark is what a child sees as black (the finished picture's lines too).
 constexpr int kInk = 160;
@@ -36,9 +39,6 @@ constexpr double kBigLabelHeight = 16;
 // The small dots' radius: the size a look-alike is measured against when the
 // page's own dots cannot be measured.
 constexpr double kSmallDotRadius = 6;
-// A turn sharper than this between two segments longer than two dot radii
-// sends the child back the way they came.
-constexpr double kSharpestTurn = 165;
 // Bigger pictures are judged at a smaller scale: the measures are relative,
 // and a user's folder may hold a bitmap of 16384 pixels a side.
 constexpr int kLargestSide = 2048;
@@ -114,6 +114,12 @@ std::string DotList(const std::set<int>& dots)
     return text;
 }
 
+// "du point 3", "des points 3 et 4".
+std::string NearDots(const std::set<int>& dots)
+{
+    return (dots.size() > 1 ? "des " : "du ") + DotList(dots);
+}
+
 // "3,4 %", as French writes it.
 std::string Percent(double share)
 {
@@ -121,20 +127,9 @@ std::string Percent(double share)
     return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) + " %";
 }
 
-double SegmentDistance(cv::Point2d p, cv::Point2d a, cv::Point2d b)
+QPointF Q(cv::Point2d p)
 {
-    const cv::Point2d ab = b - a;
-    const double length = ab.dot(ab);
-    const double t = length > 0 ? std::clamp((p - a).dot(ab) / length, 0.0, 1.0) : 0.0;
-    return cv::norm(p - (a + t * ab));
-}
-
-// Distance from a point to a box, 0 inside.
-double BoxDistance(cv::Point2d p, const cv::Rect& box)
-{
-    const double dx = std::max({box.x - p.x, 0.0, p.x - (box.x + box.width - 1)});
-    const double dy = std::max({box.y - p.y, 0.0, p.y - (box.y + box.height - 1)});
-    return std::hypot(dx, dy);
+    return {p.x, p.y};
 }
 
 // The radius of the filled disc centred on `centre`: how far the ink goes all
@@ -202,7 +197,8 @@ private:
 struct Label {
     cv::Rect box;
     int area = 0;
-    bool touching = false;
+    int glyphs = 0;
+    bool touchingDot = false, touchingLine = false;
     int dot = -1;   // index of the dot it was given to
     double gap = 0; // from that dot's edge
 };
@@ -264,6 +260,9 @@ public:
         MeasureLabels();
         MeasureLookAlikes();
         MeasurePath();
+        MeasureOnOutline();
+        MeasureParts();
+        MeasureColouring();
         MeasureClutter();
         MeasureSizes();
         Suggest();
@@ -330,17 +329,30 @@ private:
             cv::circle(m_discs, m_points[i], static_cast<int>(std::ceil(m_radii[i] + 1.5)), 255, cv::FILLED);
     }
 
+    // What a fill of the background reaches, from the picture's edge.
+    static Mask Background(const Mask& lines)
+    {
+        Mask open;
+        cv::copyMakeBorder(lines, open, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
+        open = open == 0;
+        cv::floodFill(open, cv::Point(0, 0), 128, nullptr, 0, 0, 4);
+        return open(cv::Rect(1, 1, lines.cols, lines.rows)) == 128;
+    }
+
     // Similarity and obfuscation: the outer outline (the finished picture's
     // black next to the page's outside) against the child's line and the dots page.
     void MeasureOutline()
     {
         cv::compare(m_finished, kDark, m_lines, cv::CMP_LT);
-        Mask open;
-        cv::copyMakeBorder(m_lines, open, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
-        open = open == 0;
-        cv::floodFill(open, cv::Point(0, 0), 128, nullptr, 0, 0, 4);
-        const Mask outside = open(cv::Rect(1, 1, m_lines.cols, m_lines.rows)) == 128;
+        // The lines as the eye closes them: a gap of a few pixels does not
+        // open the figure to the eye, only to a fill (judged below).
+        const int size = 2 * static_cast<int>(kLeakGap) + 1;
+        cv::morphologyEx(m_lines, m_closed, cv::MORPH_CLOSE,
+                         cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(size, size)));
+        m_closed |= m_lines;
+        const Mask outside = Background(m_lines);
         Mask outline = m_lines & Dilated(outside);
+        m_figure = Background(m_closed) == 0;
 
         // The pieces of the drawing; specks beside the main figure (a bubble, a
         // star's twinkle) are decoration, not outline to follow.
@@ -356,10 +368,11 @@ private:
         }
         for (int y = 0; y < outline.rows; ++y) {
             uchar* row = outline.ptr<uchar>(y);
+            uchar* figure = m_figure.ptr<uchar>(y);
             const int* ids = pieceIds.ptr<int>(y);
             for (int x = 0; x < outline.cols; ++x)
-                if (row[x] && speck[static_cast<std::size_t>(ids[x])])
-                    row[x] = 0;
+                if (speck[static_cast<std::size_t>(ids[x])])
+                    row[x] = figure[x] = 0;
         }
 
         const int outlinePixels = cv::countNonZero(outline);
@@ -368,6 +381,8 @@ private:
             return;
         }
         const Mask shown = outline & Dilated(m_ink & ~m_discs);
+        m_outline = outline;
+        m_shown = shown;
         m_verdict.shownOutline = static_cast<double>(cv::countNonZero(shown)) / outlinePixels;
 
         const cv::Rect bounds = cv::boundingRect(outline);
@@ -382,6 +397,7 @@ private:
         std::vector<cv::Point> path(m_points.begin(), m_points.end());
         cv::polylines(polyline, path, false, 255, 1, cv::LINE_8);
         const DistanceMap toPolyline(polyline);
+        MeasureGivenAway(toPolyline, tolerance);
         std::vector<cv::Point> hidden;
         cv::findNonZero(outline & ~shown, hidden);
         for (const cv::Point& pixel : hidden) {
@@ -412,13 +428,44 @@ private:
                  concerned);
     }
 
-    // The segment of the child's line nearest a point: i for dot i to dot i + 1.
-    std::size_t NearestSegment(cv::Point2d p) const
+    // Little left to discover when the dots page shows much of the outline:
+    // the dots concerned are those of the sides along what it shows.
+    void MeasureGivenAway(const DistanceMap& toPolyline, double tolerance)
+    {
+        // The outline the child draws: along their line. A tail or a handle
+        // drawn beside it is not theirs to draw.
+        std::vector<cv::Point> along, shown;
+        cv::findNonZero(m_outline, along);
+        std::size_t drawn = 0, shownAlong = 0;
+        for (const cv::Point& pixel : along)
+            if (toPolyline.At(pixel) <= tolerance) {
+                ++drawn;
+                if (m_shown.at<uchar>(pixel) != 0) {
+                    ++shownAlong;
+                    shown.push_back(pixel);
+                }
+            }
+        CriterionResult& result = m_verdict[Criterion::GivenAway];
+        result.figure = drawn > 0 ? static_cast<double>(shownAlong) / static_cast<double>(drawn) : 0;
+        if (result.figure <= kMostGivenAway)
+            return;
+        std::set<int> concerned;
+        constexpr std::size_t kEvery = 8;  // enough to find the sides, a few times faster
+        for (std::size_t k = 0; k < shown.size(); k += kEvery) {
+            const std::size_t nearest = NearestSegment(cv::Point2d(shown[k]));
+            concerned.insert({Number(nearest), Number(std::min(nearest + 1, Count() - 1))});
+        }
+        Fail(Criterion::GivenAway, "plus d'un tiers du contour est déjà tracé sur la page des points", concerned);
+    }
+
+    // The segment of the child's line nearest a point: i for dot i to dot i
+    // + 1, the last to the first too when `closed`.
+    std::size_t NearestSegment(cv::Point2d p, bool closed = false) const
     {
         std::size_t nearest = 0;
         double best = cv::norm(p - At(0));
-        for (std::size_t i = 0; i + 1 < Count(); ++i)
-            if (const double d = SegmentDistance(p, At(i), At(i + 1)); d < best) {
+        for (std::size_t i = 0; i + (closed ? 0 : 1) < Count(); ++i)
+            if (const double d = SegmentDistance(Q(p), Q(At(i)), Q(At((i + 1) % Count()))); d < best) {
                 best = d;
                 nearest = i;
             }
@@ -428,7 +475,8 @@ private:
     // Gap from dot j's edge to a label's box.
     double Gap(const Label& label, std::size_t j) const
     {
-        return BoxDistance(At(j), label.box) - std::max(m_radii[j], 1.0);
+        const cv::Rect& box = label.box;
+        return BoxDistance(QRectF(box.x, box.y, box.width - 1, box.height - 1), Q(At(j))) - std::max(m_radii[j], 1.0);
     }
 
     // The lines drawn on the dots page: ink over the finished picture's lines
@@ -486,7 +534,8 @@ private:
 
     void MeasureLabels()
     {
-        const Mask drawn = DrawnLines();
+        m_drawn = DrawnLines();
+        const Mask& drawn = m_drawn;
         // What neither the dots nor the lines drawn explain.
         const Mask rest = m_ink & ~m_discs & ~drawn;
         cv::Mat glyphIds, stats;
@@ -526,6 +575,7 @@ private:
             Label& label = groups[static_cast<std::size_t>(groupIndex[root])];
             label.box |= box(glyphs[a]);
             label.area += stats.at<int>(glyphs[a], cv::CC_STAT_AREA);
+            label.glyphs += 1;
             groupOf[static_cast<std::size_t>(glyphs[a])] = groupIndex[root];
         }
 
@@ -551,18 +601,21 @@ private:
             if (groups[g].area >= 0.2 * typicalArea && groups[g].box.height >= 0.3 * typicalHeight)
                 candidates.push_back(g);
 
-        // What a label must not touch: the dots, the child's line, the lines drawn.
-        Mask obstacles = Dilated(drawn);
-        cv::polylines(obstacles, std::vector<cv::Point>(m_points.begin(), m_points.end()), false, 255,
+        // What a label must not touch: the lines drawn and the child's line,
+        // and the dots.
+        const Mask nearDrawn = Dilated(drawn);
+        Mask lines = nearDrawn.clone();
+        cv::polylines(lines, std::vector<cv::Point>(m_points.begin(), m_points.end()), false, 255,
                       static_cast<int>(std::lround(m_lineWidth)) + 2, cv::LINE_8);
+        Mask dots = Mask::zeros(drawn.size(), CV_8U);
         for (std::size_t i = 0; i < Count(); ++i)
-            cv::circle(obstacles, m_points[i], static_cast<int>(std::lround(m_radii[i] + 1)), 255, cv::FILLED);
+            cv::circle(dots, m_points[i], static_cast<int>(std::lround(m_radii[i] + 1)), 255, cv::FILLED);
         for (int y = 0; y < glyphIds.rows; ++y)
             for (int x = 0; x < glyphIds.cols; ++x)
-                if (const int id = glyphIds.at<int>(y, x);
-                    id > 0 && groupOf[static_cast<std::size_t>(id)] >= 0 && obstacles.at<uchar>(y, x) != 0) {
+                if (const int id = glyphIds.at<int>(y, x); id > 0 && groupOf[static_cast<std::size_t>(id)] >= 0) {
                     Label& label = groups[static_cast<std::size_t>(groupOf[static_cast<std::size_t>(id)])];
-                    label.touching = true;
+                    label.touchingLine = label.touchingLine || lines.at<uchar>(y, x) != 0;
+                    label.touchingDot = label.touchingDot || dots.at<uchar>(y, x) != 0;
                 }
 
         // Each dot takes the nearest label not yet taken, nearest pairs first.
@@ -584,10 +637,15 @@ private:
                 groups[pair.group].gap = pair.gap;
             }
 
-        std::set<int> missing, ambiguous, touching;
-        // A clear margin: a label is plainly its dot's when every other dot is
-        // at least one dot radius further.
-        const double margin = m_radius;
+        std::set<int> all;
+        const auto tell = [&](const std::set<int>& dots, const std::string& reason) {
+            if (dots.empty())
+                return;
+            all.insert(dots.begin(), dots.end());
+            Fail(Criterion::Labels, reason, dots);
+        };
+        std::set<int> missing, touchingLine, touchingDot, dotOnLine;
+        std::set<std::pair<int, int>> nearer, asNear, together;  // (dot, other dot)
         for (std::size_t i = 0; i < Count(); ++i) {
             if (labelOf[i] < 0) {
                 missing.insert(Number(i));
@@ -595,30 +653,118 @@ private:
             }
             const Label& label = groups[static_cast<std::size_t>(labelOf[i])];
             m_verdict.labelHeight = std::max(m_verdict.labelHeight, label.box.height / m_scale);
-            if (label.touching)
-                touching.insert(Number(i));
-            for (std::size_t j = 0; j < Count(); ++j)
-                if (j != i && Gap(label, j) < label.gap + margin)
-                    ambiguous.insert({Number(i), Number(j)});
+            // A dot on a line drawn is what the label beside it touches when
+            // the label is but a stub of that line.
+            if (label.touchingDot && cv::countNonZero(nearDrawn(label.box & cv::Rect(0, 0, drawn.cols, drawn.rows))) > 0 &&
+                label.glyphs == 1 && Gap(label, i) <= 1)
+                dotOnLine.insert(Number(i));
+            else if (label.touchingLine)
+                touchingLine.insert(Number(i));
+            else if (label.touchingDot)
+                touchingDot.insert(Number(i));
+            // Plainly its own as the eye reads it: from the label's centre,
+            // every other dot clearly further than its own.
+            const cv::Point2d centre(label.box.x + label.box.width / 2.0, label.box.y + label.box.height / 2.0);
+            const double own = cv::norm(centre - At(i));
+            for (std::size_t j = 0; j < Count(); ++j) {
+                if (j == i)
+                    continue;
+                const double other = cv::norm(centre - At(j));
+                if (other < own)
+                    nearer.insert({Number(i), Number(j)});
+                else if (other < kOwnLabel * own || Gap(label, j) < label.gap + m_radius)
+                    asNear.insert({Number(i), Number(j)});
+            }
         }
-        // A second label beside a dot that has one already.
-        for (const std::size_t g : candidates) {
-            if (groups[g].dot >= 0)
+        // Labels of two dots side by side on one line, or one over the
+        // other, read as one number; so does a label made of glyphs that
+        // were meant for two dots, one left without.
+        const double apart = kLabelsApart * typicalHeight;
+        for (std::size_t a = 0; a < groups.size(); ++a)
+            for (std::size_t b = a + 1; b < groups.size(); ++b)
+                if (groups[a].dot >= 0 && groups[b].dot >= 0 && Apart(groups[a].box, groups[b].box) < apart)
+                    together.insert(std::minmax(Number(static_cast<std::size_t>(groups[a].dot)),
+                                                Number(static_cast<std::size_t>(groups[b].dot))));
+        for (const int number : std::set<int>(missing)) {
+            const auto i = static_cast<std::size_t>(number - 1);
+            for (const std::size_t g : candidates)
+                if (const int owner = groups[g].dot; owner >= 0 && groups[g].glyphs > 1 && Gap(groups[g], i) <= reach &&
+                                                     Gap(groups[g], i) < groups[g].gap + typicalHeight) {
+                    together.insert(std::minmax(number, Number(static_cast<std::size_t>(owner))));
+                    missing.erase(number);
+                    break;
+                }
+        }
+        // A mark of a label's size near a dot reads as its number, or as a
+        // second one: a stray stroke, a detail drawn only here.
+        std::set<int> loose;
+        for (const std::size_t g : near) {
+            const Label& mark = groups[g];
+            if (mark.dot >= 0 || mark.area < 0.2 * typicalArea || mark.box.height < 0.5 * typicalHeight ||
+                mark.box.height > 2 * typicalHeight)
                 continue;
-            for (std::size_t j = 0; j < Count(); ++j)
-                if (labelOf[j] >= 0 && Gap(groups[g], j) < groups[static_cast<std::size_t>(labelOf[j])].gap + margin)
-                    ambiguous.insert(Number(j));
+            std::size_t nearest = 0;
+            for (std::size_t j = 1; j < Count(); ++j)
+                if (Gap(mark, j) < Gap(mark, nearest))
+                    nearest = j;
+            if (Gap(mark, nearest) <= kLooseMarkReach * typicalHeight)
+                loose.insert(Number(nearest));
         }
-        std::set<int> all = missing;
-        all.insert(ambiguous.begin(), ambiguous.end());
-        all.insert(touching.begin(), touching.end());
+
+        tell(missing, "pas de numéro à côté : " + DotList(missing));
+        const auto number = [](int dot) { return "le numéro du point " + std::to_string(dot); };
+        tell(Dots(nearer), PairList(nearer, [&](int dot, int other) {
+                 return number(dot) + " est plus près du point " + std::to_string(other) + " que du sien";
+             }));
+        tell(Dots(asNear), PairList(asNear, [&](int dot, int other) {
+                 return number(dot) + " est presque aussi près du point " + std::to_string(other);
+             }));
+        tell(Dots(together), PairList(together, [](int a, int b) {
+                 return "les numéros des points " + std::to_string(a) + " et " + std::to_string(b) +
+                        " se lisent comme un seul nombre";
+             }));
+        tell(loose, "une marque de la taille d'un numéro près " + NearDots(loose) + " se lit comme un numéro");
+        tell(touchingLine, "numéro qui touche un trait : " + DotList(touchingLine));
+        tell(touchingDot, "numéro qui touche un point : " + DotList(touchingDot));
+        tell(dotOnLine, (dotOnLine.size() > 1 ? "les " : "le ") + DotList(dotOnLine) +
+                            (dotOnLine.size() > 1 ? " touchent" : " touche") + " un trait du dessin");
         m_verdict[Criterion::Labels].figure = static_cast<double>(all.size());
-        if (!missing.empty())
-            Fail(Criterion::Labels, "pas de numéro à côté : " + DotList(missing), missing);
-        if (!ambiguous.empty())
-            Fail(Criterion::Labels, "numéro presque aussi près d'un autre point : " + DotList(ambiguous), ambiguous);
-        if (!touching.empty())
-            Fail(Criterion::Labels, "numéro qui touche un trait ou un point : " + DotList(touching), touching);
+    }
+
+    // Gap between two boxes as a reader sees it: along the line they share,
+    // or between the one over the other; far when neither.
+    static double Apart(const cv::Rect& a, const cv::Rect& b)
+    {
+        const int overlapY = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
+        const int overlapX = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
+        if (overlapY >= std::min(a.height, b.height) / 2)
+            return std::max(0, -overlapX);
+        if (overlapX >= std::min(a.width, b.width) / 2)
+            return std::max(0, -overlapY);
+        return std::numeric_limits<double>::max();
+    }
+
+    static std::set<int> Dots(const std::set<std::pair<int, int>>& pairs)
+    {
+        std::set<int> dots;
+        for (const auto& [a, b] : pairs)
+            dots.insert({a, b});
+        return dots;
+    }
+
+    // "le numéro du point 8 est plus près du point 9 que du sien ; ...": the
+    // first few pairs, each told by `tell`.
+    static std::string PairList(const std::set<std::pair<int, int>>& pairs,
+                                const std::function<std::string(int, int)>& tell)
+    {
+        std::string text;
+        std::size_t named = 0;
+        for (const auto& [dot, other] : pairs) {
+            if (named++ == kMostNamed / 2)
+                return text + " ; …";
+            text += (text.empty() ? "" : " ; ") + tell(dot, other);
+        }
+        return text;
     }
 
     // A blob that stands alone, as a dot does, rather than where lines meet:
@@ -679,7 +825,7 @@ private:
                  std::to_string(blobs) +
                      (blobs > 1 ? " taches rondes qu'on prendrait pour des points, près "
                                 : " tache ronde qu'on prendrait pour un point, près ") +
-                     (near.size() > 1 ? "des " : "du ") + DotList(near),
+                     NearDots(near),
                  near);
     }
 
@@ -719,35 +865,24 @@ private:
     // The child's line neither crosses itself nor turns back on itself.
     void MeasurePath()
     {
-        const auto cross = [](cv::Point2d a, cv::Point2d b, cv::Point2d c) {
-            return (b - a).cross(c - a);
-        };
-        const auto onSegment = [](cv::Point2d p, cv::Point2d a, cv::Point2d b) {
-            return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
-                   p.y <= std::max(a.y, b.y);
-        };
-        std::set<int> crossings, turns;
+        std::set<int> crossings, turns, outAndBack;
         int faults = 0;
         for (std::size_t i = 0; i + 1 < Count(); ++i)
             for (std::size_t j = i + 2; j + 1 < Count(); ++j) {
-                const cv::Point2d a = At(i), b = At(i + 1), c = At(j), d = At(j + 1);
-                const double d1 = cross(c, d, a), d2 = cross(c, d, b), d3 = cross(a, b, c), d4 = cross(a, b, d);
-                const bool proper = ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
-                const bool touching = (d1 == 0 && onSegment(a, c, d)) || (d2 == 0 && onSegment(b, c, d)) ||
-                                      (d3 == 0 && onSegment(c, a, b)) || (d4 == 0 && onSegment(d, a, b));
-                if (proper || touching) {
+                if (SegmentsMeet(Q(At(i)), Q(At(i + 1)), Q(At(j)), Q(At(j + 1)))) {
                     ++faults;
                     crossings.insert({Number(i), Number(i + 1), Number(j), Number(j + 1)});
                 }
             }
-        const double longEnough = 2 * m_radius;
-        const double sharpest = std::cos((180 - kSharpestTurn) * std::numbers::pi / 180);
+        const double longEnough = kLongSide * m_radius;
         for (std::size_t i = 1; i + 1 < Count(); ++i) {
-            const cv::Point2d in = At(i - 1) - At(i), out = At(i + 1) - At(i);
-            const double a = cv::norm(in), b = cv::norm(out);
-            if (a > longEnough && b > longEnough && in.dot(out) / (a * b) > sharpest) {
+            if (cv::norm(At(i - 1) - At(i)) > longEnough && cv::norm(At(i + 1) - At(i)) > longEnough &&
+                Turn(Q(At(i - 1)), Q(At(i)), Q(At(i + 1))) > kTurnBack) {
                 ++faults;
                 turns.insert(Number(i));
+            } else if (OutAndBack(i)) {
+                ++faults;
+                outAndBack.insert(Number(i));
             }
         }
         m_verdict[Criterion::CleanPath].figure = faults;
@@ -755,6 +890,208 @@ private:
             Fail(Criterion::CleanPath, "le trait se croise : " + DotList(crossings), crossings);
         if (!turns.empty())
             Fail(Criterion::CleanPath, "le trait revient sur lui-même : " + DotList(turns), turns);
+        if (!outAndBack.empty())
+            Fail(Criterion::CleanPath,
+                 "le trait part et revient le long d'une partie mince : " + DotList(outAndBack), outAndBack);
+    }
+
+    // A sharp turn at dot i whose two sides run close to each other all
+    // along the shorter: out along a thin part of the figure and straight back.
+    bool OutAndBack(std::size_t i) const
+    {
+        const cv::Point2d apex = At(i), before = At(i - 1), after = At(i + 1);
+        const double in = cv::norm(before - apex), out = cv::norm(after - apex);
+        if (in <= kLongSide * m_radius || out <= kLongSide * m_radius || Turn(Q(before), Q(apex), Q(after)) <= kOutAndBack)
+            return false;
+        const cv::Point2d shortEnd = in < out ? before : after, longEnd = in < out ? after : before;
+        return SegmentDistance(Q(shortEnd), Q(apex), Q(longEnd)) < kThinPart * m_radius;
+    }
+
+    // The child's line follows the outline: it crosses no line drawn on the
+    // dots page away from the lines left to the child (a whisker or a tail
+    // drawn over the outline is crossed where the child's line belongs), and
+    // does not cut through the figure far from every line.
+    void MeasureOnOutline()
+    {
+        if (m_outline.empty() || m_drawn.empty())
+            return;
+        const DistanceMap toLines(m_lines);
+        const DistanceMap toLeft(m_lines & ~Dilated(m_drawn, 2));
+        const double far = kInsideReach * m_radius;
+        // Beside each dot the page's lines may meet the child's; a dot's
+        // radius and a pen's width further, they do not.
+        const double skip = m_radius + m_lineWidth;
+        const double side = m_lineWidth / 2 + 2;
+        const auto drawnAt = [&](cv::Point2d p) {
+            const int x = static_cast<int>(std::lround(p.x)), y = static_cast<int>(std::lround(p.y));
+            return x >= 0 && y >= 0 && x < m_drawn.cols && y < m_drawn.rows && m_drawn.at<uchar>(y, x) != 0;
+        };
+        std::set<std::pair<int, int>> crossing, through;
+        int faults = 0;
+        for (std::size_t i = 0; i + 1 < Count(); ++i) {
+            const cv::Point2d a = At(i), b = At(i + 1);
+            const double length = cv::norm(b - a);
+            if (length <= 2 * skip)
+                continue;
+            const cv::Point2d along = (b - a) / length, across(-along.y, along.x);
+            bool crosses = false, strays = false;
+            for (double t = skip; t <= length - skip && !(crosses && strays); t += 1) {
+                const cv::Point2d p = a + along * t;
+                const cv::Point pixel(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y)));
+                if (drawnAt(p) && toLeft.At(pixel) > m_radius)
+                    for (const double k : {side, side + 2})
+                        crosses = crosses || (drawnAt(p + across * k) && drawnAt(p - across * k));
+                strays = strays || (m_figure.at<uchar>(pixel) != 0 && toLines.At(pixel) > far);
+            }
+            if (crosses)
+                crossing.insert({Number(i), Number(i + 1)});
+            if (strays)
+                through.insert({Number(i), Number(i + 1)});
+            faults += (crosses ? 1 : 0) + (strays ? 1 : 0);
+        }
+        m_verdict[Criterion::OnOutline].figure = faults;
+        const auto sides = [](const std::set<std::pair<int, int>>& pairs) {
+            std::string text;
+            for (const auto& [a, b] : pairs)
+                text += (text.empty() ? "" : ", ") + std::to_string(a) + "–" + std::to_string(b);
+            return text;
+        };
+        if (!crossing.empty())
+            Fail(Criterion::OnOutline, "le trait de l'enfant coupe un trait du dessin entre les points " + sides(crossing),
+                 Dots(crossing));
+        if (!through.empty())
+            Fail(Criterion::OnOutline,
+                 "le trait de l'enfant traverse le dessin loin du contour entre les points " + sides(through),
+                 Dots(through));
+    }
+
+    // Every part kept: between the child's line (closed) and the outer
+    // outline no region wider than the dots' spacing, unless the dots page
+    // draws it. Cut off, a part is lost (an ear, a leg); bridged, a gap
+    // between parts is (two legs made one).
+    void MeasureParts()
+    {
+        if (m_outline.empty() || Count() < 3)
+            return;
+        Mask path = Mask::zeros(m_figure.size(), CV_8U);
+        cv::fillPoly(path, std::vector<std::vector<cv::Point>>{m_points}, 255);
+        const Mask cut = m_figure & ~path, bridged = path & ~m_figure;
+        cv::Mat depth;
+        cv::distanceTransform(cut | bridged, depth, cv::DIST_L2, cv::DIST_MASK_3);
+        // Strips along the line, as wide as its pen, are no part.
+        const Mask cores = depth > std::max(3.0, m_lineWidth);
+        cv::Mat ids, stats, centroids;
+        const int found = cv::connectedComponentsWithStats(cores, ids, stats, centroids, 8, CV_32S);
+        std::vector<double> deepest(static_cast<std::size_t>(found), 0);
+        std::vector<cv::Point> where(deepest.size());
+        for (int y = 0; y < ids.rows; ++y) {
+            const int* row = ids.ptr<int>(y);
+            const float* d = depth.ptr<float>(y);
+            for (int x = 0; x < ids.cols; ++x)
+                if (const auto c = static_cast<std::size_t>(row[x]); c > 0 && d[x] > deepest[c]) {
+                    deepest[c] = d[x];
+                    where[c] = cv::Point(x, y);
+                }
+        }
+        std::set<int> lost, filled;
+        double widest = 0;
+        for (std::size_t c = 1; c < deepest.size(); ++c) {
+            if (2 * deepest[c] <= kDotSpacing * m_radius)
+                continue;
+            // Drawn on the dots page: most of the outline round it shows.
+            const int reach = static_cast<int>(std::ceil(deepest[c])) + static_cast<int>(std::lround(m_lineWidth)) + 2;
+            const cv::Rect box = cv::Rect(stats.at<int>(static_cast<int>(c), cv::CC_STAT_LEFT) - reach,
+                                          stats.at<int>(static_cast<int>(c), cv::CC_STAT_TOP) - reach,
+                                          stats.at<int>(static_cast<int>(c), cv::CC_STAT_WIDTH) + 2 * reach,
+                                          stats.at<int>(static_cast<int>(c), cv::CC_STAT_HEIGHT) + 2 * reach) &
+                                 cv::Rect(0, 0, ids.cols, ids.rows);
+            Mask around;
+            cv::dilate(ids(box) == static_cast<int>(c), around,
+                       cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1)));
+            const int outline = cv::countNonZero(around & m_outline(box));
+            if (outline > 0 && 2 * cv::countNonZero(around & m_shown(box)) >= outline)
+                continue;
+            widest = std::max(widest, 2 * deepest[c]);
+            const std::size_t segment = NearestSegment(cv::Point2d(where[c]), true);
+            const std::set<int> dots{Number(segment), Number((segment + 1) % Count())};
+            (cut.at<uchar>(where[c]) != 0 ? lost : filled).insert(dots.begin(), dots.end());
+        }
+        m_verdict[Criterion::Parts].figure = widest / m_scale;
+        if (!lost.empty())
+            Fail(Criterion::Parts, "une partie du dessin est coupée par le trait près " + NearDots(lost), lost);
+        if (!filled.empty())
+            Fail(Criterion::Parts, "un creux du dessin est fermé par le trait près " + NearDots(filled), filled);
+    }
+
+    // The picture to colour holds the colour where a child puts it: its lines
+    // close the figure against the background, and every region against its
+    // neighbours. A line ending a few pixels short of another leaves a gap a
+    // fill goes through (a leak).
+    void MeasureColouring()
+    {
+        if (m_outline.empty())
+            return;
+        const Mask& closed = m_closed;
+        cv::Mat regions, stats, centroids;
+        const int found = cv::connectedComponentsWithStats(closed == 0, regions, stats, centroids, 4, CV_32S);
+        // Regions worth a colour of their own (a square two dot radii wide),
+        // and the background's (those that reach the picture's edge).
+        const double least = 4 * m_radius * m_radius;
+        std::vector<uchar> big(static_cast<std::size_t>(found), 0), background(big.size(), 0);
+        for (int c = 1; c < found; ++c) {
+            big[static_cast<std::size_t>(c)] = stats.at<int>(c, cv::CC_STAT_AREA) >= least;
+            const int left = stats.at<int>(c, cv::CC_STAT_LEFT), top = stats.at<int>(c, cv::CC_STAT_TOP);
+            background[static_cast<std::size_t>(c)] =
+                left == 0 || top == 0 || left + stats.at<int>(c, cv::CC_STAT_WIDTH) == regions.cols ||
+                top + stats.at<int>(c, cv::CC_STAT_HEIGHT) == regions.rows;
+        }
+        // The gaps: what closing the lines added, each between the regions
+        // it touches.
+        cv::Mat gaps, gapStats, gapCentres;
+        const int gapCount = cv::connectedComponentsWithStats(closed & ~m_lines, gaps, gapStats, gapCentres, 8, CV_32S);
+        std::vector<std::set<int>> touches(static_cast<std::size_t>(gapCount));
+        for (int y = 0; y < gaps.rows; ++y)
+            for (int x = 0; x < gaps.cols; ++x)
+                if (const int gap = gaps.at<int>(y, x); gap > 0)
+                    for (int dy = -1; dy <= 1; ++dy)
+                        for (int dx = -1; dx <= 1; ++dx) {
+                            const int nx = x + dx, ny = y + dy;
+                            if (nx < 0 || ny < 0 || nx >= gaps.cols || ny >= gaps.rows)
+                                continue;
+                            if (const int region = regions.at<int>(ny, nx);
+                                region > 0 && big[static_cast<std::size_t>(region)])
+                                touches[static_cast<std::size_t>(gap)].insert(region);
+                        }
+        std::set<int> open, leaks;
+        int faults = 0;
+        for (int gap = 1; gap < gapCount; ++gap) {
+            const std::set<int>& between = touches[static_cast<std::size_t>(gap)];
+            if (between.size() < 2)
+                continue;
+            ++faults;
+            const cv::Point2d centre(gapCentres.at<double>(gap, 0), gapCentres.at<double>(gap, 1));
+            const bool outer = std::any_of(between.begin(), between.end(),
+                                           [&](int region) { return background[static_cast<std::size_t>(region)] != 0; });
+            (outer ? open : leaks).insert(Number(NearestDot(centre)));
+        }
+        m_verdict[Criterion::Colouring].figure = faults;
+        if (!open.empty())
+            Fail(Criterion::Colouring,
+                 "le contour de l'image à colorier est ouvert près " + NearDots(open) + " : le fond coule dans le dessin",
+                 open);
+        if (!leaks.empty())
+            Fail(Criterion::Colouring,
+                 "une fente dans l'image à colorier près " + NearDots(leaks) + " laisse passer la couleur d'une partie à l'autre",
+                 leaks);
+    }
+
+    std::size_t NearestDot(cv::Point2d p) const
+    {
+        std::size_t nearest = 0;
+        for (std::size_t i = 1; i < Count(); ++i)
+            if (cv::norm(At(i) - p) < cv::norm(At(nearest) - p))
+                nearest = i;
+        return nearest;
     }
 
     void MeasureSizes()
@@ -774,21 +1111,35 @@ private:
                  {});
     }
 
+    // Advice that would make the page pass: more dots for what was lost,
+    // fewer for numbers crowded among many, else what to mend by hand.
     void Suggest()
     {
         const auto failed = [&](Criterion criterion) { return !m_verdict[criterion].passed; };
-        std::string& text = m_verdict.suggestion;
+        std::vector<std::string> advice;
         if (failed(Criterion::Similarity) && m_verdict.pieces > 1)
-            text = "Le dessin est en " + std::to_string(m_verdict.pieces) +
-                   " morceaux et seul le plus grand reçoit des points : essayez un dessin d'un seul tenant.";
-        else if (failed(Criterion::Labels) || (failed(Criterion::CleanPath) && Count() > kFewDots))
-            text = failed(Criterion::Similarity) || failed(Criterion::LookAlikes)
-                       ? "Essayez moins de points ou un dessin plus simple."
-                       : "Essayez moins de points.";
-        else if (failed(Criterion::Similarity) || failed(Criterion::LookAlikes) || failed(Criterion::CleanPath))
-            text = "Essayez un dessin plus simple.";
+            advice.push_back("Le dessin est en " + std::to_string(m_verdict.pieces) +
+                             " morceaux et seul le plus grand reçoit des points : essayez un dessin d'un seul tenant.");
+        else if (failed(Criterion::Similarity) || failed(Criterion::Parts))
+            advice.push_back(Count() < static_cast<std::size_t>(kMostDots) ? "Essayez plus de points." : "Essayez un dessin plus simple.");
+        else if (failed(Criterion::Labels) && Count() > kFewDots && m_verdict[Criterion::Labels].dots.size() > 2)
+            advice.push_back("Essayez moins de points.");
+        else if (failed(Criterion::Labels))
+            advice.push_back("Déplacez les points dont le numéro est en cause.");
+        if (failed(Criterion::CleanPath) || failed(Criterion::OnOutline))
+            advice.push_back("Déplacez les points pour que le trait suive le contour.");
+        if (failed(Criterion::LookAlikes))
+            advice.push_back("Dessinez les taches rondes en cercles vides.");
+        if (failed(Criterion::GivenAway))
+            advice.push_back("Laissez plus de contour à découvrir.");
+        if (failed(Criterion::Colouring))
+            advice.push_back("Fermez les traits de l'image à colorier.");
         if (failed(Criterion::Sizes))
-            text += std::string(text.empty() ? "" : " ") + "Prenez de gros points et de gros numéros.";
+            advice.push_back("Prenez de gros points et de gros numéros.");
+        std::string& text = m_verdict.suggestion;
+        for (const std::string& one : advice)
+            if (text.find(one) == std::string::npos)
+                text += (text.empty() ? "" : " ") + one;
     }
 
     cv::Mat m_dots, m_finished;  // grey
@@ -797,6 +1148,11 @@ private:
     double m_lineWidth = 1;
     double m_scale = 1;  // of the pixels here to the files' pixels
     Mask m_ink, m_discs, m_lines;
+    Mask m_closed;   // the lines with their gaps of a few pixels closed
+    Mask m_figure;   // the finished picture's figure, filled, without its specks
+    Mask m_outline;  // its outer outline; empty when it has none
+    Mask m_shown;    // the part of it the dots page shows
+    Mask m_drawn;    // the lines drawn on the dots page
     std::vector<double> m_radii;
     double m_radius = kSmallDotRadius;
     PageVerdict m_verdict;
@@ -867,6 +1223,14 @@ const char* CriterionName(Criterion criterion)
         return "trait";
     case Criterion::Sizes:
         return "tailles";
+    case Criterion::OnOutline:
+        return "sur le contour";
+    case Criterion::Parts:
+        return "parties";
+    case Criterion::GivenAway:
+        return "déjà tracé";
+    case Criterion::Colouring:
+        return "coloriage";
     }
     return "";
 }

@@ -27,12 +27,8 @@ struct JudgedPage {
     static QImage GreyPicture(const TDIB& bitmap);
 };
 
-// A piece of a finished drawing smaller than a fiftieth of its largest is a
-// speck (a bubble, a twinkle): decoration, not outline for the child to follow.
-inline constexpr int kSpeck = 50;
-
-enum class Criterion { Similarity, Labels, LookAlikes, CleanPath, Sizes };
-inline constexpr std::size_t kCriteria = 5;
+enum class Criterion { Similarity, Labels, LookAlikes, CleanPath, Sizes, OnOutline, Parts, GivenAway, Colouring };
+inline constexpr std::size_t kCriteria = 9;
 
 struct CriterionResult {
     bool passed = true;
@@ -45,9 +41,13 @@ struct PageVerdict {
     // Similarity: the largest gap between the child's line and the outer
     // outline, in % of the outline's diagonal. Labels: dots whose label is
     // missing, ambiguous or touching something. Look-alikes: blobs taken for
-    // dots. Clean path: crossings and turns back. Sizes: the dots' radius in pixels.
+    // dots. Clean path: crossings, turns back, trips out and back. Sizes: the
+    // dots' radius in pixels. On the outline: sides across a line drawn or
+    // through the figure. Parts: the widest part lost or gap filled, in
+    // pixels. Given away: the share of the outer outline on the dots page.
+    // Colouring: gaps a fill goes through in the picture to colour.
     std::array<CriterionResult, kCriteria> criteria;
-    double shownOutline = 0;  // obfuscation, reported only: share (0 to 1) of the outer outline on the dots page
+    double shownOutline = 0;  // share (0 to 1) of the outer outline on the dots page
     double dotRadius = 0;     // measured, in pixels
     double labelHeight = 0;   // the tallest label's ink, in pixels
     int pieces = 0;           // separate pieces of the finished drawing

@@ -31,6 +31,61 @@ QPointF Outward(const JudgedPage& page, int dot)
     return (QPointF(page.dots[static_cast<std::size_t>(dot - 1)]) - kRingCentre) / kRingRadius;
 }
 
+// A label drawn by hand, its ink centred on `centre`, on the dots page.
+void LabelAt(JudgedPage& page, const QString& text, QPointF centre)
+{
+    Paint(page.dotsPicture, [&](QPainter& painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath glyphs;
+        glyphs.addText(0, 0, ContentFont(18), text);
+        painter.fillPath(glyphs.translated(centre - glyphs.boundingRect().center()), DotColour());
+    });
+}
+
+// Label 5 of the ring moved outside the side from dot 5 to dot 6, to where
+// dot 6 is `ratio` times as far from its centre as dot 5.
+void LabelFiveAt(JudgedPage& page, double ratio)
+{
+    const QPointF five = page.dots[4], six = page.dots[5];
+    Paint(page.dotsPicture, [&](QPainter& painter) {
+        painter.fillRect(QRectF(five + Outward(page, 5) * 18 - QPointF(12, 12), QSizeF(24, 24)), Qt::white);
+    });
+    const QPointF side = six - five;
+    const double length = std::hypot(side.x(), side.y());
+    const QPointF along = side / length, out(along.y(), -along.x());
+    const QPointF outward = QPointF::dotProduct(out, Outward(page, 5)) > 0 ? out : -out;
+    QPointF best;
+    double nearest = 1e9;
+    for (double t = 0; t <= length / 2; t += 0.25) {
+        const QPointF centre = five + along * t + outward * 20;
+        const QPointF toFive = centre - five, toSix = centre - six;
+        const double off = std::abs(std::hypot(toSix.x(), toSix.y()) / std::hypot(toFive.x(), toFive.y()) - ratio);
+        if (off < nearest) {
+            nearest = off;
+            best = centre;
+        }
+    }
+    LabelAt(page, QStringLiteral("5"), best);
+}
+
+// A square with dots 4 and 5 on its bottom side.
+PageSketch Square()
+{
+    PageSketch sketch;
+    sketch.corners = QPolygonF({{200, 150}, {500, 150}, {500, 400}, {390, 400}, {350, 400}, {200, 400}});
+    return sketch;
+}
+
+// A line drawn on both pictures.
+void Line(JudgedPage& page, QPointF from, QPointF to, double width = 3)
+{
+    for (QImage* image : {&page.dotsPicture, &page.finishedPicture})
+        Paint(*image, [&](QPainter& painter) {
+            painter.setPen(QPen(Qt::black, width, Qt::SolidLine, Qt::FlatCap));
+            painter.drawLine(from, to);
+        });
+}
+
 struct Spoiling {
     const char* name;
     Criterion criterion;
@@ -44,7 +99,7 @@ struct Spoiling {
 const std::vector<Spoiling>& Spoilings()
 {
     static const std::vector<Spoiling> cases = {
-        {"the closing stretch left to the child", Criterion::Similarity, {16, 6, 18, false}, nullptr, false, {16},
+        {"the closing stretch left to the child", Criterion::Similarity, {16, 6, 18, false, {}}, nullptr, false, {16},
          "le trait de l'enfant s'écarte du contour du dessin"},
         {"a piece of the drawing only on the finished picture", Criterion::Similarity, {},
          [](JudgedPage& page) {
@@ -73,7 +128,26 @@ const std::vector<Spoiling>& Spoilings()
                      painter.drawLine(label + QPointF(-30, 0), label + QPointF(30, 0));
                  });
          },
-         false, {9}, "numéro qui touche un trait ou un point : point 9"},
+         false, {9}, "numéro qui touche un trait : point 9"},
+        {"a label 1.2 times as far from the next dot", Criterion::Labels, {},
+         [](JudgedPage& page) { LabelFiveAt(page, 1.2); }, false, {5, 6},
+         "le numéro du point 5 est presque aussi près du point 6"},
+        {"a label twice as far from the next dot", Criterion::Labels, {},
+         [](JudgedPage& page) { LabelFiveAt(page, 2); }, true, {}},
+        {"two labels side by side", Criterion::Labels, Square(),
+         [](JudgedPage& page) {
+             Paint(page.dotsPicture, [](QPainter& painter) { painter.fillRect(QRectF(335, 405, 70, 30), Qt::white); });
+             QPainterPath four;
+             four.addText(0, 0, ContentFont(18), QStringLiteral("4"));
+             const QRectF ink = four.boundingRect();
+             const double gap = 0.42 * ink.height();
+             LabelAt(page, QStringLiteral("5"), QPointF(370 - gap / 2 - ink.width() / 2, 418));
+             LabelAt(page, QStringLiteral("4"), QPointF(370 + gap / 2 + ink.width() / 2, 418));
+         },
+         false, {4, 5}, "les numéros des points 4 et 5 se lisent comme un seul nombre"},
+        {"a stroke of a label's size beside a dot", Criterion::Labels, {},
+         [](JudgedPage& page) { LabelAt(page, QStringLiteral("7"), QPointF(page.dots[8]) + QPointF(-30, 20)); },
+         false, {9}, "une marque de la taille d'un numéro près du point 9"},
         {"an eye filled black", Criterion::LookAlikes, {},
          [](JudgedPage& page) { Detail(page, kRingCentre + QPointF(-60, -40), 7, true); }, false, {},
          "1 tache ronde qu'on prendrait pour un point"},
@@ -83,8 +157,39 @@ const std::vector<Spoiling>& Spoilings()
          [](JudgedPage& page) { std::swap(page.dots[4], page.dots[5]); }, false, {5, 6}, "le trait se croise"},
         {"a path that turns back", Criterion::CleanPath, {},
          [](JudgedPage& page) { page.dots[7] = page.dots[5]; }, false, {7}, "le trait revient sur lui-même : point 7"},
-        {"ten dots drawn small", Criterion::Sizes, {10, 6, 18}, nullptr, false, {}, "points et numéros trop petits"},
-        {"ten dots drawn big", Criterion::Sizes, {10, 9, 26}, nullptr, true, {}},
+        {"out along a thin spike and back", Criterion::CleanPath,
+         {0, 6, 18, true, QPolygonF({{200, 150}, {450, 150}, {450, 272}, {488, 280}, {450, 288}, {450, 400}, {200, 400}})},
+         nullptr, false, {4}, "le trait part et revient le long d'une partie mince : point 4"},
+        // The dots cut a corner of the drawing, across a window drawn there.
+        {"a side across a line drawn", Criterion::OnOutline,
+         {0, 6, 18, true, QPolygonF({{100, 60}, {576, 60}, {600, 84}, {600, 500}, {100, 500}})},
+         [](JudgedPage& page) {
+             Paint(page.finishedPicture, [](QPainter& painter) {
+                 painter.setPen(QPen(Qt::white, 6));
+                 painter.drawLine(QPointF(576, 60), QPointF(600, 84));
+                 painter.setPen(QPen(Qt::black, 4));
+                 painter.drawPolyline(QPolygonF({{576, 60}, {600, 60}, {600, 84}}));
+             });
+             Line(page, QPointF(578, 82), QPointF(596, 64));
+         },
+         false, {2, 3}, "le trait de l'enfant coupe un trait du dessin entre les points 2–3"},
+        {"a picture to colour open to the background", Criterion::Colouring, {},
+         [](JudgedPage& page) {
+             Paint(page.finishedPicture, [](QPainter& painter) {
+                 painter.translate(OnRing(10.3 / 16));
+                 painter.rotate(360 * 10.3 / 16);
+                 painter.fillRect(QRectF(-1.5, -8, 3, 16), Qt::white);
+             });
+         },
+         false, {11}, "le contour de l'image à colorier est ouvert près du point 11"},
+        {"a line stopping short of another", Criterion::Colouring, {},
+         [](JudgedPage& page) {
+             const double reach = std::sqrt(198.0 * 198.0 - 30.0 * 30.0);
+             Line(page, kRingCentre + QPointF(-reach - 4, -30), kRingCentre + QPointF(reach - 3, -30), 4);
+         },
+         false, {5}, "une fente dans l'image à colorier près du point 5"},
+        {"ten dots drawn small", Criterion::Sizes, {10, 6, 18, true, {}}, nullptr, false, {}, "points et numéros trop petits"},
+        {"ten dots drawn big", Criterion::Sizes, {10, 9, 26, true, {}}, nullptr, true, {}},
     };
     return cases;
 }

@@ -256,7 +256,7 @@ TEST(ContentChecker, CommandLineJudgesEveryPicture)
 {
     NeedGuiApplication();
     TempDir program;
-    JudgedPage page = DrawPage({16, 6, 18, false});
+    JudgedPage page = DrawPage({16, 6, 18, false, {}});
     WriteDrawnTheme(program.path() / "Themes" / "Anneau", page);
     const std::string command = std::string(VORLANE_CONTENT_TOOL) + " check " + program.path().string();
     const std::string verdict = "Image01 : Qualité : à revoir — le trait de l'enfant s'écarte du contour du dessin de ";

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+
+namespace vorlane {
+
+// What makes a good page, in one place: the judge measures pages by these
+// rules and the tracer places dots and labels by them, so a page the tracer
+// makes to a rule is one the judge passes on it.
+namespace PageRules {
+
+// The child's line and the outer outline keep within this of each other, in
+// parts of the diagonal of the figure's extent.
+inline constexpr double kNearOutline = 0.03;
+// A piece of a finished drawing smaller than this part of its largest is a
+// speck (a bubble, a twinkle): decoration, not outline for the child to follow.
+inline constexpr int kSpeck = 50;
+// Dots no closer than this many dot radii: each a target of its own, with
+// room for its number. It is also the width of a part the eye misses when it
+// is left out.
+inline constexpr double kDotSpacing = 6;
+// A turn sharper than this, in degrees, between two sides longer than
+// kLongSide dot radii sends the child back the way they came.
+inline constexpr double kTurnBack = 165;
+inline constexpr double kLongSide = 2;
+// Sharper than this, a turn whose two sides run along one thin part (the
+// shorter ends within kThinPart dot radii of the longer, half a dot spacing) is a
+// trip out and back.
+inline constexpr double kOutAndBack = 135;
+inline constexpr double kThinPart = kDotSpacing / 2;
+// A label is plainly its dot's when every other dot is at least this many
+// times as far from its centre as its own dot.
+inline constexpr double kOwnLabel = 1.5;
+// Labels of two dots closer than this, in parts of a label's height, read as
+// one number ("4" beside "5" reads "45"); so do a label and a line.
+inline constexpr double kLabelsApart = 0.5;
+// Room round a label or a dot, in pixels: nothing else is drawn closer.
+inline constexpr double kClearance = 2;
+// A stroke of a label's size within this many label heights of a dot is read
+// as a number.
+inline constexpr double kLooseMarkReach = 3;
+// At most this share of the outline the child draws is drawn on the dots
+// page already: the rest is left to discover.
+inline constexpr double kMostGivenAway = 1.0 / 3;
+// The child's line runs through the figure no further than this many dot
+// radii from an outline.
+inline constexpr double kInsideReach = 2;
+// Two lines of the picture to colour whose ends come closer than this many
+// pixels without touching leave a gap a fill goes through.
+inline constexpr double kLeakGap = 3;
+
+// Distance from p to the segment a–b.
+double SegmentDistance(QPointF p, QPointF a, QPointF b);
+// Distance from p to the box (0 inside it).
+double BoxDistance(const QRectF& box, QPointF p);
+// Distance from the segment a–b to the box (0 when it touches it).
+double BoxDistance(const QRectF& box, QPointF a, QPointF b);
+// Whether the segments a–b and c–d meet, end on the other included.
+bool SegmentsMeet(QPointF a, QPointF b, QPointF c, QPointF d);
+// The turn at b on the way a, b, c, in degrees: 0 straight on, 180 straight back.
+double Turn(QPointF a, QPointF b, QPointF c);
+
+}  // namespace PageRules
+}  // namespace vorlane
