@@ -452,7 +452,8 @@ public:
         : m_drawing(drawing), m_dots(dots), m_options(options), m_size(DotSizeFor(dots.size())),
           m_lines(lines), m_figure(drawing.Figure()), m_font(LabelFont(m_size.labelSize)),
           m_inside(lines.rect().adjusted(2, 2, -2, -2)),
-          m_apart(std::max(kClearance, kLabelsApart * QFontMetricsF(m_font).tightBoundingRect(QStringLiteral("0")).height()))
+          m_apart(std::max(kClearance, kLabelsApart * QFontMetricsF(m_font).tightBoundingRect(QStringLiteral("0")).height())),
+          m_lineApart(std::max(kClearance, kLabelFromLine * QFontMetricsF(m_font).tightBoundingRect(QStringLiteral("0")).height()))
     {
     }
 
@@ -603,7 +604,7 @@ private:
     // dot or side of the child's path.
     bool Fits(const QRectF& box, const std::vector<Label>& labels, double apart) const
     {
-        if (!m_inside.contains(Pixels(box)) || m_lines.Sum(Pixels(box, apart)) > 0 || !Clear(box))
+        if (!m_inside.contains(Pixels(box)) || m_lines.Sum(Pixels(box, std::min(apart, m_lineApart))) > 0 || !Clear(box))
             return false;
         // A label not placed yet (an empty box) is no obstacle, least of all at the origin.
         return std::none_of(labels.begin(), labels.end(), [&](const Label& other) {
@@ -647,7 +648,8 @@ private:
     Mask m_figure;
     QFont m_font;
     QRect m_inside;
-    double m_apart;
+    double m_apart;      // from another dot's label
+    double m_lineApart;  // from a line
 };
 
 }  // namespace

@@ -32,9 +32,11 @@ inline constexpr double kThinPart = kDotSpacing / 2;
 // A label is plainly its dot's when every other dot is at least this many
 // times as far from its centre as its own dot.
 inline constexpr double kOwnLabel = 1.5;
-// Labels of two dots closer than this, in parts of a label's height, read as
-// one number ("4" beside "5" reads "45"); so do a label and a line.
-inline constexpr double kLabelsApart = 0.5;
+// Labels of two dots on one line closer than this, in parts of a label's
+// height, read as one number ("4" beside "5" reads "45"). A label closer than
+// kLabelFromLine to a line reads as part of the drawing.
+inline constexpr double kLabelsApart = 1;
+inline constexpr double kLabelFromLine = 0.5;
 // Room round a label or a dot, in pixels: nothing else is drawn closer.
 inline constexpr double kClearance = 2;
 // A stroke of a label's size within this many label heights of a dot is read
