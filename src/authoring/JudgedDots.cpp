@@ -7,9 +7,11 @@ namespace vorlane {
 
 namespace {
 
-// Places tried for a dot whose number is not plainly its own: each is a page
-// judged again.
+// Places tried for a dot whose number is not plainly its own, and for all of
+// them together: each is a page judged again, and a page whose numbers
+// fail for a stray mark of the drawing is not mended by moving dots.
 constexpr int kMostTries = 6;
+constexpr int kMostLabelTries = 12;
 
 std::size_t Failed(const PageVerdict& verdict)
 {
@@ -24,12 +26,13 @@ bool OnlyLabels(const PageVerdict& verdict)
 }
 
 // Failing for where the dots are, not only for the drawing itself (look-
-// alikes, leaks and sizes stay wherever the dots go): another placement
-// may mend it.
+// alikes, leaks and sizes stay wherever the dots go, and a part lost or an
+// outline already drawn asks for another count, not other places): another
+// placement may mend it.
 bool Mendable(const PageVerdict& verdict)
 {
     for (const Criterion criterion : {Criterion::Similarity, Criterion::Labels, Criterion::CleanPath,
-                                      Criterion::OnOutline, Criterion::Parts, Criterion::GivenAway})
+                                      Criterion::OnOutline})
         if (!verdict[criterion].passed)
             return true;
     return false;
@@ -63,11 +66,14 @@ JudgedDots JudgedDots::Place(const TracedDrawing& drawing, const DotOptions& opt
     // otherwise: each of their dots moves along the outline to where the
     // judge reads its number plainly.
     const std::vector<int> doubtful = best.verdict[Criterion::Labels].dots;
+    int tries = 0;
     for (const int number : doubtful) {
         if (!OnlyLabels(best.verdict))
             break;
         const auto i = static_cast<std::size_t>(number - 1);
         for (const QPoint place : PlacesNear(drawing, best.dots, i, kMostTries)) {
+            if (++tries > kMostLabelTries)
+                return best;
             std::vector<Dot> moved = best.dots;
             moved[i].position = place;
             JudgedDots other = Judge(drawing, std::move(moved), options);

@@ -45,6 +45,12 @@ inline constexpr double kLooseMarkReach = 3;
 // At most this share of the outline the child draws is drawn on the dots
 // page already: the rest is left to discover.
 inline constexpr double kMostGivenAway = 1.0 / 3;
+// Nor does a drawn line run beside more than this share of the child's line
+// (an outline already there, which the path would only double), nor lines
+// inside it add up to more than this many lengths of it (shading, hatching,
+// texture hiding the figure). Measured on pages rated by eye.
+inline constexpr double kMostDoubled = 0.8;
+inline constexpr double kMostClutter = 1.5;
 // The child's line runs through the figure no further than this many dot
 // radii from an outline.
 inline constexpr double kInsideReach = 2;

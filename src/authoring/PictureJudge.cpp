@@ -836,30 +836,45 @@ private:
     {
         const Mask drawn = DrawnLines();
         const cv::Rect bounds = cv::boundingRect(m_lines);
+        // A little wider than the child's line may stray: an outline doubled
+        // stands just beyond it.
         const double near = kNearOutline * 1.3 * std::hypot(bounds.width, bounds.height);
         const DistanceMap toDrawn(drawn);
-        double length = 0, beside = 0;
+        double length = 0, walked = 0, beside = 0;
+        std::set<int> doubled;
         for (std::size_t i = 0; i + 1 < Count(); ++i) {
             const double segment = cv::norm(At(i + 1) - At(i));
             length += segment;
+            // Near the dots every line meets the outline: only the stretch between counts.
+            double sideWalked = 0, sideBeside = 0;
             for (double s = 2 * m_radius; s + 2 * m_radius <= segment; s += 2) {
                 const cv::Point2d p = At(i) + (At(i + 1) - At(i)) * (s / segment);
+                sideWalked += 2;
                 if (toDrawn.At(cv::Point(static_cast<int>(p.x), static_cast<int>(p.y))) <= near)
-                    beside += 2;
-                }
+                    sideBeside += 2;
+            }
+            walked += sideWalked;
+            beside += sideBeside;
+            if (sideWalked > 0 && 2 * sideBeside > sideWalked)
+                doubled.insert({Number(i), Number(i + 1)});
         }
-        const double walked = std::max(1.0, length - 4 * m_radius * static_cast<double>(Count() - 1));
-        m_verdict.alongside = std::min(1.0, beside / walked);
+        m_verdict.alongside = walked > 0 ? beside / walked : 0;
+        if (m_verdict.alongside > kMostDoubled)
+            Fail(Criterion::GivenAway, "le dessin est déjà tracé le long du trait de l'enfant, qui ne ferait que le doubler",
+                 doubled);
+
         Mask inside(m_lines.size(), CV_8U, cv::Scalar(0));
         const std::vector<cv::Point> path(m_points.begin(), m_points.end());
         cv::fillPoly(inside, std::vector<std::vector<cv::Point>>{path}, 255);
         Mask polyline(m_lines.size(), CV_8U, cv::Scalar(0));
         cv::polylines(polyline, path, true, 255, 1, cv::LINE_8);
         Mask band;
-        cv::dilate(polyline, band, cv::getStructuringElement(cv::MORPH_ELLIPSE,
-                   cv::Size(2 * static_cast<int>(near) + 1, 2 * static_cast<int>(near) + 1)));
+        const int reach = 2 * static_cast<int>(near) + 1;
+        cv::dilate(polyline, band, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(reach, reach)));
         const double inner = cv::countNonZero(drawn & inside & ~band) / std::max(1.0, m_lineWidth);
         m_verdict.clutter = inner / std::max(1.0, length);
+        if (m_verdict.clutter > kMostClutter)
+            Fail(Criterion::GivenAway, "des hachures, des ombres ou trop de traits encombrent le dessin", {});
     }
 
     // The child's line neither crosses itself nor turns back on itself.
@@ -1130,7 +1145,9 @@ private:
             advice.push_back("Déplacez les points pour que le trait suive le contour.");
         if (failed(Criterion::LookAlikes))
             advice.push_back("Dessinez les taches rondes en cercles vides.");
-        if (failed(Criterion::GivenAway))
+        if (failed(Criterion::GivenAway) && m_verdict.clutter > kMostClutter)
+            advice.push_back("Gommez les traits en trop, ou prenez un dessin plus simple.");
+        else if (failed(Criterion::GivenAway))
             advice.push_back("Laissez plus de contour à découvrir.");
         if (failed(Criterion::Colouring))
             advice.push_back("Fermez les traits de l'image à colorier.");
