@@ -25,17 +25,17 @@ bool OnlyLabels(const PageVerdict& verdict)
     return !verdict[Criterion::Labels].passed && Failed(verdict) == 1;
 }
 
-// Failing for where the dots are, not only for the drawing itself (look-
+// Failing only for where the dots are: another placement may mend it. Look-
 // alikes, leaks and sizes stay wherever the dots go, and a part lost or an
-// outline already drawn asks for another count, not other places): another
-// placement may mend it.
+// outline already drawn asks for another count or a rubbed-out drawing, not
+// other places: a page failing for one of those is not good anywhere.
 bool Mendable(const PageVerdict& verdict)
 {
-    for (const Criterion criterion : {Criterion::Similarity, Criterion::Labels, Criterion::CleanPath,
-                                      Criterion::OnOutline})
+    for (const Criterion criterion : {Criterion::LookAlikes, Criterion::Sizes, Criterion::Parts,
+                                      Criterion::GivenAway, Criterion::Colouring})
         if (!verdict[criterion].passed)
-            return true;
-    return false;
+            return false;
+    return !verdict.Good();
 }
 
 JudgedDots Judge(const TracedDrawing& drawing, std::vector<Dot> dots, const DotOptions& options)
@@ -56,7 +56,7 @@ JudgedDots JudgedDots::Place(const TracedDrawing& drawing, const DotOptions& opt
 {
     JudgedDots best = Judge(drawing, PlaceDots(drawing, options), options);
     for (const Placement placement : {Placement::Mended, Placement::Settled, Placement::Evened}) {
-        if (best.verdict.Good() || !Mendable(best.verdict))
+        if (!Mendable(best.verdict))
             break;
         JudgedDots other = Judge(drawing, PlaceDots(drawing, options, placement), options);
         if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict))

@@ -834,7 +834,7 @@ private:
     // doubles), and lines drawn inside it (shading, hatching, texture).
     void MeasureClutter()
     {
-        const Mask drawn = DrawnLines();
+        const Mask& drawn = m_drawn;  // measured with the labels
         const cv::Rect bounds = cv::boundingRect(m_lines);
         // A little wider than the child's line may stray: an outline doubled
         // stands just beyond it.
@@ -868,10 +868,11 @@ private:
         cv::fillPoly(inside, std::vector<std::vector<cv::Point>>{path}, 255);
         Mask polyline(m_lines.size(), CV_8U, cv::Scalar(0));
         cv::polylines(polyline, path, true, 255, 1, cv::LINE_8);
-        Mask band;
-        const int reach = 2 * static_cast<int>(near) + 1;
-        cv::dilate(polyline, band, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(reach, reach)));
-        const double inner = cv::countNonZero(drawn & inside & ~band) / std::max(1.0, m_lineWidth);
+        const DistanceMap toPath(polyline);
+        std::vector<cv::Point> within;
+        cv::findNonZero(drawn & inside, within);
+        const auto far = std::count_if(within.begin(), within.end(), [&](cv::Point p) { return toPath.At(p) > near; });
+        const double inner = static_cast<double>(far) / std::max(1.0, m_lineWidth);
         m_verdict.clutter = inner / std::max(1.0, length);
         if (m_verdict.clutter > kMostClutter)
             Fail(Criterion::GivenAway, "des hachures, des ombres ou trop de traits encombrent le dessin", {});
