@@ -14,6 +14,7 @@ struct AtelierState {
     std::shared_ptr<const TracedDrawing> drawing;
     std::vector<Dot> dots;
     DotOptions options;
+    int proposedCount = 0;  // the fewest dots that keep every part of the drawing
 };
 
 }  // namespace vorlane

@@ -6,6 +6,7 @@
 #include "atelier/AtelierChange.h"
 #include "atelier/DotEditor.h"
 #include "atelier/ReopenDialog.h"
+#include "authoring/DotStyle.h"
 #include "authoring/PageRules.h"
 #include "authoring/ThemeWriter.h"
 #include "base/Errors.h"
@@ -476,9 +477,16 @@ void TfrmAtelier::Open(TracedDrawing drawing, const QString& name)
     AtelierState after = m_state;
     after.drawing = std::make_shared<const TracedDrawing>(std::move(drawing));
     after.options.firstDot.reset();
+    // The fewest dots the drawing needs: the youngest child it can suit.
+    after.proposedCount = JudgedDots::ProposedCount(*after.drawing, after.options);
+    after.options.count = after.proposedCount;
     after.dots = PlaceJudged(after);
     Editor->Select(-1);
+    const int proposed = after.proposedCount;
     Change(QStringLiteral("Ouvrir un dessin"), std::move(after));
+    Tell(QStringLiteral("%1 points conseillés pour ce dessin : dès %2 ans. Plus de points pour les plus grands.")
+             .arg(proposed)
+             .arg(YoungestAgeFor(static_cast<std::size_t>(proposed))));
     // A pasted image has no name: the box is left for the parent to fill.
     EdNom->setText(name);
     EdNom->setCursorPosition(0);

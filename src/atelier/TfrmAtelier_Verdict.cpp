@@ -40,7 +40,11 @@ void TfrmAtelier::ShowVerdict()
     m_faults = PageFaults::Of(verdict, *m_state.drawing, m_state.dots, m_state.options);
     ShowMarks();
     lblQualite->setStyleSheet(QStringLiteral("color: %1;").arg((m_faults.good ? kGood : kDoubtful).name()));
-    lblQualite->setText(QString::fromStdString(m_faults.line));
+    QString line = QString::fromStdString(m_faults.line);
+    // Fewer dots than the drawing needs: the count that keeps every part.
+    if (!verdict[Criterion::Parts].passed && static_cast<int>(m_state.dots.size()) < m_state.proposedCount)
+        line += QStringLiteral(" Avec %1 points, aucune partie ne se perd.").arg(m_state.proposedCount);
+    lblQualite->setText(line);
     // The figures behind it, for the curious; how much of the outline the
     // dots page already shows says how big the surprise will be.
     lblQualite->setToolTip(

@@ -35,6 +35,18 @@ inline constexpr std::array<DotSizeStep, 4> kDotSizeSteps = {{
     {26, {6.5, 19}},
     {SIZE_MAX, {6, 18}},
 }};
+// The youngest child a picture of `count` dots suits, as the help's age table
+// has it: one year older at each step of the sizes.
+inline constexpr int YoungestAgeFor(std::size_t count)
+{
+    int age = 3;
+    for (const DotSizeStep& step : kDotSizeSteps) {
+        if (count <= step.mostDots)
+            return age;
+        ++age;
+    }
+    return age;
+}
 // The atelier's, the tracer's and the library's size for a picture of `count` dots.
 inline constexpr DotSize DotSizeFor(std::size_t count)
 {

@@ -87,4 +87,19 @@ JudgedDots JudgedDots::Place(const TracedDrawing& drawing, const DotOptions& opt
     return best;
 }
 
+int JudgedDots::ProposedCount(const TracedDrawing& drawing, DotOptions options)
+{
+    const bool letters = options.style == LabelStyle::UpperLetters || options.style == LabelStyle::LowerLetters;
+    const int most = letters ? kMostLetterDots : kMostDots;
+    for (const int count : {6, 8, 10, 12, 15, 18, 20, 24, 28, 34, 40, 50, 60}) {
+        if (count >= most)
+            break;
+        options.count = count;
+        const JudgedDots page = Judge(drawing, PlaceDots(drawing, options), options);
+        if (page.verdict[Criterion::Similarity].passed && page.verdict[Criterion::Parts].passed)
+            return count;
+    }
+    return most;
+}
+
 }  // namespace vorlane

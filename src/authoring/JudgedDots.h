@@ -22,6 +22,11 @@ struct JudgedDots {
     // down only by numbers not plainly their dot's then has those dots moved
     // a little along the outline, where the judge reads them plainly.
     static JudgedDots Place(const TracedDrawing& drawing, const DotOptions& options);
+
+    // The fewest dots, from a ladder of counts, whose page keeps every part of
+    // the figure (nothing cut off, the outline followed): what the atelier
+    // proposes for a new drawing. The most the style allows when none does.
+    static int ProposedCount(const TracedDrawing& drawing, DotOptions options);
 };
 
 }  // namespace vorlane

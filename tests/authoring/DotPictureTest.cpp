@@ -4,7 +4,9 @@
 // draws; the placements that slide and exchange dots never leave the child's
 // line farther from the outline than dots placed one by one.
 #include "DotPicture.h"
+#include "DotStyle.h"
 #include "DotsLines.h"
+#include "JudgedDots.h"
 #include "Straying.h"
 #include "TracedDrawing.h"
 
@@ -61,6 +63,24 @@ bool Joined(const QImage& picture, QPoint from, QPoint to)
             next.push(p + step);
     }
     return false;
+}
+
+// The count proposed for a drawing is the fewest that keep it whole: a plain
+// disc suits the youngest, a sun's twelve rays need more, and the page at
+// the count proposed loses none of them.
+TEST(JudgedDots, ProposesTheFewestDotsThatKeepEveryPart)
+{
+    const QByteArray disc("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"400\" height=\"400\">"
+                          "<circle cx=\"200\" cy=\"200\" r=\"160\" fill=\"none\" stroke=\"black\" stroke-width=\"5\"/></svg>");
+    const int forDisc = JudgedDots::ProposedCount(TracedDrawing::FromBytes(disc, QStringLiteral("svg")), DotOptions{});
+    EXPECT_LE(YoungestAgeFor(static_cast<std::size_t>(forDisc)), 3) << forDisc << " dots for a disc";
+
+    const TracedDrawing sun = Sun(0);
+    const int forSun = JudgedDots::ProposedCount(sun, DotOptions{});
+    EXPECT_GT(forSun, forDisc);
+    DotOptions options;
+    options.count = forSun;
+    EXPECT_TRUE(JudgedDots::Place(sun, options).verdict[Criterion::Parts].passed) << forSun << " dots for the sun";
 }
 
 TEST(TracedDrawing, AGapInTheOutlineIsClosedAndNothingOutsideThePictureIsOnALine)
