@@ -123,12 +123,7 @@ int LargestNumber(const ThemeRecipe& theme, const PictureRecipe& picture)
 // too: numbers as near another dot as their own, gaps a fill goes through in
 // the picture to colour, an outline mostly drawn already. The library's own
 // work mends them and empties this list; a page mended is taken off it.
-const std::set<std::string> kKnownFaults = {
-    "Themes/Alphabet : Image09",          "Themes/Animaux : Image02",  "Themes/Formes : Image07",
-    "Themes/Fruits et légumes : Image03", "Themes/Fruits et légumes : Image09",
-    "Themes/La ferme : Image06",          "Themes/La mer : Image10",
-    "Themes/Véhicules : Image07",         "Themes/Véhicules : Image08",
-};
+const std::set<std::string> kKnownFaults = {};
 
 // The checker's report with the known faults left out: a theme with none
 // other reads "OK". Whether each known fault is still there is told too.
