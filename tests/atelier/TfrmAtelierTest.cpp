@@ -71,7 +71,11 @@ TEST_F(TfrmAtelierTest, DrawingBecomesAPictureOfANewThemeAndReopensAsItWasWritte
 
     atelier.OpenFile(QString::fromStdString(Drawing("maison.svg", kHouse)));
     ASSERT_NE(atelier.State().drawing, nullptr);
-    EXPECT_EQ(atelier.State().dots.size(), 20u);
+    // A house needs few dots: the atelier proposes them, and says for whom.
+    EXPECT_LE(atelier.State().proposedCount, 12);
+    EXPECT_EQ(atelier.State().dots.size(), static_cast<std::size_t>(atelier.State().proposedCount));
+    EXPECT_EQ(atelier.ScrBNombre->value(), atelier.State().proposedCount);
+    EXPECT_TRUE(atelier.lblConseil->text().contains("dès 3 ans")) << atelier.lblConseil->text().toStdString();
     EXPECT_EQ(atelier.EdNom->text(), "Maison");
     EXPECT_EQ(atelier.ShownPicture().size(), QSize(704, 560));
 

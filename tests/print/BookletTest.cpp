@@ -222,7 +222,7 @@ TEST(Booklet, ContentToolSaysInFrenchWhatItCannotDoAndWhy)
     // Options after the folder or before it, in every command.
     int code = -1;
     const QString checked = RunProgram(kTool, {"check", "--strict", demo}, &code);
-    EXPECT_TRUE(checked.contains("Themes/La ferme : OK")) << checked.toStdString();
+    EXPECT_TRUE(checked.contains("Apparences/Crayons : OK")) << checked.toStdString();
 }
 
 TEST(Booklet, UnreadablePictureIsLeftOutAndNamed)
