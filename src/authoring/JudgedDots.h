@@ -16,9 +16,11 @@ struct JudgedDots {
     QImage dotsPicture;  // DrawDotsPicture of the dots
     PageVerdict verdict;
 
-    // Places the dots one by one and judges the page; when it is not good,
-    // tries the other placements and keeps the best page: a good one, else
-    // the one failing the fewest criteria (the first of those). A page let
+    // Places the dots one by one and judges the page; when it is not good
+    // for where the dots are (not for the drawing itself: look-alikes, a
+    // leak, a part lost, an outline given away), tries the other placements
+    // and keeps the best page: a good one, else the one failing the fewest
+    // criteria (the first of those). A page let
     // down only by numbers not plainly their dot's then has those dots moved
     // a little along the outline, where the judge reads them plainly.
     static JudgedDots Place(const TracedDrawing& drawing, const DotOptions& options);
