@@ -1,6 +1,7 @@
 #include "PictureArt.h"
 
 #include "DotStyle.h"
+#include "PageRules.h"
 #include "ThemeFiles.h"
 
 #include <QFontMetricsF>
@@ -262,6 +263,10 @@ std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const PictureRecipe& re
     for (const QPoint& point : points)
         shape << QPointF(point);
 
+    const double height = QFontMetricsF(font).tightBoundingRect(QStringLiteral("0")).height();
+    const auto dotIn = [&](const QRectF& box) {
+        return std::any_of(points.begin(), points.end(), [&](QPoint p) { return box.contains(QPointF(p)); });
+    };
     std::vector<Label> labels;
     constexpr int kDirections = 32;
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -287,11 +292,19 @@ std::vector<Label> PlaceLabels(const ThemeRecipe& theme, const PictureRecipe& re
             double clearance = kEnough;
             for (const QPointF& obstacle : obstacles)
                 clearance = std::min(clearance, Distance(box, obstacle));
+            // Plainly its own dot's: every other dot clearly further from it.
+            const double own = std::hypot(centre.x() - points[i].x(), centre.y() - points[i].y());
             for (std::size_t j = 0; j < points.size(); ++j)
                 if (j != i)
-                    clearance = std::min(clearance, Distance(box, QPointF(points[j])) - dotRadius);
+                    clearance = std::min(clearance, std::hypot(centre.x() - points[j].x(), centre.y() - points[j].y()) <
+                                                            PageRules::kOwnLabel * own
+                                                        ? -kEnough
+                                                        : Distance(box, QPointF(points[j])) - dotRadius);
+            // Two numbers read as one are as bad as two that touch.
             for (const Label& other : labels)
-                clearance = std::min(clearance, Distance(box, other.box) * 2);
+                clearance = std::min(clearance, PageRules::ReadAsOne(box, other.box, height, dotIn)
+                                                    ? -kEnough
+                                                    : Distance(box, other.box) * 2);
             const double score = clearance + 4 * (dir.x() * outward.x() + dir.y() * outward.y());
             if (score > bestScore) {
                 bestScore = score;

@@ -452,8 +452,8 @@ public:
         : m_drawing(drawing), m_dots(dots), m_options(options), m_size(DotSizeFor(dots.size())),
           m_lines(lines), m_figure(drawing.Figure()), m_font(LabelFont(m_size.labelSize)),
           m_inside(lines.rect().adjusted(2, 2, -2, -2)),
-          m_apart(std::max(kClearance, kLabelsApart * QFontMetricsF(m_font).tightBoundingRect(QStringLiteral("0")).height())),
-          m_lineApart(std::max(kClearance, kLabelFromLine * QFontMetricsF(m_font).tightBoundingRect(QStringLiteral("0")).height()))
+          m_height(QFontMetricsF(m_font).tightBoundingRect(QStringLiteral("0")).height()),
+          m_apart(std::max(kClearance, kLabelsApart * m_height)), m_lineApart(std::max(kClearance, kLabelFromLine * m_height))
     {
     }
 
@@ -607,8 +607,14 @@ private:
         if (!m_inside.contains(Pixels(box)) || m_lines.Sum(Pixels(box, std::min(apart, m_lineApart))) > 0 || !Clear(box))
             return false;
         // A label not placed yet (an empty box) is no obstacle, least of all at the origin.
+        const auto dotIn = [&](const QRectF& strip) {
+            return std::any_of(m_dots.begin(), m_dots.end(), [&](const Dot& dot) {
+                return strip.contains(QPointF(dot.position) + QPointF(0.5, 0.5));
+            });
+        };
         return std::none_of(labels.begin(), labels.end(), [&](const Label& other) {
-            return !other.box.isEmpty() && other.box.adjusted(-apart, -apart, apart, apart).intersects(box);
+            return !other.box.isEmpty() && (other.box.adjusted(-apart, -apart, apart, apart).intersects(box) ||
+                                            (apart >= m_apart && ReadAsOne(box, other.box, m_height, dotIn)));
         });
     }
 
@@ -648,6 +654,7 @@ private:
     Mask m_figure;
     QFont m_font;
     QRect m_inside;
+    double m_height;     // of a digit
     double m_apart;      // from another dot's label
     double m_lineApart;  // from a line
 };

@@ -1,6 +1,7 @@
 #include "PageRules.h"
 
 #include <algorithm>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -69,6 +70,26 @@ double Turn(QPointF a, QPointF b, QPointF c)
     const QPointF in = b - a, out = c - b;
     return std::abs(std::atan2(in.x() * out.y() - in.y() * out.x(), QPointF::dotProduct(in, out))) * 180 /
            std::numbers::pi;
+}
+
+bool ReadAsOne(const QRectF& a, const QRectF& b, double height, const std::function<bool(const QRectF&)>& dotIn)
+{
+    const double overlapY = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top());
+    const double overlapX = std::min(a.right(), b.right()) - std::max(a.left(), b.left());
+    if (overlapX >= std::min(a.width(), b.width()) / 2)
+        return -overlapY < kLabelsApart * height;
+    if (overlapY < std::min(a.height(), b.height()) / 2)
+        return false;
+    const double gap = -overlapX;
+    if (gap < kLabelsApart * height)
+        return true;
+    if (gap >= kLabelsFacing * height)
+        return false;
+    // A dot between the two, at their height, keeps them apart to the eye.
+    const QRectF& left = a.left() < b.left() ? a : b;
+    const QRectF& right = a.left() < b.left() ? b : a;
+    return !dotIn(QRectF(QPointF(left.right(), std::min(a.top(), b.top()) - height),
+                         QPointF(right.left(), std::max(a.bottom(), b.bottom()) + height)));
 }
 
 }  // namespace vorlane::PageRules

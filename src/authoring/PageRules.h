@@ -3,6 +3,8 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <functional>
+
 namespace vorlane {
 
 // What makes a good page, in one place: the judge measures pages by these
@@ -32,10 +34,13 @@ inline constexpr double kThinPart = kDotSpacing / 2;
 // A label is plainly its dot's when every other dot is at least this many
 // times as far from its centre as its own dot.
 inline constexpr double kOwnLabel = 1.5;
-// Labels of two dots on one line closer than this, in parts of a label's
-// height, read as one number ("4" beside "5" reads "45"). A label closer than
-// kLabelFromLine to a line reads as part of the drawing.
+// Labels of two dots on one line, or one over the other, closer than this,
+// in parts of a label's height, read as one number ("4" beside "5" reads
+// "45"); on one line with no dot between them, closer than kLabelsFacing
+// ("2 3" between the horns, each beside its dot further out). A label closer
+// than kLabelFromLine to a line reads as part of the drawing.
 inline constexpr double kLabelsApart = 1;
+inline constexpr double kLabelsFacing = 2.5;
 inline constexpr double kLabelFromLine = 0.5;
 // Room round a label or a dot, in pixels: nothing else is drawn closer.
 inline constexpr double kClearance = 2;
@@ -68,6 +73,9 @@ double BoxDistance(const QRectF& box, QPointF a, QPointF b);
 bool SegmentsMeet(QPointF a, QPointF b, QPointF c, QPointF d);
 // The turn at b on the way a, b, c, in degrees: 0 straight on, 180 straight back.
 double Turn(QPointF a, QPointF b, QPointF c);
+// Whether the labels in boxes a and b, of about `height`, read as one number;
+// `dotIn` tells whether a dot of the page stands in a box.
+bool ReadAsOne(const QRectF& a, const QRectF& b, double height, const std::function<bool(const QRectF&)>& dotIn);
 
 }  // namespace PageRules
 }  // namespace vorlane

@@ -679,10 +679,15 @@ private:
         // Labels of two dots side by side on one line, or one over the
         // other, read as one number; so does a label made of glyphs that
         // were meant for two dots, one left without.
-        const double apart = kLabelsApart * typicalHeight;
+        const auto dotIn = [&](const QRectF& box) {
+            return std::any_of(m_points.begin(), m_points.end(),
+                               [&](cv::Point p) { return box.contains(QPointF(p.x, p.y)); });
+        };
+        const auto rect = [](const cv::Rect& r) { return QRectF(r.x, r.y, r.width - 1, r.height - 1); };
         for (std::size_t a = 0; a < groups.size(); ++a)
             for (std::size_t b = a + 1; b < groups.size(); ++b)
-                if (groups[a].dot >= 0 && groups[b].dot >= 0 && Apart(groups[a].box, groups[b].box) < apart)
+                if (groups[a].dot >= 0 && groups[b].dot >= 0 &&
+                    ReadAsOne(rect(groups[a].box), rect(groups[b].box), typicalHeight, dotIn))
                     together.insert(std::minmax(Number(static_cast<std::size_t>(groups[a].dot)),
                                                 Number(static_cast<std::size_t>(groups[b].dot))));
         for (const int number : std::set<int>(missing)) {
@@ -729,19 +734,6 @@ private:
         tell(dotOnLine, (dotOnLine.size() > 1 ? "les " : "le ") + DotList(dotOnLine) +
                             (dotOnLine.size() > 1 ? " touchent" : " touche") + " un trait du dessin");
         m_verdict[Criterion::Labels].figure = static_cast<double>(all.size());
-    }
-
-    // Gap between two boxes as a reader sees it: along the line they share,
-    // or between the one over the other; far when neither.
-    static double Apart(const cv::Rect& a, const cv::Rect& b)
-    {
-        const int overlapY = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
-        const int overlapX = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
-        if (overlapY >= std::min(a.height, b.height) / 2)
-            return std::max(0, -overlapX);
-        if (overlapX >= std::min(a.width, b.width) / 2)
-            return std::max(0, -overlapY);
-        return std::numeric_limits<double>::max();
     }
 
     static std::set<int> Dots(const std::set<std::pair<int, int>>& pairs)
