@@ -78,14 +78,15 @@ bool ReadAsOne(const QRectF& a, const QRectF& b, double height, const std::funct
     const double overlapX = std::min(a.right(), b.right()) - std::max(a.left(), b.left());
     if (overlapX >= std::min(a.width(), b.width()) / 2)
         return -overlapY < kLabelsApart * height;
-    if (overlapY < std::min(a.height(), b.height()) / 2)
+    if (overlapY <= 0)
         return false;
     const double gap = -overlapX;
-    if (gap < kLabelsApart * height)
+    if (gap < kLabelsApart * height && overlapY >= std::min(a.height(), b.height()) / 2)
         return true;
     if (gap >= kLabelsFacing * height)
         return false;
-    // A dot between the two, at their height, keeps them apart to the eye.
+    // Even a little out of line, two numbers with no dot between them pair
+    // up; a dot between the two, at their height, keeps them apart.
     const QRectF& left = a.left() < b.left() ? a : b;
     const QRectF& right = a.left() < b.left() ? b : a;
     return !dotIn(QRectF(QPointF(left.right(), std::min(a.top(), b.top()) - height),

@@ -145,6 +145,15 @@ const std::vector<Spoiling>& Spoilings()
              LabelAt(page, QStringLiteral("4"), QPointF(370 + gap / 2 + ink.width() / 2, 418));
          },
          false, {4, 5}, "les numéros des points 4 et 5 se lisent comme un seul nombre"},
+        // Each beside its own dot, but facing the other with no dot between.
+        {"two labels facing each other between their dots", Criterion::Labels,
+         {0, 6, 18, true, QPolygonF({{200, 150}, {500, 150}, {500, 400}, {420, 400}, {320, 400}, {200, 400}})},
+         [](JudgedPage& page) {
+             Paint(page.dotsPicture, [](QPainter& painter) { painter.fillRect(QRectF(290, 405, 160, 30), Qt::white); });
+             LabelAt(page, QStringLiteral("5"), QPointF(350, 418));
+             LabelAt(page, QStringLiteral("4"), QPointF(390, 418));
+         },
+         false, {4, 5}, "les numéros des points 4 et 5 se lisent comme un seul nombre"},
         {"a stroke of a label's size beside a dot", Criterion::Labels, {},
          [](JudgedPage& page) { LabelAt(page, QStringLiteral("7"), QPointF(page.dots[8]) + QPointF(-30, 20)); },
          false, {9}, "une marque de la taille d'un numéro près du point 9"},
