@@ -54,15 +54,23 @@ using Mask = cv::Mat;  // CV_8U, 255 where set
 
 }  // namespace
 
+namespace {
+
+// One grey for a bitmap read from a file and a page drawn in memory, so that
+// a page is judged alike in the atelier and once written.
+uchar GreyOf(std::uint32_t r, std::uint32_t g, std::uint32_t b)
+{
+    return static_cast<uchar>((r * 11 + g * 16 + b * 5) / 32);
+}
+
+}  // namespace
+
 QImage JudgedPage::GreyPicture(const TDIB& bitmap)
 {
-    const auto grey = [](std::uint32_t r, std::uint32_t g, std::uint32_t b) {
-        return static_cast<uchar>((r * 11 + g * 16 + b * 5) / 32);  // as qGray
-    };
     std::array<uchar, 256> palette{};  // an index beyond the palette reads as black
     for (std::size_t i = 0; i < std::min<std::size_t>(bitmap.Palette().size(), palette.size()); ++i) {
         const std::uint32_t colour = bitmap.Palette()[i];
-        palette[i] = grey(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+        palette[i] = GreyOf(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
     }
     QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_Grayscale8);
     for (int y = 0; y < bitmap.Height(); ++y) {
@@ -73,7 +81,7 @@ QImage JudgedPage::GreyPicture(const TDIB& bitmap)
                 out[x] = palette[in[x]];
         else
             for (int x = 0; x < bitmap.Width(); ++x, in += 3)
-                out[x] = grey(in[2], in[1], in[0]);
+                out[x] = GreyOf(in[2], in[1], in[0]);
     }
     return image;
 }
@@ -91,10 +99,21 @@ QImage LoadGrey(const std::string& folder, const std::string& name)
 
 cv::Mat Grey(const QImage& image, QSize size)
 {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8).copy(0, 0, size.width(), size.height());
-    return cv::Mat(grey.height(), grey.width(), CV_8U, const_cast<uchar*>(grey.constBits()),
-                   static_cast<std::size_t>(grey.bytesPerLine()))
-        .clone();
+    cv::Mat grey(size.height(), size.width(), CV_8U, cv::Scalar(0));
+    const QSize shared = size.boundedTo(image.size());
+    if (image.format() == QImage::Format_Grayscale8) {
+        for (int y = 0; y < shared.height(); ++y)
+            std::copy_n(image.constScanLine(y), shared.width(), grey.ptr<uchar>(y));
+        return grey;
+    }
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < shared.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* out = grey.ptr<uchar>(y);
+        for (int x = 0; x < shared.width(); ++x)
+            out[x] = GreyOf(qRed(in[x]), qGreen(in[x]), qBlue(in[x]));
+    }
+    return grey;
 }
 
 // "point 3", "points 3, 4 et 9", at most kMostNamed of them.

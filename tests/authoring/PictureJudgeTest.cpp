@@ -2,6 +2,10 @@
 // change to a good page, and odd pages judged without a fault of their own.
 #include "DrawnPage.h"
 
+#include "display/TDIB.h"
+
+#include <QBuffer>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -271,6 +275,39 @@ TEST(PictureJudge, OddPagesAreJudgedNotFatal)
         EXPECT_TRUE(verdict.Line().starts_with(std::string("Qualité : à revoir — "))) << verdict.Line();
         EXPECT_NE(verdict.Line().find(reason), std::string::npos) << verdict.Line();
     }
+}
+
+// The atelier judges its page in memory; the checker, the bitmaps written.
+// Drawn in a green that grey conversions disagree on, both see the same page.
+TEST(PictureJudge, APageInMemoryIsJudgedAsItsBitmaps)
+{
+    JudgedPage inMemory = DrawPage();
+    JudgedPage written = inMemory;
+    for (QImage* image : {&inMemory.dotsPicture, &inMemory.finishedPicture}) {
+        *image = image->convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < image->height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image->scanLine(y));
+            for (int x = 0; x < image->width(); ++x) {
+                const int v = qGray(line[x]);
+                line[x] = qRgb(v, 200 + 55 * v / 255, v);
+            }
+        }
+    }
+    written.dotsPicture = inMemory.dotsPicture;
+    written.finishedPicture = inMemory.finishedPicture;
+    for (QImage* image : {&written.dotsPicture, &written.finishedPicture}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && image->save(&buffer, "BMP"));
+        TDIB bitmap;
+        bitmap.LoadBitmapBytes({reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+        *image = JudgedPage::GreyPicture(bitmap);
+    }
+    const PageVerdict fromMemory = PictureJudge::Judge(inMemory), fromFiles = PictureJudge::Judge(written);
+    EXPECT_EQ(fromMemory.Line(), "Qualité : bonne");
+    EXPECT_EQ(fromMemory.Line(), fromFiles.Line());
+    for (std::size_t c = 0; c < kCriteria; ++c)
+        EXPECT_DOUBLE_EQ(fromMemory[static_cast<Criterion>(c)].figure, fromFiles[static_cast<Criterion>(c)].figure);
 }
 
 }  // namespace
