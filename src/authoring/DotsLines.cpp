@@ -4,6 +4,8 @@
 #include "LineArt.h"
 #include "PageRules.h"
 
+#include <QFontMetricsF>
+
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -109,6 +111,59 @@ cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& n
     return filled;
 }
 
+// The pieces of `ink` the size of a number near a dot and beside the child's
+// line that are but a piece of a longer line of the drawing (`lines`): the
+// end of a stroke the outline or a dot cut, left beside it. The eye reads them as a number; a small line
+// drawn whole (an eye, a nostril) stays.
+cv::Mat Fragments(const cv::Mat& ink, const cv::Mat& lines, const cv::Mat& nearPath, const std::vector<cv::Point>& dots,
+                  const DotSize& size)
+{
+    const double label = QFontMetricsF(LabelFont(size.labelSize)).tightBoundingRect(QStringLiteral("0")).height();
+    const double largest = 2 * label, reach = PageRules::kLooseMarkReach * label;
+    cv::Mat parts, stats, centres, whole, wholeStats;
+    const int count = cv::connectedComponentsWithStats(ink, parts, stats, centres, 8, CV_32S);
+    cv::connectedComponentsWithStats(lines, whole, wholeStats, centres, 8, CV_32S);
+    const auto side = [](const cv::Mat& table, int i) {
+        return std::max(table.at<int>(i, cv::CC_STAT_WIDTH), table.at<int>(i, cv::CC_STAT_HEIGHT));
+    };
+    std::vector<uchar> cut(static_cast<std::size_t>(count), 0);
+    std::vector<int> wholeOf(cut.size(), 0);
+    // Only a piece the child's line passes near: the outline must stay
+    // shown wherever the child's line leaves it.
+    std::vector<uchar> beside(cut.size(), 1);
+    for (int y = 0; y < ink.rows; ++y) {
+        const int* part = parts.ptr<int>(y);
+        const int* line = whole.ptr<int>(y);
+        const uchar* within = nearPath.ptr<uchar>(y);
+        for (int x = 0; x < ink.cols; ++x) {
+            if (part[x] > 0 && line[x] > 0)
+                wholeOf[static_cast<std::size_t>(part[x])] = line[x];
+            if (!within[x])
+                beside[static_cast<std::size_t>(part[x])] = 0;
+        }
+    }
+    for (int i = 1; i < count; ++i) {
+        const cv::Rect box(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                           stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const int of = wholeOf[static_cast<std::size_t>(i)];
+        if (!beside[static_cast<std::size_t>(i)] || side(stats, i) > largest || of == 0 ||
+            side(wholeStats, of) <= side(stats, i) + label)
+            continue;
+        const QRectF area(box.x, box.y, box.width - 1, box.height - 1);
+        cut[static_cast<std::size_t>(i)] = std::any_of(dots.begin(), dots.end(), [&](cv::Point dot) {
+            return PageRules::BoxDistance(area, QPointF(dot.x, dot.y)) - size.radius <= reach;
+        });
+    }
+    cv::Mat gone(ink.size(), CV_8U);
+    for (int y = 0; y < ink.rows; ++y) {
+        const int* part = parts.ptr<int>(y);
+        uchar* out = gone.ptr<uchar>(y);
+        for (int x = 0; x < ink.cols; ++x)
+            out[x] = cut[static_cast<std::size_t>(part[x])] ? 255 : 0;
+    }
+    return gone;
+}
+
 }  // namespace
 
 QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
@@ -191,6 +246,29 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
             out[x] = cut[static_cast<std::size_t>(part[x])] ? 255 : 0;
     }
     leaveOut(stubs);
+    leaveOut(Fragments(ink, View(drawing.Lines()), near, path, size));
+    // What is left of a line under a dot's rim once the rest of it went
+    // shows as a crescent round the dot, a mark of its own: it goes too.
+    cv::Mat rims = cv::Mat::zeros(lines.size(), CV_8U);
+    for (std::size_t i = 0; i < dots.size(); ++i)
+        cv::circle(rims, path[i], static_cast<int>(std::ceil(RadiusOf(i, size) + PageRules::kClearance)) + 1, 255,
+                   cv::FILLED);
+    cv::Mat rimParts;
+    const int rimCount = cv::connectedComponents(lines, rimParts, 8, CV_32S);
+    std::vector<uchar> outside(static_cast<std::size_t>(rimCount), 0);
+    for (int y = 0; y < lines.rows; ++y) {
+        const int* part = rimParts.ptr<int>(y);
+        const uchar* rim = rims.ptr<uchar>(y);
+        for (int x = 0; x < lines.cols; ++x)
+            outside[static_cast<std::size_t>(part[x])] |= rim[x] ? 0 : 1;
+    }
+    for (int y = 0; y < lines.rows; ++y) {
+        const int* part = rimParts.ptr<int>(y);
+        uchar* line = lines.ptr<uchar>(y);
+        for (int x = 0; x < lines.cols; ++x)
+            if (!outside[static_cast<std::size_t>(part[x])])
+                line[x] = 0;
+    }
 
     QImage mask(lines.cols, lines.rows, QImage::Format_Grayscale8);
     for (int y = 0; y < lines.rows; ++y)
