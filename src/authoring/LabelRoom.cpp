@@ -43,8 +43,13 @@ std::vector<Dot> MakeRoomForLabels(const TracedDrawing& drawing, std::vector<Dot
 {
     const std::vector<QPoint>& outline = drawing.Outline();
     const double radius = DotSizeFor(dots.size()).radius;
-    const QImage lines = DotsLines(drawing, dots);
-    const LabelPlacer placer(drawing, dots, options, lines);
+    // The lines of the page leave out what the child's line follows and make
+    // way for the dots: once a dot moved they are drawn again, so that the
+    // labels are judged against the lines as they will be drawn.
+    std::optional<LabelPlacer> placer;
+    const auto draw = [&] { placer.emplace(drawing, dots, options, DotsLines(drawing, dots)); };
+    draw();
+    bool moved = false;  // since the lines were drawn
     const DotPlacer stretches(drawing, radius);
     const auto indexOf = [&](QPoint point) {
         return static_cast<std::size_t>(std::distance(
@@ -97,29 +102,34 @@ std::vector<Dot> MakeRoomForLabels(const TracedDrawing& drawing, std::vector<Dot
     // First each label outside the figure, dot after dot.
     std::vector<Label> labels;
     for (std::size_t i = 0; i < dots.size(); ++i) {
-        std::optional<Label> label = placer.Outside(i, labels);
+        std::optional<Label> label = placer->Outside(i, labels);
         if (!label)
-            move(i, [&] { return placer.StillPlain(labels) && (label = placer.Outside(i, labels)).has_value(); });
+            moved = move(i, [&] {
+                        return placer->StillPlain(labels) && (label = placer->Outside(i, labels)).has_value();
+                    }) ||
+                    moved;
         labels.push_back(label ? *label : Label{});
     }
     // Then the labels as they will be drawn: one that is still not plainly
     // its dot's moves its dot again.
     for (int pass = 0; pass < 2; ++pass) {
-        labels = placer.Place();
-        bool moved = false;
+        if (moved)
+            draw();
+        moved = false;
+        labels = placer->Place();
         for (std::size_t i = 0; i < dots.size(); ++i) {
             if (labels[i].plain)
                 continue;
             labels[i] = Label{};
             moved = move(i, [&] {
-                        if (!placer.StillPlain(labels))
+                        if (!placer->StillPlain(labels))
                             return false;
-                        labels[i] = placer.PlaceOne(i, labels);
+                        labels[i] = placer->PlaceOne(i, labels);
                         return labels[i].plain;
                     }) ||
                     moved;
             if (!labels[i].plain)
-                labels[i] = placer.PlaceOne(i, labels);
+                labels[i] = placer->PlaceOne(i, labels);
         }
         if (!moved)
             break;
