@@ -55,6 +55,11 @@ inline constexpr DotSize DotSizeFor(std::size_t count)
             return step.size;
     return kDotSizeSteps.back().size;
 }
+// The radius a dot is drawn with: the first, where the child begins, is larger.
+inline double RadiusOf(std::size_t index, const DotSize& size)
+{
+    return index == 0 ? size.radius + 2 : size.radius;
+}
 
 // The bold face of the numbers and of every text drawn into content.
 inline QFont ContentFont(double pixelSize)

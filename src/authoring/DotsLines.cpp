@@ -19,11 +19,6 @@ namespace {
 // show (a pixel kept for rounding); the rest stays drawn.
 constexpr double kRounding = 2;
 
-double RadiusOf(std::size_t index, const DotSize& size)
-{
-    return index == 0 ? size.radius + 2 : size.radius;
-}
-
 // A Grayscale8 mask seen as OpenCV sees it, without a copy.
 cv::Mat View(const QImage& mask)
 {
