@@ -108,8 +108,8 @@ cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& n
 
 // The pieces of `ink` the size of a number near a dot and beside the child's
 // line that are but a piece of a longer line of the drawing (`lines`): the
-// end of a stroke the outline or a dot cut, left beside it. The eye reads them as a number; a small line
-// drawn whole (an eye, a nostril) stays.
+// end of a stroke the outline or a dot cut, left beside it. The eye reads
+// them as a number; a small line drawn whole (an eye, a nostril) stays.
 cv::Mat Fragments(const cv::Mat& ink, const cv::Mat& lines, const cv::Mat& nearPath, const std::vector<cv::Point>& dots,
                   const DotSize& size)
 {

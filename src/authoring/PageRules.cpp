@@ -1,7 +1,6 @@
 #include "PageRules.h"
 
 #include <algorithm>
-#include <algorithm>
 #include <cmath>
 #include <numbers>
 

@@ -38,8 +38,8 @@ inline constexpr double kOwnLabel = 1.5;
 // in parts of a label's height, read as one number ("4" beside "5" reads
 // "45"); side by side, even a little out of line, with no dot between them,
 // closer than kLabelsFacing ("2 3" between the horns, each beside its dot
-// further out). A label closer
-// than kLabelFromLine to a line reads as part of the drawing.
+// further out). A label closer than kLabelFromLine to a line reads as part of
+// the drawing.
 inline constexpr double kLabelsApart = 1;
 inline constexpr double kLabelsFacing = 2.5;
 inline constexpr double kLabelFromLine = 0.5;

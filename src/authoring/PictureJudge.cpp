@@ -52,10 +52,6 @@ constexpr std::size_t kMostNamed = 8;
 
 using Mask = cv::Mat;  // CV_8U, 255 where set
 
-}  // namespace
-
-namespace {
-
 // One grey for a bitmap read from a file and a page drawn in memory, so that
 // a page is judged alike in the atelier and once written.
 uchar GreyOf(std::uint32_t r, std::uint32_t g, std::uint32_t b)
