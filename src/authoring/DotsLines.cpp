@@ -195,11 +195,15 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
         return after == ends.begin() ? ends.size() - 1 : static_cast<std::size_t>(after - ends.begin()) - 1;
     };
     std::vector<uchar> drawn(std::max<std::size_t>(ends.size(), 1), ends.empty() ? 1 : 0);
+    // Followed is judged on the band's outer edge, as the eye sees an
+    // outline: a thick stroke's inner edge is no line of its own.
     for (const BandPixel& pixel : drawing.OutlineBand())
-        if (!near.at<uchar>(pixel.at.y(), pixel.at.x()))
+        if (drawing.EdgeDistance(pixel.at) <= 1 && !near.at<uchar>(pixel.at.y(), pixel.at.x()))
             drawn[stretchOf(pixel.outlineIndex)] = 1;
+    // Drawn as wide as the page's other lines: a thick stroke drawn whole,
+    // once the dots cut it, leaves blobs read as dots or numbers.
     for (const BandPixel& pixel : drawing.OutlineBand())
-        if (drawn[stretchOf(pixel.outlineIndex)])
+        if (drawn[stretchOf(pixel.outlineIndex)] && drawing.EdgeDistance(pixel.at) < kLineWidth)
             lines.at<uchar>(pixel.at.y(), pixel.at.x()) = 255;
 
     // A line that met the outline at a slant keeps a sliver where the

@@ -759,17 +759,21 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
 
     // The outline's band: the lines along the figure's edge, each across its
     // whole width (where the middle of a line runs, the line goes).
-    cv::Mat deep;
-    cv::erode(figure, deep, Ellipse(2 * kBandDepth + 1));
+    // A stroke thicker than the picture's lines reaches that much deeper:
+    // its middle is as much the outline as a thin one's.
+    cv::Mat halfWidth, depth;
+    const cv::Mat middle = Ridge(ink, halfWidth);
+    cv::distanceTransform(figure, depth, cv::DIST_L2, cv::DIST_MASK_5);
     cv::Mat middleDistance, nearestMiddle;
-    const cv::Mat middle = Ridge(ink, middleDistance);
     cv::distanceTransform(~middle, middleDistance, nearestMiddle, cv::DIST_L2, cv::DIST_MASK_5, cv::DIST_LABEL_PIXEL);
     std::vector<uchar> inBand(static_cast<std::size_t>(cv::countNonZero(middle)) + 1, 0);
-    const cv::Mat rim = figure & ~deep;
     for (int y = 0; y < ink.rows; ++y)
         for (int x = 0; x < ink.cols; ++x)
-            if (middle.at<uchar>(y, x))
-                inBand[static_cast<std::size_t>(nearestMiddle.at<int>(y, x))] = rim.at<uchar>(y, x);
+            if (middle.at<uchar>(y, x)) {
+                const float thicker = std::max(0.0f, halfWidth.at<float>(y, x) - kLineWidth / 2.0f);
+                inBand[static_cast<std::size_t>(nearestMiddle.at<int>(y, x))] =
+                    figure.at<uchar>(y, x) && depth.at<float>(y, x) <= kBandDepth + thicker ? 255 : 0;
+            }
     cv::Mat band = cv::Mat::zeros(ink.size(), CV_8U);
     for (int y = 0; y < ink.rows; ++y)
         for (int x = 0; x < ink.cols; ++x)

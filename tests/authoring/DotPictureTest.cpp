@@ -21,8 +21,9 @@ namespace vorlane::test {
 namespace {
 
 // A sun: a ring of twelve rays (an outline with sharp turns everywhere), a
-// line across its middle, and a gap `gap` pixels wide at the top of the outline.
-TracedDrawing Sun(int gap)
+// line across its middle, and a gap `gap` pixels wide at the top of the
+// outline, drawn `width` pixels wide.
+TracedDrawing Sun(int gap, int width = 5)
 {
     QString points;
     for (int i = 0; i < 24; ++i) {
@@ -32,9 +33,10 @@ TracedDrawing Sun(int gap)
     }
     const QString svg = QStringLiteral(
                             "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"500\" height=\"420\">"
-                            "<polyline points=\"%1\" fill=\"none\" stroke=\"black\" stroke-width=\"5\"/>"
+                            "<polyline points=\"%1\" fill=\"none\" stroke=\"black\" stroke-width=\"%2\"/>"
                             "<line x1=\"180\" y1=\"210\" x2=\"320\" y2=\"210\" stroke=\"black\" stroke-width=\"5\"/></svg>")
-                            .arg(points + QStringLiteral("%1,%2").arg(250 - gap).arg(30));
+                            .arg(points + QStringLiteral("%1,%2").arg(250 - gap).arg(30))
+                            .arg(width);
     return TracedDrawing::FromBytes(svg.toUtf8(), QStringLiteral("svg"));
 }
 
@@ -97,39 +99,44 @@ TEST(TracedDrawing, AGapInTheOutlineIsClosedAndNothingOutsideThePictureIsOnALine
     EXPECT_FALSE(TracedDrawing().OnLine(QPoint(0, 0)));
 }
 
+// Drawn with a fine pen as with a marker: the outline is the
+// child's to draw however thick its stroke.
 TEST(DotsLines, KeepsWhatTheChildDoesNotDrawAndNothingTheyDo)
 {
-    const TracedDrawing sun = Sun(0);
-    DotOptions options;
-    options.count = 24;
-    const std::vector<Dot> dots = PlaceDots(sun, options);
-    ASSERT_GE(dots.size(), 12u);
-    const QImage lines = DotsLines(sun, dots);
-    ASSERT_EQ(lines.size(), sun.PictureSize());
-    // The inner line stays whole enough to see.
-    const QPoint centre = sun.Extent().center();
-    int inner = 0;
-    for (int dx = -40; dx <= 40; ++dx)
-        for (int dy = -6; dy <= 6; ++dy)
-            inner += Set(lines, centre + QPoint(dx, dy));
-    EXPECT_GT(inner, 80 * 3);
-    // Midway along a side the child draws, no line; along the closing stretch, one.
-    const auto lineNear = [&](QPointF at) {
-        for (int dy = -4; dy <= 4; ++dy)
-            for (int dx = -4; dx <= 4; ++dx)
-                if (Set(lines, at.toPoint() + QPoint(dx, dy)))
-                    return true;
-        return false;
-    };
-    int drawnSides = 0;
-    for (std::size_t i = 0; i + 1 < dots.size(); ++i)
-        drawnSides += lineNear((QPointF(dots[i].position) + QPointF(dots[i + 1].position)) / 2);
-    EXPECT_EQ(drawnSides, 0);
-    const QPointF closing = (QPointF(dots.back().position) + QPointF(dots.front().position)) / 2;
-    const std::vector<QPoint>& outline = sun.Outline();
-    EXPECT_TRUE(std::any_of(outline.begin(), outline.end(), [&](QPoint p) {
-        return QLineF(QPointF(p), closing).length() < 40 && Set(lines, p);
-    })) << "the stretch from the last dot to the first stays drawn";
+    for (const int width : {5, 9}) {
+        SCOPED_TRACE(width);
+        const TracedDrawing sun = Sun(0, width);
+        DotOptions options;
+        options.count = 24;
+        const std::vector<Dot> dots = PlaceDots(sun, options);
+        ASSERT_GE(dots.size(), 12u);
+        const QImage lines = DotsLines(sun, dots);
+        ASSERT_EQ(lines.size(), sun.PictureSize());
+        // The inner line stays whole enough to see.
+        const QPoint centre = sun.Extent().center();
+        int inner = 0;
+        for (int dx = -40; dx <= 40; ++dx)
+            for (int dy = -6; dy <= 6; ++dy)
+                inner += Set(lines, centre + QPoint(dx, dy));
+        EXPECT_GT(inner, 80 * 3);
+        // Midway along a side the child draws, no line; along the closing stretch, one.
+        const auto lineNear = [&](QPointF at) {
+            for (int dy = -4; dy <= 4; ++dy)
+                for (int dx = -4; dx <= 4; ++dx)
+                    if (Set(lines, at.toPoint() + QPoint(dx, dy)))
+                        return true;
+            return false;
+        };
+        int drawnSides = 0;
+        for (std::size_t i = 0; i + 1 < dots.size(); ++i)
+            drawnSides += lineNear((QPointF(dots[i].position) + QPointF(dots[i + 1].position)) / 2);
+        EXPECT_EQ(drawnSides, 0);
+        const QPointF closing = (QPointF(dots.back().position) + QPointF(dots.front().position)) / 2;
+        const std::vector<QPoint>& outline = sun.Outline();
+        EXPECT_TRUE(std::any_of(outline.begin(), outline.end(), [&](QPoint p) {
+            return QLineF(QPointF(p), closing).length() < 40 && Set(lines, p);
+        })) << "the stretch from the last dot to the first stays drawn";
+    }
 }
 
 // Sliding and exchanging dots never makes the polygon through them stray
