@@ -460,32 +460,58 @@ cv::Mat EvenLines(const cv::Mat& lines)
     return even;
 }
 
+// The paper's regions (four-connected) and the depth of each one's deepest
+// pixel: half its width at its widest.
+struct PaperRegions {
+    explicit PaperRegions(const cv::Mat& ink)
+    {
+        cv::Mat centroids, depth;
+        const cv::Mat paper = ink == 0;
+        count = cv::connectedComponentsWithStats(paper, labels, stats, centroids, 4, CV_32S);
+        cv::distanceTransform(paper, depth, cv::DIST_L2, cv::DIST_MASK_5);
+        halfWidth.assign(static_cast<size_t>(count), 0);
+        for (int y = 0; y < ink.rows; ++y) {
+            const int* label = labels.ptr<int>(y);
+            const float* inside = depth.ptr<float>(y);
+            for (int x = 0; x < ink.cols; ++x)
+                halfWidth[static_cast<size_t>(label[x])] = std::max(halfWidth[static_cast<size_t>(label[x])], inside[x]);
+        }
+    }
+    int Area(int i) const { return stats.at<int>(i, cv::CC_STAT_AREA); }
+    bool TouchesBorder(int i, cv::Size size) const
+    {
+        const int left = stats.at<int>(i, cv::CC_STAT_LEFT), top = stats.at<int>(i, cv::CC_STAT_TOP);
+        return left == 0 || top == 0 || left + stats.at<int>(i, cv::CC_STAT_WIDTH) == size.width ||
+               top + stats.at<int>(i, cv::CC_STAT_HEIGHT) == size.height;
+    }
+    // Every pixel of the regions `chosen` marks, made ink.
+    void Ink(cv::Mat& ink, const std::vector<uchar>& chosen) const
+    {
+        for (int y = 0; y < ink.rows; ++y) {
+            const int* label = labels.ptr<int>(y);
+            uchar* out = ink.ptr<uchar>(y);
+            for (int x = 0; x < ink.cols; ++x)
+                if (chosen[static_cast<size_t>(label[x])])
+                    out[x] = 255;
+        }
+    }
+
+    int count = 0;
+    cv::Mat labels, stats;
+    std::vector<float> halfWidth;
+};
+
 // Regions too small for a child's fill become part of the lines around them,
 // except the inside of a small closed shape (an eye, a button), which stays
 // so that the shape keeps its outline instead of becoming a blob.
 void FillSmallHoles(cv::Mat& ink, int smallest)
 {
     constexpr float kRoundHole = 3;  // half the width of the narrowest hole kept
-    cv::Mat labels, stats, centroids;
-    const cv::Mat paper = ink == 0;
-    const int count = cv::connectedComponentsWithStats(paper, labels, stats, centroids, 4, CV_32S);
-    cv::Mat depth;
-    cv::distanceTransform(paper, depth, cv::DIST_L2, cv::DIST_MASK_5);
-    std::vector<float> widest(static_cast<size_t>(count), 0);
-    for (int y = 0; y < ink.rows; ++y) {
-        const int* label = labels.ptr<int>(y);
-        const float* inside = depth.ptr<float>(y);
-        for (int x = 0; x < ink.cols; ++x)
-            widest[static_cast<size_t>(label[x])] = std::max(widest[static_cast<size_t>(label[x])], inside[x]);
-    }
-    for (int y = 0; y < ink.rows; ++y) {
-        const int* label = labels.ptr<int>(y);
-        uchar* out = ink.ptr<uchar>(y);
-        for (int x = 0; x < ink.cols; ++x)
-            if (label[x] > 0 && stats.at<int>(label[x], cv::CC_STAT_AREA) < smallest &&
-                widest[static_cast<size_t>(label[x])] < kRoundHole)
-                out[x] = 255;
-    }
+    const PaperRegions paper(ink);
+    std::vector<uchar> small(static_cast<size_t>(paper.count), 0);
+    for (int i = 1; i < paper.count; ++i)
+        small[static_cast<size_t>(i)] = paper.Area(i) < smallest && paper.halfWidth[static_cast<size_t>(i)] < kRoundHole;
+    paper.Ink(ink, small);
 }
 
 // Everything the paper round the drawing does not reach: lines and what they enclose.
@@ -494,6 +520,42 @@ cv::Mat Shape(const cv::Mat& ink)
     cv::Mat outside = ink == 0;
     cv::floodFill(outside, cv::Point(0, 0), 128, nullptr, 0, 0, 4);
     return outside != 128;
+}
+
+// Two lines drawn close side by side along the figure's edge (a thick
+// outline drawn as its own outline, a double outline) enclose a long strip
+// no child colours, and leave the inner line drawn beside the child's: the
+// strip and its two lines become one line along their middle. Such strips
+// inside the figure (a window's frame, a porthole's ring) stay.
+void MergeDoubleOutlines(cv::Mat& ink)
+{
+    constexpr float kWidest = 7;  // half the width of the widest strip merged
+    constexpr double kLong = 6;   // a strip's area is at least this many squares of its width
+    const PaperRegions paper(ink);
+    cv::Mat fromOutside;
+    cv::distanceTransform(Shape(ink), fromOutside, cv::DIST_L2, cv::DIST_MASK_5);
+    std::vector<int> alongEdge(static_cast<size_t>(paper.count), 0);
+    for (int y = 0; y < ink.rows; ++y) {
+        const int* label = paper.labels.ptr<int>(y);
+        const float* depth = fromOutside.ptr<float>(y);
+        for (int x = 0; x < ink.cols; ++x) {
+            const auto i = static_cast<size_t>(label[x]);
+            alongEdge[i] += depth[x] <= 2 * paper.halfWidth[i] + kLineWidth + 2 ? 1 : 0;
+        }
+    }
+    std::vector<uchar> strip(static_cast<size_t>(paper.count), 0);
+    bool any = false;
+    for (int i = 1; i < paper.count; ++i) {
+        const auto half = static_cast<double>(paper.halfWidth[static_cast<size_t>(i)]);
+        strip[static_cast<size_t>(i)] = half <= kWidest && paper.Area(i) >= kLong * 4 * half * half &&
+                                        2 * alongEdge[static_cast<size_t>(i)] >= paper.Area(i) &&
+                                        !paper.TouchesBorder(i, ink.size());
+        any = any || strip[static_cast<size_t>(i)];
+    }
+    if (!any)
+        return;
+    paper.Ink(ink, strip);
+    ink = EvenLines(ink);
 }
 
 // The pieces of a shape too small beside its largest to be part of the
@@ -713,6 +775,7 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     const cv::Rect place((ink.cols - lines.cols) / 2, (ink.rows - lines.rows) / 2, lines.cols, lines.rows);
     lines.copyTo(ink(place));
     FillSmallHoles(ink, std::max(60, static_cast<int>(ink.total() / 4000)));
+    MergeDoubleOutlines(ink);
 
     // Gaps in the lines are bridged as narrow as will do: an outline drawn
     // with wide gaps (a quick sketch) still has an inside to go round.

@@ -1,5 +1,6 @@
 // The parts of a traced page through what they promise: a gap in a drawn
-// outline closed on the picture to colour; the dots picture keeps the inner
+// outline closed on the picture to colour, a double outline made one line
+// for the child to draw; the dots picture keeps the inner
 // lines and the stretches the child does not draw, and none that the child
 // draws; the placements that slide and exchange dots never leave the child's
 // line farther from the outline than dots placed one by one.
@@ -137,6 +138,22 @@ TEST(DotsLines, KeepsWhatTheChildDoesNotDrawAndNothingTheyDo)
             return QLineF(QPointF(p), closing).length() < 40 && Set(lines, p);
         })) << "the stretch from the last dot to the first stays drawn";
     }
+}
+
+// An outline drawn twice, close (or a thick stroke traced as its own
+// outline), is one line on the picture to colour, the child's to draw: no
+// inner copy left on the dots page for the child's line to double.
+TEST(TracedDrawing, ADoubleOutlineIsOneLineForTheChildToDraw)
+{
+    const QByteArray rings("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"400\" height=\"400\">"
+                           "<circle cx=\"200\" cy=\"200\" r=\"160\" fill=\"none\" stroke=\"black\" stroke-width=\"5\"/>"
+                           "<circle cx=\"200\" cy=\"200\" r=\"150\" fill=\"none\" stroke=\"black\" stroke-width=\"5\"/>"
+                           "<circle cx=\"200\" cy=\"200\" r=\"40\" fill=\"none\" stroke=\"black\" stroke-width=\"5\"/></svg>");
+    DotOptions options;
+    options.count = 20;
+    const PageVerdict verdict = JudgedDots::Place(TracedDrawing::FromBytes(rings, QStringLiteral("svg")), options).verdict;
+    EXPECT_LT(verdict.alongside, 0.2) << verdict.Line();
+    EXPECT_TRUE(verdict.Good()) << verdict.Line();
 }
 
 // Sliding and exchanging dots never makes the polygon through them stray
