@@ -1001,6 +1001,9 @@ private:
         const Mask cut = m_figure & ~path, bridged = path & ~m_figure;
         cv::Mat depth;
         cv::distanceTransform(cut | bridged, depth, cv::DIST_L2, cv::DIST_MASK_3);
+        // With no pixel outside them, OpenCV puts every pixel some 8 000 away;
+        // no part is wider than the picture.
+        cv::min(depth, std::max(depth.cols, depth.rows) / 2.0, depth);
         // Strips along the line, as wide as its pen, are no part.
         const Mask cores = depth > std::max(3.0, m_lineWidth);
         cv::Mat ids, stats, centroids;

@@ -277,6 +277,24 @@ TEST(PictureJudge, OddPagesAreJudgedNotFatal)
     }
 }
 
+// A figure that fills all the picture the child's line leaves (half of it
+// black, the line round the other half) has nowhere a part could be deeper
+// than the picture is wide: no measure runs away, nor the memory it takes.
+TEST(PictureJudge, APartIsNeverWiderThanThePicture)
+{
+    JudgedPage page;
+    page.finishedPicture = QImage(22, 22, QImage::Format_Grayscale8);
+    page.finishedPicture.fill(Qt::white);
+    for (int y = 0; y < 22; ++y)
+        std::fill_n(page.finishedPicture.scanLine(y) + 11, 11, 0);
+    page.dotsPicture = QImage(22, 22, QImage::Format_Grayscale8);
+    page.dotsPicture.fill(Qt::white);
+    page.dots = {QPoint(0, 0), QPoint(10, 0), QPoint(10, 21), QPoint(0, 21)};
+    page.lineWidth = 1;
+    const PageVerdict verdict = PictureJudge::Judge(page);
+    EXPECT_LE(verdict[Criterion::Parts].figure, 22) << verdict.Line();
+}
+
 // The atelier judges its page in memory; the checker, the bitmaps written.
 // Drawn in a green that grey conversions disagree on, both see the same page.
 TEST(PictureJudge, APageInMemoryIsJudgedAsItsBitmaps)
