@@ -63,6 +63,10 @@ inline constexpr double kInsideReach = 2;
 // Two lines of the picture to colour whose ends come closer than this many
 // pixels without touching leave a gap a fill goes through.
 inline constexpr double kLeakGap = 3;
+// An outline broken by a few times this many dot radii still reads closed to
+// the eye; behind the break, a part wider than a dot spacing is figure a fill
+// must not reach.
+inline constexpr double kBrokenOutline = 1.5;
 
 // Distance from p to the segment a–b.
 double SegmentDistance(QPointF p, QPointF a, QPointF b);

@@ -190,6 +190,7 @@ Mask Dilated(const Mask& mask, int radius = 1)
 // transform would cost most of the judge's time.
 class DistanceMap {
 public:
+    DistanceMap() = default;
     explicit DistanceMap(const Mask& to)
     {
         Mask half;
@@ -201,6 +202,8 @@ public:
         const int x = std::clamp(p.x / 2, 0, m_half.cols - 1), y = std::clamp(p.y / 2, 0, m_half.rows - 1);
         return 2.0 * m_half.at<float>(y, x);
     }
+    // The distances at half the resolution, in half pixels.
+    const cv::Mat& Half() const { return m_half; }
 
 private:
     cv::Mat m_half;  // CV_32F
@@ -368,6 +371,7 @@ private:
         const Mask outside = Background(m_lines);
         Mask outline = m_lines & Dilated(outside);
         m_figure = Background(m_closed) == 0;
+        m_toLines = DistanceMap(m_lines);
 
         // The pieces of the drawing; specks beside the main figure (a bubble, a
         // star's twinkle) are decoration, not outline to follow.
@@ -938,7 +942,7 @@ private:
     {
         if (m_outline.empty() || m_drawn.empty())
             return;
-        const DistanceMap toLines(m_lines);
+        const DistanceMap& toLines = m_toLines;
         const DistanceMap toLeft(m_lines & ~Dilated(m_drawn, 2));
         const double far = kInsideReach * m_radius;
         // Beside each dot the page's lines may meet the child's; a dot's
@@ -999,8 +1003,14 @@ private:
         Mask path = Mask::zeros(m_figure.size(), CV_8U);
         cv::fillPoly(path, std::vector<std::vector<cv::Point>>{m_points}, 255);
         const Mask cut = m_figure & ~path, bridged = path & ~m_figure;
-        cv::Mat depth;
-        cv::distanceTransform(cut | bridged, depth, cv::DIST_L2, cv::DIST_MASK_3);
+        const Mask between = cut | bridged;
+        // Worked out round the regions only (a pixel's margin of nothing
+        // about them): the rest of the page is far from every part.
+        cv::Mat depth = cv::Mat::zeros(between.size(), CV_32F);
+        const cv::Rect around = (cv::boundingRect(between) + cv::Size(2, 2) - cv::Point(1, 1)) &
+                                cv::Rect(0, 0, between.cols, between.rows);
+        cv::Mat within = depth(around);
+        cv::distanceTransform(between(around), within, cv::DIST_L2, cv::DIST_MASK_3);
         // With no pixel outside them, OpenCV puts every pixel some 8 000 away;
         // no part is wider than the picture.
         cv::min(depth, std::max(depth.cols, depth.rows) / 2.0, depth);
@@ -1100,6 +1110,7 @@ private:
                                            [&](int region) { return background[static_cast<std::size_t>(region)] != 0; });
             (outer ? open : leaks).insert(Number(NearestDot(centre)));
         }
+        faults += MeasureBrokenOutline(open);
         m_verdict[Criterion::Colouring].figure = faults;
         if (!open.empty())
             Fail(Criterion::Colouring,
@@ -1109,6 +1120,120 @@ private:
             Fail(Criterion::Colouring,
                  "une fente dans l'image à colorier près " + NearDots(leaks) + " laisse passer la couleur d'une partie à l'autre",
                  leaks);
+    }
+
+    // An outline broken along a stretch still reads closed to the eye, but a
+    // fill of the background pours through the break into the figure. Lines
+    // thickened by half a break's width shut it; the part behind, as wide as
+    // a part the eye would miss and at least twice as deep as the break is
+    // wide, is figure that takes the background's colour (narrower, it is a
+    // bay of the background: the space between two legs). Thickened a little
+    // for small parts, then a lot; the nearest dot to each break joins `open`.
+    // Worked out at half the resolution, as breaks and parts are tens of
+    // pixels wide. Returns the breaks found.
+    int MeasureBrokenOutline(std::set<int>& open) const
+    {
+        const cv::Mat& toLines = m_toLines.Half();
+        const cv::Size size = toLines.size();
+        const double radius = m_radius / 2, partWidth = kDotSpacing * radius;
+        // Breaks narrower than this (in half pixels) are mended already by
+        // the closing, or were sought before.
+        double narrowest = kLeakGap;
+        for (const double step : {1.0, 3.0}) {
+            const double half = step * kBrokenOutline * radius;
+            if (2 * half <= kLeakGap)
+                continue;
+            const double deepEnough = std::max(partWidth / 2, 2 * narrowest);
+            narrowest = 2 * half;
+            // Beyond the thickened lines: the background where it reaches
+            // the edge, elsewhere parts shut off, deep as the lines are far.
+            cv::Mat parts, stats, centres;
+            const int count = cv::connectedComponentsWithStats(toLines > half, parts, stats, centres, 4, CV_32S);
+            std::vector<float> deepest(static_cast<std::size_t>(count), 0);
+            std::vector<uchar> leaky(deepest.size(), 0);
+            for (int y = 0; y < parts.rows; ++y) {
+                const int* part = parts.ptr<int>(y);
+                const float* d = toLines.ptr<float>(y);
+                // What a fill of the background reaches through gaps a
+                // closing does not mend.
+                const uchar* enclosed = m_figure.ptr<uchar>(std::min(2 * y, m_figure.rows - 1));
+                for (int x = 0; x < parts.cols; ++x) {
+                    const auto c = static_cast<std::size_t>(part[x]);
+                    deepest[c] = std::max(deepest[c], d[x]);
+                    leaky[c] |= enclosed[std::min(2 * x, m_figure.cols - 1)] == 0;
+                }
+            }
+            std::vector<uchar> isBackground(deepest.size(), 0), isPoured(deepest.size(), 0);
+            bool any = false;
+            for (int c = 1; c < count; ++c) {
+                const int left = stats.at<int>(c, cv::CC_STAT_LEFT), top = stats.at<int>(c, cv::CC_STAT_TOP);
+                const auto i = static_cast<std::size_t>(c);
+                isBackground[i] = left == 0 || top == 0 || left + stats.at<int>(c, cv::CC_STAT_WIDTH) == parts.cols ||
+                                  top + stats.at<int>(c, cv::CC_STAT_HEIGHT) == parts.rows;
+                isPoured[i] = !isBackground[i] && leaky[i] && deepest[i] > deepEnough;
+                any |= isPoured[i] != 0;
+            }
+            if (!any)
+                continue;
+            Mask poured(size, CV_8U), background(size, CV_8U);
+            for (int y = 0; y < parts.rows; ++y) {
+                const int* part = parts.ptr<int>(y);
+                uchar* inside = poured.ptr<uchar>(y);
+                uchar* outside = background.ptr<uchar>(y);
+                for (int x = 0; x < parts.cols; ++x) {
+                    inside[x] = isPoured[static_cast<std::size_t>(part[x])] ? 255 : 0;
+                    outside[x] = isBackground[static_cast<std::size_t>(part[x])] ? 255 : 0;
+                }
+            }
+            // Across a line the background lies two half-widths and the
+            // line's own from the part; across a break of width w, only
+            // 2·√(half² − w²/4). Past a line's mere tip it lies two
+            // half-widths away too: a pixel less is no break.
+            cv::Mat toFigure;
+            cv::distanceTransform(poured == 0, toFigure, cv::DIST_L2, cv::DIST_MASK_3);
+            cv::Mat breaks;
+            const int breakCount = cv::connectedComponents(background & (toFigure < 2 * half - 1), breaks, 8, CV_32S);
+            std::vector<float> crossing(static_cast<std::size_t>(breakCount), std::numeric_limits<float>::max());
+            std::vector<cv::Point> where(crossing.size());
+            for (int y = 0; y < breaks.rows; ++y) {
+                const int* id = breaks.ptr<int>(y);
+                const float* d = toFigure.ptr<float>(y);
+                for (int x = 0; x < breaks.cols; ++x)
+                    if (const auto b = static_cast<std::size_t>(id[x]); b > 0 && d[x] < crossing[b]) {
+                        crossing[b] = d[x];
+                        where[b] = cv::Point(x, y);
+                    }
+            }
+            int found = 0;
+            for (std::size_t b = 1; b < crossing.size(); ++b) {
+                const double width = std::sqrt(std::max(0.0, 4 * half * half - double(crossing[b]) * crossing[b]));
+                if (DeepestAcross(parts, poured, deepest, where[b], crossing[b] + 1) < 2 * width)
+                    continue;
+                ++found;
+                open.insert(Number(NearestDot(cv::Point2d(2 * where[b]))));
+            }
+            if (found > 0)
+                return found;
+        }
+        return 0;
+    }
+
+    // The depth of the part of `poured` nearest to `from`, within `reach`.
+    static float DeepestAcross(const cv::Mat& parts, const Mask& poured, const std::vector<float>& deepest,
+                               cv::Point from, float reach)
+    {
+        const int r = static_cast<int>(std::ceil(reach));
+        const cv::Rect window =
+            cv::Rect(from.x - r, from.y - r, 2 * r + 1, 2 * r + 1) & cv::Rect(0, 0, parts.cols, parts.rows);
+        double nearest = std::numeric_limits<double>::max();
+        float depth = 0;
+        for (int y = window.y; y < window.y + window.height; ++y)
+            for (int x = window.x; x < window.x + window.width; ++x)
+                if (const double d = std::hypot(x - from.x, y - from.y); poured.at<uchar>(y, x) != 0 && d < nearest) {
+                    nearest = d;
+                    depth = deepest[static_cast<std::size_t>(parts.at<int>(y, x))];
+                }
+        return depth;
     }
 
     std::size_t NearestDot(cv::Point2d p) const
@@ -1181,6 +1306,7 @@ private:
     Mask m_outline;  // its outer outline; empty when it has none
     Mask m_shown;    // the part of it the dots page shows
     Mask m_drawn;    // the lines drawn on the dots page
+    DistanceMap m_toLines;
     std::vector<double> m_radii;
     double m_radius = kSmallDotRadius;
     PageVerdict m_verdict;

@@ -195,6 +195,17 @@ const std::vector<Spoiling>& Spoilings()
              });
          },
          false, {11}, "le contour de l'image à colorier est ouvert près du point 11"},
+        // Broken along a stretch the eye still closes, far wider than the
+        // few pixels a closing mends.
+        {"an outline broken along a stretch", Criterion::Colouring, {},
+         [](JudgedPage& page) {
+             Paint(page.finishedPicture, [](QPainter& painter) {
+                 painter.translate(OnRing(10.3 / 16));
+                 painter.rotate(360 * 10.3 / 16);
+                 painter.fillRect(QRectF(-14, -8, 28, 16), Qt::white);
+             });
+         },
+         false, {11}, "le contour de l'image à colorier est ouvert près du point 11"},
         {"a line stopping short of another", Criterion::Colouring, {},
          [](JudgedPage& page) {
              const double reach = std::sqrt(198.0 * 198.0 - 30.0 * 30.0);
