@@ -789,13 +789,31 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     const int widest = static_cast<int>(2 * (PageRules::kNearOutline * std::hypot(bounds.width, bounds.height) - 1)) | 1;
     const double hull = InkHullArea(ink);
     cv::Mat figure;
+    int bridged = 0;
     for (const int wanted : {kNarrowGap, kNarrowGap + 16, kNarrowGap + 32}) {
         const int gap = std::max(kThinPart, std::min(wanted, widest));
         cv::Mat found = FindFigure(ink, paper, gap, place);
-        if (figure.empty() || cv::countNonZero(found) > cv::countNonZero(figure))
+        if (figure.empty() || cv::countNonZero(found) > cv::countNonZero(figure)) {
             figure = std::move(found);
+            bridged = gap;
+        }
         if (cv::countNonZero(figure) >= kSubstantial * hull || gap < wanted)
             break;
+    }
+    // An outline broken along a stretch wider than that still reads closed
+    // to the eye: a part behind the break at least twice as wide as the
+    // break is figure (narrower, it is a bay between two parts), and the
+    // break is closed below, so the child's line need not stray across it.
+    for (const int gap : {bridged + 16, bridged + 32}) {
+        const cv::Mat found = FindFigure(ink, paper, gap, place);
+        cv::Mat depth;
+        cv::distanceTransform(found & ~figure, depth, cv::DIST_L2, cv::DIST_MASK_3);
+        double deepest = 0;
+        cv::minMaxLoc(depth, nullptr, &deepest);
+        if (deepest >= gap) {
+            figure = found;
+            break;
+        }
     }
     // The outline runs inside the figure's black line, so that the dots can sit on black.
     cv::Mat inner;

@@ -98,6 +98,16 @@ TEST(TracedDrawing, AGapInTheOutlineIsClosedAndNothingOutsideThePictureIsOnALine
     for (const QPoint outside : {QPoint(-1, 0), QPoint(0, -1), QPoint(picture.width(), 0), QPoint(0, picture.height())})
         EXPECT_FALSE(sun.OnLine(outside)) << outside.x() << "," << outside.y();
     EXPECT_FALSE(TracedDrawing().OnLine(QPoint(0, 0)));
+
+    // A scoop on a cone, its outline broken along a stretch at the top: the
+    // cone alone would do for a figure, but the scoop is one to the eye.
+    const QByteArray cone("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"400\" height=\"500\">"
+                          "<path d=\"M 100 250 L 200 480 L 300 250 Z\" fill=\"none\" stroke=\"black\" stroke-width=\"5\"/>"
+                          "<path d=\"M 180 71 A 120 120 0 0 0 80 250 L 320 250 A 120 120 0 0 0 220 71\" fill=\"none\" "
+                          "stroke=\"black\" stroke-width=\"5\"/></svg>");
+    const TracedDrawing scoop = TracedDrawing::FromBytes(cone, QStringLiteral("svg"));
+    const QPoint inScoop = scoop.Extent().topLeft() + QPoint(scoop.Extent().width() / 2, scoop.Extent().height() / 4);
+    EXPECT_FALSE(Joined(scoop.PictureToColour(), QPoint(0, 0), inScoop));
 }
 
 // Drawn with a fine pen as with a marker: the outline is the
