@@ -804,16 +804,20 @@ LineArt TraceLineArt(const QImage& drawing, QSize pictureSize)
     // to the eye: a part behind the break at least twice as wide as the
     // break is figure (narrower, it is a bay between two parts), and the
     // break is closed below, so the child's line need not stray across it.
-    for (const int gap : {bridged + 16, bridged + 32}) {
-        const cv::Mat found = FindFigure(ink, paper, gap, place);
+    // Bridged widest first: a part that bridging adds is no deeper when
+    // bridged narrower, so one bridging mostly tells there is none.
+    const auto added = [&](int gap) {
+        std::pair<cv::Mat, double> found{FindFigure(ink, paper, gap, place), 0.0};
         cv::Mat depth;
-        cv::distanceTransform(found & ~figure, depth, cv::DIST_L2, cv::DIST_MASK_3);
-        double deepest = 0;
-        cv::minMaxLoc(depth, nullptr, &deepest);
-        if (deepest >= gap) {
-            figure = found;
-            break;
-        }
+        cv::distanceTransform(found.first & ~figure, depth, cv::DIST_L2, cv::DIST_MASK_3);
+        cv::minMaxLoc(depth, nullptr, &found.second);
+        return found;
+    };
+    if (const auto wide = added(bridged + 32); wide.second >= bridged + 16) {
+        if (auto narrow = added(bridged + 16); narrow.second >= bridged + 16)
+            figure = std::move(narrow.first);
+        else if (wide.second >= bridged + 32)
+            figure = wide.first;
     }
     // The outline runs inside the figure's black line, so that the dots can sit on black.
     cv::Mat inner;
