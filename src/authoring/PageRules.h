@@ -57,6 +57,9 @@ inline constexpr double kMostGivenAway = 1.0 / 3;
 // texture hiding the figure). Measured on pages rated by eye.
 inline constexpr double kMostDoubled = 0.8;
 inline constexpr double kMostClutter = 1.5;
+// Nor are more than this many scraps smaller than a label scattered over
+// the dots page.
+inline constexpr int kMostFlecks = 5;
 // The child's line runs through the figure no further than this many dot
 // radii from an outline.
 inline constexpr double kInsideReach = 2;

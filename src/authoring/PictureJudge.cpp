@@ -735,6 +735,7 @@ private:
                 loose.insert(Number(nearest));
         }
 
+        m_labelHeight = typicalHeight;
         tell(missing, "pas de numéro à côté : " + DotList(missing));
         const auto number = [](int dot) { return "le numéro du point " + std::to_string(dot); };
         tell(Dots(nearer), PairList(nearer, [&](int dot, int other) {
@@ -887,6 +888,51 @@ private:
         m_verdict.clutter = inner / std::max(1.0, length);
         if (m_verdict.clutter > kMostClutter)
             Fail(Criterion::GivenAway, "des hachures, des ombres ou trop de traits encombrent le dessin", {});
+        m_flecks = Flecks();
+        if (m_flecks > kMostFlecks)
+            Fail(Criterion::GivenAway, "des petites marques éparses sur la page se prennent pour des points ou des numéros",
+                 {});
+    }
+
+    // Scraps drawn on the dots page smaller than a label, with no hole (a
+    // ring is an eye, a bubble, a seed), away from every other line: the
+    // crumbs of shading or texture the tracing leaves, which a child takes
+    // for dots or numbers.
+    int Flecks() const
+    {
+        if (m_labelHeight <= 0)
+            return 0;
+        cv::Mat ids, stats, centres;
+        const int found = cv::connectedComponentsWithStats(m_drawn, ids, stats, centres, 8, CV_32S);
+        const auto box = [&](int c) {
+            return cv::Rect(stats.at<int>(c, cv::CC_STAT_LEFT), stats.at<int>(c, cv::CC_STAT_TOP),
+                            stats.at<int>(c, cv::CC_STAT_WIDTH), stats.at<int>(c, cv::CC_STAT_HEIGHT));
+        };
+        std::vector<int> scraps;
+        Mask lines = m_drawn.clone();
+        for (int c = 1; c < found; ++c) {
+            if (std::max(box(c).width, box(c).height) >= m_labelHeight)
+                continue;
+            Mask scrap;
+            cv::copyMakeBorder(ids(box(c)) == c, scrap, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
+            cv::floodFill(scrap, cv::Point(0, 0), 128, nullptr, 0, 0, 4);
+            if (cv::countNonZero(scrap == 0) == 0) {
+                scraps.push_back(c);
+                lines(box(c)).setTo(0, ids(box(c)) == c);
+            }
+        }
+        if (scraps.size() <= static_cast<std::size_t>(kMostFlecks))
+            return static_cast<int>(scraps.size());
+        // Beside a line, a scrap belongs to it (a sun's rays round its disc).
+        cv::Mat toLines;
+        cv::distanceTransform(lines == 0, toLines, cv::DIST_L2, cv::DIST_MASK_3);
+        int flecks = 0;
+        for (const int c : scraps) {
+            double nearest = 0;
+            cv::minMaxLoc(toLines(box(c)), &nearest, nullptr, nullptr, nullptr, ids(box(c)) == c);
+            flecks += nearest > m_labelHeight ? 1 : 0;
+        }
+        return flecks;
     }
 
     // The child's line neither crosses itself nor turns back on itself.
@@ -1281,7 +1327,7 @@ private:
             advice.push_back("Déplacez les points pour que le trait suive le contour.");
         if (failed(Criterion::LookAlikes))
             advice.push_back("Dessinez les taches rondes en cercles vides.");
-        if (failed(Criterion::GivenAway) && m_verdict.clutter > kMostClutter)
+        if (failed(Criterion::GivenAway) && (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks))
             advice.push_back("Gommez les traits en trop, ou prenez un dessin plus simple.");
         else if (failed(Criterion::GivenAway))
             advice.push_back("Laissez plus de contour à découvrir.");
@@ -1307,6 +1353,8 @@ private:
     Mask m_shown;    // the part of it the dots page shows
     Mask m_drawn;    // the lines drawn on the dots page
     DistanceMap m_toLines;
+    double m_labelHeight = 0;  // the usual label's, in pixels
+    int m_flecks = 0;
     std::vector<double> m_radii;
     double m_radius = kSmallDotRadius;
     PageVerdict m_verdict;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <numbers>
 
 namespace vorlane::test {
 namespace {
@@ -212,6 +213,24 @@ const std::vector<Spoiling>& Spoilings()
              Line(page, kRingCentre + QPointF(-reach - 4, -30), kRingCentre + QPointF(reach - 3, -30), 4);
          },
          false, {5}, "une fente dans l'image à colorier près du point 5"},
+        {"crumbs scattered inside the outline", Criterion::GivenAway, {},
+         [](JudgedPage& page) {
+             for (int i = 0; i < 8; ++i) {
+                 const QPointF at = kRingCentre + QPointF(-90 + 60 * (i % 4), i < 4 ? -60 : 60);
+                 Line(page, at, at + QPointF(6, 4), 4);
+             }
+         },
+         false, {}, "des petites marques éparses"},
+        // Strokes as small, but each beside the disc they shine from.
+        {"a sun's rays", Criterion::GivenAway, {},
+         [](JudgedPage& page) {
+             Detail(page, kRingCentre, 20, false);
+             for (int i = 0; i < 8; ++i) {
+                 const QPointF towards(std::cos(i * std::numbers::pi / 4), std::sin(i * std::numbers::pi / 4));
+                 Line(page, kRingCentre + towards * 27, kRingCentre + towards * 40);
+             }
+         },
+         true, {}},
         {"ten dots drawn small", Criterion::Sizes, {10, 6, 18, true, {}}, nullptr, false, {}, "points et numéros trop petits"},
         {"ten dots drawn big", Criterion::Sizes, {10, 9, 26, true, {}}, nullptr, true, {}},
     };
