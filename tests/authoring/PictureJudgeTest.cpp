@@ -91,6 +91,18 @@ void Line(JudgedPage& page, QPointF from, QPointF to, double width = 3)
         });
 }
 
+// The outline of the picture to colour cut `width` pixels wide just past dot 11.
+std::function<void(JudgedPage&)> BreakOutline(double width)
+{
+    return [width](JudgedPage& page) {
+        Paint(page.finishedPicture, [width](QPainter& painter) {
+            painter.translate(OnRing(10.3 / 16));
+            painter.rotate(360 * 10.3 / 16);
+            painter.fillRect(QRectF(-width / 2, -8, width, 16), Qt::white);
+        });
+    };
+}
+
 struct Spoiling {
     const char* name;
     Criterion criterion;
@@ -187,26 +199,12 @@ const std::vector<Spoiling>& Spoilings()
              Line(page, QPointF(578, 82), QPointF(596, 64));
          },
          false, {2, 3}, "le trait de l'enfant coupe un trait du dessin entre les points 2–3"},
-        {"a picture to colour open to the background", Criterion::Colouring, {},
-         [](JudgedPage& page) {
-             Paint(page.finishedPicture, [](QPainter& painter) {
-                 painter.translate(OnRing(10.3 / 16));
-                 painter.rotate(360 * 10.3 / 16);
-                 painter.fillRect(QRectF(-1.5, -8, 3, 16), Qt::white);
-             });
-         },
-         false, {11}, "le contour de l'image à colorier est ouvert près du point 11"},
+        {"a picture to colour open to the background", Criterion::Colouring, {}, BreakOutline(3), false, {11},
+         "le contour de l'image à colorier est ouvert près du point 11"},
         // Broken along a stretch the eye still closes, far wider than the
         // few pixels a closing mends.
-        {"an outline broken along a stretch", Criterion::Colouring, {},
-         [](JudgedPage& page) {
-             Paint(page.finishedPicture, [](QPainter& painter) {
-                 painter.translate(OnRing(10.3 / 16));
-                 painter.rotate(360 * 10.3 / 16);
-                 painter.fillRect(QRectF(-14, -8, 28, 16), Qt::white);
-             });
-         },
-         false, {11}, "le contour de l'image à colorier est ouvert près du point 11"},
+        {"an outline broken along a stretch", Criterion::Colouring, {}, BreakOutline(28), false, {11},
+         "le contour de l'image à colorier est ouvert près du point 11"},
         {"a line stopping short of another", Criterion::Colouring, {},
          [](JudgedPage& page) {
              const double reach = std::sqrt(198.0 * 198.0 - 30.0 * 30.0);
