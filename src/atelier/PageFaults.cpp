@@ -31,6 +31,9 @@ PageFaults PageFaults::Of(const PageVerdict& verdict, const TracedDrawing& drawi
         if (result.passed)
             continue;
         named.insert(named.end(), result.dots.begin(), result.dots.end());
+        // A break shows on the picture to colour, a crumb on the dots page.
+        std::vector<QPoint>& marks = static_cast<Criterion>(i) == Criterion::Colouring ? faults.openings : faults.places;
+        marks.insert(marks.end(), result.places.begin(), result.places.end());
         if (static_cast<Criterion>(i) == Criterion::Labels)
             labelled.insert(labelled.end(), result.dots.begin(), result.dots.end());
     }

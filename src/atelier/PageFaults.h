@@ -19,6 +19,7 @@ struct PageFaults {
     std::vector<QPoint> dots;      // the dots any failed criterion names, each once
     std::vector<QRectF> labels;    // the labels of those the labels criterion names
     std::vector<QPoint> openings;  // where the picture to colour lets the outside in
+    std::vector<QPoint> places;    // what else is at fault on the dots page (crumbs)
 
     static PageFaults Of(const PageVerdict& verdict, const TracedDrawing& drawing, const std::vector<Dot>& dots,
                          const DotOptions& options);

@@ -56,9 +56,11 @@ void TfrmAtelier::ShowVerdict()
 
 void TfrmAtelier::ShowMarks()
 {
-    if (rbPoints->isChecked())
-        Editor->SetMarks(m_faults.dots, m_faults.labels);
-    else
+    if (rbPoints->isChecked()) {
+        std::vector<QPoint> rings = m_faults.dots;
+        rings.insert(rings.end(), m_faults.places.begin(), m_faults.places.end());
+        Editor->SetMarks(rings, m_faults.labels);
+    } else
         Editor->SetMarks(m_faults.openings, {});
 }
 

@@ -888,17 +888,21 @@ private:
         m_verdict.clutter = inner / std::max(1.0, length);
         if (m_verdict.clutter > kMostClutter)
             Fail(Criterion::GivenAway, "des hachures, des ombres ou trop de traits encombrent le dessin", {});
-        m_flecks = Flecks();
-        if (m_flecks > kMostFlecks)
+        std::vector<QPoint> crumbs;
+        m_flecks = Flecks(crumbs);
+        if (m_flecks > kMostFlecks) {
             Fail(Criterion::GivenAway, "des petites marques éparses sur la page se prennent pour des points ou des numéros",
                  {});
+            std::vector<QPoint>& places = m_verdict[Criterion::GivenAway].places;
+            places.insert(places.end(), crumbs.begin(), crumbs.end());
+        }
     }
 
     // Scraps drawn on the dots page smaller than a label, with no hole (a
     // ring is an eye, a bubble, a seed), away from every other line: the
     // crumbs of shading or texture the tracing leaves, which a child takes
     // for dots or numbers.
-    int Flecks() const
+    int Flecks(std::vector<QPoint>& where) const
     {
         if (m_labelHeight <= 0)
             return 0;
@@ -930,7 +934,10 @@ private:
         for (const int c : scraps) {
             double nearest = 0;
             cv::minMaxLoc(toLines(box(c)), &nearest, nullptr, nullptr, nullptr, ids(box(c)) == c);
-            flecks += nearest > m_labelHeight ? 1 : 0;
+            if (nearest > m_labelHeight) {
+                ++flecks;
+                where.push_back(Place(cv::Point2d(centres.at<double>(c, 0), centres.at<double>(c, 1))));
+            }
         }
         return flecks;
     }
@@ -1156,7 +1163,8 @@ private:
                                            [&](int region) { return background[static_cast<std::size_t>(region)] != 0; });
             (outer ? open : leaks).insert(Number(NearestDot(centre)));
         }
-        faults += MeasureBrokenOutline(open);
+        std::vector<QPoint>& places = m_verdict[Criterion::Colouring].places;
+        faults += MeasureBrokenOutline(open, places);
         m_verdict[Criterion::Colouring].figure = faults;
         if (!open.empty())
             Fail(Criterion::Colouring,
@@ -1177,7 +1185,7 @@ private:
     // for small parts, then a lot; the nearest dot to each break joins `open`.
     // Worked out at half the resolution, as breaks and parts are tens of
     // pixels wide. Returns the breaks found.
-    int MeasureBrokenOutline(std::set<int>& open) const
+    int MeasureBrokenOutline(std::set<int>& open, std::vector<QPoint>& places) const
     {
         const cv::Mat& toLines = m_toLines.Half();
         const cv::Size size = toLines.size();
@@ -1257,6 +1265,7 @@ private:
                     continue;
                 ++found;
                 open.insert(Number(NearestDot(cv::Point2d(2 * where[b]))));
+                places.push_back(Place(cv::Point2d(2 * where[b])));
             }
             if (found > 0)
                 return found;
@@ -1280,6 +1289,12 @@ private:
                     depth = deepest[static_cast<std::size_t>(parts.at<int>(y, x))];
                 }
         return depth;
+    }
+
+    // A point of the page as measured, in the page's own pixels.
+    QPoint Place(cv::Point2d p) const
+    {
+        return QPoint(static_cast<int>(std::lround(p.x / m_scale)), static_cast<int>(std::lround(p.y / m_scale)));
     }
 
     std::size_t NearestDot(cv::Point2d p) const
@@ -1445,7 +1460,7 @@ PageVerdict PictureJudge::Judge(const JudgedPage& page)
         return Judgement(page).Run();
     } catch (const cv::Exception&) {
         PageVerdict verdict;
-        verdict[Criterion::Similarity] = {false, 0, {}, "l'image n'a pas pu être jugée"};
+        verdict[Criterion::Similarity] = {false, 0, {}, "l'image n'a pas pu être jugée", {}};
         return verdict;
     }
 }

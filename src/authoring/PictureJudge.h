@@ -35,6 +35,7 @@ struct CriterionResult {
     double figure = 0;       // what was measured; each criterion says what below
     std::vector<int> dots;   // the dots concerned, numbered from 1 in the child's order
     std::string reason;      // French, empty when passed
+    std::vector<QPoint> places;  // where else, in the page's pixels: a break, a crumb
 };
 
 struct PageVerdict {

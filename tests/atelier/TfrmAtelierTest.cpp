@@ -330,15 +330,21 @@ TEST(PageFaults, MarkWhatTheFailedCriteriaName)
     const std::vector<Dot> dots = PlaceDots(house, options);
     PageVerdict verdict;
     EXPECT_TRUE(PageFaults::Of(verdict, house, dots, options).dots.empty());
-    verdict[Criterion::CleanPath] = {false, 1, {2, 3}, "le trait se croise : points 2 et 3"};
-    verdict[Criterion::Labels] = {false, 1, {3, 99}, "numéro qui touche un trait ou un point : point 3"};
-    verdict[Criterion::Sizes] = {true, 6, {5}, ""};
+    verdict[Criterion::CleanPath] = {false, 1, {2, 3}, "le trait se croise : points 2 et 3", {}};
+    verdict[Criterion::Labels] = {false, 1, {3, 99}, "numéro qui touche un trait ou un point : point 3", {}};
+    verdict[Criterion::Sizes] = {true, 6, {5}, "", {}};
     const PageFaults faults = PageFaults::Of(verdict, house, dots, options);
     EXPECT_FALSE(faults.good);
     EXPECT_EQ(faults.line, verdict.Line());
     EXPECT_EQ(faults.dots, (std::vector<QPoint>{dots[1].position, dots[2].position}));
     EXPECT_EQ(faults.labels, (std::vector<QRectF>{LabelBoxes(house, dots, options)[2]}));
     EXPECT_TRUE(faults.openings.empty());
+    // Where the judge saw a break or crumbs: on the picture to colour, on the dots page.
+    verdict[Criterion::Colouring] = {false, 1, {}, "le contour de l'image à colorier est ouvert", {QPoint(40, 50)}};
+    verdict[Criterion::GivenAway] = {false, 0, {}, "des petites marques éparses", {QPoint(70, 80)}};
+    const PageFaults placed = PageFaults::Of(verdict, house, dots, options);
+    EXPECT_EQ(placed.openings, (std::vector<QPoint>{QPoint(40, 50)}));
+    EXPECT_EQ(placed.places, (std::vector<QPoint>{QPoint(70, 80)}));
 }
 
 // In a program folder shared by the family, a drawing goes to the user's own

@@ -111,6 +111,7 @@ struct Spoiling {
     bool passes;                             // the criterion still holds
     std::vector<int> dots;                   // among the dots named
     const char* reason = "";                 // what the verdict says of it
+    std::size_t places = 0;                  // places it marks, at least
 };
 
 const std::vector<Spoiling>& Spoilings()
@@ -204,7 +205,7 @@ const std::vector<Spoiling>& Spoilings()
         // Broken along a stretch the eye still closes, far wider than the
         // few pixels a closing mends.
         {"an outline broken along a stretch", Criterion::Colouring, {}, BreakOutline(28), false, {11},
-         "le contour de l'image à colorier est ouvert près du point 11"},
+         "le contour de l'image à colorier est ouvert près du point 11", 1},
         {"a line stopping short of another", Criterion::Colouring, {},
          [](JudgedPage& page) {
              const double reach = std::sqrt(198.0 * 198.0 - 30.0 * 30.0);
@@ -218,7 +219,7 @@ const std::vector<Spoiling>& Spoilings()
                  Line(page, at, at + QPointF(6, 4), 4);
              }
          },
-         false, {}, "des petites marques éparses"},
+         false, {}, "des petites marques éparses", 8},
         // Strokes as small, but each beside the disc they shine from.
         {"a sun's rays", Criterion::GivenAway, {},
          [](JudgedPage& page) {
@@ -259,6 +260,7 @@ TEST(PictureJudge, EachCriterionFailsOnThePageThatBreaksIt)
         EXPECT_EQ(verdict.Good(), !spoilt) << verdict.Line();
         for (const int dot : spoiling.dots)
             EXPECT_NE(std::find(result.dots.begin(), result.dots.end(), dot), result.dots.end()) << result.reason;
+        EXPECT_GE(result.places.size(), spoiling.places);
         if (spoilt) {
             EXPECT_TRUE(verdict.Line().starts_with("Qualité : à revoir — ")) << verdict.Line();
             EXPECT_NE(result.reason.find(spoiling.reason), std::string::npos) << result.reason;
