@@ -4,6 +4,13 @@
 
 namespace vorlane {
 
+namespace {
+
+// Marks closer than this, in pixels, ring one place.
+constexpr int kSamePlace = 32;
+
+}  // namespace
+
 PageFaults PageFaults::Of(const PageVerdict& verdict, const TracedDrawing& drawing, const std::vector<Dot>& dots,
                           const DotOptions& options)
 {
@@ -31,9 +38,13 @@ PageFaults PageFaults::Of(const PageVerdict& verdict, const TracedDrawing& drawi
         if (result.passed)
             continue;
         named.insert(named.end(), result.dots.begin(), result.dots.end());
-        // A break shows on the picture to colour, a crumb on the dots page.
+        // A break shows on the picture to colour (once: the rubber's opening
+        // is one the judge sees too), a crumb on the dots page.
         std::vector<QPoint>& marks = static_cast<Criterion>(i) == Criterion::Colouring ? faults.openings : faults.places;
-        marks.insert(marks.end(), result.places.begin(), result.places.end());
+        for (const QPoint place : result.places)
+            if (std::none_of(marks.begin(), marks.end(),
+                             [&](QPoint mark) { return (mark - place).manhattanLength() < kSamePlace; }))
+                marks.push_back(place);
         if (static_cast<Criterion>(i) == Criterion::Labels)
             labelled.insert(labelled.end(), result.dots.begin(), result.dots.end());
     }
