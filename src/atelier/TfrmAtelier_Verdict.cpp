@@ -60,8 +60,9 @@ void TfrmAtelier::ShowMarks()
         std::vector<QPoint> rings = m_faults.dots;
         rings.insert(rings.end(), m_faults.places.begin(), m_faults.places.end());
         Editor->SetMarks(rings, m_faults.labels);
-    } else
+    } else {
         Editor->SetMarks(m_faults.openings, {});
+    }
 }
 
 // As the game draws it: from the first dot to the last, not closed.
