@@ -917,10 +917,8 @@ private:
         for (int c = 1; c < found; ++c) {
             if (std::max(box(c).width, box(c).height) >= m_labelHeight)
                 continue;
-            Mask scrap;
-            cv::copyMakeBorder(ids(box(c)) == c, scrap, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
-            cv::floodFill(scrap, cv::Point(0, 0), 128, nullptr, 0, 0, 4);
-            if (cv::countNonZero(scrap == 0) == 0) {
+            const Mask scrap = ids(box(c)) == c;
+            if (cv::countNonZero(scrap | Background(scrap)) == box(c).area()) {
                 scraps.push_back(c);
                 lines(box(c)).setTo(0, ids(box(c)) == c);
             }
