@@ -49,7 +49,8 @@ QPolygonF Polygon(const std::vector<Dot>& dots)
 
 }  // namespace
 
-std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& options, Placement placement)
+std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& options, Placement placement,
+                           const std::vector<bool>& skipped)
 {
     const std::vector<QPoint>& outline = drawing.Outline();
     if (outline.size() < 3)
@@ -59,17 +60,17 @@ std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& optio
         std::clamp(options.count, kFewestDots, letters ? kMostLetterDots : kMostDots));
     const double worthADot = kWorthADot * Diagonal(drawing.Extent());
     double radius = DotSizeFor(wanted).radius;
-    DotMap dots = Spread(DotPlacer(drawing, radius), wanted, worthADot);
+    DotMap dots = Spread(DotPlacer(drawing, radius, skipped), wanted, worthADot);
     // An outline too short for the dots asked: the few it holds are a young
     // child's big ones, kept the further apart. Short of that, the spacing asked
     // stands, so that a drawing keeps the dots it holds.
     if (dots.size() <= kFewDots && DotSizeFor(dots.size()).radius > radius) {
         radius = DotSizeFor(dots.size()).radius;
-        dots = Spread(DotPlacer(drawing, radius), dots.size(), worthADot);
+        dots = Spread(DotPlacer(drawing, radius, skipped), dots.size(), worthADot);
     }
     if (dots.empty())
         return {};
-    const DotPlacer placer(drawing, radius);
+    const DotPlacer placer(drawing, radius, skipped);
     if (placement == Placement::Evened)
         Exchange(placer, dots, kNearOutline * Diagonal(drawing.Extent()));
     if (placement != Placement::OneByOne)

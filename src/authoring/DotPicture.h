@@ -58,9 +58,10 @@ enum class Placement { OneByOne, Mended, Settled, Evened };
 
 // Places options.count dots on the outline (fewer when the outline is too short
 // to keep them six dot radii apart), corners first, in the order the child
-// joins them.
+// joins them. The outline points `skipped` (true, by outline index) get
+// none, and the child's line goes across them.
 std::vector<Dot> PlaceDots(const TracedDrawing& drawing, const DotOptions& options,
-                           Placement placement = Placement::OneByOne);
+                           Placement placement = Placement::OneByOne, const std::vector<bool>& skipped = {});
 
 // Puts dots edited by hand in the order options asks for: starting at the
 // first dot (options.firstDot, else the topmost), turning in options.direction.

@@ -34,8 +34,8 @@ DotMap::const_iterator WorstFollowed(const DotMap& dots, double unfollowable)
 
 }  // namespace
 
-DotPlacer::DotPlacer(const TracedDrawing& drawing, double radius)
-    : m_drawing(drawing), m_outline(drawing.Outline()), m_radius(radius)
+DotPlacer::DotPlacer(const TracedDrawing& drawing, double radius, std::vector<bool> skipped)
+    : m_drawing(drawing), m_outline(drawing.Outline()), m_radius(radius), m_skipped(std::move(skipped))
 {
 }
 
@@ -45,6 +45,8 @@ Stretch DotPlacer::Measure(std::size_t from, std::size_t to) const
     const QPointF a(m_outline[from]), b(m_outline[to]);
     for (std::size_t step = 1; step < Span(from, to); ++step) {
         const std::size_t i = At(from, step);
+        if (Skipped(i))
+            continue;
         const double deviation = SegmentDistance(QPointF(m_outline[i]), a, b);
         if (deviation > stretch.deviation) {
             stretch.deviation = deviation;
@@ -61,7 +63,7 @@ Stretch DotPlacer::Measure(std::size_t from, std::size_t to) const
 
 bool DotPlacer::HasRoom(std::size_t candidate, const DotMap& dots) const
 {
-    return m_drawing.OnLine(m_outline[candidate]) &&
+    return !Skipped(candidate) && m_drawing.OnLine(m_outline[candidate]) &&
            std::all_of(dots.begin(), dots.end(), [&](const auto& dot) {
                return dot.first == candidate || Distance(m_outline[dot.first], m_outline[candidate]) >= kDotSpacing * m_radius;
            });

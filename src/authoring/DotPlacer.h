@@ -22,10 +22,12 @@ struct Stretch {
 using DotMap = std::map<std::size_t, Stretch>;  // outline index -> the stretch to the next dot
 
 // Where dots of a given radius can go on the outline of a drawing, and how
-// far the path between them strays from it. Dots are outline indices.
+// far the path between them strays from it. Dots are outline indices. The
+// outline points `skipped` (true) get no dot, and the path need not follow
+// them: a thin part the path goes across, left drawn.
 class DotPlacer {
 public:
-    DotPlacer(const TracedDrawing& drawing, double radius);
+    DotPlacer(const TracedDrawing& drawing, double radius, std::vector<bool> skipped = {});
 
     std::size_t Count() const { return m_outline.size(); }
     std::size_t Length(std::size_t from, std::size_t to) const { return (to + Count() - from) % Count(); }
@@ -54,6 +56,9 @@ private:
     const TracedDrawing& m_drawing;
     const std::vector<QPoint>& m_outline;
     double m_radius;
+    std::vector<bool> m_skipped;
+
+    bool Skipped(std::size_t i) const { return i < m_skipped.size() && m_skipped[i]; }
 };
 
 // Dots on the outline, up to `wanted`, each where the path strays most from

@@ -179,14 +179,10 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     // The outline's band, stretch by stretch between two dots along the
     // outline: a stretch the child's line passes near all along is left to
     // the child; any other stays drawn whole, so that no speck of it is left.
-    const std::vector<QPoint>& outline = drawing.Outline();
     std::vector<std::size_t> ends;
     ends.reserve(dots.size());
     for (const Dot& dot : dots)
-        ends.push_back(static_cast<std::size_t>(std::distance(
-            outline.begin(), std::min_element(outline.begin(), outline.end(), [&](QPoint a, QPoint b) {
-                return (a - dot.position).manhattanLength() < (b - dot.position).manhattanLength();
-            }))));
+        ends.push_back(drawing.OutlineIndexNear(dot.position));
     std::sort(ends.begin(), ends.end());
     const auto stretchOf = [&](std::size_t index) {
         if (ends.empty())

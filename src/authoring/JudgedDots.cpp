@@ -1,5 +1,8 @@
 #include "JudgedDots.h"
 
+#include "DotStyle.h"
+#include "PageRules.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -38,6 +41,31 @@ bool Mendable(const PageVerdict& verdict)
     return !verdict.Good();
 }
 
+// The outline between the two neighbours of each dot that sends the child
+// out along a thin part and back: the part's tip and both its sides, which
+// the child's line had better cut across at the part's foot, leaving it
+// drawn. Empty when no dot does.
+std::vector<bool> ThinParts(const TracedDrawing& drawing, const std::vector<Dot>& dots)
+{
+    const std::size_t n = drawing.Outline().size();
+    const double radius = DotSizeFor(dots.size()).radius;
+    std::vector<bool> skipped;
+    for (std::size_t i = 1; i + 1 < dots.size(); ++i) {
+        if (!PageRules::OutAndBack(dots[i - 1].position, dots[i].position, dots[i + 1].position, radius))
+            continue;
+        skipped.resize(n, false);
+        // Round the outline from one neighbour to the other, the way that passes the tip.
+        std::size_t from = drawing.OutlineIndexNear(dots[i - 1].position);
+        std::size_t to = drawing.OutlineIndexNear(dots[i + 1].position);
+        const std::size_t tip = drawing.OutlineIndexNear(dots[i].position);
+        if ((tip + n - from) % n > (to + n - from) % n)
+            std::swap(from, to);
+        for (std::size_t k = (from + 1) % n; k != to; k = (k + 1) % n)
+            skipped[k] = true;
+    }
+    return skipped;
+}
+
 JudgedDots Judge(const TracedDrawing& drawing, std::vector<Dot> dots, const DotOptions& options)
 {
     JudgedDots page;
@@ -55,10 +83,21 @@ JudgedDots Judge(const TracedDrawing& drawing, std::vector<Dot> dots, const DotO
 JudgedDots JudgedDots::Place(const TracedDrawing& drawing, const DotOptions& options)
 {
     JudgedDots best = Judge(drawing, PlaceDots(drawing, options), options);
+    Placement placed = Placement::OneByOne;
     for (const Placement placement : {Placement::Mended, Placement::Settled, Placement::Evened}) {
         if (!Mendable(best.verdict))
             break;
         JudgedDots other = Judge(drawing, PlaceDots(drawing, options, placement), options);
+        if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict)) {
+            best = std::move(other);
+            placed = placement;
+        }
+    }
+    // A dot at the tip of a thin part sends the child out along it and
+    // back: placed again without a dot along the part, the child's line cuts
+    // across its foot and the part stays drawn, like a tail.
+    if (const std::vector<bool> thin = ThinParts(drawing, best.dots); !thin.empty() && Mendable(best.verdict)) {
+        JudgedDots other = Judge(drawing, PlaceDots(drawing, options, placed, thin), options);
         if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict))
             best = std::move(other);
     }

@@ -1,5 +1,7 @@
 #include "PageRules.h"
 
+#include <QLineF>
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -69,6 +71,15 @@ double Turn(QPointF a, QPointF b, QPointF c)
     const QPointF in = b - a, out = c - b;
     return std::abs(std::atan2(in.x() * out.y() - in.y() * out.x(), QPointF::dotProduct(in, out))) * 180 /
            std::numbers::pi;
+}
+
+bool OutAndBack(QPointF before, QPointF apex, QPointF after, double radius)
+{
+    const double in = QLineF(before, apex).length(), out = QLineF(apex, after).length();
+    if (in <= kLongSide * radius || out <= kLongSide * radius || Turn(before, apex, after) <= kOutAndBack)
+        return false;
+    return in < out ? SegmentDistance(before, apex, after) < kThinPart * radius
+                    : SegmentDistance(after, apex, before) < kThinPart * radius;
 }
 
 bool ReadAsOne(const QRectF& a, const QRectF& b, double height, const std::function<bool(const QRectF&)>& dotIn)

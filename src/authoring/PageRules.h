@@ -81,6 +81,9 @@ double BoxDistance(const QRectF& box, QPointF a, QPointF b);
 bool SegmentsMeet(QPointF a, QPointF b, QPointF c, QPointF d);
 // The turn at b on the way a, b, c, in degrees: 0 straight on, 180 straight back.
 double Turn(QPointF a, QPointF b, QPointF c);
+// Whether the way before, apex, after, with dots of `radius`, goes out along
+// a thin part of the figure and straight back (kOutAndBack, kThinPart).
+bool OutAndBack(QPointF before, QPointF apex, QPointF after, double radius);
 // Whether the labels in boxes a and b, of about `height`, read as one number;
 // `dotIn` tells whether a dot of the page stands in a box.
 bool ReadAsOne(const QRectF& a, const QRectF& b, double height, const std::function<bool(const QRectF&)>& dotIn);

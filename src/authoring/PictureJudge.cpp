@@ -958,7 +958,7 @@ private:
                 Turn(Q(At(i - 1)), Q(At(i)), Q(At(i + 1))) > kTurnBack) {
                 ++faults;
                 turns.insert(Number(i));
-            } else if (OutAndBack(i)) {
+            } else if (OutAndBack(Q(At(i - 1)), Q(At(i)), Q(At(i + 1)), m_radius)) {
                 ++faults;
                 outAndBack.insert(Number(i));
             }
@@ -971,18 +971,6 @@ private:
         if (!outAndBack.empty())
             Fail(Criterion::CleanPath,
                  "le trait part et revient le long d'une partie mince : " + DotList(outAndBack), outAndBack);
-    }
-
-    // A sharp turn at dot i whose two sides run close to each other all
-    // along the shorter: out along a thin part of the figure and straight back.
-    bool OutAndBack(std::size_t i) const
-    {
-        const cv::Point2d apex = At(i), before = At(i - 1), after = At(i + 1);
-        const double in = cv::norm(before - apex), out = cv::norm(after - apex);
-        if (in <= kLongSide * m_radius || out <= kLongSide * m_radius || Turn(Q(before), Q(apex), Q(after)) <= kOutAndBack)
-            return false;
-        const cv::Point2d shortEnd = in < out ? before : after, longEnd = in < out ? after : before;
-        return SegmentDistance(Q(shortEnd), Q(apex), Q(longEnd)) < kThinPart * m_radius;
     }
 
     // The child's line follows the outline: it crosses no line drawn on the

@@ -237,4 +237,12 @@ TracedDrawing TracedDrawing::FromBytes(const QByteArray& bytes, const QString& s
     return traced;
 }
 
+std::size_t TracedDrawing::OutlineIndexNear(QPoint at) const
+{
+    return static_cast<std::size_t>(std::distance(
+        m_outline.begin(), std::min_element(m_outline.begin(), m_outline.end(), [&](QPoint a, QPoint b) {
+            return (a - at).manhattanLength() < (b - at).manhattanLength();
+        })));
+}
+
 }  // namespace vorlane

@@ -48,6 +48,8 @@ public:
     // pixels: the main piece of the drawing without its thin parts. Dots go
     // on its points that lie on a black pixel of the picture to colour.
     const std::vector<QPoint>& Outline() const { return m_outline; }
+    // The index of the outline point nearest `at` (0 without an outline).
+    std::size_t OutlineIndexNear(QPoint at) const;
 
     // How far the point is from the drawing's edge, its lines next to the
     // page's outside, in pixels (0 outside the picture).

@@ -172,5 +172,19 @@ TEST_P(TraceTest, BecomesAPictureThatIsPlayedToTheEnd)
     EXPECT_EQ(PictureColour(regions.front()), AtDepth(colour));
 }
 
+// Dots placed one by one put one at the tip of the carrot, sending the child
+// out along it and back: the page placed again leaves the tip drawn and the
+// child's line cuts across it.
+TEST(TracedThinPart, IsCutAcrossNotGoneAlongAndBack)
+{
+    const auto [bytes, suffix] = DrawingBytes({"Carrot", "food/vegetables/what_s_up_doc_01.svg"}, TempDir());
+    ASSERT_FALSE(bytes.isEmpty()) << "openclipart-svg installed by scripts/setup.sh?";
+    DotOptions options;
+    options.count = 20;
+    const PageVerdict verdict = JudgedDots::Place(TracedDrawing::FromBytes(bytes, suffix), options).verdict;
+    EXPECT_TRUE(verdict[Criterion::CleanPath].passed) << verdict.Line();
+    EXPECT_TRUE(verdict[Criterion::Parts].passed) << verdict.Line();
+}
+
 }  // namespace
 }  // namespace vorlane::test
