@@ -60,6 +60,9 @@ inline constexpr double kMostClutter = 1.5;
 // Nor are more than this many scraps smaller than a label scattered over
 // the dots page.
 inline constexpr int kMostFlecks = 5;
+// Nor more than this many closed shapes narrower than a dot spacing (the
+// cells of a texture; a face's eyes and a house's panes are fewer).
+inline constexpr int kMostCells = 10;
 // The child's line runs through the figure no further than this many dot
 // radii from an outline.
 inline constexpr double kInsideReach = 2;

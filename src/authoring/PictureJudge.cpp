@@ -886,8 +886,12 @@ private:
         const auto far = std::count_if(within.begin(), within.end(), [&](cv::Point p) { return toPath.At(p) > near; });
         const double inner = static_cast<double>(far) / std::max(1.0, m_lineWidth);
         m_verdict.clutter = inner / std::max(1.0, length);
-        if (m_verdict.clutter > kMostClutter)
+        std::vector<QPoint> cells;
+        if (m_verdict.clutter > kMostClutter || Cells(cells) > kMostCells) {
             Fail(Criterion::GivenAway, "des hachures, des ombres ou trop de traits encombrent le dessin", {});
+            std::vector<QPoint>& places = m_verdict[Criterion::GivenAway].places;
+            places.insert(places.end(), cells.begin(), cells.end());
+        }
         std::vector<QPoint> crumbs;
         m_flecks = Flecks(crumbs);
         if (m_flecks > kMostFlecks) {
@@ -896,6 +900,27 @@ private:
             std::vector<QPoint>& places = m_verdict[Criterion::GivenAway].places;
             places.insert(places.end(), crumbs.begin(), crumbs.end());
         }
+    }
+
+    // The small closed shapes drawn on the dots page, narrower than a dot
+    // spacing: a few are eyes, buttons, windows; many are the bricks, scales
+    // or cells of a texture, which hide the figure. Slivers inside a blot
+    // are not shapes the eye sees.
+    int Cells(std::vector<QPoint>& where) const
+    {
+        constexpr int kSliver = 12;
+        const double widest = kDotSpacing * m_radius;
+        cv::Mat ids, stats, centres;
+        const int found =
+            cv::connectedComponentsWithStats((m_drawn == 0) & ~Background(m_drawn), ids, stats, centres, 4, CV_32S);
+        std::vector<QPoint> cells;
+        for (int c = 1; c < found; ++c)
+            if (const int area = stats.at<int>(c, cv::CC_STAT_AREA); area >= kSliver && area < widest * widest)
+                cells.push_back(Place(cv::Point2d(centres.at<double>(c, 0), centres.at<double>(c, 1))));
+        const int count = static_cast<int>(cells.size());
+        if (count > kMostCells)
+            where = std::move(cells);
+        return count;
     }
 
     // Scraps drawn on the dots page smaller than a label, with no hole (a

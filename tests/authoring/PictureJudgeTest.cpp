@@ -91,6 +91,19 @@ void Line(JudgedPage& page, QPointF from, QPointF to, double width = 3)
         });
 }
 
+// A grid of `rows` by `columns` cells 18 px wide drawn in the ring: a
+// window's panes, or the bricks of a wall.
+std::function<void(JudgedPage&)> Grid(int rows, int columns)
+{
+    return [rows, columns](JudgedPage& page) {
+        const QPointF corner = kRingCentre - QPointF(9 * columns, 9 * rows);
+        for (int r = 0; r <= rows; ++r)
+            Line(page, corner + QPointF(0, 18 * r), corner + QPointF(18 * columns, 18 * r));
+        for (int c = 0; c <= columns; ++c)
+            Line(page, corner + QPointF(18 * c, 0), corner + QPointF(18 * c, 18 * rows));
+    };
+}
+
 // The outline of the picture to colour cut `width` pixels wide just past dot 11.
 std::function<void(JudgedPage&)> BreakOutline(double width)
 {
@@ -230,6 +243,8 @@ const std::vector<Spoiling>& Spoilings()
              }
          },
          true, {}},
+        {"a wall of small bricks", Criterion::GivenAway, {}, Grid(3, 4), false, {}, "encombrent le dessin", 12},
+        {"a window of nine panes", Criterion::GivenAway, {}, Grid(3, 3), true, {}},
         {"ten dots drawn small", Criterion::Sizes, {10, 6, 18, true, {}}, nullptr, false, {}, "points et numéros trop petits"},
         {"ten dots drawn big", Criterion::Sizes, {10, 9, 26, true, {}}, nullptr, true, {}},
     };
