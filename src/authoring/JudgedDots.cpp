@@ -83,21 +83,18 @@ JudgedDots Judge(const TracedDrawing& drawing, std::vector<Dot> dots, const DotO
 JudgedDots JudgedDots::Place(const TracedDrawing& drawing, const DotOptions& options)
 {
     JudgedDots best = Judge(drawing, PlaceDots(drawing, options), options);
-    Placement placed = Placement::OneByOne;
     for (const Placement placement : {Placement::Mended, Placement::Settled, Placement::Evened}) {
         if (!Mendable(best.verdict))
             break;
         JudgedDots other = Judge(drawing, PlaceDots(drawing, options, placement), options);
-        if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict)) {
+        if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict))
             best = std::move(other);
-            placed = placement;
-        }
     }
     // A dot at the tip of a thin part sends the child out along it and
     // back: placed again without a dot along the part, the child's line cuts
     // across its foot and the part stays drawn, like a tail.
     if (const std::vector<bool> thin = ThinParts(drawing, best.dots); !thin.empty() && Mendable(best.verdict)) {
-        JudgedDots other = Judge(drawing, PlaceDots(drawing, options, placed, thin), options);
+        JudgedDots other = Judge(drawing, PlaceDots(drawing, options, Placement::OneByOne, thin), options);
         if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict))
             best = std::move(other);
     }

@@ -910,13 +910,17 @@ private:
     {
         constexpr int kSliver = 12;
         const double widest = kDotSpacing * m_radius;
+        // Outside the lines' bounds all is background.
+        const cv::Rect box = cv::boundingRect(m_drawn);
+        if (box.empty())
+            return 0;
+        const Mask lines = m_drawn(box);
         cv::Mat ids, stats, centres;
-        const int found =
-            cv::connectedComponentsWithStats((m_drawn == 0) & ~Background(m_drawn), ids, stats, centres, 4, CV_32S);
+        const int found = cv::connectedComponentsWithStats((lines == 0) & ~Background(lines), ids, stats, centres, 4, CV_32S);
         std::vector<QPoint> cells;
         for (int c = 1; c < found; ++c)
             if (const int area = stats.at<int>(c, cv::CC_STAT_AREA); area >= kSliver && area < widest * widest)
-                cells.push_back(Place(cv::Point2d(centres.at<double>(c, 0), centres.at<double>(c, 1))));
+                cells.push_back(Place(cv::Point2d(box.x + centres.at<double>(c, 0), box.y + centres.at<double>(c, 1))));
         const int count = static_cast<int>(cells.size());
         if (count > kMostCells)
             where = std::move(cells);
