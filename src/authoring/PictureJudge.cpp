@@ -887,7 +887,8 @@ private:
         const double inner = static_cast<double>(far) / std::max(1.0, m_lineWidth);
         m_verdict.clutter = inner / std::max(1.0, length);
         std::vector<QPoint> cells;
-        if (m_verdict.clutter > kMostClutter || Cells(cells) > kMostCells) {
+        m_cells = m_verdict.clutter > kMostClutter ? 0 : Cells(cells);
+        if (m_verdict.clutter > kMostClutter || m_cells > kMostCells) {
             Fail(Criterion::GivenAway, "des hachures, des ombres ou trop de traits encombrent le dessin", {});
             std::vector<QPoint>& places = m_verdict[Criterion::GivenAway].places;
             places.insert(places.end(), cells.begin(), cells.end());
@@ -1357,7 +1358,8 @@ private:
             advice.push_back("Déplacez les points pour que le trait suive le contour.");
         if (failed(Criterion::LookAlikes))
             advice.push_back("Dessinez les taches rondes en cercles vides.");
-        if (failed(Criterion::GivenAway) && (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks))
+        if (failed(Criterion::GivenAway) &&
+            (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks || m_cells > kMostCells))
             advice.push_back("Gommez les traits en trop, ou prenez un dessin plus simple.");
         else if (failed(Criterion::GivenAway))
             advice.push_back("Laissez plus de contour à découvrir.");
@@ -1385,6 +1387,7 @@ private:
     DistanceMap m_toLines;
     double m_labelHeight = 0;  // the usual label's, in pixels
     int m_flecks = 0;
+    int m_cells = 0;   // the small closed shapes drawn on the dots page
     std::vector<double> m_radii;
     double m_radius = kSmallDotRadius;
     PageVerdict m_verdict;
