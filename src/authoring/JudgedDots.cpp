@@ -92,8 +92,9 @@ JudgedDots JudgedDots::Place(const TracedDrawing& drawing, const DotOptions& opt
     }
     // A dot at the tip of a thin part sends the child out along it and
     // back: placed again without a dot along the part, the child's line cuts
-    // across its foot and the part stays drawn, like a tail.
-    if (const std::vector<bool> thin = ThinParts(drawing, best.dots); !thin.empty() && Mendable(best.verdict)) {
+    // across its foot and the part stays drawn, like a tail. Worth it on a
+    // page that fails for its drawing too: the parent may rub that out.
+    if (const std::vector<bool> thin = ThinParts(drawing, best.dots); !thin.empty()) {
         JudgedDots other = Judge(drawing, PlaceDots(drawing, options, Placement::OneByOne, thin), options);
         if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict))
             best = std::move(other);

@@ -63,6 +63,9 @@ inline constexpr int kMostFlecks = 5;
 // Nor more than this many closed shapes narrower than a dot spacing (the
 // cells of a texture; a face's eyes and a house's panes are fewer).
 inline constexpr int kMostCells = 10;
+// Nor more than this many pinholes of paper within its lines, where strokes
+// knot and scribble (the library's pages have three at most).
+inline constexpr int kMostKnots = 10;
 // The child's line runs through the figure no further than this many dot
 // radii from an outline.
 inline constexpr double kInsideReach = 2;

@@ -886,46 +886,56 @@ private:
         const auto far = std::count_if(within.begin(), within.end(), [&](cv::Point p) { return toPath.At(p) > near; });
         const double inner = static_cast<double>(far) / std::max(1.0, m_lineWidth);
         m_verdict.clutter = inner / std::max(1.0, length);
-        std::vector<QPoint> cells;
-        m_cells = m_verdict.clutter > kMostClutter ? 0 : Cells(cells);
+        const Enclosed enclosed = EnclosedShapes();
+        std::vector<QPoint>& places = m_verdict[Criterion::GivenAway].places;
+        m_cells = static_cast<int>(enclosed.cells.size());
         if (m_verdict.clutter > kMostClutter || m_cells > kMostCells) {
             Fail(Criterion::GivenAway, "des hachures, des ombres ou trop de traits encombrent le dessin", {});
-            std::vector<QPoint>& places = m_verdict[Criterion::GivenAway].places;
-            places.insert(places.end(), cells.begin(), cells.end());
+            if (m_cells > kMostCells)
+                places.insert(places.end(), enclosed.cells.begin(), enclosed.cells.end());
+        }
+        m_knots = static_cast<int>(enclosed.knots.size());
+        if (m_knots > kMostKnots) {
+            Fail(Criterion::GivenAway, "des traits emmêlés font des nœuds sur le dessin", {});
+            places.insert(places.end(), enclosed.knots.begin(), enclosed.knots.end());
         }
         std::vector<QPoint> crumbs;
         m_flecks = Flecks(crumbs);
         if (m_flecks > kMostFlecks) {
             Fail(Criterion::GivenAway, "des petites marques éparses sur la page se prennent pour des points ou des numéros",
                  {});
-            std::vector<QPoint>& places = m_verdict[Criterion::GivenAway].places;
             places.insert(places.end(), crumbs.begin(), crumbs.end());
         }
     }
 
-    // The small closed shapes drawn on the dots page, narrower than a dot
-    // spacing: a few are eyes, buttons, windows; many are the bricks, scales
-    // or cells of a texture, which hide the figure. Slivers inside a blot
-    // are not shapes the eye sees.
-    int Cells(std::vector<QPoint>& where) const
+    // What the lines of the dots page close, as the eye sees it: shapes
+    // narrower than a dot spacing (a few are eyes, buttons, windows; many are
+    // the bricks, scales or cells of a texture, which hide the figure), and
+    // pinholes of a few pixels, left where strokes knot and scribble.
+    struct Enclosed {
+        std::vector<QPoint> cells, knots;
+    };
+    Enclosed EnclosedShapes() const
     {
-        constexpr int kSliver = 12;
+        constexpr int kPinhole = 12;
         const double widest = kDotSpacing * m_radius;
+        Enclosed enclosed;
         // Outside the lines' bounds all is background.
         const cv::Rect box = cv::boundingRect(m_drawn);
         if (box.empty())
-            return 0;
+            return enclosed;
         const Mask lines = m_drawn(box);
         cv::Mat ids, stats, centres;
         const int found = cv::connectedComponentsWithStats((lines == 0) & ~Background(lines), ids, stats, centres, 4, CV_32S);
-        std::vector<QPoint> cells;
-        for (int c = 1; c < found; ++c)
-            if (const int area = stats.at<int>(c, cv::CC_STAT_AREA); area >= kSliver && area < widest * widest)
-                cells.push_back(Place(cv::Point2d(box.x + centres.at<double>(c, 0), box.y + centres.at<double>(c, 1))));
-        const int count = static_cast<int>(cells.size());
-        if (count > kMostCells)
-            where = std::move(cells);
-        return count;
+        for (int c = 1; c < found; ++c) {
+            const int area = stats.at<int>(c, cv::CC_STAT_AREA);
+            const QPoint at = Place(cv::Point2d(box.x + centres.at<double>(c, 0), box.y + centres.at<double>(c, 1)));
+            if (area < kPinhole)
+                enclosed.knots.push_back(at);
+            else if (area < widest * widest)
+                enclosed.cells.push_back(at);
+        }
+        return enclosed;
     }
 
     // Scraps drawn on the dots page smaller than a label, with no hole (a
@@ -1359,7 +1369,7 @@ private:
         if (failed(Criterion::LookAlikes))
             advice.push_back("Dessinez les taches rondes en cercles vides.");
         if (failed(Criterion::GivenAway) &&
-            (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks || m_cells > kMostCells))
+            (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks || m_cells > kMostCells || m_knots > kMostKnots))
             advice.push_back("Gommez les traits en trop, ou prenez un dessin plus simple.");
         else if (failed(Criterion::GivenAway))
             advice.push_back("Laissez plus de contour à découvrir.");
@@ -1388,6 +1398,7 @@ private:
     double m_labelHeight = 0;  // the usual label's, in pixels
     int m_flecks = 0;
     int m_cells = 0;   // the small closed shapes drawn on the dots page
+    int m_knots = 0;   // the pinholes in its lines
     std::vector<double> m_radii;
     double m_radius = kSmallDotRadius;
     PageVerdict m_verdict;

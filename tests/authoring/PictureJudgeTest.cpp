@@ -91,16 +91,16 @@ void Line(JudgedPage& page, QPointF from, QPointF to, double width = 3)
         });
 }
 
-// A grid of `rows` by `columns` cells 18 px wide drawn in the ring: a
-// window's panes, or the bricks of a wall.
-std::function<void(JudgedPage&)> Grid(int rows, int columns)
+// A grid of `rows` by `columns` cells `cell` px wide drawn in the ring: a
+// window's panes, the bricks of a wall, or, tight, a knot of scribbles.
+std::function<void(JudgedPage&)> Grid(int rows, int columns, double cell = 18, double width = 3)
 {
-    return [rows, columns](JudgedPage& page) {
-        const QPointF corner = kRingCentre - QPointF(9 * columns, 9 * rows);
+    return [=](JudgedPage& page) {
+        const QPointF corner = kRingCentre - QPointF(cell * columns, cell * rows) / 2;
         for (int r = 0; r <= rows; ++r)
-            Line(page, corner + QPointF(0, 18 * r), corner + QPointF(18 * columns, 18 * r));
+            Line(page, corner + QPointF(0, cell * r), corner + QPointF(cell * columns, cell * r), width);
         for (int c = 0; c <= columns; ++c)
-            Line(page, corner + QPointF(18 * c, 0), corner + QPointF(18 * c, 18 * rows));
+            Line(page, corner + QPointF(cell * c, 0), corner + QPointF(cell * c, cell * rows), width);
     };
 }
 
@@ -245,6 +245,7 @@ const std::vector<Spoiling>& Spoilings()
          true, {}},
         {"a wall of small bricks", Criterion::GivenAway, {}, Grid(3, 4), false, {}, "encombrent le dessin", 12},
         {"a window of nine panes", Criterion::GivenAway, {}, Grid(3, 3), true, {}},
+        {"a knot of scribbled strokes", Criterion::GivenAway, {}, Grid(4, 4, 5, 2), false, {}, "des nœuds", 4},
         {"ten dots drawn small", Criterion::Sizes, {10, 6, 18, true, {}}, nullptr, false, {}, "points et numéros trop petits"},
         {"ten dots drawn big", Criterion::Sizes, {10, 9, 26, true, {}}, nullptr, true, {}},
     };
