@@ -35,20 +35,21 @@ cv::Mat Disc(int size)
 // standing out from the lines round them and not much wider than a dot (an
 // eye, a seed, a spot), which would look like dots there: one standing alone
 // in the drawing (`drawing`) goes whole, the finished picture keeps it;
-// another keeps only its edge.
+// another keeps only its edge. Where lines meet in a blob nothing goes: its
+// edge would be a knot of pinholes, read as a scribble.
 cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& nearPath)
 {
     constexpr double kLargest = 26;  // radius, in pixels, of the largest area taken for a dot
-    constexpr double kOutstanding = 0.5;  // at most this share of the ring round it is ink
     cv::Mat filled;
     cv::morphologyEx(ink, filled, cv::MORPH_OPEN, Disc(kLineWidth + 2));
     cv::Mat areas, stats, centres;
     const int count = cv::connectedComponentsWithStats(filled, areas, stats, centres, 8, CV_32S);
     // How much of the ring round each area is ink.
-    cv::Mat grown, ring;
+    cv::Mat grown, ring, near;
     areas.convertTo(grown, CV_32F);
-    cv::dilate(grown, grown, Disc(5));
-    ring = (grown > 0) & (areas == 0);
+    cv::dilate(grown, near, Disc(PageRules::kRingFrom));
+    cv::dilate(grown, grown, Disc(PageRules::kRingTo));
+    ring = (grown > 0) & (near == 0);
     std::vector<int> ringSize(static_cast<size_t>(count), 0), ringInk(static_cast<size_t>(count), 0);
     for (int y = 0; y < filled.rows; ++y) {
         const float* owner = grown.ptr<float>(y);
@@ -67,7 +68,7 @@ cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& n
         const int width = stats.at<int>(i, cv::CC_STAT_WIDTH), height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
         dotLike[static_cast<size_t>(i)] = stats.at<int>(i, cv::CC_STAT_AREA) <= CV_PI * kLargest * kLargest &&
                                           2 * std::min(width, height) >= std::max(width, height) &&
-                                          ringInk[static_cast<size_t>(i)] <= kOutstanding * ringSize[static_cast<size_t>(i)];
+                                          ringInk[static_cast<size_t>(i)] <= PageRules::kAloneInk * ringSize[static_cast<size_t>(i)];
     }
     for (int y = 0; y < filled.rows; ++y) {
         const int* area = areas.ptr<int>(y);

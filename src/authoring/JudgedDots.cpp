@@ -96,7 +96,10 @@ JudgedDots JudgedDots::Place(const TracedDrawing& drawing, const DotOptions& opt
     // page that fails for its drawing too: the parent may rub that out.
     if (const std::vector<bool> thin = ThinParts(drawing, best.dots); !thin.empty()) {
         JudgedDots other = Judge(drawing, PlaceDots(drawing, options, Placement::OneByOne, thin), options);
-        if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict))
+        // As many faults, but the path mended and the drawing's left, is better too.
+        const bool pathMended = !best.verdict[Criterion::CleanPath].passed && other.verdict[Criterion::CleanPath].passed;
+        if (other.verdict.Good() || Failed(other.verdict) < Failed(best.verdict) ||
+            (pathMended && Failed(other.verdict) == Failed(best.verdict)))
             best = std::move(other);
     }
     // Numbers that are still not plainly their dot's, on a page good

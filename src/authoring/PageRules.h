@@ -66,6 +66,20 @@ inline constexpr int kMostCells = 10;
 // Nor more than this many pinholes of paper within its lines, where strokes
 // knot and scribble (the library's pages have three at most).
 inline constexpr int kMostKnots = 10;
+// Nor more than this many blobs where lines meet, wider than a line: the
+// tangles of a busy drawing (the library's pages have none; pages rated
+// good by eye five at most).
+inline constexpr int kMostJoints = 5;
+// Nor do strokes thicker than two lines cover more than this many squares
+// as wide (a brush's bars, shapes filled heavy; pages rated good by eye ten
+// at most).
+inline constexpr double kMostThickInk = 20;
+// A blob stands alone, as a dot does, when at most this share of the ring
+// round it (between discs of kRingFrom and kRingTo pixels across, centred
+// on its edge) is ink; else lines meet there.
+inline constexpr double kAloneInk = 0.25;
+inline constexpr int kRingFrom = 3;
+inline constexpr int kRingTo = 7;
 // The child's line runs through the figure no further than this many dot
 // radii from an outline.
 inline constexpr double kInsideReach = 2;

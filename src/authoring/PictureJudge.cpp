@@ -790,10 +790,10 @@ private:
                              cv::Rect(0, 0, dark.cols, dark.rows);
         const Mask shape = ids(box) == blob;
         Mask near, far;
-        cv::dilate(shape, near, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(3, 3)));
-        cv::dilate(shape, far, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(7, 7)));
+        cv::dilate(shape, near, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(kRingFrom, kRingFrom)));
+        cv::dilate(shape, far, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(kRingTo, kRingTo)));
         const Mask ring = far & ~near;
-        return cv::countNonZero(ring & dark(box)) * 4 <= cv::countNonZero(ring);
+        return cv::countNonZero(ring & dark(box)) <= kAloneInk * cv::countNonZero(ring);
     }
 
     // Dark, filled, roughly round and of a dot's size, where no dot is.
@@ -820,11 +820,16 @@ private:
             const double area = stats.at<int>(c, cv::CC_STAT_AREA);
             const double radius = std::sqrt(area / std::numbers::pi);
             const double fill = area / (std::numbers::pi * width * height / 4);
-            if (radius < 0.6 * m_radius || radius > 3 * m_radius || std::min(width, height) < 0.6 * std::max(width, height) ||
-                fill < 0.75 || fill > 1.15 || !Standalone(dark, ids, c, stats))
+            if (radius < 0.6 * m_radius || radius > 3 * m_radius)
+                continue;
+            const cv::Point2d centre(centroids.at<double>(c, 0), centroids.at<double>(c, 1));
+            if (!Standalone(dark, ids, c, stats)) {
+                m_joints.push_back(Place(centre));
+                continue;
+            }
+            if (std::min(width, height) < 0.6 * std::max(width, height) || fill < 0.75 || fill > 1.15)
                 continue;
             ++blobs;
-            const cv::Point2d centre(centroids.at<double>(c, 0), centroids.at<double>(c, 1));
             std::size_t nearest = 0;
             for (std::size_t i = 1; i < Count(); ++i)
                 if (cv::norm(At(i) - centre) < cv::norm(At(nearest) - centre))
@@ -899,6 +904,16 @@ private:
             Fail(Criterion::GivenAway, "des traits emmêlés font des nœuds sur le dessin", {});
             places.insert(places.end(), enclosed.knots.begin(), enclosed.knots.end());
         }
+        if (m_joints.size() > static_cast<std::size_t>(kMostJoints)) {
+            Fail(Criterion::GivenAway, "des pâtés d'encre, là où des traits se rejoignent, encombrent le dessin", {});
+            places.insert(places.end(), m_joints.begin(), m_joints.end());
+        }
+        std::vector<QPoint> heavy;
+        m_thickInk = ThickInk(heavy);
+        if (m_thickInk > kMostThickInk) {
+            Fail(Criterion::GivenAway, "des traits trop épais font des taches d'encre sur le dessin", {});
+            places.insert(places.end(), heavy.begin(), heavy.end());
+        }
         std::vector<QPoint> crumbs;
         m_flecks = Flecks(crumbs);
         if (m_flecks > kMostFlecks) {
@@ -936,6 +951,28 @@ private:
                 enclosed.cells.push_back(at);
         }
         return enclosed;
+    }
+
+    // The strokes of the dots page thicker than two lines and longer than a
+    // blob (a brush's bars, shapes filled heavy), in squares of that width.
+    double ThickInk(std::vector<QPoint>& where) const
+    {
+        const int width = 2 * static_cast<int>(std::lround(m_lineWidth)) + 1;
+        const cv::Rect box = cv::boundingRect(m_drawn);
+        if (box.empty())
+            return 0;
+        Mask thick;
+        cv::morphologyEx(m_drawn(box), thick, cv::MORPH_OPEN,
+                         cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(width, width)));
+        cv::Mat ids, stats, centres;
+        const int found = cv::connectedComponentsWithStats(thick, ids, stats, centres, 8, CV_32S);
+        double area = 0;
+        for (int c = 1; c < found; ++c)
+            if (std::max(stats.at<int>(c, cv::CC_STAT_WIDTH), stats.at<int>(c, cv::CC_STAT_HEIGHT)) >= 3 * width) {
+                area += stats.at<int>(c, cv::CC_STAT_AREA);
+                where.push_back(Place(cv::Point2d(box.x + centres.at<double>(c, 0), box.y + centres.at<double>(c, 1))));
+            }
+        return area / (width * width);
     }
 
     // Scraps drawn on the dots page smaller than a label, with no hole (a
@@ -1369,7 +1406,8 @@ private:
         if (failed(Criterion::LookAlikes))
             advice.push_back("Dessinez les taches rondes en cercles vides.");
         if (failed(Criterion::GivenAway) &&
-            (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks || m_cells > kMostCells || m_knots > kMostKnots))
+            (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks || m_cells > kMostCells || m_knots > kMostKnots || m_thickInk > kMostThickInk ||
+             m_joints.size() > static_cast<std::size_t>(kMostJoints)))
             advice.push_back("Gommez les traits en trop, ou prenez un dessin plus simple.");
         else if (failed(Criterion::GivenAway))
             advice.push_back("Laissez plus de contour à découvrir.");
@@ -1399,6 +1437,8 @@ private:
     int m_flecks = 0;
     int m_cells = 0;   // the small closed shapes drawn on the dots page
     int m_knots = 0;   // the pinholes in its lines
+    std::vector<QPoint> m_joints;  // the blobs where its lines meet
+    double m_thickInk = 0;         // its strokes thicker than two lines
     std::vector<double> m_radii;
     double m_radius = kSmallDotRadius;
     PageVerdict m_verdict;

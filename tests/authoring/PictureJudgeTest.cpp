@@ -246,6 +246,22 @@ const std::vector<Spoiling>& Spoilings()
         {"a wall of small bricks", Criterion::GivenAway, {}, Grid(3, 4), false, {}, "encombrent le dessin", 12},
         {"a window of nine panes", Criterion::GivenAway, {}, Grid(3, 3), true, {}},
         {"a knot of scribbled strokes", Criterion::GivenAway, {}, Grid(4, 4, 5, 2), false, {}, "des nœuds", 4},
+        {"blobs where lines meet", Criterion::GivenAway, {},
+         [](JudgedPage& page) {
+             for (int i = 0; i < 6; ++i) {
+                 const QPointF at = kRingCentre + QPointF(-100 + 40 * i, i % 2 == 0 ? -50 : 50);
+                 Line(page, at - QPointF(6, 0), at + QPointF(6, 0), 11);
+                 for (const QPointF way : {QPointF(0, -20), QPointF(0, 20), QPointF(-20, 0), QPointF(20, 0)})
+                     Line(page, at, at + way, 5);
+             }
+         },
+         false, {}, "des pâtés d'encre", 6},
+        {"strokes drawn heavy", Criterion::GivenAway, {},
+         [](JudgedPage& page) {
+             for (const double y : {-60.0, 0.0, 60.0})
+                 Line(page, kRingCentre + QPointF(-100, y), kRingCentre + QPointF(100, y), 14);
+         },
+         false, {}, "des traits trop épais", 3},
         {"ten dots drawn small", Criterion::Sizes, {10, 6, 18, true, {}}, nullptr, false, {}, "points et numéros trop petits"},
         {"ten dots drawn big", Criterion::Sizes, {10, 9, 26, true, {}}, nullptr, true, {}},
     };
