@@ -107,13 +107,29 @@ cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& n
     return filled;
 }
 
-// The pieces of `ink` the size of a number near a dot and beside the child's
-// line that are but a piece of a longer line of the drawing (`lines`): the
-// end of a stroke the outline or a dot cut, left beside it. The eye reads
-// them as a number; a small line drawn whole (an eye, a nostril) stays.
-cv::Mat Fragments(const cv::Mat& ink, const cv::Mat& lines, const cv::Mat& nearPath, const std::vector<cv::Point>& dots,
-                  const DotSize& size)
+// Whether a mask shuts in some paper.
+bool HasHole(const cv::Mat& piece)
 {
+    cv::Mat paper;
+    cv::copyMakeBorder(piece == 0, paper, 1, 1, 1, 1, cv::BORDER_CONSTANT, 255);
+    cv::floodFill(paper, cv::Point(0, 0), 0, nullptr, 0, 0, 4);
+    return cv::countNonZero(paper) > 0;
+}
+
+// The pieces of `ink` the size of a number near a dot, which the eye reads
+// as a number: the end of a longer line of the drawing (`lines`) that the
+// outline or a dot cut, left beside the child's line, or a mark drawn there
+// (a tick, a stray stroke). A small shape that shuts in paper (an eye, a
+// bubble) stays, and so does outline: the stretches the dots page shows
+// (`shown`) and the picture's outer edge.
+cv::Mat Fragments(const cv::Mat& ink, const cv::Mat& lines, const cv::Mat& nearPath, const cv::Mat& shown,
+                  const std::vector<cv::Point>& dots, const DotSize& size)
+{
+    cv::Mat outer;
+    cv::copyMakeBorder(lines == 0, outer, 1, 1, 1, 1, cv::BORDER_CONSTANT, 255);
+    cv::floodFill(outer, cv::Point(0, 0), 128, nullptr, 0, 0, 4);
+    cv::dilate(outer(cv::Rect(1, 1, lines.cols, lines.rows)) == 128, outer, Disc(3));
+    const cv::Mat outline = shown | (outer & lines);
     const double label = QFontMetricsF(LabelFont(size.labelSize)).tightBoundingRect(QStringLiteral("0")).height();
     const double largest = 2 * label, reach = PageRules::kLooseMarkReach * label;
     cv::Mat parts, stats, centres, whole, wholeStats;
@@ -124,9 +140,9 @@ cv::Mat Fragments(const cv::Mat& ink, const cv::Mat& lines, const cv::Mat& nearP
     };
     std::vector<uchar> cut(static_cast<std::size_t>(count), 0);
     std::vector<int> wholeOf(cut.size(), 0);
-    // Only a piece the child's line passes near: the outline must stay
-    // shown wherever the child's line leaves it.
-    std::vector<uchar> beside(cut.size(), 1);
+    // Beside the child's line all along, a cut end may go even from the
+    // outline: the child draws there.
+    std::vector<uchar> beside(cut.size(), 1), onOutline(cut.size(), 0);
     for (int y = 0; y < ink.rows; ++y) {
         const int* part = parts.ptr<int>(y);
         const int* line = whole.ptr<int>(y);
@@ -136,14 +152,16 @@ cv::Mat Fragments(const cv::Mat& ink, const cv::Mat& lines, const cv::Mat& nearP
                 wholeOf[static_cast<std::size_t>(part[x])] = line[x];
             if (!within[x])
                 beside[static_cast<std::size_t>(part[x])] = 0;
+            if (outline.at<uchar>(y, x))
+                onOutline[static_cast<std::size_t>(part[x])] = 1;
         }
     }
     for (int i = 1; i < count; ++i) {
         const cv::Rect box(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
                            stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
         const int of = wholeOf[static_cast<std::size_t>(i)];
-        if (!beside[static_cast<std::size_t>(i)] || side(stats, i) > largest || of == 0 ||
-            side(wholeStats, of) <= side(stats, i) + label)
+        const bool cutOff = beside[static_cast<std::size_t>(i)] && of != 0 && side(wholeStats, of) > side(stats, i) + label;
+        if (side(stats, i) > largest || (!cutOff && (onOutline[static_cast<std::size_t>(i)] || HasHole(parts(box) == i))))
             continue;
         const QRectF area(box.x, box.y, box.width - 1, box.height - 1);
         cut[static_cast<std::size_t>(i)] = std::any_of(dots.begin(), dots.end(), [&](cv::Point dot) {
@@ -199,9 +217,11 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
             drawn[stretchOf(pixel.outlineIndex)] = 1;
     // Drawn as wide as the page's other lines: a thick stroke drawn whole,
     // once the dots cut it, leaves blobs read as dots or numbers.
+    cv::Mat shown = cv::Mat::zeros(lines.size(), CV_8U);
     for (const BandPixel& pixel : drawing.OutlineBand())
         if (drawn[stretchOf(pixel.outlineIndex)] && drawing.EdgeDistance(pixel.at) < kLineWidth)
-            lines.at<uchar>(pixel.at.y(), pixel.at.x()) = 255;
+            shown.at<uchar>(pixel.at.y(), pixel.at.x()) = 255;
+    lines |= shown;
 
     // A line that met the outline at a slant keeps a sliver where the
     // outline went: too thin to be a line, it goes too.
@@ -242,7 +262,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
             out[x] = cut[static_cast<std::size_t>(part[x])] ? 255 : 0;
     }
     leaveOut(stubs);
-    leaveOut(Fragments(ink, View(drawing.Lines()), near, path, size));
+    leaveOut(Fragments(ink, View(drawing.Lines()), near, shown, path, size));
     // What is left of a line under a dot's rim once the rest of it went
     // shows as a crescent round the dot, a mark of its own: it goes too.
     cv::Mat rims = cv::Mat::zeros(lines.size(), CV_8U);

@@ -2,7 +2,7 @@
 // outline closed on the picture to colour, a double outline made one line
 // for the child to draw; the dots picture keeps the inner
 // lines and the stretches the child does not draw, and none that the child
-// draws; the placements that slide and exchange dots never leave the child's
+// draws nor a mark the size of a number near a dot; the placements that slide and exchange dots never leave the child's
 // line farther from the outline than dots placed one by one.
 #include "DotPicture.h"
 #include "DotStyle.h"
@@ -23,8 +23,8 @@ namespace {
 
 // A sun: a ring of twelve rays (an outline with sharp turns everywhere), a
 // line across its middle, and a gap `gap` pixels wide at the top of the
-// outline, drawn `width` pixels wide.
-TracedDrawing Sun(int gap, int width = 5)
+// outline, drawn `width` pixels wide, with `more` drawn over it.
+TracedDrawing Sun(int gap, int width = 5, const QString& more = {})
 {
     QString points;
     for (int i = 0; i < 24; ++i) {
@@ -35,9 +35,10 @@ TracedDrawing Sun(int gap, int width = 5)
     const QString svg = QStringLiteral(
                             "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"500\" height=\"420\">"
                             "<polyline points=\"%1\" fill=\"none\" stroke=\"black\" stroke-width=\"%2\"/>"
-                            "<line x1=\"180\" y1=\"210\" x2=\"320\" y2=\"210\" stroke=\"black\" stroke-width=\"5\"/></svg>")
+                            "<line x1=\"180\" y1=\"210\" x2=\"320\" y2=\"210\" stroke=\"black\" stroke-width=\"5\"/>%3</svg>")
                             .arg(points + QStringLiteral("%1,%2").arg(250 - gap).arg(30))
-                            .arg(width);
+                            .arg(width)
+                            .arg(more);
     return TracedDrawing::FromBytes(svg.toUtf8(), QStringLiteral("svg"));
 }
 
@@ -148,6 +149,48 @@ TEST(DotsLines, KeepsWhatTheChildDoesNotDrawAndNothingTheyDo)
             return QLineF(QPointF(p), closing).length() < 40 && Set(lines, p);
         })) << "the stretch from the last dot to the first stays drawn";
     }
+}
+
+// A stroke the size of a number near a dot (a tick, a stray mark) is left to
+// the picture to colour: on the dots page it reads as the dot's number.
+TEST(DotsLines, LeavesAMarkTheSizeOfANumberNearADotOff)
+{
+    const double valley = std::numbers::pi / 12 - std::numbers::pi / 2 + 0.02;
+    const QPointF at(250 + 95 * std::cos(valley), 210 + 95 * std::sin(valley));
+    const TracedDrawing sun = Sun(0, 5,
+                                  QStringLiteral("<line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%2\" stroke=\"black\" "
+                                                 "stroke-width=\"4\"/>")
+                                      .arg(at.x() - 4)
+                                      .arg(at.y())
+                                      .arg(at.x() + 4));
+    DotOptions options;
+    options.count = 24;
+    const QImage lines = DotsLines(sun, PlaceDots(sun, options));
+    // The mark: the one small piece of the picture's lines.
+    const QImage& picture = sun.Lines();
+    std::vector<bool> seen(static_cast<std::size_t>(picture.width() * picture.height()));
+    std::vector<QPoint> mark;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            std::vector<QPoint> piece, next = {QPoint(x, y)};
+            while (!next.empty()) {
+                const QPoint p = next.back();
+                next.pop_back();
+                auto done = seen[static_cast<std::size_t>(std::clamp(p.y(), 0, picture.height() - 1) * picture.width() +
+                                                           std::clamp(p.x(), 0, picture.width() - 1))];
+                if (!Set(picture, p) || done)
+                    continue;
+                done = true;
+                piece.push_back(p);
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        next.push_back(p + QPoint(dx, dy));
+            }
+            if (!piece.empty() && piece.size() < 400)
+                mark.insert(mark.end(), piece.begin(), piece.end());
+        }
+    ASSERT_FALSE(mark.empty());
+    EXPECT_TRUE(std::none_of(mark.begin(), mark.end(), [&](QPoint p) { return Set(lines, p); }));
 }
 
 // An outline drawn twice, close (or a thick stroke traced as its own
