@@ -44,31 +44,24 @@ cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& n
     cv::morphologyEx(ink, filled, cv::MORPH_OPEN, Disc(kLineWidth + 2));
     cv::Mat areas, stats, centres;
     const int count = cv::connectedComponentsWithStats(filled, areas, stats, centres, 8, CV_32S);
-    // How much of the ring round each area is ink.
-    cv::Mat grown, ring, near;
-    areas.convertTo(grown, CV_32F);
-    cv::dilate(grown, near, Disc(PageRules::kRingFrom));
-    cv::dilate(grown, grown, Disc(PageRules::kRingTo));
-    ring = (grown > 0) & (near == 0);
-    std::vector<int> ringSize(static_cast<size_t>(count), 0), ringInk(static_cast<size_t>(count), 0);
-    for (int y = 0; y < filled.rows; ++y) {
-        const float* owner = grown.ptr<float>(y);
-        const uchar* onRing = ring.ptr<uchar>(y);
-        const uchar* dark = ink.ptr<uchar>(y);
-        for (int x = 0; x < filled.cols; ++x)
-            if (onRing[x]) {
-                ++ringSize[static_cast<size_t>(owner[x])];
-                ringInk[static_cast<size_t>(owner[x])] += dark[x] ? 1 : 0;
-            }
-    }
     cv::Mat pieces, pieceStats;
     const int pieceCount = cv::connectedComponentsWithStats(drawing, pieces, pieceStats, centres, 8, CV_32S);
     std::vector<uchar> dotLike(static_cast<size_t>(count), 0), alone(static_cast<size_t>(pieceCount), 0);
     for (int i = 1; i < count; ++i) {
         const int width = stats.at<int>(i, cv::CC_STAT_WIDTH), height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-        dotLike[static_cast<size_t>(i)] = stats.at<int>(i, cv::CC_STAT_AREA) <= CV_PI * kLargest * kLargest &&
-                                          2 * std::min(width, height) >= std::max(width, height) &&
-                                          ringInk[static_cast<size_t>(i)] <= PageRules::kAloneInk * ringSize[static_cast<size_t>(i)];
+        if (stats.at<int>(i, cv::CC_STAT_AREA) > CV_PI * kLargest * kLargest || 2 * std::min(width, height) < std::max(width, height))
+            continue;
+        // Standing out: little of the ring round it is ink.
+        const cv::Rect box = cv::Rect(stats.at<int>(i, cv::CC_STAT_LEFT) - PageRules::kRingTo,
+                                      stats.at<int>(i, cv::CC_STAT_TOP) - PageRules::kRingTo, width + 2 * PageRules::kRingTo,
+                                      height + 2 * PageRules::kRingTo) &
+                             cv::Rect(0, 0, ink.cols, ink.rows);
+        const cv::Mat area = areas(box) == i;
+        cv::Mat near, far;
+        cv::dilate(area, near, Disc(PageRules::kRingFrom));
+        cv::dilate(area, far, Disc(PageRules::kRingTo));
+        const cv::Mat ring = far & ~near;
+        dotLike[static_cast<size_t>(i)] = cv::countNonZero(ring & ink(box)) <= PageRules::kAloneInk * cv::countNonZero(ring);
     }
     for (int y = 0; y < filled.rows; ++y) {
         const int* area = areas.ptr<int>(y);
@@ -117,19 +110,15 @@ bool HasHole(const cv::Mat& piece)
 }
 
 // The pieces of `ink` the size of a number near a dot, which the eye reads
-// as a number: the end of a longer line of the drawing (`lines`) that the
-// outline or a dot cut, left beside the child's line, or a mark drawn there
-// (a tick, a stray stroke). A small shape that shuts in paper (an eye, a
-// bubble) stays, and so does outline: the stretches the dots page shows
-// (`shown`) and the picture's outer edge.
-cv::Mat Fragments(const cv::Mat& ink, const cv::Mat& lines, const cv::Mat& nearPath, const cv::Mat& shown,
+// as a number: the end of a longer line of the drawing that the outline or
+// a dot cut, left beside the child's line, or a mark drawn there (a tick, a
+// stray stroke). A small shape that shuts in paper (an eye, a bubble) stays,
+// and so does outline: the stretches the dots page shows (`shown`) and the
+// drawing's outer edge.
+cv::Mat Fragments(const cv::Mat& ink, const TracedDrawing& drawing, const cv::Mat& nearPath, const cv::Mat& shown,
                   const std::vector<cv::Point>& dots, const DotSize& size)
 {
-    cv::Mat outer;
-    cv::copyMakeBorder(lines == 0, outer, 1, 1, 1, 1, cv::BORDER_CONSTANT, 255);
-    cv::floodFill(outer, cv::Point(0, 0), 128, nullptr, 0, 0, 4);
-    cv::dilate(outer(cv::Rect(1, 1, lines.cols, lines.rows)) == 128, outer, Disc(3));
-    const cv::Mat outline = shown | (outer & lines);
+    const cv::Mat lines = View(drawing.Lines());
     const double label = QFontMetricsF(LabelFont(size.labelSize)).tightBoundingRect(QStringLiteral("0")).height();
     const double largest = 2 * label, reach = PageRules::kLooseMarkReach * label;
     cv::Mat parts, stats, centres, whole, wholeStats;
@@ -152,7 +141,7 @@ cv::Mat Fragments(const cv::Mat& ink, const cv::Mat& lines, const cv::Mat& nearP
                 wholeOf[static_cast<std::size_t>(part[x])] = line[x];
             if (!within[x])
                 beside[static_cast<std::size_t>(part[x])] = 0;
-            if (outline.at<uchar>(y, x))
+            if (part[x] > 0 && (shown.at<uchar>(y, x) || (line[x] > 0 && drawing.EdgeDistance(QPoint(x, y)) <= 1)))
                 onOutline[static_cast<std::size_t>(part[x])] = 1;
         }
     }
@@ -161,12 +150,16 @@ cv::Mat Fragments(const cv::Mat& ink, const cv::Mat& lines, const cv::Mat& nearP
                            stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
         const int of = wholeOf[static_cast<std::size_t>(i)];
         const bool cutOff = beside[static_cast<std::size_t>(i)] && of != 0 && side(wholeStats, of) > side(stats, i) + label;
-        if (side(stats, i) > largest || (!cutOff && (onOutline[static_cast<std::size_t>(i)] || HasHole(parts(box) == i))))
+        if (side(stats, i) > largest || (!cutOff && onOutline[static_cast<std::size_t>(i)]))
             continue;
         const QRectF area(box.x, box.y, box.width - 1, box.height - 1);
-        cut[static_cast<std::size_t>(i)] = std::any_of(dots.begin(), dots.end(), [&](cv::Point dot) {
-            return PageRules::BoxDistance(area, QPointF(dot.x, dot.y)) - size.radius <= reach;
-        });
+        cut[static_cast<std::size_t>(i)] = std::any_of(dots.begin(), dots.end(),
+                                                       [&](cv::Point dot) {
+                                                           return PageRules::BoxDistance(area, QPointF(dot.x, dot.y)) -
+                                                                      size.radius <=
+                                                                  reach;
+                                                       }) &&
+                                           (cutOff || !HasHole(parts(box) == i));
     }
     cv::Mat gone(ink.size(), CV_8U);
     for (int y = 0; y < ink.rows; ++y) {
@@ -262,7 +255,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
             out[x] = cut[static_cast<std::size_t>(part[x])] ? 255 : 0;
     }
     leaveOut(stubs);
-    leaveOut(Fragments(ink, View(drawing.Lines()), near, shown, path, size));
+    leaveOut(Fragments(ink, drawing, near, shown, path, size));
     // What is left of a line under a dot's rim once the rest of it went
     // shows as a crescent round the dot, a mark of its own: it goes too.
     cv::Mat rims = cv::Mat::zeros(lines.size(), CV_8U);
