@@ -49,19 +49,21 @@ cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& n
     std::vector<uchar> dotLike(static_cast<size_t>(count), 0), alone(static_cast<size_t>(pieceCount), 0);
     for (int i = 1; i < count; ++i) {
         const int width = stats.at<int>(i, cv::CC_STAT_WIDTH), height = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-        if (stats.at<int>(i, cv::CC_STAT_AREA) > CV_PI * kLargest * kLargest || 2 * std::min(width, height) < std::max(width, height))
+        if (stats.at<int>(i, cv::CC_STAT_AREA) > CV_PI * kLargest * kLargest ||
+            2 * std::min(width, height) < std::max(width, height))
             continue;
         // Standing out: little of the ring round it is ink.
-        const cv::Rect box = cv::Rect(stats.at<int>(i, cv::CC_STAT_LEFT) - PageRules::kRingTo,
-                                      stats.at<int>(i, cv::CC_STAT_TOP) - PageRules::kRingTo, width + 2 * PageRules::kRingTo,
-                                      height + 2 * PageRules::kRingTo) &
+        const int room = PageRules::kRingTo;
+        const cv::Rect box = cv::Rect(stats.at<int>(i, cv::CC_STAT_LEFT) - room, stats.at<int>(i, cv::CC_STAT_TOP) - room,
+                                      width + 2 * room, height + 2 * room) &
                              cv::Rect(0, 0, ink.cols, ink.rows);
         const cv::Mat area = areas(box) == i;
         cv::Mat near, far;
         cv::dilate(area, near, Disc(PageRules::kRingFrom));
         cv::dilate(area, far, Disc(PageRules::kRingTo));
         const cv::Mat ring = far & ~near;
-        dotLike[static_cast<size_t>(i)] = cv::countNonZero(ring & ink(box)) <= PageRules::kAloneInk * cv::countNonZero(ring);
+        dotLike[static_cast<size_t>(i)] =
+            cv::countNonZero(ring & ink(box)) <= PageRules::kAloneInk * cv::countNonZero(ring);
     }
     for (int y = 0; y < filled.rows; ++y) {
         const int* area = areas.ptr<int>(y);
@@ -149,17 +151,15 @@ cv::Mat Fragments(const cv::Mat& ink, const TracedDrawing& drawing, const cv::Ma
         const cv::Rect box(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
                            stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
         const int of = wholeOf[static_cast<std::size_t>(i)];
-        const bool cutOff = beside[static_cast<std::size_t>(i)] && of != 0 && side(wholeStats, of) > side(stats, i) + label;
+        const bool cutOff =
+            beside[static_cast<std::size_t>(i)] && of != 0 && side(wholeStats, of) > side(stats, i) + label;
         if (side(stats, i) > largest || (!cutOff && onOutline[static_cast<std::size_t>(i)]))
             continue;
         const QRectF area(box.x, box.y, box.width - 1, box.height - 1);
-        cut[static_cast<std::size_t>(i)] = std::any_of(dots.begin(), dots.end(),
-                                                       [&](cv::Point dot) {
-                                                           return PageRules::BoxDistance(area, QPointF(dot.x, dot.y)) -
-                                                                      size.radius <=
-                                                                  reach;
-                                                       }) &&
-                                           (cutOff || !HasHole(parts(box) == i));
+        const bool nearDot = std::any_of(dots.begin(), dots.end(), [&](cv::Point dot) {
+            return PageRules::BoxDistance(area, QPointF(dot.x, dot.y)) - size.radius <= reach;
+        });
+        cut[static_cast<std::size_t>(i)] = nearDot && (cutOff || !HasHole(parts(box) == i));
     }
     cv::Mat gone(ink.size(), CV_8U);
     for (int y = 0; y < ink.rows; ++y) {

@@ -796,7 +796,8 @@ private:
         return cv::countNonZero(ring & dark(box)) <= kAloneInk * cv::countNonZero(ring);
     }
 
-    // Dark, filled, roughly round and of a dot's size, where no dot is.
+    // Dark, filled, roughly round and of a dot's size, where no dot is. The
+    // blobs of a dot's size where lines meet are kept for the clutter's count.
     void MeasureLookAlikes()
     {
         Mask dark;
@@ -1406,8 +1407,8 @@ private:
         if (failed(Criterion::LookAlikes))
             advice.push_back("Dessinez les taches rondes en cercles vides.");
         if (failed(Criterion::GivenAway) &&
-            (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks || m_cells > kMostCells || m_knots > kMostKnots || m_thickInk > kMostThickInk ||
-             m_joints.size() > static_cast<std::size_t>(kMostJoints)))
+            (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks || m_cells > kMostCells || m_knots > kMostKnots ||
+             m_thickInk > kMostThickInk || m_joints.size() > static_cast<std::size_t>(kMostJoints)))
             advice.push_back("Gommez les traits en trop, ou prenez un dessin plus simple.");
         else if (failed(Criterion::GivenAway))
             advice.push_back("Laissez plus de contour à découvrir.");
