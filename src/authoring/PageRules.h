@@ -74,6 +74,11 @@ inline constexpr int kMostJoints = 5;
 // as wide (a brush's bars, shapes filled heavy; pages rated good by eye ten
 // at most).
 inline constexpr double kMostThickInk = 20;
+// Nor do the clutter, cells, knots, blobs, heavy strokes and scraps, each
+// counted in shares of its own limit, add up to more than this: a page near
+// two limits at once is as busy as a page past one (the library's pages
+// reach about one).
+inline constexpr double kMostBusy = 2;
 // A blob stands alone, as a dot does, when at most this share of the ring
 // round it (between discs of kRingFrom and kRingTo pixels across, centred
 // on its edge) is ink; else lines meet there.

@@ -922,6 +922,23 @@ private:
                  {});
             places.insert(places.end(), crumbs.begin(), crumbs.end());
         }
+        // Each sign of a busy page may come near its limit on a good one;
+        // several near theirs at once, and the eye sees a busy page.
+        m_load = m_verdict.clutter / kMostClutter + static_cast<double>(m_cells) / kMostCells +
+                            static_cast<double>(m_knots) / kMostKnots +
+                            static_cast<double>(m_joints.size()) / kMostJoints + m_thickInk / kMostThickInk +
+                            static_cast<double>(m_flecks) / kMostFlecks;
+        if (m_verdict[Criterion::GivenAway].passed && m_load > kMostBusy) {
+            Fail(Criterion::GivenAway,
+                 "le dessin est chargé : traits intérieurs, petites cases, nœuds, pâtés ou traits épais, chacun en petit "
+                 "nombre, s'additionnent",
+                 {});
+            places.insert(places.end(), enclosed.cells.begin(), enclosed.cells.end());
+            places.insert(places.end(), enclosed.knots.begin(), enclosed.knots.end());
+            places.insert(places.end(), m_joints.begin(), m_joints.end());
+            places.insert(places.end(), heavy.begin(), heavy.end());
+            places.insert(places.end(), crumbs.begin(), crumbs.end());
+        }
     }
 
     // What the lines of the dots page close, as the eye sees it: shapes
@@ -1408,7 +1425,7 @@ private:
             advice.push_back("Dessinez les taches rondes en cercles vides.");
         if (failed(Criterion::GivenAway) &&
             (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks || m_cells > kMostCells || m_knots > kMostKnots ||
-             m_thickInk > kMostThickInk || m_joints.size() > static_cast<std::size_t>(kMostJoints)))
+             m_thickInk > kMostThickInk || m_joints.size() > static_cast<std::size_t>(kMostJoints) || m_load > kMostBusy))
             advice.push_back("Gommez les traits en trop, ou prenez un dessin plus simple.");
         else if (failed(Criterion::GivenAway))
             advice.push_back("Laissez plus de contour à découvrir.");
@@ -1440,6 +1457,7 @@ private:
     int m_knots = 0;   // the pinholes in its lines
     std::vector<QPoint> m_joints;  // the blobs where its lines meet
     double m_thickInk = 0;         // its strokes thicker than two lines
+    double m_load = 0;             // all of these, each in shares of its limit
     std::vector<double> m_radii;
     double m_radius = kSmallDotRadius;
     PageVerdict m_verdict;

@@ -104,6 +104,19 @@ std::function<void(JudgedPage&)> Grid(int rows, int columns, double cell = 18, d
     };
 }
 
+// `count` blobs where four lines meet, in a zigzag across the ring.
+std::function<void(JudgedPage&)> Blobs(int count)
+{
+    return [count](JudgedPage& page) {
+        for (int i = 0; i < count; ++i) {
+            const QPointF at = kRingCentre + QPointF(-100 + 40 * i, i % 2 == 0 ? -50 : 50);
+            Line(page, at - QPointF(6, 0), at + QPointF(6, 0), 11);
+            for (const QPointF way : {QPointF(0, -20), QPointF(0, 20), QPointF(-20, 0), QPointF(20, 0)})
+                Line(page, at, at + way, 5);
+        }
+    };
+}
+
 // The outline of the picture to colour cut `width` pixels wide just past dot 11.
 std::function<void(JudgedPage&)> BreakOutline(double width)
 {
@@ -246,16 +259,14 @@ const std::vector<Spoiling>& Spoilings()
         {"a wall of small bricks", Criterion::GivenAway, {}, Grid(3, 4), false, {}, "encombrent le dessin", 12},
         {"a window of nine panes", Criterion::GivenAway, {}, Grid(3, 3), true, {}},
         {"a knot of scribbled strokes", Criterion::GivenAway, {}, Grid(4, 4, 5, 2), false, {}, "des nœuds", 4},
-        {"blobs where lines meet", Criterion::GivenAway, {},
+        {"blobs where lines meet", Criterion::GivenAway, {}, Blobs(6), false, {}, "des pâtés d'encre", 6},
+        // Each within its limit, together past what the eye takes.
+        {"nine panes and four blobs", Criterion::GivenAway, {},
          [](JudgedPage& page) {
-             for (int i = 0; i < 6; ++i) {
-                 const QPointF at = kRingCentre + QPointF(-100 + 40 * i, i % 2 == 0 ? -50 : 50);
-                 Line(page, at - QPointF(6, 0), at + QPointF(6, 0), 11);
-                 for (const QPointF way : {QPointF(0, -20), QPointF(0, 20), QPointF(-20, 0), QPointF(20, 0)})
-                     Line(page, at, at + way, 5);
-             }
+             Grid(3, 3)(page);
+             Blobs(4)(page);
          },
-         false, {}, "des pâtés d'encre", 6},
+         false, {}, "le dessin est chargé", 13},
         {"strokes drawn heavy", Criterion::GivenAway, {},
          [](JudgedPage& page) {
              for (const double y : {-60.0, 0.0, 60.0})
