@@ -9,6 +9,7 @@
 
 #include <array>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,8 @@ std::string Percent(double share)
 
 }  // namespace
 
-int MeasureTracing(const std::string& listFile, const std::string& root, const CorpusPart& which, int dots,
-                   const std::string& previewDir, std::FILE* out)
+int MeasureTracing(const std::string& listFile, const std::string& root, const CorpusPart& which,
+                   std::optional<int> dots, const std::string& previewDir, std::FILE* out)
 {
     std::vector<Entry> entries;
     try {
@@ -62,8 +63,7 @@ int MeasureTracing(const std::string& listFile, const std::string& root, const C
         std::fprintf(out, "%s\n", error.what());
         return 2;
     }
-    DotOptions options;
-    options.count = dots;
+    const DotOptions options;
     int measured = 0, good = 0, refused = 0, untold = 0;
     std::array<int, kCriteria> failing{};
     for (std::size_t line = 0; line < entries.size(); ++line) {
@@ -81,7 +81,9 @@ int MeasureTracing(const std::string& listFile, const std::string& root, const C
             std::fprintf(out, "refusé : %s\n", error.what());
             continue;
         }
-        const JudgedDots page = JudgedDots::Place(drawing, options);
+        DotOptions asked = options;
+        asked.count = dots.value_or(JudgedDots::ProposedCount(drawing, options));
+        const JudgedDots page = JudgedDots::Place(drawing, asked);
         const std::vector<Dot>& placed = page.dots;
         const PageVerdict& verdict = page.verdict;
         const std::string said = verdict.Line();

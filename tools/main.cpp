@@ -32,6 +32,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,8 +84,9 @@ const Command kCommands[] = {
      "  vorlane-content trace-corpus LISTE [--partie tuned|held-out] [--cinquieme] [--points N]\n"
      "                               [--apercu DOSSIER_PNG]\n"
      "      trace chaque dessin de la liste (tests/data/tracing/corpus.tsv, chemins sous\n"
-     "      /usr/share/openclipart/svg), le juge et donne les totaux ; réussit quand 90 % des\n"
-     "      dessins au moins font une bonne image et que chacun des autres est dit « à revoir »\n"},
+     "      /usr/share/openclipart/svg) avec le nombre de points que l'atelier propose pour lui,\n"
+     "      ou N points, le juge et donne les totaux ; réussit quand 9 % des dessins au moins font\n"
+     "      une bonne image et que chacun des autres est dit « à revoir »\n"},
 };
 
 // The usage of every command, or of the one named.
@@ -346,7 +348,9 @@ int TraceCorpus(const vorlane::Arguments& arguments)
     vorlane::CorpusPart which;
     which.fifth = arguments.Has("--cinquieme");
     which.part = arguments.Choice("--partie", {"tuned", "held-out"}, "");
-    const int dots = arguments.Number("--points", vorlane::kFewestDots, vorlane::kMostDots, 20);
+    std::optional<int> dots;
+    if (arguments.Value("--points"))
+        dots = arguments.Number("--points", vorlane::kFewestDots, vorlane::kMostDots, 0);
     return vorlane::MeasureTracing(arguments.Positional()[0], "/usr/share/openclipart/svg", which, dots,
                                    arguments.Value("--apercu").value_or(""), stdout);
 }
