@@ -10,6 +10,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <map>
+#include <optional>
 
 namespace vorlane {
 
@@ -171,6 +174,114 @@ cv::Mat Fragments(const cv::Mat& ink, const TracedDrawing& drawing, const cv::Ma
     return gone;
 }
 
+// The middle line of a mask's strokes, one pixel wide (Zhang and Suen's
+// thinning; OpenCV's is in a contrib module Debian builds against GPL code).
+cv::Mat Thinned(const cv::Mat& mask)
+{
+    cv::Mat thin;
+    cv::copyMakeBorder(mask != 0, thin, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
+    thin /= 255;
+    cv::Mat marked(thin.size(), CV_8U);
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (int pass = 0; pass < 2; ++pass) {
+            marked.setTo(0);
+            for (int y = 1; y + 1 < thin.rows; ++y) {
+                const uchar* above = thin.ptr<uchar>(y - 1);
+                const uchar* row = thin.ptr<uchar>(y);
+                const uchar* below = thin.ptr<uchar>(y + 1);
+                for (int x = 1; x + 1 < thin.cols; ++x) {
+                    if (!row[x])
+                        continue;
+                    // The eight neighbours clockwise from the one above.
+                    const int n[8] = {above[x], above[x + 1], row[x + 1], below[x + 1],
+                                      below[x], below[x - 1], row[x - 1], above[x - 1]};
+                    int count = 0, turns = 0;
+                    for (int k = 0; k < 8; ++k) {
+                        count += n[k];
+                        turns += !n[k] && n[(k + 1) % 8] ? 1 : 0;
+                    }
+                    const bool side = pass == 0 ? !(n[0] && n[2] && n[4]) && !(n[2] && n[4] && n[6])
+                                                : !(n[0] && n[2] && n[6]) && !(n[0] && n[4] && n[6]);
+                    if (count >= 2 && count <= 6 && turns == 1 && side)
+                        marked.at<uchar>(y, x) = 1;
+                }
+            }
+            if (cv::countNonZero(marked) > 0) {
+                thin -= marked;
+                changed = true;
+            }
+        }
+    }
+    return thin(cv::Rect(1, 1, mask.cols, mask.rows)) * 255;
+}
+
+// Short branches off a longer line that end free (the twigs of a stem
+// traced from its bark, the teeth of a comb of hatching): to the eye, crumbs
+// of a scribble. Shorter than `longest`, along the middle of the lines;
+// none that touches the outline (`onOutline`).
+cv::Mat Twigs(const cv::Mat& lines, double longest, const std::function<bool(cv::Point)>& onOutline)
+{
+    const cv::Mat middle = Thinned(lines);
+    constexpr int kAround[8][2] = {{0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}};
+    const auto on = [&](cv::Point p) {
+        return p.x >= 0 && p.y >= 0 && p.x < middle.cols && p.y < middle.rows && middle.at<uchar>(p) != 0;
+    };
+    // How many separate lines leave a point: 1 at an end, 2 along a line, 3
+    // or more where lines meet.
+    const auto ways = [&](cv::Point p) {
+        int count = 0;
+        for (int k = 0; k < 8; ++k)
+            count += !on(p + cv::Point(kAround[k][0], kAround[k][1])) &&
+                             on(p + cv::Point(kAround[(k + 1) % 8][0], kAround[(k + 1) % 8][1]))
+                         ? 1
+                         : 0;
+        return count;
+    };
+    // Each free end's branch, as far as the line it meets, when it meets one soon.
+    std::vector<cv::Point> points;
+    cv::findNonZero(middle, points);
+    std::map<std::pair<int, int>, std::vector<std::vector<cv::Point>>> branchesAt;
+    for (const cv::Point end : points) {
+        if (ways(end) != 1)
+            continue;
+        std::vector<cv::Point> branch{end};
+        std::optional<cv::Point> meets;
+        while (!meets && static_cast<double>(branch.size()) <= longest) {
+            std::optional<cv::Point> next;
+            for (int k = 0; k < 8; ++k) {
+                const cv::Point q = branch.back() + cv::Point(kAround[k][0], kAround[k][1]);
+                if (on(q) && std::find(branch.begin(), branch.end(), q) == branch.end() && (!next || k % 2 == 0))
+                    next = q;
+            }
+            if (!next)
+                break;
+            if (ways(*next) >= 3)
+                meets = next;
+            else
+                branch.push_back(*next);
+        }
+        if (meets && std::none_of(branch.begin(), branch.end(), onOutline))
+            branchesAt[{meets->x, meets->y}].push_back(std::move(branch));
+    }
+    // Where a line goes on through, every short branch off it is a twig;
+    // where it ends in short branches, the longest carries it on.
+    cv::Mat twigs = cv::Mat::zeros(lines.size(), CV_8U);
+    for (auto& [at, branches] : branchesAt) {
+        std::sort(branches.begin(), branches.end(), [](const auto& a, const auto& b) { return a.size() < b.size(); });
+        const int through = ways(cv::Point(at.first, at.second)) - static_cast<int>(branches.size());
+        const std::size_t twigCount = through >= 2 ? branches.size() : branches.size() - 1;
+        for (std::size_t i = 0; i < twigCount; ++i)
+            for (const cv::Point p : branches[i])
+                twigs.at<uchar>(p) = 255;
+    }
+    // The strokes along those branches, not the line they leave.
+    cv::Mat rest = middle & ~twigs, reach, keep;
+    cv::dilate(twigs, reach, Disc(kLineWidth + 4));
+    cv::dilate(rest, keep, Disc(kLineWidth));
+    return lines & reach & ~keep;
+}
+
 }  // namespace
 
 QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
@@ -219,9 +330,13 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     // A line that met the outline at a slant keeps a sliver where the
     // outline went: too thin to be a line, it goes too.
     cv::morphologyEx(lines, lines, cv::MORPH_OPEN, Disc(3));
+    const DotSize size = DotSizeFor(dots.size());
+    const double label = QFontMetricsF(LabelFont(size.labelSize)).tightBoundingRect(QStringLiteral("0")).height();
+    lines &= ~Twigs(lines, 1.5 * label, [&](cv::Point p) {
+        return shown.at<uchar>(p) != 0 || drawing.EdgeDistance(QPoint(p.x, p.y)) <= kLineWidth;
+    });
     // The lines as the dots will leave them.
     cv::Mat ink = lines.clone();
-    const DotSize size = DotSizeFor(dots.size());
     for (std::size_t i = 0; i < dots.size(); ++i)
         cv::circle(ink, path[i], static_cast<int>(std::ceil(RadiusOf(i, size) + PageRules::kClearance)), 0, cv::FILLED);
     const auto leaveOut = [&](const cv::Mat& gone) {

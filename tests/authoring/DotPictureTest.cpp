@@ -2,7 +2,7 @@
 // outline closed on the picture to colour, a double outline made one line
 // for the child to draw; the dots picture keeps the inner
 // lines and the stretches the child does not draw, and none that the child
-// draws nor a mark the size of a number near a dot; the placements that slide and exchange dots never leave the child's
+// draws nor a mark the size of a number near a dot nor a line's twigs; the placements that slide and exchange dots never leave the child's
 // line farther from the outline than dots placed one by one.
 #include "DotPicture.h"
 #include "DotStyle.h"
@@ -169,6 +169,39 @@ TEST(DotsLines, LeavesAMarkTheSizeOfANumberNearADotOff)
     const std::vector<Dot> dots = PlaceDots(plain, options);
     ASSERT_NE(sun.Lines(), plain.Lines());
     EXPECT_EQ(DotsLines(sun, dots), DotsLines(plain, dots));
+}
+
+// Short strokes branching off a line and ending free (the teeth of a comb
+// of hatching, the twigs of a stem traced from its bark) read as a
+// scribble: they go, the line and a long branch off it stay.
+TEST(DotsLines, LeavesTheTwigsOfALineOff)
+{
+    QString branches;
+    for (const int x : {200, 230, 260})
+        branches += QStringLiteral("<line x1=\"%1\" y1=\"210\" x2=\"%1\" y2=\"224\" stroke=\"black\" "
+                                   "stroke-width=\"5\"/>")
+                        .arg(x);
+    branches += QStringLiteral("<line x1=\"290\" y1=\"210\" x2=\"290\" y2=\"280\" stroke=\"black\" stroke-width=\"5\"/>");
+    const TracedDrawing comb = Sun(0, 5, branches);
+    DotOptions options;
+    options.count = 24;
+    const QImage lines = DotsLines(comb, PlaceDots(comb, options));
+    // Ink within three pixels of a point of the drawing, as the page places
+    // it: the sun's rays reach 180 from its centre.
+    const auto inkAt = [&](double x, double y) {
+        const double scale = comb.Extent().width() / 360.0;
+        const QPoint at = (QPointF(comb.Extent().center()) + QPointF(x - 250, y - 210) * scale).toPoint();
+        for (int dy = -3; dy <= 3; ++dy)
+            for (int dx = -3; dx <= 3; ++dx)
+                if (Set(lines, at + QPoint(dx, dy)))
+                    return true;
+        return false;
+    };
+    for (const int x : {200, 230, 260}) {
+        EXPECT_FALSE(inkAt(x, 221)) << "the tooth at " << x;
+        EXPECT_TRUE(inkAt(x, 210)) << "the line at " << x;
+    }
+    EXPECT_TRUE(inkAt(290, 270)) << "the long branch";
 }
 
 // An outline drawn twice, close (or a thick stroke traced as its own
