@@ -181,34 +181,36 @@ cv::Mat Thinned(const cv::Mat& mask)
     cv::Mat thin;
     cv::copyMakeBorder(mask != 0, thin, 1, 1, 1, 1, cv::BORDER_CONSTANT, 0);
     thin /= 255;
-    cv::Mat marked(thin.size(), CV_8U);
+    // Only line pixels can go: each pass reads those left, not the page.
+    std::vector<cv::Point> left;
+    cv::findNonZero(thin, left);
+    std::vector<cv::Point> going;
     for (bool changed = true; changed;) {
         changed = false;
         for (int pass = 0; pass < 2; ++pass) {
-            marked.setTo(0);
-            for (int y = 1; y + 1 < thin.rows; ++y) {
-                const uchar* above = thin.ptr<uchar>(y - 1);
-                const uchar* row = thin.ptr<uchar>(y);
-                const uchar* below = thin.ptr<uchar>(y + 1);
-                for (int x = 1; x + 1 < thin.cols; ++x) {
-                    if (!row[x])
-                        continue;
-                    // The eight neighbours clockwise from the one above.
-                    const int n[8] = {above[x], above[x + 1], row[x + 1], below[x + 1],
-                                      below[x], below[x - 1], row[x - 1], above[x - 1]};
-                    int count = 0, turns = 0;
-                    for (int k = 0; k < 8; ++k) {
-                        count += n[k];
-                        turns += !n[k] && n[(k + 1) % 8] ? 1 : 0;
-                    }
-                    const bool side = pass == 0 ? !(n[0] && n[2] && n[4]) && !(n[2] && n[4] && n[6])
-                                                : !(n[0] && n[2] && n[6]) && !(n[0] && n[4] && n[6]);
-                    if (count >= 2 && count <= 6 && turns == 1 && side)
-                        marked.at<uchar>(y, x) = 1;
+            going.clear();
+            for (const cv::Point p : left) {
+                const uchar* above = thin.ptr<uchar>(p.y - 1);
+                const uchar* row = thin.ptr<uchar>(p.y);
+                const uchar* below = thin.ptr<uchar>(p.y + 1);
+                const int x = p.x;
+                // The eight neighbours clockwise from the one above.
+                const int n[8] = {above[x], above[x + 1], row[x + 1], below[x + 1],
+                                  below[x], below[x - 1], row[x - 1], above[x - 1]};
+                int count = 0, turns = 0;
+                for (int k = 0; k < 8; ++k) {
+                    count += n[k];
+                    turns += !n[k] && n[(k + 1) % 8] ? 1 : 0;
                 }
+                const bool side = pass == 0 ? !(n[0] && n[2] && n[4]) && !(n[2] && n[4] && n[6])
+                                            : !(n[0] && n[2] && n[6]) && !(n[0] && n[4] && n[6]);
+                if (count >= 2 && count <= 6 && turns == 1 && side)
+                    going.push_back(p);
             }
-            if (cv::countNonZero(marked) > 0) {
-                thin -= marked;
+            for (const cv::Point p : going)
+                thin.at<uchar>(p) = 0;
+            if (!going.empty()) {
+                std::erase_if(left, [&](cv::Point p) { return thin.at<uchar>(p) == 0; });
                 changed = true;
             }
         }
@@ -276,10 +278,19 @@ cv::Mat Twigs(const cv::Mat& lines, double longest, const std::function<bool(cv:
                 twigs.at<uchar>(p) = 255;
     }
     // The strokes along those branches, not the line they leave.
-    cv::Mat rest = middle & ~twigs, reach, keep;
-    cv::dilate(twigs, reach, Disc(kLineWidth + 4));
-    cv::dilate(rest, keep, Disc(kLineWidth));
-    return lines & reach & ~keep;
+    cv::Mat gone = cv::Mat::zeros(lines.size(), CV_8U);
+    const int margin = kLineWidth + 4;
+    const cv::Rect box = cv::boundingRect(twigs);
+    if (box.empty())
+        return gone;
+    const cv::Rect around =
+        cv::Rect(box.x - margin, box.y - margin, box.width + 2 * margin, box.height + 2 * margin) &
+        cv::Rect(0, 0, lines.cols, lines.rows);
+    cv::Mat reach, keep;
+    cv::dilate(twigs(around), reach, Disc(margin));
+    cv::dilate(middle(around) & ~twigs(around), keep, Disc(kLineWidth));
+    gone(around) = lines(around) & reach & ~keep;
+    return gone;
 }
 
 }  // namespace
