@@ -930,8 +930,8 @@ private:
                             static_cast<double>(m_flecks) / kMostFlecks;
         if (m_verdict[Criterion::GivenAway].passed && m_load > kMostBusy) {
             Fail(Criterion::GivenAway,
-                 "le dessin est chargé : traits intérieurs, petites cases, nœuds, pâtés ou traits épais, chacun en petit "
-                 "nombre, s'additionnent",
+                 "le dessin est trop chargé : traits intérieurs, petites cases, nœuds, pâtés et traits épais, acceptables "
+                 "un à un, l'encombrent ensemble",
                  {});
             places.insert(places.end(), enclosed.cells.begin(), enclosed.cells.end());
             places.insert(places.end(), enclosed.knots.begin(), enclosed.knots.end());

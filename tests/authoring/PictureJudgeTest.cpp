@@ -266,7 +266,7 @@ const std::vector<Spoiling>& Spoilings()
              Grid(3, 3)(page);
              Blobs(4)(page);
          },
-         false, {}, "le dessin est chargé", 13},
+         false, {}, "le dessin est trop chargé", 13},
         {"strokes drawn heavy", Criterion::GivenAway, {},
          [](JudgedPage& page) {
              for (const double y : {-60.0, 0.0, 60.0})
