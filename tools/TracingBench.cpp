@@ -82,7 +82,7 @@ int MeasureTracing(const std::string& listFile, const std::string& root, const C
             continue;
         }
         DotOptions asked = options;
-        asked.count = dots.value_or(JudgedDots::ProposedCount(drawing, options));
+        asked.count = dots ? *dots : JudgedDots::ProposedCount(drawing, options);
         const JudgedDots page = JudgedDots::Place(drawing, asked);
         const std::vector<Dot>& placed = page.dots;
         const PageVerdict& verdict = page.verdict;

@@ -105,6 +105,13 @@ cv::Mat FilledAreas(const cv::Mat& ink, const cv::Mat& drawing, const cv::Mat& n
     return filled;
 }
 
+// The height of a number's digits at a page's size, as the eye reads a mark
+// against it.
+double DigitHeight(const DotSize& size)
+{
+    return QFontMetricsF(LabelFont(size.labelSize)).tightBoundingRect(QStringLiteral("0")).height();
+}
+
 // Whether a mask shuts in some paper.
 bool HasHole(const cv::Mat& piece)
 {
@@ -124,7 +131,7 @@ cv::Mat Fragments(const cv::Mat& ink, const TracedDrawing& drawing, const cv::Ma
                   const std::vector<cv::Point>& dots, const DotSize& size)
 {
     const cv::Mat lines = View(drawing.Lines());
-    const double label = QFontMetricsF(LabelFont(size.labelSize)).tightBoundingRect(QStringLiteral("0")).height();
+    const double label = DigitHeight(size);
     const double largest = 2 * label, reach = PageRules::kLooseMarkReach * label;
     cv::Mat parts, stats, centres, whole, wholeStats;
     const int count = cv::connectedComponentsWithStats(ink, parts, stats, centres, 8, CV_32S);
@@ -342,8 +349,7 @@ QImage DotsLines(const TracedDrawing& drawing, const std::vector<Dot>& dots)
     // outline went: too thin to be a line, it goes too.
     cv::morphologyEx(lines, lines, cv::MORPH_OPEN, Disc(3));
     const DotSize size = DotSizeFor(dots.size());
-    const double label = QFontMetricsF(LabelFont(size.labelSize)).tightBoundingRect(QStringLiteral("0")).height();
-    lines &= ~Twigs(lines, 1.5 * label, [&](cv::Point p) {
+    lines &= ~Twigs(lines, 1.5 * DigitHeight(size), [&](cv::Point p) {
         return shown.at<uchar>(p) != 0 || drawing.EdgeDistance(QPoint(p.x, p.y)) <= kLineWidth;
     });
     // The lines as the dots will leave them.

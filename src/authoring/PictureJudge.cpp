@@ -925,9 +925,8 @@ private:
         // Each sign of a busy page may come near its limit on a good one;
         // several near theirs at once, and the eye sees a busy page.
         m_load = m_verdict.clutter / kMostClutter + static_cast<double>(m_cells) / kMostCells +
-                            static_cast<double>(m_knots) / kMostKnots +
-                            static_cast<double>(m_joints.size()) / kMostJoints + m_thickInk / kMostThickInk +
-                            static_cast<double>(m_flecks) / kMostFlecks;
+                 static_cast<double>(m_knots) / kMostKnots + static_cast<double>(m_joints.size()) / kMostJoints +
+                 m_thickInk / kMostThickInk + static_cast<double>(m_flecks) / kMostFlecks;
         if (m_verdict[Criterion::GivenAway].passed && m_load > kMostBusy) {
             Fail(Criterion::GivenAway,
                  "le dessin est trop chargé : traits intérieurs, petites cases, nœuds, pâtés et traits épais, acceptables "

@@ -602,17 +602,37 @@ def run(build_dir, artefacts, depth, package=None):
             if output:
                 print(output, file=sys.stderr)
         if xvfb is not None:
-            xvfb.kill()
-            xvfb.wait()
+            # Asked to stop, Xvfb removes its lock file; killed, it leaves it behind.
+            xvfb.terminate()
+            try:
+                xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                xvfb.kill()
+                xvfb.wait()
         for path in work.rglob("*"):  # the read-only folders, so that they can be removed
             if path.is_dir() and not path.is_symlink():
                 path.chmod(0o755)
         shutil.rmtree(work, ignore_errors=True)
 
 
+def lock_holder_gone(lock):
+    """Whether the X server that wrote a display's lock file is gone (Xvfb
+    takes such a number over, its lock and its socket)."""
+    try:
+        os.kill(int(lock.read_text().strip()), 0)
+    except ProcessLookupError:
+        return True
+    except (OSError, ValueError):
+        return False
+    return False
+
+
 def free_display():
     for number in range(90, 200):
-        if not Path(f"/tmp/.X{number}-lock").exists() and not Path(f"/tmp/.X11-unix/X{number}").exists():
+        lock = Path(f"/tmp/.X{number}-lock")
+        if lock.exists() and not lock_holder_gone(lock):
+            continue
+        if lock.exists() or not Path(f"/tmp/.X11-unix/X{number}").exists():
             return f":{number}"
     raise Failure("no free X display number")
 
