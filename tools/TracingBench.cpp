@@ -17,7 +17,7 @@ namespace vorlane {
 
 namespace {
 
-// The share of drawings that make a good page at the count asked for. Held
+// The share of drawings that make a good page at the count measured. Held
 // to the judge taught by a parent's eye, today's tracer makes a page a parent
 // hands over as it is from about one drawing in ten: the bar keeps it from
 // slipping back, and rises as the tracer learns. (It fell when the judge
