@@ -85,6 +85,10 @@ inline constexpr double kMostBusy = 2;
 inline constexpr double kAloneInk = 0.25;
 inline constexpr int kRingFrom = 3;
 inline constexpr int kRingTo = 7;
+// A blob where lines meet, its centre within this many dot radii of a dot's
+// centre, stands against that dot: the child sees a dot drawn twice, or a
+// blot over it.
+inline constexpr double kBlobBesideDot = 3;
 // The child's line runs through the figure no further than this many dot
 // radii from an outline.
 inline constexpr double kInsideReach = 2;

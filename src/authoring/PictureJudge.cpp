@@ -779,21 +779,38 @@ private:
         return text;
     }
 
+    // A component's box widened by `room` on every side, within the page.
+    static cv::Rect Around(const cv::Mat& stats, int component, int room, cv::Size page)
+    {
+        return cv::Rect(stats.at<int>(component, cv::CC_STAT_LEFT) - room, stats.at<int>(component, cv::CC_STAT_TOP) - room,
+                        stats.at<int>(component, cv::CC_STAT_WIDTH) + 2 * room,
+                        stats.at<int>(component, cv::CC_STAT_HEIGHT) + 2 * room) &
+               cv::Rect(cv::Point(), page);
+    }
+
     // A blob that stands alone, as a dot does, rather than where lines meet:
     // little of the ring around it is dark.
     static bool Standalone(const Mask& dark, const cv::Mat& ids, int blob, const cv::Mat& stats)
     {
-        constexpr int kRoom = 4;
-        const cv::Rect box = cv::Rect(stats.at<int>(blob, cv::CC_STAT_LEFT) - kRoom, stats.at<int>(blob, cv::CC_STAT_TOP) - kRoom,
-                                      stats.at<int>(blob, cv::CC_STAT_WIDTH) + 2 * kRoom,
-                                      stats.at<int>(blob, cv::CC_STAT_HEIGHT) + 2 * kRoom) &
-                             cv::Rect(0, 0, dark.cols, dark.rows);
+        const cv::Rect box = Around(stats, blob, 4, dark.size());
         const Mask shape = ids(box) == blob;
         Mask near, far;
         cv::dilate(shape, near, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(kRingFrom, kRingFrom)));
         cv::dilate(shape, far, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(kRingTo, kRingTo)));
         const Mask ring = far & ~near;
         return cv::countNonZero(ring & dark(box)) <= kAloneInk * cv::countNonZero(ring);
+    }
+
+    // A blob where lines meet that is a blot of ink, not the plain meeting of
+    // lines: twice as wide as a line somewhere.
+    bool Blot(const Mask& dark, const cv::Mat& ids, int blob, const cv::Mat& stats) const
+    {
+        const cv::Rect box = Around(stats, blob, static_cast<int>(std::ceil(2 * m_lineWidth)) + 2, dark.size());
+        cv::Mat depth;
+        cv::distanceTransform(dark(box), depth, cv::DIST_L2, cv::DIST_MASK_3);
+        double deepest = 0;
+        cv::minMaxLoc(depth, nullptr, &deepest, nullptr, nullptr, ids(box) == blob);
+        return deepest >= m_lineWidth;
     }
 
     // Dark, filled, roughly round and of a dot's size, where no dot is. The
@@ -813,7 +830,7 @@ private:
                          cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * core + 1, 2 * core + 1)));
         cv::Mat ids, stats, centroids;
         const int found = cv::connectedComponentsWithStats(filled, ids, stats, centroids, 8, CV_32S);
-        std::set<int> near;
+        std::set<int> near, blotted;
         int blobs = 0;
         for (int c = 1; c < found; ++c) {
             const double width = stats.at<int>(c, cv::CC_STAT_WIDTH);
@@ -824,17 +841,21 @@ private:
             if (radius < 0.6 * m_radius || radius > 3 * m_radius)
                 continue;
             const cv::Point2d centre(centroids.at<double>(c, 0), centroids.at<double>(c, 1));
+            std::size_t nearest = 0;
+            for (std::size_t i = 1; i < Count(); ++i)
+                if (cv::norm(At(i) - centre) < cv::norm(At(nearest) - centre))
+                    nearest = i;
             if (!Standalone(dark, ids, c, stats)) {
                 m_joints.push_back(Place(centre));
+                if (cv::norm(At(nearest) - centre) <= kBlobBesideDot * m_radius && Blot(dark, ids, c, stats)) {
+                    blotted.insert(Number(nearest));
+                    m_verdict[Criterion::LookAlikes].places.push_back(m_joints.back());
+                }
                 continue;
             }
             if (std::min(width, height) < 0.6 * std::max(width, height) || fill < 0.75 || fill > 1.15)
                 continue;
             ++blobs;
-            std::size_t nearest = 0;
-            for (std::size_t i = 1; i < Count(); ++i)
-                if (cv::norm(At(i) - centre) < cv::norm(At(nearest) - centre))
-                    nearest = i;
             near.insert(Number(nearest));
         }
         m_verdict[Criterion::LookAlikes].figure = blobs;
@@ -845,6 +866,12 @@ private:
                                 : " tache ronde qu'on prendrait pour un point, près ") +
                      NearDots(near),
                  near);
+        m_blotted = !blotted.empty();
+        if (m_blotted)
+            Fail(Criterion::LookAlikes,
+                 (blotted.size() > 1 ? "des taches d'encre collées aux " : "une tache d'encre collée au ") +
+                     DotList(blotted) + (blotted.size() > 1 ? " se confondent avec eux" : " se confond avec lui"),
+                 blotted);
     }
 
     // What the dots page gives away or hides the figure under: lines drawn
@@ -1420,8 +1447,10 @@ private:
             advice.push_back("Déplacez les points dont le numéro est en cause.");
         if (failed(Criterion::CleanPath) || failed(Criterion::OnOutline))
             advice.push_back("Déplacez les points pour que le trait suive le contour.");
-        if (failed(Criterion::LookAlikes))
+        if (m_verdict[Criterion::LookAlikes].figure > 0)
             advice.push_back("Dessinez les taches rondes en cercles vides.");
+        if (m_blotted)
+            advice.push_back("Gommez la tache, ou déplacez le point qu'elle touche.");
         if (failed(Criterion::GivenAway) &&
             (m_verdict.clutter > kMostClutter || m_flecks > kMostFlecks || m_cells > kMostCells || m_knots > kMostKnots ||
              m_thickInk > kMostThickInk || m_joints.size() > static_cast<std::size_t>(kMostJoints) || m_load > kMostBusy))
@@ -1457,6 +1486,7 @@ private:
     std::vector<QPoint> m_joints;  // the blobs where its lines meet
     double m_thickInk = 0;         // its strokes thicker than two lines
     double m_load = 0;             // all of these, each in shares of its limit
+    bool m_blotted = false;        // a blob where lines meet stands against a dot
     std::vector<double> m_radii;
     double m_radius = kSmallDotRadius;
     PageVerdict m_verdict;

@@ -104,16 +104,20 @@ std::function<void(JudgedPage&)> Grid(int rows, int columns, double cell = 18, d
     };
 }
 
-// `count` blobs where four lines meet, in a zigzag across the ring.
+// A blob where four lines meet.
+void BlobAt(JudgedPage& page, QPointF at)
+{
+    Line(page, at - QPointF(6, 0), at + QPointF(6, 0), 11);
+    for (const QPointF way : {QPointF(0, -20), QPointF(0, 20), QPointF(-20, 0), QPointF(20, 0)})
+        Line(page, at, at + way, 5);
+}
+
+// `count` blobs, in a zigzag across the ring.
 std::function<void(JudgedPage&)> Blobs(int count)
 {
     return [count](JudgedPage& page) {
-        for (int i = 0; i < count; ++i) {
-            const QPointF at = kRingCentre + QPointF(-100 + 40 * i, i % 2 == 0 ? -50 : 50);
-            Line(page, at - QPointF(6, 0), at + QPointF(6, 0), 11);
-            for (const QPointF way : {QPointF(0, -20), QPointF(0, 20), QPointF(-20, 0), QPointF(20, 0)})
-                Line(page, at, at + way, 5);
-        }
+        for (int i = 0; i < count; ++i)
+            BlobAt(page, kRingCentre + QPointF(-100 + 40 * i, i % 2 == 0 ? -50 : 50));
     };
 }
 
@@ -204,6 +208,9 @@ const std::vector<Spoiling>& Spoilings()
         {"an eye filled black", Criterion::LookAlikes, {},
          [](JudgedPage& page) { Detail(page, kRingCentre + QPointF(-60, -40), 7, true); }, false, {},
          "1 tache ronde qu'on prendrait pour un point"},
+        {"a blob where lines meet, against a dot", Criterion::LookAlikes, {},
+         [](JudgedPage& page) { BlobAt(page, QPointF(page.dots[8]) + (kRingCentre - page.dots[8]) * 0.075); }, false,
+         {9}, "une tache d'encre collée au point 9 se confond avec lui", 1},
         {"an eye drawn as a ring", Criterion::LookAlikes, {},
          [](JudgedPage& page) { Detail(page, kRingCentre + QPointF(-60, -40), 7, false); }, true, {}},
         {"two dots joined in the wrong order", Criterion::CleanPath, {},
