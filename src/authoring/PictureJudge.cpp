@@ -801,18 +801,6 @@ private:
         return cv::countNonZero(ring & dark(box)) <= kAloneInk * cv::countNonZero(ring);
     }
 
-    // A blob where lines meet that is a blot of ink, not the plain meeting of
-    // lines: twice as wide as a line somewhere.
-    bool Blot(const Mask& dark, const cv::Mat& ids, int blob, const cv::Mat& stats) const
-    {
-        const cv::Rect box = Around(stats, blob, static_cast<int>(std::ceil(2 * m_lineWidth)) + 2, dark.size());
-        cv::Mat depth;
-        cv::distanceTransform(dark(box), depth, cv::DIST_L2, cv::DIST_MASK_3);
-        double deepest = 0;
-        cv::minMaxLoc(depth, nullptr, &deepest, nullptr, nullptr, ids(box) == blob);
-        return deepest >= m_lineWidth;
-    }
-
     // Dark, filled, roughly round and of a dot's size, where no dot is. The
     // blobs of a dot's size where lines meet are kept for the clutter's count.
     void MeasureLookAlikes()
@@ -830,6 +818,16 @@ private:
                          cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * core + 1, 2 * core + 1)));
         cv::Mat ids, stats, centroids;
         const int found = cv::connectedComponentsWithStats(filled, ids, stats, centroids, 8, CV_32S);
+        // A blob where lines meet that is a blot of ink, not the plain
+        // meeting of lines: twice as wide as a line somewhere.
+        const auto blot = [&](int blob) {
+            const cv::Rect box = Around(stats, blob, static_cast<int>(std::ceil(2 * m_lineWidth)) + 2, dark.size());
+            cv::Mat depth;
+            cv::distanceTransform(dark(box), depth, cv::DIST_L2, cv::DIST_MASK_3);
+            double deepest = 0;
+            cv::minMaxLoc(depth, nullptr, &deepest, nullptr, nullptr, ids(box) == blob);
+            return deepest >= m_lineWidth;
+        };
         std::set<int> near, blotted;
         int blobs = 0;
         for (int c = 1; c < found; ++c) {
@@ -847,7 +845,7 @@ private:
                     nearest = i;
             if (!Standalone(dark, ids, c, stats)) {
                 m_joints.push_back(Place(centre));
-                if (cv::norm(At(nearest) - centre) <= kBlobBesideDot * m_radius && Blot(dark, ids, c, stats)) {
+                if (cv::norm(At(nearest) - centre) <= kBlobBesideDot * m_radius && blot(c)) {
                     blotted.insert(Number(nearest));
                     m_verdict[Criterion::LookAlikes].places.push_back(m_joints.back());
                 }
