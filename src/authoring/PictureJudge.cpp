@@ -671,7 +671,9 @@ private:
                 continue;
             }
             const Label& label = groups[static_cast<std::size_t>(labelOf[i])];
-            m_verdict.labelHeight = std::max(m_verdict.labelHeight, label.box.height / m_scale);
+            // A stroke read together with a number is no measure of its size.
+            if (label.box.height <= 2 * typicalHeight)
+                m_verdict.labelHeight = std::max(m_verdict.labelHeight, label.box.height / m_scale);
             // A dot on a line drawn is what the label beside it touches when
             // the label is but a stub of that line.
             if (label.touchingDot && cv::countNonZero(nearDrawn(label.box & cv::Rect(0, 0, drawn.cols, drawn.rows))) > 0 &&
