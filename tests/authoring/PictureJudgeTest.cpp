@@ -283,11 +283,8 @@ const std::vector<Spoiling>& Spoilings()
         {"ten dots drawn small", Criterion::Sizes, {10, 6, 18, true, {}}, nullptr, false, {}, "points et numéros trop petits"},
         {"ten dots drawn small, a tall stroke read with a number", Criterion::Sizes, {10, 6, 18, true, {}},
          [](JudgedPage& page) {
-             const QPointF label = QPointF(page.dots[2]) + Outward(page, 3) * 17;
-             Paint(page.dotsPicture, [&](QPainter& painter) {
-                 painter.setPen(QPen(Qt::black, 2));
-                 painter.drawRect(QRectF(label + QPointF(-15, 14), QSizeF(30, 70)));
-             });
+             const QRectF below(QPointF(page.dots[2]) + Outward(page, 3) * 17 + QPointF(-15, 14), QSizeF(30, 70));
+             Paint(page.dotsPicture, [&](QPainter& painter) { painter.drawRect(below); });
          },
          false, {}, "points et numéros trop petits"},
         {"ten dots drawn big", Criterion::Sizes, {10, 9, 26, true, {}}, nullptr, true, {}},
